@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <functional>
+
+namespace pelorin::test {
+
+// Runs the event loop until `condition` holds or `timeoutMs` passes; returns whether it held.
+inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+} // namespace pelorin::test
