@@ -1,0 +1,46 @@
+#pragma once
+
+#include "PainterSurface.h"
+
+#include <QImage>
+#include <functional>
+
+namespace pelorin {
+
+// A drawing surface over a persistent image in device pixels (Format_RGB32): what a picture box shows.
+// It starts in the button face colour with button text, as picture boxes do.
+class ImageSurface : public PainterSurface {
+public:
+    // `dpi` is the resolution fonts are rendered at; by default the screen's logical resolution.
+    explicit ImageSurface(QSize size, double dpi = 0);
+
+    bool IsPrinter() const override { return false; }
+    double ScaleWidth() const override { return m_Image.width(); }
+    double ScaleHeight() const override { return m_Image.height(); }
+
+    // Fills the image with BackColor and puts the print position at the top-left corner.
+    void Cls() override;
+
+    // Keeps what is drawn at the top-left and fills any new area with BackColor. Sizes below one
+    // pixel become one pixel, so that the surface always has a resolution for measuring text.
+    void Resize(QSize size);
+
+    const QImage& Image() const { return m_Image; }
+
+    // Raised after every change of the image.
+    std::function<void()> OnChanged;
+
+protected:
+    void drawOnTargets(const std::function<void(QPainter&)>& draw) override;
+    QImage& raster() override { return m_Image; }
+    const QPaintDevice& metricsDevice() const override { return m_Image; }
+
+private:
+    QImage blankImage(QSize size) const;
+    void notifyChanged();
+
+    double m_Dpi;
+    QImage m_Image;
+};
+
+} // namespace pelorin

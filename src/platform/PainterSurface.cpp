@@ -1,0 +1,293 @@
+#include "PainterSurface.h"
+
+#include "Colour.h"
+#include "FloodFill.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace pelorin {
+
+namespace {
+
+// Far enough outside any page to be invisible, small enough for Qt's fixed-point rasteriser.
+constexpr double coordinateLimit = 1 << 22;
+
+// A coordinate on its device pixel: nearest, halves to even.
+int Pixel(double value) {
+    if (!std::isfinite(value))
+        return 0;
+    return static_cast<int>(std::nearbyint(std::clamp(value, -coordinateLimit, coordinateLimit)));
+}
+
+double FiniteOr(double value, double fallback) {
+    return std::isfinite(value) ? value : fallback;
+}
+
+QPoint PixelPoint(double x, double y) {
+    return {Pixel(x), Pixel(y)};
+}
+
+// Splits at CR LF, lone CR and lone LF; `ended` tells whether a line end followed each part.
+struct TextLine {
+    QString text;
+    bool ended;
+};
+
+std::vector<TextLine> SplitLines(const std::string& bytes) {
+    const QString text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    std::vector<TextLine> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.push_back({text.mid(start, i - start), true});
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    lines.push_back({text.mid(start), false});
+    return lines;
+}
+
+double Degrees(double radians) {
+    return radians * 180.0 / std::numbers::pi;
+}
+
+// The bounding box of an ellipse on whole pixels; its right and bottom edges are drawn.
+QRectF EllipseBounds(double x, double y, double rx, double ry) {
+    const QPoint topLeft = PixelPoint(x - rx, y - ry);
+    const QPoint bottomRight = PixelPoint(x + rx, y + ry);
+    return QRectF(topLeft, bottomRight);
+}
+
+// An arc counter-clockwise from `start` to `end` (radians; a negative one adds the radius to that end).
+QPainterPath ArcPath(const QRectF& bounds, double start, double end) {
+    const double fullTurn = 2 * std::numbers::pi;
+    const double from = std::fmod(std::abs(start), fullTurn);
+    double span = std::fmod(std::abs(end), fullTurn) - from;
+    if (span <= 0)
+        span += fullTurn;
+
+    QPainterPath path;
+    path.arcMoveTo(bounds, Degrees(from));
+    if (start < 0) {
+        const QPointF arcStart = path.currentPosition();
+        path = QPainterPath(bounds.center());
+        path.lineTo(arcStart);
+    }
+    path.arcTo(bounds, Degrees(from), Degrees(span));
+    if (end < 0)
+        path.lineTo(bounds.center());
+    if (start < 0 && end < 0)
+        path.closeSubpath();
+    return path;
+}
+
+} // namespace
+
+void SetUpPixelPainter(QPainter& painter) {
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+}
+
+void SetImageDpi(QImage& image, double dpi) {
+    const int dotsPerMetre = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+}
+
+PainterSurface::PainterSurface(Colour foreColor, Colour backColor)
+    : m_Font(QGuiApplication::font()), m_ForeColor(foreColor), m_BackColor(backColor) {
+    m_Font.setStyleStrategy(QFont::NoAntialias);
+    m_Font.setPointSizeF(m_FontSize);
+    m_FontName = m_Font.family().toLatin1().toStdString();
+}
+
+void PainterSurface::SetFontName(const std::string& name) {
+    m_FontName = name;
+    m_Font.setFamily(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+}
+
+void PainterSurface::SetFontSize(double points) {
+    if (!(points > 0) || !std::isfinite(points))
+        return;
+    m_FontSize = points;
+    m_Font.setPointSizeF(points);
+}
+
+void PainterSurface::SetFontBold(bool bold) {
+    m_Font.setBold(bold);
+}
+
+void PainterSurface::SetFontItalic(bool italic) {
+    m_Font.setItalic(italic);
+}
+
+double PainterSurface::TextWidth(const std::string& text) const {
+    const QFontMetricsF fm = metrics();
+    double widest = 0;
+    for (const TextLine& line : SplitLines(text))
+        widest = std::max(widest, fm.horizontalAdvance(line.text));
+    return widest;
+}
+
+double PainterSurface::TextHeight(const std::string& text) const {
+    return metrics().lineSpacing() * static_cast<double>(SplitLines(text).size());
+}
+
+void PainterSurface::Print(const std::string& text) {
+    const double lineHeight = metrics().lineSpacing();
+    for (const TextLine& line : SplitLines(text)) {
+        if (!line.text.isEmpty()) {
+            beforeTextLine(lineHeight);
+            printLine(line.text);
+        }
+        if (line.ended) {
+            m_CurrentX = 0;
+            m_CurrentY += lineHeight;
+        }
+    }
+}
+
+void PainterSurface::printLine(const QString& line) {
+    const QFontMetricsF fm = metrics();
+    const QPoint topLeft = PixelPoint(m_CurrentX, m_CurrentY);
+    const QPointF baseline(topLeft.x(), topLeft.y() + fm.ascent());
+    drawOnTargets([&](QPainter& painter) {
+        painter.setFont(m_Font);
+        painter.setPen(ToQColor(m_ForeColor));
+        painter.drawText(baseline, line);
+    });
+    m_CurrentX += fm.horizontalAdvance(line);
+}
+
+void PainterSurface::Line(double x1, double y1, double x2, double y2, Colour c, LineKind kind) {
+    const QPoint from = PixelPoint(x1, y1);
+    const QPoint to = PixelPoint(x2, y2);
+    m_CurrentX = x2;
+    m_CurrentY = y2;
+    if (kind == LineKind::Plain) {
+        drawPlainLine(from, to, c);
+        return;
+    }
+    const QRect box(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                    QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y())));
+    drawOnTargets([&](QPainter& painter) {
+        setDrawingMode(painter);
+        if (kind == LineKind::FilledBox) {
+            painter.fillRect(box, inkColour(c));
+            return;
+        }
+        painter.setPen(figurePen(c));
+        painter.setBrush(fillBrush());
+        if (box.width() == 1 || box.height() == 1)
+            painter.drawLine(box.topLeft(), box.bottomRight());
+        else
+            painter.drawRect(QRectF(box.topLeft(), box.bottomRight()));
+    });
+}
+
+// Qt includes a thin line's last pixel, which a plain line leaves out: it is put back afterwards.
+void PainterSurface::drawPlainLine(QPoint from, QPoint to, Colour c) {
+    const bool thin = m_DrawWidth <= 1;
+    if (thin && from == to)
+        return;
+    QImage& pixels = raster();
+    const bool restoreEnd = thin && pixels.valid(to);
+    const QRgb endPixel = restoreEnd ? pixels.pixel(to) : 0;
+    drawOnTargets([&](QPainter& painter) {
+        setDrawingMode(painter);
+        painter.setPen(figurePen(c));
+        painter.drawLine(from, to);
+    });
+    if (restoreEnd)
+        pixels.setPixel(to, endPixel);
+}
+
+void PainterSurface::Circle(double x, double y, double radius, Colour c, std::optional<double> start,
+                            std::optional<double> end, double aspect) {
+    m_CurrentX = x;
+    m_CurrentY = y;
+    aspect = std::abs(FiniteOr(aspect, 1));
+    radius = std::abs(FiniteOr(radius, 0));
+    const double rx = aspect <= 1 ? radius : radius / aspect;
+    const double ry = aspect <= 1 ? radius * aspect : radius;
+    const QRectF bounds = EllipseBounds(x, y, rx, ry);
+
+    drawOnTargets([&](QPainter& painter) {
+        setDrawingMode(painter);
+        painter.setPen(figurePen(c));
+        if (!start && !end) {
+            painter.setBrush(fillBrush());
+            painter.drawEllipse(bounds);
+            return;
+        }
+        const double from = FiniteOr(start.value_or(0), 0);
+        const double to = FiniteOr(end.value_or(2 * std::numbers::pi), 0);
+        const bool pieSlice = from < 0 && to < 0;
+        painter.setBrush(pieSlice ? fillBrush() : Qt::NoBrush);
+        // Paths are stroked through the pixels their points fall in; the shift makes that the
+        // nearest pixel, as for the full ellipse.
+        painter.translate(0.5, 0.5);
+        painter.drawPath(ArcPath(bounds, from, to));
+    });
+}
+
+void PainterSurface::FloodFill(int x, int y, Colour border) {
+    if (m_FillStyle != FS_SOLID)
+        return;
+    const std::vector<QRect> region = FloodRegion(raster(), QPoint(x, y), ColourToRgb(border));
+    if (region.empty())
+        return;
+    const QColor fill = ToQColor(m_FillColor);
+    drawOnTargets([&](QPainter& painter) {
+        for (const QRect& rect : region)
+            painter.fillRect(rect, fill);
+    });
+}
+
+void PainterSurface::SetPixel(int x, int y, Colour c) {
+    if (!raster().valid(x, y))
+        return;
+    drawOnTargets([&](QPainter& painter) { painter.fillRect(QRect(x, y, 1, 1), ToQColor(c)); });
+}
+
+QColor PainterSurface::inkColour(Colour c) const {
+    const QRgb rgb = ColourToRgb(c);
+    if (m_DrawMode == DM_XOR_PEN && xorOnWhitePaper())
+        return QColor::fromRgb(rgb ^ 0xFFFFFF);
+    return QColor::fromRgb(rgb);
+}
+
+QPen PainterSurface::figurePen(Colour c) const {
+    QPen pen(inkColour(c));
+    if (m_DrawWidth <= 1) {
+        if (m_DrawStyle == DS_DOT)
+            pen.setDashPattern({3, 3});
+        return pen;
+    }
+    pen.setWidth(m_DrawWidth);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+QBrush PainterSurface::fillBrush() const {
+    if (m_FillStyle != FS_SOLID)
+        return Qt::NoBrush;
+    return inkColour(m_FillColor);
+}
+
+void PainterSurface::setDrawingMode(QPainter& painter) const {
+    const bool rasterXor = m_DrawMode == DM_XOR_PEN && !xorOnWhitePaper();
+    painter.setCompositionMode(rasterXor ? QPainter::RasterOp_SourceXorDestination
+                                         : QPainter::CompositionMode_SourceOver);
+}
+
+} // namespace pelorin

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ImageSurface.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+namespace pelorin {
+
+// A picture box: a widget showing the persistent image of its ImageSurface, which follows the widget's
+// size (content kept at the top-left). Its events reach the handlers with the control's usual
+// arguments: Button and Shift as codes (InputCodes.h), X and Y in pixels, the key as KeyAscii.
+//
+// Event order of a double click: MouseDown, MouseUp, Click, DblClick, MouseUp. Click and DblClick are
+// for the left button. OnPaint is raised when the widget is exposed (shown, resized, uncovered), not
+// when the surface's own drawing is shown; the image is persistent, so a handler need not redraw.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    ImageSurface& Surface() { return m_Surface; }
+    const ImageSurface& Surface() const { return m_Surface; }
+
+    // Sets the widget and its image to `size` pixels at once, also while the widget is hidden.
+    void SetPixelSize(QSize size);
+
+    std::function<void(int button, int shift, float x, float y)> OnMouseDown;
+    std::function<void(int button, int shift, float x, float y)> OnMouseMove;
+    std::function<void(int button, int shift, float x, float y)> OnMouseUp;
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+    // The handler may set the key to 0 to swallow it; picture boxes use every key they are given.
+    std::function<void(int16_t& keyAscii)> OnKeyPress;
+    std::function<void()> OnPaint;
+
+    QSize sizeHint() const override { return m_Surface.Image().size(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void imageChanged();
+    static void raiseMouse(const std::function<void(int, int, float, float)>& handler, int button,
+                           const QMouseEvent& event);
+
+    ImageSurface m_Surface;
+    bool m_DrawingShownPending = false;
+    bool m_InPaintHandler = false;
+    bool m_ReleaseEndsDoubleClick = false;
+};
+
+} // namespace pelorin

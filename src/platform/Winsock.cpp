@@ -1,0 +1,133 @@
+#include "Winsock.h"
+
+#include <QTcpSocket>
+#include <utility>
+
+namespace pelorin {
+
+namespace {
+
+int ErrorNumber(QAbstractSocket::SocketError error) {
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return Winsock::sckConnectionRefused;
+    case QAbstractSocket::HostNotFoundError:
+        return Winsock::sckHostNotFound;
+    case QAbstractSocket::SocketTimeoutError:
+        return Winsock::sckTimedOut;
+    case QAbstractSocket::NetworkError:
+        return Winsock::sckNetworkDown;
+    default:
+        return Winsock::sckConnectionAborted;
+    }
+}
+
+// Handlers may replace themselves; the running copy stays valid.
+template <typename... Params, typename... Args>
+void Raise(const std::function<void(Params...)>& handler, Args&&... args) {
+    if (auto running = handler)
+        running(std::forward<Args>(args)...);
+}
+
+} // namespace
+
+Winsock::Winsock(QObject* parent) : QObject(parent) {}
+
+Winsock::~Winsock() {
+    dropSocket();
+}
+
+// Connecting starts from the event loop, so that even an immediate failure is raised after Connect
+// has returned, as an event.
+void Winsock::Connect() {
+    dropSocket();
+    m_State = sckConnecting;
+    const uint64_t attempt = m_Attempt;
+    QMetaObject::invokeMethod(
+        this,
+        [this, attempt] {
+            if (attempt == m_Attempt)
+                startConnecting();
+        },
+        Qt::QueuedConnection);
+}
+
+void Winsock::startConnecting() {
+    if (RemotePort < 1 || RemotePort > 65535) {
+        raiseError(sckInvalidArgument, "Invalid port number");
+        return;
+    }
+    m_Socket = new QTcpSocket(this);
+    connect(m_Socket, &QTcpSocket::connected, this, &Winsock::connected);
+    connect(m_Socket, &QTcpSocket::readyRead, this, &Winsock::readyRead);
+    connect(m_Socket, &QTcpSocket::disconnected, this, &Winsock::peerClosed);
+    connect(m_Socket, &QTcpSocket::errorOccurred, this, &Winsock::failed);
+    m_Socket->connectToHost(QString::fromLatin1(RemoteHost.data(), static_cast<qsizetype>(RemoteHost.size())),
+                            static_cast<quint16>(RemotePort));
+}
+
+void Winsock::Close() {
+    dropSocket();
+    m_State = sckClosed;
+}
+
+void Winsock::SendData(std::string_view bytes) {
+    if (m_State != sckConnected || !m_Socket)
+        return;
+    m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+void Winsock::GetData(std::string& data) {
+    data.clear();
+    if (!m_Socket)
+        return;
+    const QByteArray waiting = m_Socket->readAll();
+    data.assign(waiting.constData(), static_cast<size_t>(waiting.size()));
+}
+
+void Winsock::connected() {
+    m_State = sckConnected;
+    m_Socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    Raise(OnConnect);
+}
+
+void Winsock::readyRead() {
+    Raise(OnDataArrival, static_cast<int64_t>(m_Socket->bytesAvailable()));
+}
+
+// Qt reports a peer's close both as an error and as a disconnection; it is one Close event.
+void Winsock::peerClosed() {
+    if (m_State != sckConnected)
+        return;
+    m_State = sckClosing;
+    Raise(OnClose);
+}
+
+void Winsock::failed(QAbstractSocket::SocketError error) {
+    if (error == QAbstractSocket::RemoteHostClosedError) {
+        peerClosed();
+        return;
+    }
+    if (m_State != sckConnecting && m_State != sckConnected)
+        return;
+    raiseError(ErrorNumber(error), m_Socket->errorString().toLatin1().toStdString());
+}
+
+void Winsock::raiseError(int number, const std::string& description) {
+    m_State = sckError;
+    Raise(OnError, number, description);
+}
+
+// Our own close raises nothing: the socket is cut loose before it is aborted. It is deleted later,
+// because this may run inside one of its own signals.
+void Winsock::dropSocket() {
+    ++m_Attempt;
+    if (!m_Socket)
+        return;
+    QTcpSocket* socket = std::exchange(m_Socket, nullptr);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+} // namespace pelorin

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QTcpSocket;
+
+namespace pelorin {
+
+// The socket control: an asynchronous TCP client whose events arrive on the UI thread.
+// Close raises no Close event for our own close; Close is raised once when the peer closes
+// (never together with Error); a failed connection raises Error.
+//
+// Handlers may call Close or Connect from inside any event. After the peer closed, State is
+// sckClosing and the bytes that came before the close can still be taken with GetData; after an
+// error it is sckError. Close (or a new Connect) returns to a fresh start from either.
+class Winsock : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int sckClosed = 0;
+    static constexpr int sckConnecting = 6;
+    static constexpr int sckConnected = 7;
+    static constexpr int sckClosing = 8;
+    static constexpr int sckError = 9;
+
+    // Error numbers raised with OnError.
+    static constexpr int sckInvalidArgument = 10014;
+    static constexpr int sckNetworkDown = 10050;
+    static constexpr int sckConnectionAborted = 10053;
+    static constexpr int sckTimedOut = 10060;
+    static constexpr int sckConnectionRefused = 10061;
+    static constexpr int sckHostNotFound = 11001;
+
+    explicit Winsock(QObject* parent = nullptr);
+    ~Winsock() override;
+
+    std::string RemoteHost = "127.0.0.1";
+    int32_t RemotePort = 0;
+
+    // Starts connecting to RemoteHost:RemotePort, dropping any earlier connection without an event.
+    void Connect();
+    void Close();
+    int State() const { return m_State; }
+    // Sends the bytes in order; nothing is sent unless connected.
+    void SendData(std::string_view bytes);
+    // Moves every waiting byte into `data`.
+    void GetData(std::string& data);
+
+    std::function<void()> OnConnect;
+    std::function<void(int64_t bytesTotal)> OnDataArrival;
+    std::function<void()> OnClose;
+    std::function<void(int number, const std::string& description)> OnError;
+
+private:
+    void startConnecting();
+    void connected();
+    void readyRead();
+    void peerClosed();
+    void failed(QAbstractSocket::SocketError error);
+    void raiseError(int number, const std::string& description);
+    void dropSocket();
+
+    QTcpSocket* m_Socket = nullptr;
+    int m_State = sckClosed;
+    // Counts connections, so that a start queued for an abandoned one does nothing.
+    uint64_t m_Attempt = 0;
+};
+
+} // namespace pelorin

@@ -1,0 +1,183 @@
+#include "platform/PrinterSurface.h"
+#include "platform/Colour.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using namespace pelorin;
+
+namespace {
+
+constexpr int renderDpi = 50;
+
+QString RunTool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString PdfText(const QString& pdf) {
+    return RunTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+}
+
+int PdfPages(const QString& pdf) {
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
+    const qsizetype at = info.indexOf(QStringLiteral("Pages:"));
+    return at < 0 ? 0 : info.mid(at + 6).section(u'\n', 0, 0).trimmed().toInt();
+}
+
+QImage RenderFirstPage(const QString& pdf, const QString& folder) {
+    const QString prefix = folder + QStringLiteral("/page");
+    RunTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(renderDpi),
+             QStringLiteral("-singlefile"), pdf, prefix});
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+bool Near(QRgb a, Colour expected) {
+    const QRgb b = ColourToRgb(expected);
+    return std::abs(qRed(a) - qRed(b)) < 12 && std::abs(qGreen(a) - qGreen(b)) < 12 &&
+           std::abs(qBlue(a) - qBlue(b)) < 12;
+}
+
+class PrinterSurfaceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        printer.SetPdfPath(pdf);
+    }
+
+    // The rendered pixel of a point of the printable area (margins are equal on both sides).
+    QRgb Rendered(const QImage& page, double x, double y) const {
+        const double scale = double(renderDpi) / PrinterSurface::dotsPerInch;
+        const double marginX = (page.width() / scale - printer.ScaleWidth()) / 2;
+        const double marginY = (page.height() / scale - printer.ScaleHeight()) / 2;
+        return page.pixel(qRound((x + marginX) * scale), qRound((y + marginY) * scale));
+    }
+
+    QTemporaryDir folder;
+    QString pdf = folder.filePath(QStringLiteral("out.pdf"));
+    PrinterSurface printer{PrinterSurface::Output::Pdf};
+};
+
+TEST_F(PrinterSurfaceTest, PrintsTextBoxesAndAFloodFilledRegionToPdf) {
+    EXPECT_TRUE(printer.IsPrinter());
+    EXPECT_TRUE(printer.PrintsToPdf());
+    EXPECT_FALSE(printer.JobOpen());
+    EXPECT_GT(printer.ScaleWidth(), 2000) << "A4 at 300 dpi";
+    EXPECT_GT(printer.ScaleHeight(), printer.ScaleWidth());
+
+    printer.SetFontName("Courier New");
+    printer.SetFontSize(12);
+    printer.SetCurrentX(100);
+    printer.SetCurrentY(100);
+    printer.Print("B\xF6rv\xE4rde 123\r\n");
+    EXPECT_TRUE(printer.JobOpen());
+    printer.Print("Rad tv\xE5");
+
+    printer.Line(100, 400, 700, 700, 0x0000FF, LineKind::FilledBox);
+
+    // a square cut by its diagonal: only the upper right half is filled
+    printer.SetDrawWidth(4);
+    printer.Line(1000, 400, 1600, 1000, 0, LineKind::Box);
+    printer.Line(1000, 400, 1600, 1000, 0);
+    printer.SetDrawWidth(1);
+    printer.SetFillStyle(FS_SOLID);
+    printer.SetFillColor(0x00FF00);
+    printer.FloodFill(1450, 550, 0);
+
+    // XOR shows on paper what it gives on white
+    printer.SetDrawMode(DM_XOR_PEN);
+    printer.Line(100, 1200, 700, 1500, 0x00FFFF, LineKind::FilledBox);
+    printer.SetDrawMode(DM_COPY_PEN);
+
+    printer.EndDoc();
+    EXPECT_FALSE(printer.JobOpen());
+    EXPECT_EQ(printer.OutputFileName(), pdf);
+    ASSERT_TRUE(QFileInfo::exists(pdf));
+
+    const QString text = PdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("B\u00f6rv\u00e4rde 123"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Rad tv\u00e5"))) << text.toStdString();
+
+    const QImage page = RenderFirstPage(pdf, folder.path());
+    ASSERT_FALSE(page.isNull());
+    EXPECT_TRUE(Near(Rendered(page, 400, 550), 0x0000FF));
+    EXPECT_TRUE(Near(Rendered(page, 1450, 550), 0x00FF00)) << "inside the filled half";
+    EXPECT_TRUE(Near(Rendered(page, 1150, 850), 0xFFFFFF)) << "the other half";
+    EXPECT_TRUE(Near(Rendered(page, 1800, 700), 0xFFFFFF)) << "outside the square";
+    EXPECT_TRUE(Near(Rendered(page, 400, 1350), 0xFF0000)) << "yellow XOR white paper is blue";
+}
+
+TEST_F(PrinterSurfaceTest, LandscapeSwapsThePrintableArea) {
+    const double portraitWidth = printer.ScaleWidth();
+    printer.SetOrientation(2);
+    EXPECT_EQ(printer.Orientation(), 2);
+    EXPECT_GT(printer.ScaleWidth(), printer.ScaleHeight());
+    EXPECT_DOUBLE_EQ(printer.ScaleHeight(), portraitWidth);
+
+    printer.Line(10, 10, 100, 100, 0, LineKind::Box);
+    printer.SetOrientation(1);
+    EXPECT_GT(printer.ScaleWidth(), printer.ScaleHeight()) << "paper does not turn within a job";
+    printer.EndDoc();
+    const QImage page = RenderFirstPage(pdf, folder.path());
+    EXPECT_GT(page.width(), page.height());
+    EXPECT_LT(printer.ScaleWidth(), printer.ScaleHeight()) << "the next job is portrait";
+}
+
+TEST_F(PrinterSurfaceTest, TextRunningOffThePageContinuesOnANewPage) {
+    printer.SetFontSize(20);
+    const int lines = static_cast<int>(printer.ScaleHeight() / printer.TextHeight("8")) + 3;
+    for (int i = 1; i <= lines; ++i)
+        printer.Print("Rad " + std::to_string(i) + "\r\n");
+    printer.EndDoc();
+    EXPECT_EQ(PdfPages(pdf), 2);
+    const QString lastPage =
+        RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("2"), QStringLiteral("-l"),
+                                              QStringLiteral("2"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(lastPage.contains(QStringLiteral("Rad %1").arg(lines)));
+}
+
+TEST_F(PrinterSurfaceTest, NothingDrawnMeansNoJob) {
+    printer.SetFontSize(30);
+    printer.Cls();
+    EXPECT_GT(printer.TextWidth("8"), 0);
+    printer.EndDoc();
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+}
+
+TEST(PrinterSurfaceDefaultPath, EachJobGetsItsOwnFileInTheDocumentsFolder) {
+    QTemporaryDir home;
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+
+    PrinterSurface printer(PrinterSurface::Output::Pdf);
+    printer.Print("first");
+    printer.EndDoc();
+    const QString first = printer.OutputFileName();
+    printer.Print("second");
+    printer.EndDoc();
+    const QString second = printer.OutputFileName();
+
+    qputenv("HOME", savedHome);
+    if (savedConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(first.startsWith(home.path())) << first.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(first));
+    EXPECT_TRUE(QFileInfo::exists(second));
+    EXPECT_TRUE(PdfText(second).contains(QStringLiteral("second")));
+}
+
+} // namespace
