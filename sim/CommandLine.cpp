@@ -1,0 +1,123 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QStandardPaths>
+#include <QTime>
+
+namespace pelorin::sim {
+
+namespace {
+
+struct NumberOption {
+    QString name;
+    double min;
+    double max;
+};
+
+bool ReadNumberOption(const QCommandLineParser& parser, const NumberOption& option, double& out,
+                      QString* message) {
+    if (!parser.isSet(option.name))
+        return true;
+    bool ok = false;
+    const double value = parser.value(option.name).toDouble(&ok);
+    if (!ok || value < option.min || value > option.max) {
+        *message = QStringLiteral("--%1 must be a number from %2 to %3")
+                       .arg(option.name)
+                       .arg(option.min)
+                       .arg(option.max);
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+} // namespace
+
+CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& out, QString* message) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Picture server simulator: serves the demo plant (or the plant in --plant) to the operator "
+        "client on the picture link port and the system-dialog terminal port."));
+    const auto helpOption = parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("port"), QStringLiteral("Picture link port; 0 picks a free one (default 2001)."),
+         QStringLiteral("port")},
+        {QStringLiteral("terminal-port"),
+         QStringLiteral("System-dialog terminal port; 0 picks a free one (default 2002)."),
+         QStringLiteral("port")},
+        {QStringLiteral("listen"),
+         QStringLiteral("Address to listen on (default 127.0.0.1; 0.0.0.0 for all)."),
+         QStringLiteral("address")},
+        {QStringLiteral("plant"),
+         QStringLiteral("Plant folder with plant.json and pictures/*.json (default: the demo plant)."),
+         QStringLiteral("folder")},
+        {QStringLiteral("users"), QStringLiteral("Users file (JSON; default: the demo users)."),
+         QStringLiteral("file")},
+        {QStringLiteral("data"), QStringLiteral("Data folder for logbooks and function texts."),
+         QStringLiteral("folder")},
+        {QStringLiteral("interval"), QStringLiteral("Value update interval in milliseconds (default 1000)."),
+         QStringLiteral("ms")},
+        {QStringLiteral("seed"), QStringLiteral("Random seed, for repeatable runs (default 1)."),
+         QStringLiteral("n")},
+        {QStringLiteral("speed"), QStringLiteral("Simulated seconds per real second (default 60)."),
+         QStringLiteral("factor")},
+        {QStringLiteral("start-time"), QStringLiteral("Simulated time of day at start (default 08:00)."),
+         QStringLiteral("hh:mm")},
+        {QStringLiteral("channels"), QStringLiteral("Number of system-dialog channels (default 2)."),
+         QStringLiteral("n")},
+        {QStringLiteral("verbose"), QStringLiteral("Trace every frame to stderr.")},
+        {QStringLiteral("check"), QStringLiteral("Load and check the plant and users, then exit.")},
+    });
+    if (!parser.parse(arguments)) {
+        *message = parser.errorText();
+        return CommandLineResult::Error;
+    }
+    if (parser.isSet(helpOption)) {
+        *message = parser.helpText();
+        return CommandLineResult::Help;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *message = QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first());
+        return CommandLineResult::Error;
+    }
+
+    ServerOptions& options = out.options;
+    double port = 2001, terminalPort = 2002, interval = options.updateIntervalMs, seed = options.seed,
+           channels = options.channels;
+    if (!ReadNumberOption(parser, {QStringLiteral("port"), 0, 65535}, port, message) ||
+        !ReadNumberOption(parser, {QStringLiteral("terminal-port"), 0, 65535}, terminalPort, message) ||
+        !ReadNumberOption(parser, {QStringLiteral("interval"), 10, 3600000}, interval, message) ||
+        !ReadNumberOption(parser, {QStringLiteral("seed"), 0, 4294967295.0}, seed, message) ||
+        !ReadNumberOption(parser, {QStringLiteral("speed"), 0, 86400}, options.speed, message) ||
+        !ReadNumberOption(parser, {QStringLiteral("channels"), 0, 100}, channels, message))
+        return CommandLineResult::Error;
+    options.framedPort = static_cast<quint16>(port);
+    options.terminalPort = static_cast<quint16>(terminalPort);
+    options.updateIntervalMs = static_cast<int>(interval);
+    options.seed = static_cast<unsigned>(seed);
+    options.channels = static_cast<int>(channels);
+    if (parser.isSet(QStringLiteral("start-time"))) {
+        const QTime time =
+            QTime::fromString(parser.value(QStringLiteral("start-time")), QStringLiteral("H:mm"));
+        if (!time.isValid()) {
+            *message = QStringLiteral("--start-time must be hh:mm");
+            return CommandLineResult::Error;
+        }
+        options.startHour = time.hour() + time.minute() / 60.0;
+    }
+    if (parser.isSet(QStringLiteral("listen")) &&
+        !options.listenAddress.setAddress(parser.value(QStringLiteral("listen")))) {
+        *message = QStringLiteral("--listen needs an IP address");
+        return CommandLineResult::Error;
+    }
+    options.plantFolder = parser.value(QStringLiteral("plant"));
+    options.usersFile = parser.value(QStringLiteral("users"));
+    options.dataFolder = parser.isSet(QStringLiteral("data"))
+                             ? parser.value(QStringLiteral("data"))
+                             : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    out.verbose = parser.isSet(QStringLiteral("verbose"));
+    out.checkOnly = parser.isSet(QStringLiteral("check"));
+    return CommandLineResult::Run;
+}
+
+} // namespace pelorin::sim

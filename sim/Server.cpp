@@ -1,0 +1,266 @@
+#include "Server.h"
+
+#include "ModelUnits.h"
+#include "Session.h"
+#include "Terminal.h"
+#include "Trace.h"
+#include "WireText.h"
+#include "link/Protocol.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <algorithm>
+
+namespace pelorin::sim {
+
+Server::Server(const ServerOptions& options, QObject* parent) : QObject(parent), m_Context(options) {
+    connect(&m_Timer, &QTimer::timeout, this, &Server::tick);
+}
+
+// Sessions and terminals go first: they use the shared context, and must not report their closing
+// to a server that is being destroyed.
+Server::~Server() {
+    for (Session* session : sessions()) {
+        disconnect(session, nullptr, this, nullptr);
+        delete session;
+    }
+    for (const auto& [id, terminal] : m_Terminals) {
+        disconnect(terminal, nullptr, this, nullptr);
+        delete terminal;
+    }
+}
+
+bool Server::start(QString* error) {
+    const ServerOptions& options = m_Context.options;
+    if (!m_Context.users.load(options.usersFile.isEmpty() ? DemoUsersFile() : options.usersFile, error))
+        return false;
+    if (!LoadPlant(options.plantFolder.isEmpty() ? DemoPlantFolder() : options.plantFolder, m_Context.plant,
+                   error))
+        return false;
+    m_Context.model = BuildModel(m_Context.plant, options.seed, options.startHour, error);
+    if (!m_Context.model || !m_Context.texts.prepare(error))
+        return false;
+
+    m_Framed = new QTcpServer(this);
+    m_Terminal = new QTcpServer(this);
+    connect(m_Framed, &QTcpServer::newConnection, this, &Server::acceptFramed);
+    connect(m_Terminal, &QTcpServer::newConnection, this, &Server::acceptTerminal);
+    if (!m_Framed->listen(options.listenAddress, options.framedPort)) {
+        *error =
+            QStringLiteral("picture link port %1: %2").arg(options.framedPort).arg(m_Framed->errorString());
+        return false;
+    }
+    if (!m_Terminal->listen(options.listenAddress, options.terminalPort)) {
+        *error =
+            QStringLiteral("terminal port %1: %2").arg(options.terminalPort).arg(m_Terminal->errorString());
+        m_Framed->close();
+        return false;
+    }
+    m_Context.terminalPort = m_Terminal->serverPort();
+    m_Context.realClock.start();
+    m_LastTickMs = m_Context.nowMs();
+    if (!options.fakeClock)
+        m_Timer.start(std::max(10, options.updateIntervalMs));
+    return true;
+}
+
+quint16 Server::framedPort() const {
+    return m_Framed ? m_Framed->serverPort() : 0;
+}
+
+quint16 Server::terminalPort() const {
+    return m_Terminal ? m_Terminal->serverPort() : 0;
+}
+
+void Server::acceptFramed() {
+    while (QTcpSocket* socket = m_Framed->nextPendingConnection()) {
+        if (static_cast<int>(m_Sessions.size()) >= m_Context.options.maxConnections) {
+            qCDebug(lcLink) << "connection refused: too many connections";
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        const uint64_t id = m_NextId++;
+        auto* session = new Session(id, socket, m_Context, this);
+        m_Sessions.emplace(id, session);
+        connect(session, &Session::closed, this, &Server::onSessionClosed);
+        connect(session, &Session::valuesChanged, this, &Server::publishValues);
+        connect(session, &Session::channelsChanged, this, &Server::channelsChanged);
+        qCDebug(lcLink).noquote()
+            << QStringLiteral("#%1 connected from %2").arg(id).arg(socket->peerAddress().toString());
+    }
+}
+
+// The terminal connection belongs to the oldest claim from the same host that has no terminal yet;
+// without a claimed channel there is no terminal.
+void Server::acceptTerminal() {
+    while (QTcpSocket* socket = m_Terminal->nextPendingConnection()) {
+        Session* owner = nullptr;
+        for (uint64_t id : m_Context.channels.awaitingTerminal()) {
+            Session* session = findSession(id);
+            if (session && session->user() &&
+                session->peerAddress().isEqual(socket->peerAddress(), QHostAddress::TolerantConversion)) {
+                owner = session;
+                break;
+            }
+        }
+        if (!owner) {
+            qCDebug(lcLink) << "terminal refused: no channel claimed";
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        m_Context.channels.attachTerminal(owner->id());
+        auto* terminal = new TerminalSession(owner->id(), socket, *m_Context.model, *owner->user(),
+                                             m_Context.plant.name, this);
+        m_Terminals.emplace(owner->id(), terminal);
+        connect(terminal, &TerminalSession::closed, this, &Server::onTerminalClosed);
+        connect(terminal, &TerminalSession::valuesWritten, this, &Server::publishValues);
+    }
+}
+
+void Server::tick() {
+    const int64_t now = m_Context.nowMs();
+    m_Context.model->advance(static_cast<double>(now - m_LastTickMs) * m_Context.options.speed / 1000.0);
+    m_LastTickMs = now;
+    if (!m_Context.channels.expire(now, m_Context.options.keepAliveTimeoutMs).empty())
+        channelsChanged();
+    for (Session* session : sessions())
+        session->checkInputTimeout(now);
+    publishValues();
+}
+
+void Server::publishValues() {
+    for (Session* session : sessions())
+        session->publishValues();
+}
+
+void Server::onSessionClosed(Session* session) {
+    qCDebug(lcLink).noquote() << QStringLiteral("#%1 closed").arg(session->id());
+    m_Sessions.erase(session->id());
+    session->deleteLater();
+    if (m_Context.channels.release(session->id()))
+        channelsChanged();
+}
+
+void Server::onTerminalClosed(TerminalSession* terminal) {
+    m_Terminals.erase(terminal->session());
+    terminal->deleteLater();
+    if (m_Context.channels.release(terminal->session()))
+        channelsChanged();
+}
+
+void Server::channelsChanged() {
+    std::vector<TerminalSession*> orphaned;
+    for (const auto& [id, terminal] : m_Terminals)
+        if (!m_Context.channels.holds(id))
+            orphaned.push_back(terminal);
+    for (TerminalSession* terminal : orphaned)
+        terminal->close();
+    broadcastSysdialInfo();
+}
+
+void Server::broadcastSysdialInfo() {
+    const std::string payload = m_Context.channels.infoPayload(m_Context.plant.macroList);
+    for (Session* session : sessions())
+        if (session->user())
+            session->send(MSG_SYSDIAL_INFO, payload);
+}
+
+Session* Server::findSession(uint64_t id) const {
+    const auto it = m_Sessions.find(id);
+    return it == m_Sessions.end() ? nullptr : it->second;
+}
+
+// A copy: handling one session may close another and change the map.
+std::vector<Session*> Server::sessions() const {
+    std::vector<Session*> list;
+    for (const auto& [id, session] : m_Sessions)
+        list.push_back(session);
+    return list;
+}
+
+std::optional<double> Server::modelValue(const std::string& address) const {
+    const Signal* signal = m_Context.model ? m_Context.model->find(address) : nullptr;
+    return signal ? std::optional<double>(signal->value) : std::nullopt;
+}
+
+bool Server::forceValue(const std::string& address, double value) {
+    if (!m_Context.model || !m_Context.model->force(address, value))
+        return false;
+    publishValues();
+    return true;
+}
+
+void Server::setFrozen(bool frozen) {
+    if (m_Context.model)
+        m_Context.model->setFrozen(frozen);
+}
+
+void Server::advanceClock(int ms) {
+    if (!m_Context.options.fakeClock || !m_Context.model || ms < 0)
+        return;
+    m_Context.fakeNowMs += ms;
+    tick();
+}
+
+std::vector<ReceivedFrame> Server::receivedFrames() const {
+    return {m_Context.received.begin(), m_Context.received.end()};
+}
+
+void Server::clearReceivedFrames() {
+    m_Context.clearReceived();
+}
+
+std::vector<WriteRecord> Server::writes() const {
+    return {m_Context.writes.begin(), m_Context.writes.end()};
+}
+
+std::optional<WriteRecord> Server::lastWrite(const std::string& address) const {
+    const auto& writes = m_Context.writes;
+    const auto it = std::find_if(writes.rbegin(), writes.rend(),
+                                 [&](const WriteRecord& w) { return w.address == address; });
+    return it == writes.rend() ? std::nullopt : std::optional<WriteRecord>(*it);
+}
+
+int Server::loggedInCount() const {
+    return static_cast<int>(std::count_if(m_Sessions.begin(), m_Sessions.end(),
+                                          [](const auto& entry) { return entry.second->user() != nullptr; }));
+}
+
+void Server::dropMidFrame() {
+    for (Session* session : sessions())
+        session->dropMidFrame();
+}
+
+void Server::stallMidFrame() {
+    for (Session* session : sessions())
+        session->stallMidFrame();
+}
+
+void Server::resume() {
+    for (Session* session : sessions())
+        session->resume();
+}
+
+void Server::sendGarbage(const std::string& bytes) {
+    for (Session* session : sessions())
+        session->sendRaw(bytes);
+}
+
+void Server::sendFrameToAll(uint8_t code, const std::string& payload) {
+    for (Session* session : sessions())
+        session->send(code, payload);
+}
+
+void Server::closeAllConnections() {
+    for (Session* session : sessions())
+        session->close();
+    std::vector<TerminalSession*> terminals;
+    for (const auto& [id, terminal] : m_Terminals)
+        terminals.push_back(terminal);
+    for (TerminalSession* terminal : terminals)
+        terminal->close();
+}
+
+} // namespace pelorin::sim

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "SimContext.h"
+
+#include <QObject>
+#include <QTimer>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QTcpServer;
+
+namespace pelorin::sim {
+
+class Session;
+class TerminalSession;
+
+// The picture server simulator: the framed picture link and the system-dialog terminal port,
+// many clients at once, each with its own session, over one process model. Tests start it
+// in-process on port 0; the executable pelorin-sim wraps it.
+class Server : public QObject {
+    Q_OBJECT
+public:
+    explicit Server(const ServerOptions& options, QObject* parent = nullptr);
+    ~Server() override;
+
+    // Loads users and plant, prepares the data folder and listens; false with a message if not.
+    bool start(QString* error);
+    quint16 framedPort() const;
+    quint16 terminalPort() const;
+
+    const Plant& plant() const { return m_Context.plant; }
+    const UserDirectory& users() const { return m_Context.users; }
+
+    // The model, for tests and tools. Forcing a value sends it to every client showing it.
+    std::optional<double> modelValue(const std::string& address) const;
+    bool forceValue(const std::string& address, double value);
+    // A frozen model moves no value by itself; writes and forced values still apply.
+    void setFrozen(bool frozen);
+    // With the fake clock: lets `ms` of time pass at once (model, keep-alives, time-outs).
+    void advanceClock(int ms);
+
+    // What clients sent: every frame, and the write requests with their outcome.
+    std::vector<ReceivedFrame> receivedFrames() const;
+    void clearReceivedFrames();
+    std::vector<WriteRecord> writes() const;
+    std::optional<WriteRecord> lastWrite(const std::string& address) const;
+
+    int sessionCount() const { return static_cast<int>(m_Sessions.size()); }
+    int loggedInCount() const;
+    int channelsInUse() const { return m_Context.channels.inUse(); }
+    int terminalCount() const { return static_cast<int>(m_Terminals.size()); }
+
+    // Failure injection for the client's tests, applied to every connected session.
+    void setRefuseLogins(bool refuse) { m_Context.refuseLogins = refuse; }
+    void dropMidFrame();
+    void stallMidFrame();
+    void resume();
+    void sendGarbage(const std::string& bytes);
+    void sendFrameToAll(uint8_t code, const std::string& payload);
+    void broadcastSysdialInfo();
+    void closeAllConnections();
+
+private:
+    void acceptFramed();
+    void acceptTerminal();
+    void tick();
+    void publishValues();
+    void onSessionClosed(Session* session);
+    void onTerminalClosed(TerminalSession* terminal);
+    // Closes terminals whose channel is gone and tells every client the channel use.
+    void channelsChanged();
+    Session* findSession(uint64_t id) const;
+    std::vector<Session*> sessions() const;
+
+    SimContext m_Context;
+    QTcpServer* m_Framed = nullptr;
+    QTcpServer* m_Terminal = nullptr;
+    QTimer m_Timer;
+    int64_t m_LastTickMs = 0;
+    uint64_t m_NextId = 1;
+    std::map<uint64_t, Session*> m_Sessions;
+    std::map<uint64_t, TerminalSession*> m_Terminals;
+};
+
+} // namespace pelorin::sim

@@ -1,0 +1,335 @@
+#include "Session.h"
+
+#include "SimContext.h"
+#include "Trace.h"
+#include "WireText.h"
+#include "link/ClientProcs.h"
+#include "link/FrameCutter.h"
+#include "link/Protocol.h"
+
+#include <QTcpSocket>
+#include <utility>
+
+namespace pelorin::sim {
+
+namespace {
+
+constexpr int32_t kAccessWrite = 2;
+constexpr int32_t kAccessSysdial = 4;
+constexpr int32_t kAccessPictureLog = 8;
+constexpr int32_t kAccessGlobalLog = 16;
+constexpr int kWatchedParameters = 4;
+constexpr char kVisaEnd = '\xFF';
+
+// The largest command a client has reason to send is a logbook; a connection announcing more
+// is not a client of ours.
+constexpr uint32_t kMaxCommandPayload = 2u * 1024u * 1024u;
+// A client that does not read what it is sent is dropped rather than buffered without end.
+constexpr qint64 kMaxPendingOutput = 4 * 1024 * 1024;
+
+} // namespace
+
+Session::Session(uint64_t id, QTcpSocket* socket, SimContext& context, QObject* parent)
+    : QObject(parent), m_Id(id), m_Socket(socket), m_Context(context), m_LastArrivalMs(context.nowMs()) {
+    socket->setParent(this);
+    connect(socket, &QTcpSocket::readyRead, this, &Session::onReadyRead);
+    connect(socket, &QTcpSocket::disconnected, this, [this] {
+        if (std::exchange(m_Closed, true))
+            return;
+        emit closed(this);
+    });
+}
+
+QHostAddress Session::peerAddress() const {
+    return m_Socket->peerAddress();
+}
+
+void Session::close() {
+    if (m_Closed)
+        return;
+    m_Closed = true;
+    m_Socket->abort();
+    emit closed(this);
+}
+
+void Session::onReadyRead() {
+    const QByteArray arrived = m_Socket->readAll();
+    m_LastArrivalMs = m_Context.nowMs();
+    const CutResult result =
+        CutFrames(m_Buffer, std::string_view(arrived.constData(), static_cast<size_t>(arrived.size())),
+                  [this](uint8_t code, const std::string& payload) {
+                      if (!m_Closed)
+                          handle(code, payload);
+                  });
+    const bool oversized = m_Buffer.size() >= kFrameHeadSize &&
+                           static_cast<uint32_t>(String2Long(m_Buffer, 1)) > kMaxCommandPayload;
+    if (result == CutResult::ProtocolError || oversized) {
+        qCDebug(lcLink).noquote() << QStringLiteral("#%1 bad frame length, closing").arg(m_Id);
+        close();
+    }
+}
+
+void Session::checkInputTimeout(int64_t nowMs) {
+    const bool owing = !m_Buffer.empty() || !m_User;
+    if (owing && nowMs - m_LastArrivalMs > m_Context.options.inputTimeoutMs) {
+        qCDebug(lcLink).noquote() << QStringLiteral("#%1 silent too long, closing").arg(m_Id);
+        close();
+    }
+}
+
+void Session::handle(uint8_t code, const std::string& payload) {
+    qCDebug(lcLink).noquote() << DescribeFrame(m_Id, Direction::In, code, payload);
+    m_Context.recordFrame(m_Id, code, payload);
+    if (code == CMD_LOGIN) {
+        handleLogin(payload);
+        return;
+    }
+    // Before a login nothing but a login is answered.
+    if (!m_User)
+        return;
+    switch (code) {
+    case CMD_GET_PICTURE:
+        handleGetPicture(payload);
+        break;
+    case CMD_GET_PICTURE_TABLE:
+        send(MSG_PICTURE_TABLE, m_Context.plant.pictureTable());
+        break;
+    case CMD_LOGOUT:
+        endLogin();
+        break;
+    case CMD_GET_FUNCTION_TEXT:
+        handleFunctionText(payload);
+        break;
+    case CMD_SYSDIAL_CHANNEL:
+        handleSysdialChannel();
+        break;
+    case CMD_WRITE_VALUE:
+        handleWriteValue(payload);
+        break;
+    case CMD_WATCH_SETPOINT:
+        handleWatchSetpoint(payload);
+        break;
+    case CMD_UNWATCH_SETPOINT:
+        m_Watched.reset();
+        break;
+    case CMD_GET_PICTURE_LOG:
+        handleGetPictureLog(payload);
+        break;
+    case CMD_GET_GLOBAL_LOG:
+        send(MSG_GLOBAL_LOG, m_Context.texts.globalLog());
+        break;
+    case CMD_SAVE_PICTURE_LOG:
+        handleSavePictureLog(payload);
+        break;
+    case CMD_SAVE_GLOBAL_LOG:
+        handleSaveGlobalLog(payload);
+        break;
+    default:
+        break;
+    }
+}
+
+void Session::handleLogin(const std::string& payload) {
+    endLogin();
+    const std::string text = UnscrambleLogin(payload);
+    const size_t split = text.find(kVisaEnd);
+    const User* user = nullptr;
+    if (split != std::string::npos && !m_Context.refuseLogins)
+        user = m_Context.users.authenticate(text.substr(0, split), text.substr(split + 1));
+    const bool accepted = user && user->level >= 1;
+    // A refused login learns nothing about the user, not even the full name.
+    std::string reply = Long2String(accepted ? user->level : 0) + Long2String(m_Context.terminalPort) +
+                        Long2String(m_Context.options.historySize) + (accepted ? user->name : std::string());
+    send(MSG_LOGIN_REPLY, reply);
+    if (!accepted)
+        return;
+    m_User = user;
+    send(MSG_SYSDIAL_INFO, m_Context.channels.infoPayload(m_Context.plant.macroList));
+}
+
+void Session::endLogin() {
+    m_User = nullptr;
+    m_Picture = nullptr;
+    m_Watched.reset();
+    if (m_Context.channels.release(m_Id))
+        emit channelsChanged();
+}
+
+void Session::handleGetPicture(const std::string& payload) {
+    const std::optional<int> number = ParsePictureNumber(payload);
+    m_Picture = number ? m_Context.plant.picture(*number) : nullptr;
+    m_Watched.reset();
+    m_Sent.clear();
+    if (number == 0)
+        return;
+    if (!m_Picture) {
+        send(MSG_NO_PICTURE, {});
+        return;
+    }
+    PictureHeader header = m_Picture->header;
+    header.functionText = !m_Picture->functionText.empty() || m_Context.texts.functionText(m_Picture->number);
+    send(MSG_PICTURE, EncodePictureMessage(header, m_Picture->elementData));
+    m_Sent.assign(m_Picture->dynamics.size() + kWatchedParameters, std::string());
+    publishValues();
+}
+
+void Session::publishValues() {
+    if (m_Closed || !m_Picture)
+        return;
+    for (size_t i = 0; i < m_Sent.size(); ++i)
+        sendValueIfChanged(static_cast<int32_t>(i), false);
+}
+
+void Session::sendValueIfChanged(int32_t number, bool force) {
+    const std::optional<std::string> text = valueText(number);
+    std::string& sent = m_Sent[static_cast<size_t>(number)];
+    if (text && (force || *text != sent)) {
+        sent = *text;
+        sendValue(number, *text);
+    }
+}
+
+std::optional<std::string> Session::valueText(int32_t number) const {
+    const auto& dynamics = m_Picture->dynamics;
+    std::string address;
+    if (number < static_cast<int32_t>(dynamics.size())) {
+        const DynamicPoint& point = dynamics[static_cast<size_t>(number)];
+        // A setpoint block's own number reports its kind, which never changes.
+        if (point.setpointKind >= 0)
+            return std::to_string(point.setpointKind);
+        address = point.address;
+    } else if (m_Watched) {
+        address = (*m_Watched)[static_cast<size_t>(number) - dynamics.size()];
+    } else {
+        return std::nullopt;
+    }
+    const Signal* signal = m_Context.model->find(address);
+    if (!signal)
+        return std::nullopt;
+    return FormatValue(signal->value);
+}
+
+void Session::sendValue(int32_t number, const std::string& text) {
+    send(MSG_VALUE, Short2String(number) + text);
+}
+
+void Session::handleWriteValue(const std::string& payload) {
+    if (!m_Picture || payload.size() < 4)
+        return;
+    const int32_t number = String2Long(payload, 0);
+    const auto count = static_cast<int32_t>(m_Picture->dynamics.size());
+    const bool watchedParameter = m_Watched && number >= count && number < count + kWatchedParameters;
+    if (number < 0 || (number >= count && !watchedParameter))
+        return;
+    WriteRecord record{m_Id, number, {}, payload.substr(4), false};
+    if (watchedParameter) {
+        record.address = (*m_Watched)[static_cast<size_t>(number - count)];
+    } else {
+        const DynamicPoint& point = m_Picture->dynamics[static_cast<size_t>(number)];
+        record.address = point.setpointKind < 0 ? point.address : std::string();
+    }
+    const std::optional<double> value = ParseValueText(record.text);
+    record.accepted = may(kAccessWrite) && !record.address.empty() && value &&
+                      m_Context.model->write(record.address, *value);
+    m_Context.recordWrite(record);
+    // The value goes back whether or not it was taken: the client shows what the plant holds.
+    sendValueIfChanged(number, true);
+    if (record.accepted)
+        emit valuesChanged();
+}
+
+void Session::handleWatchSetpoint(const std::string& payload) {
+    if (!m_Picture)
+        return;
+    std::array<std::string, 4> addresses;
+    for (int i = 0; i < kWatchedParameters; ++i)
+        addresses[static_cast<size_t>(i)] = GetField(payload, i, ";");
+    m_Watched = addresses;
+    const auto count = static_cast<int32_t>(m_Picture->dynamics.size());
+    for (int i = 0; i < kWatchedParameters; ++i)
+        sendValueIfChanged(count + i, true);
+}
+
+void Session::handleSysdialChannel() {
+    if (!may(kAccessSysdial))
+        return;
+    const auto claim = m_Context.channels.claim(m_Id, m_User->name, m_Context.nowMs());
+    if (claim == SysdialChannels::Claim::Claimed)
+        emit channelsChanged();
+}
+
+void Session::handleFunctionText(const std::string& payload) {
+    const std::optional<int> number = ParsePictureNumber(payload);
+    const ServedPicture* picture = number ? m_Context.plant.picture(*number) : nullptr;
+    std::string text;
+    if (picture)
+        text = m_Context.texts.functionText(picture->number).value_or(picture->functionText);
+    send(MSG_FUNCTION_TEXT, text);
+}
+
+void Session::handleGetPictureLog(const std::string& payload) {
+    const int32_t number = String2Long(payload, 0);
+    send(MSG_PICTURE_LOG,
+         m_Context.plant.picture(number) ? m_Context.texts.pictureLog(number) : std::string());
+}
+
+void Session::handleSavePictureLog(const std::string& payload) {
+    const int32_t number = String2Long(payload, 0);
+    if (!may(kAccessPictureLog) || payload.size() < 4 || !m_Context.plant.picture(number))
+        return;
+    if (!m_Context.texts.savePictureLog(number, std::string_view(payload).substr(4)))
+        qWarning("pelorin-sim: the logbook of picture %d could not be saved", number);
+}
+
+void Session::handleSaveGlobalLog(const std::string& payload) {
+    if (!may(kAccessGlobalLog))
+        return;
+    if (!m_Context.texts.saveGlobalLog(payload))
+        qWarning("pelorin-sim: the global logbook could not be saved");
+}
+
+bool Session::may(int32_t accessBit) const {
+    return m_User && (m_User->level & accessBit) != 0;
+}
+
+void Session::send(uint8_t code, std::string_view payload) {
+    qCDebug(lcLink).noquote() << DescribeFrame(m_Id, Direction::Out, code, payload);
+    const std::string frame = EncodeFrame(code, payload);
+    const Fault fault = std::exchange(m_Fault, Fault::None);
+    if (fault == Fault::None) {
+        write(frame);
+        return;
+    }
+    const size_t half = frame.size() / 2;
+    write(std::string_view(frame).substr(0, half));
+    if (fault == Fault::DropMidFrame) {
+        m_Socket->disconnectFromHost();
+        return;
+    }
+    m_Stalled = true;
+    m_Held = frame.substr(half);
+}
+
+void Session::sendRaw(std::string_view bytes) {
+    write(bytes);
+}
+
+void Session::resume() {
+    m_Stalled = false;
+    write(std::exchange(m_Held, std::string()));
+}
+
+void Session::write(std::string_view bytes) {
+    if (m_Closed || m_Socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    if (m_Stalled)
+        m_Held += bytes;
+    else
+        m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (m_Socket->bytesToWrite() + static_cast<qint64>(m_Held.size()) > kMaxPendingOutput) {
+        qCDebug(lcLink).noquote() << QStringLiteral("#%1 does not read, closing").arg(m_Id);
+        close();
+    }
+}
+
+} // namespace pelorin::sim

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Plant.h"
+#include "ProcessModel.h"
+#include "SysdialChannels.h"
+#include "TextStore.h"
+#include "Users.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QString>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace pelorin::sim {
+
+struct ServerOptions {
+    QHostAddress listenAddress = QHostAddress(QHostAddress::LocalHost);
+    // 0 picks a free port; Server::framedPort() and terminalPort() tell which.
+    quint16 framedPort = 0;
+    quint16 terminalPort = 0;
+    // Empty: the built-in demo plant and users.
+    QString plantFolder;
+    QString usersFile;
+    // Logbooks and function texts; must be given.
+    QString dataFolder;
+    int updateIntervalMs = 1000;
+    unsigned seed = 1;
+    // Simulated seconds per real second, and the simulated time of day at start.
+    double speed = 60;
+    double startHour = 8;
+    // Time moves only through Server::advanceClock (tests).
+    bool fakeClock = false;
+    int channels = 2;
+    int historySize = 20000;
+    int maxConnections = 256;
+    // A claimed channel is released when its keep-alive stops for longer than this.
+    int keepAliveTimeoutMs = 30000;
+    // A connection that owes the rest of a frame, or has not logged in, for this long is closed.
+    int inputTimeoutMs = 30000;
+};
+
+// One write request as it arrived, for tests and the trace.
+struct WriteRecord {
+    uint64_t session = 0;
+    int32_t dynamicNumber = 0;
+    std::string address;
+    std::string text;
+    bool accepted = false;
+};
+
+struct ReceivedFrame {
+    uint64_t session = 0;
+    uint8_t code = 0;
+    std::string payload;
+};
+
+// What the sessions, the terminals and the server share.
+class SimContext {
+public:
+    explicit SimContext(const ServerOptions& options)
+        : options(options), texts(options.dataFolder), channels(options.channels) {}
+
+    int64_t nowMs() const;
+    void recordFrame(uint64_t session, uint8_t code, const std::string& payload);
+    void clearReceived();
+    void recordWrite(WriteRecord record);
+
+    ServerOptions options;
+    Plant plant;
+    UserDirectory users;
+    std::unique_ptr<ProcessModel> model;
+    TextStore texts;
+    SysdialChannels channels;
+    quint16 terminalPort = 0;
+    bool refuseLogins = false;
+    int64_t fakeNowMs = 0;
+    QElapsedTimer realClock;
+    std::deque<ReceivedFrame> received;
+    size_t receivedBytes = 0;
+    std::deque<WriteRecord> writes;
+};
+
+} // namespace pelorin::sim

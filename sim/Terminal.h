@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Users.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <string>
+
+class QTcpSocket;
+
+namespace pelorin::sim {
+
+class ProcessModel;
+
+// The system-dialog stream of one channel: unframed Latin-1 text. It echoes every line, answers
+// a few commands and asks for the user's code word ("KODORD:") before a privileged one; the code
+// word itself is never echoed.
+class TerminalSession : public QObject {
+    Q_OBJECT
+public:
+    TerminalSession(uint64_t session, QTcpSocket* socket, ProcessModel& model, User user, QString plantName,
+                    QObject* parent);
+
+    // The framed session whose channel this terminal uses.
+    uint64_t session() const { return m_Session; }
+    void close();
+
+signals:
+    void valuesWritten();
+    void closed(pelorin::sim::TerminalSession* terminal);
+
+private:
+    void onReadyRead();
+    void receive(char c);
+    void endLine();
+    void runCommand(const QString& line);
+    void checkCodeWord(const std::string& codeWord);
+    void writeSignal(const QString& arguments);
+    void printBanner();
+    void printStatus();
+    void printListing(const QString& prefix);
+    void print(const QString& text);
+    void prompt();
+
+    uint64_t m_Session;
+    QTcpSocket* m_Socket;
+    ProcessModel& m_Model;
+    User m_User;
+    QString m_PlantName;
+    std::string m_Line;
+    bool m_Closed = false;
+    // The privileged command waiting for its code word; empty when none is.
+    QString m_Pending;
+};
+
+} // namespace pelorin::sim

@@ -1,0 +1,154 @@
+#include "SimFixture.h"
+#include "common/TestSupport.h"
+#include "link/ClientProcs.h"
+#include "link/Protocol.h"
+
+#include <random>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+class BadInputTest : public SimFixture {
+protected:
+    // Another client is still served in full: login, table, picture and its values.
+    void expectOthersServed() {
+        auto other = loggedInClient();
+        other->send(CMD_GET_PICTURE_TABLE);
+        EXPECT_TRUE(other->next(MSG_PICTURE_TABLE));
+        ASSERT_TRUE(other->getPicture(2));
+        EXPECT_TRUE(
+            other->waitForValues(0, static_cast<int>(m_Server->plant().picture(2)->dynamics.size()) - 1));
+    }
+};
+
+TEST_F(BadInputTest, ImpossibleFrameLengthsCloseTheConnection) {
+    const QByteArray heads[] = {
+        QByteArray("\x01\x80\x00\x00\x00", 5), // top bit set
+        QByteArray("\x0E\x7F\xFF\xFF\xFF", 5), // two gigabytes of logbook
+        QByteArray("\x0E\x00\x40\x00\x00", 5), // four megabytes: more than any command needs
+    };
+    for (const QByteArray& head : heads) {
+        SCOPED_TRACE(head.toHex().toStdString());
+        auto client = loggedInClient();
+        client->sendRaw(head + "abc");
+        EXPECT_TRUE(client->waitForClose());
+    }
+    expectOthersServed();
+}
+
+TEST_F(BadInputTest, RandomGarbageNeitherCrashesNorStopsOthers) {
+    std::mt19937 random(12345);
+    for (int round = 0; round < 20; ++round) {
+        SimTestClient client;
+        ASSERT_TRUE(client.connectTo(m_Server->framedPort()));
+        if (round % 2)
+            client.login("DEMO", "demo");
+        QByteArray garbage;
+        for (int i = 0; i < 2000; ++i)
+            garbage += static_cast<char>(random() & 0xFF);
+        client.sendRaw(garbage);
+        // Small lengths make frames (answered or ignored); a huge one closes the link.
+        client.send(CMD_GET_PICTURE_TABLE);
+        waitFor([&] { return client.pendingFrames() > 1 || !client.isConnected(); }, 200);
+    }
+    expectOthersServed();
+}
+
+TEST_F(BadInputTest, HalfAFrameThenSilenceHoldsUpNobodyAndIsClosedLater) {
+    SimTestClient silent;
+    ASSERT_TRUE(silent.connectTo(m_Server->framedPort()));
+    silent.login("DEMO", "demo");
+    silent.sendRaw(QByteArray("\x0D\x00\x00", 3));
+    SimTestClient halfPayload;
+    ASSERT_TRUE(halfPayload.connectTo(m_Server->framedPort()));
+    halfPayload.login("DEMO", "demo");
+    halfPayload.sendRaw(QByteArray("\x0E\x00\x00\x01\x00half", 9));
+    expectOthersServed();
+    EXPECT_TRUE(silent.isConnected());
+    m_Server->advanceClock(31000);
+    EXPECT_TRUE(silent.waitForClose());
+    EXPECT_TRUE(halfPayload.waitForClose());
+}
+
+TEST_F(BadInputTest, ConnectionThatNeverLogsInIsClosedLater) {
+    SimTestClient idle;
+    ASSERT_TRUE(idle.connectTo(m_Server->framedPort()));
+    auto active = loggedInClient();
+    m_Server->advanceClock(31000);
+    EXPECT_TRUE(idle.waitForClose());
+    active->send(CMD_GET_PICTURE_TABLE);
+    EXPECT_TRUE(active->next(MSG_PICTURE_TABLE));
+}
+
+TEST_F(BadInputTest, UnknownCodesAndShortPayloadsAreIgnored) {
+    auto client = loggedInClient();
+    ASSERT_TRUE(client->getPicture(3));
+    const std::pair<uint8_t, std::string> frames[] = {
+        {0, ""},
+        {6, "xy"},
+        {15, std::string(3, '\0')},
+        {200, "z"},
+        {255, ""},
+        {CMD_WRITE_VALUE, "\x01"},
+        {CMD_WRITE_VALUE, Long2String(30000) + "5"},
+        {CMD_WRITE_VALUE, std::string("\xFF\xFF\xFF\xFF", 4) + "5"},
+        {CMD_WATCH_SETPOINT, ""},
+        {CMD_WATCH_SETPOINT, ";;;;;;;"},
+        {CMD_WATCH_SETPOINT, "NO.SUCH;X"},
+        {CMD_GET_PICTURE, ""},
+        {CMD_GET_PICTURE, "-1"},
+        {CMD_GET_PICTURE, "1x"},
+        {CMD_GET_PICTURE, "99999999999"},
+        {CMD_GET_PICTURE_LOG, ""},
+        {CMD_SAVE_PICTURE_LOG, "\x01"},
+        {CMD_GET_FUNCTION_TEXT, ""},
+        {CMD_LOGIN, ""},
+        {CMD_LOGIN, std::string(300, '\xFF')},
+    };
+    for (const auto& [code, payload] : frames)
+        client->send(code, payload);
+    for (int garbageLogin = 0; garbageLogin < 2; ++garbageLogin) {
+        const auto refused = client->next(MSG_LOGIN_REPLY);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(String2Long(refused->payload, 0), 0);
+    }
+    EXPECT_TRUE(client->isConnected());
+    EXPECT_EQ(client->login("DEMO", "demo"), 31);
+    client->send(CMD_GET_PICTURE_TABLE);
+    EXPECT_TRUE(client->next(MSG_PICTURE_TABLE));
+}
+
+TEST_F(BadInputTest, TwoHundredConnectionsAtOnceAndOthersStillServed) {
+    std::vector<std::unique_ptr<SimTestClient>> crowd;
+    for (int i = 0; i < 200; ++i) {
+        crowd.push_back(std::make_unique<SimTestClient>());
+        ASSERT_TRUE(crowd.back()->connectTo(m_Server->framedPort()));
+        if (i % 10 == 0)
+            crowd.back()->login("LAS", "las");
+    }
+    ASSERT_TRUE(waitFor([&] { return m_Server->sessionCount() == 200; }));
+    expectOthersServed();
+    crowd.clear();
+    EXPECT_TRUE(waitFor([&] { return m_Server->sessionCount() == 0; }));
+}
+
+TEST_F(BadInputTest, ConnectionsBeyondTheLimitAreClosedAtOnce) {
+    startServer([](sim::ServerOptions& o) { o.maxConnections = 50; });
+    std::vector<std::unique_ptr<SimTestClient>> crowd;
+    for (int i = 0; i < 60; ++i) {
+        crowd.push_back(std::make_unique<SimTestClient>());
+        crowd.back()->startConnecting(m_Server->framedPort());
+    }
+    EXPECT_TRUE(waitFor([&] {
+        return std::count_if(crowd.begin(), crowd.end(), [](const auto& c) { return c->isConnected(); }) ==
+               50;
+    }));
+    EXPECT_EQ(m_Server->sessionCount(), 50);
+    crowd.resize(10);
+    EXPECT_TRUE(waitFor([&] { return m_Server->sessionCount() == 10; }));
+    expectOthersServed();
+}
+
+} // namespace

@@ -1,0 +1,94 @@
+#include "SimFixture.h"
+#include "link/ClientProcs.h"
+#include "link/Protocol.h"
+
+#include <QDir>
+#include <QFile>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+class LogbookTest : public SimFixture {
+protected:
+    std::string pictureLog(SimTestClient& client, int picture) {
+        client.send(CMD_GET_PICTURE_LOG, Long2String(picture));
+        const auto reply = client.next(MSG_PICTURE_LOG);
+        return reply ? reply->payload : "(no reply)";
+    }
+    std::string globalLog(SimTestClient& client) {
+        client.send(CMD_GET_GLOBAL_LOG);
+        const auto reply = client.next(MSG_GLOBAL_LOG);
+        return reply ? reply->payload : "(no reply)";
+    }
+};
+
+TEST_F(LogbookTest, StoredLogbooksSurviveARestart) {
+    const std::string pictureText = "2024-01-05 08:12 / DEMO\r\nBytt filter i LB01, fl\xE4kten g\xE5r.\r\n";
+    const std::string globalText = "\r\nR\xF6relse: \xC5"
+                                   "terst\xE4llt efter str\xF6mavbrott.\r\n";
+    {
+        auto client = loggedInClient();
+        EXPECT_EQ(pictureLog(*client, 2), "");
+        client->send(CMD_SAVE_PICTURE_LOG, Long2String(2) + pictureText);
+        client->send(CMD_SAVE_GLOBAL_LOG, globalText);
+        EXPECT_EQ(pictureLog(*client, 2), pictureText);
+    }
+    startServer();
+    auto client = loggedInClient();
+    EXPECT_EQ(pictureLog(*client, 2), pictureText);
+    EXPECT_EQ(pictureLog(*client, 3), "");
+    EXPECT_EQ(globalLog(*client), globalText);
+    QFile onDisk(m_Data.filePath(QStringLiteral("logbooks/global.txt")));
+    ASSERT_TRUE(onDisk.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(
+        QString::fromUtf8(onDisk.readAll()).contains(QStringLiteral("Återställt efter strömavbrott")));
+}
+
+struct RightsCase {
+    const char* visa;
+    const char* password;
+    bool savesPictureLog;
+    bool savesGlobalLog;
+};
+
+TEST_F(LogbookTest, SavingNeedsTheLogbookRight) {
+    const RightsCase cases[] = {
+        {"DEMO", "demo", true, true},
+        {"LOGG", "logg", true, false},
+        {"LAS", "las", false, false},
+    };
+    for (const RightsCase& c : cases) {
+        SCOPED_TRACE(c.visa);
+        auto writer = loggedInClient(c.visa, c.password);
+        writer->send(CMD_SAVE_PICTURE_LOG, Long2String(1) + c.visa);
+        writer->send(CMD_SAVE_GLOBAL_LOG, c.visa);
+        EXPECT_EQ(pictureLog(*writer, 1) == c.visa, c.savesPictureLog);
+        EXPECT_EQ(globalLog(*writer) == c.visa, c.savesGlobalLog);
+    }
+}
+
+TEST_F(LogbookTest, LogbookOfAPictureThatDoesNotExistIsNeitherStoredNorRead) {
+    auto client = loggedInClient();
+    client->send(CMD_SAVE_PICTURE_LOG, Long2String(500) + "text");
+    client->send(CMD_SAVE_PICTURE_LOG, std::string("\x01", 1));
+    EXPECT_EQ(pictureLog(*client, 500), "");
+    EXPECT_EQ(QDir(m_Data.filePath(QStringLiteral("logbooks"))).entryList(QDir::Files), QStringList());
+}
+
+TEST_F(LogbookTest, AnInterruptedSaveLeavesTheStoredLogbook) {
+    auto client = loggedInClient();
+    client->send(CMD_SAVE_GLOBAL_LOG, "kept");
+    EXPECT_EQ(globalLog(*client), "kept");
+    // What a crash in the middle of a save leaves behind: a half-written temporary file.
+    QFile partial(m_Data.filePath(QStringLiteral("logbooks/global.txt.a1b2c3")));
+    ASSERT_TRUE(partial.open(QIODevice::WriteOnly));
+    partial.write("half a logb");
+    partial.close();
+    startServer();
+    auto restarted = loggedInClient();
+    EXPECT_EQ(globalLog(*restarted), "kept");
+}
+
+} // namespace
