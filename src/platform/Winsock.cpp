@@ -126,6 +126,8 @@ void Winsock::dropSocket() {
         return;
     QTcpSocket* socket = std::exchange(m_Socket, nullptr);
     socket->disconnect(this);
+    // What was sent before the close still goes out (a logout's last requests).
+    socket->flush();
     socket->abort();
     socket->deleteLater();
 }

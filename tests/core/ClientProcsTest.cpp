@@ -8,16 +8,11 @@
 namespace pelorin {
 namespace {
 
-TEST(ClientProcs, LongFieldsAreBigEndianAndRoundTrip) {
-    EXPECT_EQ(Long2String(0), std::string(4, '\0'));
+TEST(ClientProcs, LongFieldsAreBigEndianRoundTripAndAreNeverReadPastTheEnd) {
     EXPECT_EQ(Long2String(300), std::string("\x00\x00\x01\x2C", 4));
-    for (int32_t value : {0, 1, 255, 256, 300, 65535, 16777216, std::numeric_limits<int32_t>::max()}) {
-        const std::string field = "xx" + Long2String(value);
-        EXPECT_EQ(String2Long(field, 2), value) << value;
-    }
-}
+    for (int32_t value : {0, 1, 255, 256, 300, 65535, 16777216, std::numeric_limits<int32_t>::max()})
+        EXPECT_EQ(String2Long("xx" + Long2String(value), 2), value) << value;
 
-TEST(ClientProcs, FieldReadersNeverReadPastTheEnd) {
     const std::string data("\x12\x34\x56", 3);
     EXPECT_EQ(String2Long(data, 0), 0x12345600);
     EXPECT_EQ(String2Long(data, 2), 0x56000000);
@@ -31,121 +26,79 @@ TEST(ClientProcs, FieldReadersNeverReadPastTheEnd) {
 }
 
 TEST(ClientProcs, GetField) {
-    struct Case {
+    const struct {
         std::string_view text;
         int index;
         std::string_view delimiter;
         std::string expected;
+    } cases[] = {
+        {"a:b", 0, ":", "a"},      {"a:b", 1, ":", "b"},          {"a:b", 2, ":", ""},   {"ab", 1, ":", ""},
+        {"", 0, ":", ""},          {"a::b", 1, ":", ""},          {"a::b", 2, ":", "b"}, {"a:b", -1, ":", ""},
+        {"x;;y;;z", 2, ";;", "z"}, {"\xE5:\xF6", 1, ":", "\xF6"}, {":lead", 0, ":", ""},
     };
-    const Case cases[] = {
-        {"a:b", 0, ":", "a"},
-        {"a:b", 1, ":", "b"},
-        {"a:b", 2, ":", ""},
-        {"ab", 1, ":", ""},
-        {"", 0, ":", ""},
-        {"a::b", 1, ":", ""},
-        {"a::b", 2, ":", "b"},
-        {"a:b", -1, ":", ""},
-        {"x;;y;;z", 2, ";;", "z"},
-        {"x;;y", 1, ";;", "y"},
-        {"\xE5:\xF6", 1, ":", "\xF6"},
-        {":lead", 0, ":", ""},
-    };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(GetField(c.text, c.index, c.delimiter), c.expected) << c.text << " #" << c.index;
 }
 
-TEST(ClientProcs, ScrambleChainsEachByteToThePreviousOutput) {
-    const std::string text = std::string("AB") + '\xFF';
-    const std::string scrambled = ScrambleLogin(text, 0x5A);
-    ASSERT_EQ(scrambled.size(), 4u);
-    EXPECT_EQ(static_cast<uint8_t>(scrambled[0]), 0x5A);
-    EXPECT_EQ(static_cast<uint8_t>(scrambled[1]), 0x5A ^ 'A');
-    EXPECT_EQ(static_cast<uint8_t>(scrambled[2]), 0x5A ^ 'A' ^ 'B');
-    EXPECT_EQ(static_cast<uint8_t>(scrambled[3]), 0x5A ^ 'A' ^ 'B' ^ 0xFF);
-    EXPECT_EQ(UnscrambleLogin(scrambled), text);
-}
-
-TEST(ClientProcs, ScrambleRoundTripsEveryByteAndSeed) {
-    std::string all;
+TEST(ClientProcs, ScrambleChainsEachByteToThePreviousOutputAndRoundTrips) {
+    const std::string scrambled = ScrambleLogin(std::string("AB") + '\xFF', 0x5A);
+    EXPECT_EQ(scrambled,
+              (std::string{0x5A, 0x5A ^ 'A', 0x5A ^ 'A' ^ 'B', static_cast<char>(0x5A ^ 'A' ^ 'B' ^ 0xFF)}));
+    std::string login = "VISA" + std::string(1, '\xFF') + "l\xF6senord";
     for (int c = 0; c < 256; ++c)
-        all += static_cast<char>(c);
-    for (int seed : {0, 1, 0x80, 0xFF}) {
-        const std::string login = "VISA" + std::string(1, '\xFF') + "l\xF6senord" + all;
-        EXPECT_EQ(UnscrambleLogin(ScrambleLogin(login, static_cast<uint8_t>(seed))), login);
-    }
+        login += static_cast<char>(c);
+    for (int seed : {0, 1, 0x5A, 0x80, 0xFF})
+        EXPECT_EQ(UnscrambleLogin(ScrambleLogin(login, static_cast<uint8_t>(seed))), login) << seed;
     EXPECT_EQ(ScrambleLogin("", 7), "\x07");
     EXPECT_EQ(UnscrambleLogin(""), "");
     EXPECT_EQ(UnscrambleLogin("\x07"), "");
 }
 
-TEST(ClientProcs, ReadNumberTakesTheLeadingNumber) {
-    struct Case {
-        std::string_view text;
-        double expected;
+TEST(ClientProcs, ReadNumberTakesTheLeadingNumberAndSaturatesToInfinity) {
+    const std::pair<const char*, double> cases[] = {
+        {"", 0},        {"abc", 0},      {"21.5", 21.5}, {"  12.5xyz", 12.5}, {"\t\n -3", -3},
+        {"+4", 4},      {"-", 0},        {"- 5", 0},     {".5", 0.5},         {"-.25", -0.25},
+        {"5.", 5},      {".", 0},        {"1,5", 1},     {"1.2.3", 1.2},      {"1e3", 1000},
+        {"1E-2", 0.01}, {"2.5e+2", 250}, {"2e", 2},      {"2e+", 2},          {"2ex", 2},
+        {"007", 7},     {"0.1", 0.1},    {"\r5", 0},     {"1e-999999", 0},    {"1e999999", HUGE_VAL},
     };
-    const Case cases[] = {
-        {"", 0},
-        {"abc", 0},
-        {"21.5", 21.5},
-        {"  12.5xyz", 12.5},
-        {"\t\n -3", -3},
-        {"+4", 4},
-        {"-", 0},
-        {"- 5", 0},
-        {".5", 0.5},
-        {"-.25", -0.25},
-        {"5.", 5},
-        {".", 0},
-        {"1,5", 1},
-        {"1.2.3", 1.2},
-        {"1e3", 1000},
-        {"1E-2", 0.01},
-        {"2.5e+2", 250},
-        {"2e", 2},
-        {"2e+", 2},
-        {"2ex", 2},
-        {"007", 7},
-        {"0.1", 0.1},
-        {"\r5", 0},
-        {"1e-999999", 0},
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ReadNumber(text), expected) << '"' << text << '"';
+    const std::pair<std::string, double> extremes[] = {
         {"0e999999999999999999999", 0},
         {"0.0000000000000000000000000000000000000000001e-300", 0},
         {"12345678901234567890", 12345678901234567890.0},
+        {"-1e999999999999999999999999", -HUGE_VAL},
+        {"1" + std::string(400, '0'), HUGE_VAL},
+        {"0.00" + std::string(400, '9') + "e312", HUGE_VAL},
+        {"0." + std::string(400, '0') + "1e401", 1.0},
     };
-    for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(ReadNumber(c.text), c.expected) << '"' << c.text << '"';
+    for (const auto& [text, expected] : extremes)
+        EXPECT_EQ(ReadNumber(text), expected) << '"' << text << '"';
 }
 
-TEST(ClientProcs, ReadNumberSaturatesHugeNumbersToInfinity) {
-    EXPECT_EQ(ReadNumber("1e999999"), HUGE_VAL);
-    EXPECT_EQ(ReadNumber("-1e999999999999999999999999"), -HUGE_VAL);
-    EXPECT_EQ(ReadNumber("1" + std::string(400, '0')), HUGE_VAL);
-    EXPECT_EQ(ReadNumber("0.00" + std::string(400, '9') + "e312"), HUGE_VAL);
-    EXPECT_DOUBLE_EQ(ReadNumber("0." + std::string(400, '0') + "1e401"), 1.0);
-}
-
-TEST(ClientProcs, RoundHalfEvenSendsTiesToTheEvenNeighbour) {
-    struct Case {
-        double value;
-        double expected;
+TEST(ClientProcs, RoundHalfEvenSendsTiesToTheEvenNeighbourAndRoundToClamps) {
+    const std::pair<double, double> cases[] = {
+        {0.5, 0},
+        {1.5, 2},
+        {2.5, 2},
+        {3.5, 4},
+        {-0.5, 0},
+        {-1.5, -2},
+        {-2.5, -2},
+        {2.49, 2},
+        {2.51, 3},
+        {-2.51, -3},
+        {7, 7},
+        {-7, -7},
+        {1e300, 1e300},
+        {HUGE_VAL, HUGE_VAL},
+        {4503599627370495.5, 4503599627370496},
     };
-    const Case cases[] = {
-        {0.5, 0},       {1.5, 2},
-        {2.5, 2},       {3.5, 4},
-        {-0.5, 0},      {-1.5, -2},
-        {-2.5, -2},     {2.49, 2},
-        {2.51, 3},      {-2.51, -3},
-        {7, 7},         {-7, -7},
-        {1e300, 1e300}, {4503599627370495.5, 4503599627370496},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(RoundHalfEven(c.value), c.expected) << c.value;
-    EXPECT_EQ(RoundHalfEven(HUGE_VAL), HUGE_VAL);
+    for (const auto& [value, expected] : cases)
+        EXPECT_EQ(RoundHalfEven(value), expected) << value;
     EXPECT_TRUE(std::isnan(RoundHalfEven(std::nan(""))));
-}
 
-TEST(ClientProcs, RoundToClampsIntoTheTargetType) {
     EXPECT_EQ(RoundTo<int16_t>(2.5), 2);
     EXPECT_EQ(RoundTo<int16_t>(40000.0), 32767);
     EXPECT_EQ(RoundTo<int16_t>(-40000.0), -32768);

@@ -1,8 +1,7 @@
 // Random and mutated input through the frame cutter and the picture parser, with fixed seeds so that
 // a failure can be replayed. The properties checked hold for any bytes whatsoever.
 
-#include "link/FrameCutter.h"
-#include "link/Protocol.h"
+#include "FrameSupport.h"
 #include "picture/PictureParser.h"
 #include "picture/PictureWriter.h"
 
@@ -10,135 +9,83 @@
 
 #include <random>
 
-namespace pelorin {
+namespace pelorin::test {
 namespace {
 
-using Random = std::mt19937;
+class Random {
+public:
+    explicit Random(unsigned seed) : m_Engine(seed) {}
+    int operator()(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_Engine); }
+    std::string bytes(int count) {
+        std::string out(static_cast<size_t>(count), '\0');
+        for (char& c : out)
+            c = static_cast<char>((*this)(0, 255));
+        return out;
+    }
 
-int Uniform(Random& random, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
-}
-
-std::string RandomBytes(Random& random, int count) {
-    std::string bytes(static_cast<size_t>(count), '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(Uniform(random, 0, 255));
-    return bytes;
-}
+private:
+    std::mt19937 m_Engine;
+};
 
 // Flips, overwrites, inserts, deletes or truncates a few bytes.
-std::string Mutate(Random& random, std::string data) {
-    const int edits = Uniform(random, 1, 4);
-    for (int i = 0; i < edits && !data.empty(); ++i) {
-        const auto at = static_cast<size_t>(Uniform(random, 0, static_cast<int>(data.size()) - 1));
-        switch (Uniform(random, 0, 4)) {
-        case 0:
-            data[at] = static_cast<char>(data[at] ^ (1 << Uniform(random, 0, 7)));
-            break;
-        case 1:
-            data[at] = static_cast<char>(Uniform(random, 0, 255));
-            break;
-        case 2:
-            data.insert(at, RandomBytes(random, Uniform(random, 1, 8)));
-            break;
-        case 3:
-            data.erase(at, static_cast<size_t>(Uniform(random, 1, 8)));
-            break;
-        default:
+std::string Mutate(Random& r, std::string data) {
+    for (int edits = r(1, 4); edits > 0 && !data.empty(); --edits) {
+        const auto at = static_cast<size_t>(r(0, static_cast<int>(data.size()) - 1));
+        const int edit = r(0, 4);
+        if (edit == 0)
+            data[at] = static_cast<char>(data[at] ^ (1 << r(0, 7)));
+        else if (edit == 1)
+            data[at] = static_cast<char>(r(0, 255));
+        else if (edit == 2)
+            data.insert(at, r.bytes(r(1, 8)));
+        else if (edit == 3)
+            data.erase(at, static_cast<size_t>(r(1, 8)));
+        else
             data.resize(at);
-        }
     }
     return data;
 }
 
-struct Frame {
-    uint8_t code;
-    std::string payload;
-    bool operator==(const Frame&) const = default;
-};
-
-struct CutOutcome {
-    std::vector<Frame> frames;
-    CutResult result = CutResult::Ok;
-    std::string left;
-};
-
-// Feeds `stream` in the given pieces and stops at the first protocol error, as the control does.
-CutOutcome CutInPieces(std::string_view stream, const std::vector<size_t>& pieces) {
-    CutOutcome outcome;
-    std::string buffer;
-    size_t at = 0;
-    for (size_t piece : pieces) {
-        outcome.result =
-            CutFrames(buffer, stream.substr(at, piece), [&](uint8_t code, const std::string& payload) {
-                outcome.frames.push_back({code, payload});
-            });
+// Feeds `stream` in random pieces, often tiny; cutting stops at the first protocol error.
+Receiver CutInRandomPieces(Random& r, std::string_view stream) {
+    Receiver receiver;
+    for (size_t at = 0; at < stream.size();) {
+        const auto piece = static_cast<size_t>(r(0, 3) == 0 ? r(1, 4) : r(1, 600));
+        receiver.arrive(stream.substr(at, piece));
         at += piece;
-        if (outcome.result == CutResult::ProtocolError)
-            break;
     }
-    outcome.left = buffer;
-    return outcome;
+    return receiver;
 }
 
-std::vector<size_t> RandomPieces(Random& random, size_t total) {
-    std::vector<size_t> pieces;
-    while (total > 0) {
-        const auto piece =
-            std::min(total, static_cast<size_t>(Uniform(random, 0, 3) == 0 ? Uniform(random, 1, 4)
-                                                                           : Uniform(random, 1, 600)));
-        pieces.push_back(piece);
-        total -= piece;
-    }
-    return pieces;
-}
+TEST(Fuzz, RandomSplitsDeliverValidStreamsAndCutMutatedOnesAsWhole) {
+    Random r(20240601);
+    for (int round = 0; round < 5000; ++round) {
+        std::vector<Frame> frames(static_cast<size_t>(r(1, 12)));
+        for (Frame& frame : frames)
+            frame = {static_cast<uint8_t>(r(0, 255)), r.bytes(r(0, 3) == 0 ? 0 : r(1, 300))};
+        const Receiver valid = CutInRandomPieces(r, Encode(frames));
+        ASSERT_EQ(valid.result, CutResult::Ok) << "round " << round;
+        ASSERT_EQ(valid.frames, frames) << "round " << round;
+        ASSERT_TRUE(valid.buffer.empty()) << "round " << round;
 
-std::vector<Frame> RandomFrames(Random& random) {
-    std::vector<Frame> frames(static_cast<size_t>(Uniform(random, 1, 12)));
-    for (Frame& frame : frames) {
-        frame.code = static_cast<uint8_t>(Uniform(random, 0, 255));
-        frame.payload = RandomBytes(random, Uniform(random, 0, 3) == 0 ? 0 : Uniform(random, 1, 300));
-    }
-    return frames;
-}
-
-TEST(Fuzz, RandomSplitsOfValidStreamsDeliverEveryFrameOnceInOrder) {
-    Random random(20240601);
-    for (int round = 0; round < 3000; ++round) {
-        const std::vector<Frame> frames = RandomFrames(random);
-        std::string stream;
-        for (const Frame& frame : frames)
-            stream += EncodeFrame(frame.code, frame.payload);
-        const CutOutcome outcome = CutInPieces(stream, RandomPieces(random, stream.size()));
-        ASSERT_EQ(outcome.result, CutResult::Ok) << "round " << round;
-        ASSERT_EQ(outcome.frames, frames) << "round " << round;
-        ASSERT_TRUE(outcome.left.empty()) << "round " << round;
-    }
-}
-
-// Whatever the bytes, splitting them differently never changes what is delivered.
-TEST(Fuzz, MutatedStreamsCutTheSameWhateverTheSplits) {
-    Random random(7);
-    for (int round = 0; round < 3000; ++round) {
-        std::string stream;
-        for (const Frame& frame : RandomFrames(random))
-            stream += EncodeFrame(frame.code, frame.payload);
-        stream =
-            Uniform(random, 0, 9) == 0 ? RandomBytes(random, Uniform(random, 0, 64)) : Mutate(random, stream);
-        const CutOutcome whole = CutInPieces(stream, {stream.size()});
-        const CutOutcome pieces = CutInPieces(stream, RandomPieces(random, stream.size()));
+        // Whatever the bytes, splitting them differently never changes what is delivered.
+        const std::string stream = r(0, 9) == 0 ? r.bytes(r(0, 64)) : Mutate(r, Encode(frames));
+        Receiver whole;
+        whole.arrive(stream);
+        const Receiver pieces = CutInRandomPieces(r, stream);
         ASSERT_EQ(pieces.frames, whole.frames) << "round " << round;
         ASSERT_EQ(pieces.result, whole.result) << "round " << round;
+        ASSERT_LE(whole.buffer.size(), stream.size());
         if (whole.result == CutResult::Ok) {
-            ASSERT_EQ(pieces.left, whole.left) << "round " << round;
-            ASSERT_LT(whole.left.size(), stream.size() + 1);
+            ASSERT_EQ(pieces.buffer, whole.buffer) << "round " << round;
         }
         for (const Frame& frame : whole.frames)
             ASSERT_LE(frame.payload.size(), kMaxPayloadLength);
     }
 }
 
-// Element-model invariants that must hold for any element data.
+// Element-model invariants that must hold for any element data: only known types below the top
+// level, nesting bounded, and dynamic numbers given in order to top-level dynamic elements only.
 void ExpectChildInvariants(const ElementList& children, int depth) {
     ASSERT_LE(depth, PictureParser::kMaxNesting);
     for (const auto& child : children) {
@@ -163,149 +110,91 @@ void ExpectModelInvariants(const ElementList& elements, int32_t dynamicPointers)
     ASSERT_EQ(dynamicPointers, nextIndex);
 }
 
-std::string RandomText(Random& random) {
-    return RandomBytes(random, Uniform(random, 0, 12));
-}
-
-int16_t Coordinate(Random& random) {
-    return static_cast<int16_t>(Uniform(random, -40, 700));
-}
-
-uint8_t Colour(Random& random) {
-    return static_cast<uint8_t>(Uniform(random, 0, 9));
-}
-
-// Appends one random record of a type that may stand at `depth` (1 = top level) to `writer`.
-void AddRandomRecord(Random& random, PictureWriter& writer, int depth) {
-    switch (Uniform(random, 0, depth == 1 ? 13 : 9)) {
-    case 0:
-        writer.text(Colour(random), Colour(random), Coordinate(random), Coordinate(random),
-                    RandomText(random));
-        break;
-    case 1: {
-        PictureWriter children;
-        if (depth < 4)
-            for (int i = Uniform(random, 0, 3); i > 0; --i)
-                AddRandomRecord(random, children, depth + 1);
-        writer.symbol(Colour(random), children);
-        break;
-    }
-    case 2:
-        writer.line(Colour(random), 1, Uniform(random, 0, 1), Coordinate(random), Coordinate(random),
-                    Coordinate(random), Coordinate(random));
-        break;
-    case 3:
-        writer.box(Colour(random), true, false, 2, Coordinate(random), Coordinate(random), Coordinate(random),
-                   Coordinate(random));
-        break;
-    case 4:
-        writer.circle(Colour(random), Colour(random), 1, Coordinate(random), Coordinate(random),
-                      Coordinate(random), Coordinate(random), -180, 180);
-        break;
-    case 5:
-        writer.fill(Colour(random), Colour(random), Coordinate(random), Coordinate(random));
-        break;
-    case 6:
-        writer.pictureLink(Colour(random), Colour(random), Coordinate(random), Coordinate(random), 3);
-        break;
-    case 7:
-        writer.empty();
-        break;
-    case 8:
+// Appends one random record of a type that may stand at `depth` (1 = top level) to `w`.
+void AddRandomRecord(Random& r, PictureWriter& w, int depth) {
+    const auto c = [&] { return static_cast<uint8_t>(r(0, 9)); }; // colour indexes, some past the palette
+    const auto x = [&] { return static_cast<int16_t>(r(-40, 700)); };
+    const auto t = [&] { return r.bytes(r(0, 12)); };
+    const std::function<void()> records[] = {
+        [&] { w.text(c(), c(), x(), x(), t()); },
+        [&] {
+            PictureWriter children;
+            for (int i = depth < 4 ? r(0, 3) : 0; i > 0; --i)
+                AddRandomRecord(r, children, depth + 1);
+            w.symbol(c(), children);
+        },
+        [&] { w.line(c(), 1, r(0, 1), x(), x(), x(), x()); },
+        [&] { w.box(c(), true, false, 2, x(), x(), x(), x()); },
+        [&] { w.circle(c(), c(), 1, x(), x(), x(), x(), -180, 180); },
+        [&] { w.fill(c(), c(), x(), x()); },
+        [&] { w.pictureLink(c(), c(), x(), x(), 3); },
+        [&] { w.empty(); },
         // Inside a symbol or group every code from 8 up is dropped unread; at top level only unknown
         // codes are read nothing of.
-        writer.raw(static_cast<uint8_t>(depth == 1 ? Uniform(random, 201, 255) : Uniform(random, 8, 255)),
-                   RandomText(random));
-        break;
-    case 9:
-        writer.raw(0, RandomText(random));
-        break;
-    case 10:
-        writer.dynValue(Colour(random), Colour(random), static_cast<uint8_t>(Uniform(random, 0, 4)),
-                        Coordinate(random), Coordinate(random), RandomText(random));
-        break;
-    case 11: {
-        std::vector<PictureGroupChild> children;
-        for (int i = Uniform(random, 0, 4); i > 0; --i) {
-            PictureGroupChild child{static_cast<uint8_t>(Uniform(random, 0, 3)), {}};
-            AddRandomRecord(random, child.record, depth + 1);
-            children.push_back(child);
-        }
-        writer.dynGroup(Colour(random), Colour(random), Coordinate(random), Coordinate(random), 0,
-                        RandomText(random), children);
-        break;
-    }
-    case 12:
-        writer.setpoint(RandomText(random), RandomText(random), RandomText(random), "", "");
-        break;
-    default:
-        writer.raw(static_cast<uint8_t>(Uniform(random, 10, 199)), RandomText(random));
-    }
+        [&] { w.raw(static_cast<uint8_t>(depth == 1 ? r(201, 255) : r(8, 255)), t()); },
+        [&] { w.raw(0, t()); },
+        // Top level only from here on.
+        [&] { w.dynValue(c(), c(), static_cast<uint8_t>(r(0, 4)), x(), x(), t()); },
+        [&] {
+            std::vector<PictureGroupChild> children(static_cast<size_t>(r(0, 4)));
+            for (PictureGroupChild& child : children) {
+                child.position = static_cast<uint8_t>(r(0, 3));
+                AddRandomRecord(r, child.record, depth + 1);
+            }
+            w.dynGroup(c(), c(), x(), x(), 0, t(), children);
+        },
+        [&] { w.setpoint(t(), t(), t(), "", ""); },
+        [&] { w.raw(static_cast<uint8_t>(r(10, 199)), t()); },
+    };
+    records[r(0, depth == 1 ? 13 : 9)]();
 }
 
-std::string RandomPicture(Random& random, size_t approximateSize) {
+std::string RandomPicture(Random& r, size_t approximateSize) {
     PictureWriter picture;
     while (picture.size() < approximateSize)
-        AddRandomRecord(random, picture, 1);
+        AddRandomRecord(r, picture, 1);
     return picture.data();
 }
 
 const Palette kPalette = {1, 2, 3, 4, 5, 6, 7, 8, 0};
 
-TEST(Fuzz, ValidPicturesParseCompletely) {
-    Random random(99);
+// Valid pictures parse completely, and garbage after one never costs the elements before it.
+TEST(Fuzz, ValidPicturesParseCompletelyWhateverFollows) {
+    Random r(99);
     PictureParser parser(kPalette, 7, 13);
     for (int round = 0; round < 1500; ++round) {
         PictureWriter picture;
         size_t kept = 0;
         while (picture.size() < 400) {
             const size_t before = picture.size();
-            AddRandomRecord(random, picture, 1);
+            AddRandomRecord(r, picture, 1);
             kept += picture.data()[before] != '\0';
         }
         ElementList elements;
         const int32_t dynamicPointers = parser.ExtractAllElements(picture.data(), elements);
         ASSERT_EQ(elements.size(), kept) << "round " << round;
         ExpectModelInvariants(elements, dynamicPointers);
+
+        ElementList followed;
+        parser.ExtractAllElements(picture.data() + r.bytes(r(1, 50)), followed);
+        ASSERT_GE(followed.size(), elements.size()) << "round " << round;
+        for (size_t i = 0; i < elements.size(); ++i)
+            ASSERT_EQ(followed[i]->m_ElementType, elements[i]->m_ElementType) << "round " << round;
     }
 }
 
 TEST(Fuzz, MutatedAndRandomPicturesKeepTheModelInvariants) {
-    Random random(31337);
+    Random r(31337);
     PictureParser parser(kPalette, 7, 13);
     for (int round = 0; round < 4000; ++round) {
-        const size_t size = Uniform(random, 0, 19) == 0 ? PictureParser::kBufferSize + 200 : 600;
-        std::string data;
-        switch (Uniform(random, 0, 3)) {
-        case 0:
-            data = RandomBytes(random, Uniform(random, 0, 600));
-            break;
-        default:
-            data = Mutate(random, RandomPicture(random, size));
-        }
+        const size_t size = r(0, 19) == 0 ? PictureParser::kBufferSize + 200 : 600;
+        const std::string data = r(0, 3) == 0 ? r.bytes(r(0, 600)) : Mutate(r, RandomPicture(r, size));
         ElementList elements;
-        const int32_t dynamicPointers = parser.ExtractAllElements(data, elements);
-        ExpectModelInvariants(elements, dynamicPointers);
+        ExpectModelInvariants(elements, parser.ExtractAllElements(data, elements));
         if (HasFatalFailure())
             FAIL() << "round " << round;
     }
 }
 
-// Garbage after a valid picture never costs the elements before it.
-TEST(Fuzz, GarbageAfterAValidPictureKeepsItsElements) {
-    Random random(4242);
-    PictureParser parser(kPalette, 7, 13);
-    for (int round = 0; round < 1000; ++round) {
-        const std::string valid = RandomPicture(random, 300);
-        ElementList reference;
-        parser.ExtractAllElements(valid, reference);
-        ElementList elements;
-        parser.ExtractAllElements(valid + RandomBytes(random, Uniform(random, 1, 50)), elements);
-        ASSERT_GE(elements.size(), reference.size()) << "round " << round;
-        for (size_t i = 0; i < reference.size(); ++i)
-            ASSERT_EQ(elements[i]->m_ElementType, reference[i]->m_ElementType) << "round " << round;
-    }
-}
-
 } // namespace
-} // namespace pelorin
+} // namespace pelorin::test

@@ -34,140 +34,95 @@ std::vector<int32_t> Types(const ElementList& elements) {
     return types;
 }
 
-TEST(PictureParser, EmptyDataGivesNoElements) {
-    const Parsed parsed = Parse("");
-    EXPECT_TRUE(parsed.elements.empty());
-    EXPECT_EQ(parsed.dynamicPointers, 0);
+std::array<int32_t, 4> Corners(const cElement& e) {
+    return {e.m_X1, e.m_Y1, e.m_X2, e.m_Y2};
 }
 
-TEST(PictureParser, EveryRecordTypeRoundTripsThroughTheWriter) {
-    PictureWriter symbolChildren;
+TEST(PictureParser, EveryRecordTypeRoundTripsThroughTheWriterAndOnlyTopLevelDynamicsAreNumbered) {
+    EXPECT_TRUE(Parse("").elements.empty());
+    PictureWriter symbolChildren, groupLine, groupText, picture;
     symbolChildren.line(1, 2, true, 1, 2, 3, 4);
-    PictureWriter groupLine;
     groupLine.line(2, 1, false, 5, 6, 7, 8);
-    PictureWriter groupText;
     groupText.text(3, 4, 9, 10, "AV");
-    PictureWriter picture;
     picture.text(1, 2, -5, 470, "Tilluft \xE5\xE4\xF6")
         .symbol(9, symbolChildren)
         .line(3, 2, true, 10, 20, 30, 40)
+        .dynValue(1, 4, 2, 300, 310, "GT11")
         .box(4, true, true, 3, 50, 60, -70, 80)
         .circle(5, 6, 2, 100, 110, 120, 130, -90, 270)
         .fill(6, 7, 200, 210)
         .pictureLink(7, 0, 10, 11, 42)
-        .dynValue(1, 4, 2, 300, 310, "GT11")
         .dynGroup(0xAB, 0xCD, 320, 330, 2, "P1", {{1, groupLine}, {5, groupText}})
         .setpoint("SP1", "Par 1", "Par 2", "Par 3", "")
         .empty();
     const Parsed parsed = Parse(picture.data());
-    ASSERT_EQ(Types(parsed.elements), (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 200, 13}));
     const auto& e = parsed.elements;
+    ASSERT_EQ(Types(e), (std::vector<int32_t>{1, 2, 3, 8, 4, 5, 6, 7, 9, 200, 13}));
+    std::vector<int32_t> numbers;
+    for (const auto& element : e)
+        numbers.push_back(element->m_DynamicArrayPointer);
+    EXPECT_EQ(numbers, (std::vector<int32_t>{-1, -1, -1, 0, -1, -1, -1, -1, 1, 2, -1}));
+    EXPECT_EQ(parsed.dynamicPointers, 3);
 
-    EXPECT_EQ(e[0]->m_FCol, kPalette[1]);
-    EXPECT_EQ(e[0]->m_BCol, kPalette[2]);
-    EXPECT_EQ(e[0]->m_X1, -5);
-    EXPECT_EQ(e[0]->m_Y1, 470);
-    EXPECT_EQ(e[0]->m_Text, "Tilluft \xE5\xE4\xF6");
-
+    EXPECT_EQ(std::tuple(e[0]->m_FCol, e[0]->m_BCol, e[0]->m_X1, e[0]->m_Y1, e[0]->m_Text),
+              std::tuple(kPalette[1], kPalette[2], -5, 470, "Tilluft \xE5\xE4\xF6"));
     EXPECT_EQ(e[1]->m_Option, 9);
     ASSERT_EQ(e[1]->m_SymbolElements.size(), 1u);
     const cElement& symbolLine = *e[1]->m_SymbolElements[0];
-    EXPECT_EQ(symbolLine.m_FCol, kPalette[1]);
-    EXPECT_EQ(symbolLine.m_Dashed, 1);
-    EXPECT_EQ(symbolLine.m_Y2, 4);
-
-    EXPECT_EQ(e[2]->m_FCol, kPalette[3]);
-    EXPECT_EQ(e[2]->m_Thickness, 2);
-    EXPECT_EQ(e[2]->m_Dashed, 1);
-    EXPECT_EQ((std::array{e[2]->m_X1, e[2]->m_Y1, e[2]->m_X2, e[2]->m_Y2}), (std::array{10, 20, 30, 40}));
-
-    EXPECT_EQ(e[3]->m_FCol, kPalette[4]);
-    EXPECT_EQ((std::array{e[3]->m_Filled, e[3]->m_Rounded, e[3]->m_Thickness}), (std::array{1, 1, 3}));
-    EXPECT_EQ((std::array{e[3]->m_X1, e[3]->m_Y1, e[3]->m_X2, e[3]->m_Y2}), (std::array{50, 60, -70, 80}));
-
-    EXPECT_EQ(e[4]->m_FCol, kPalette[5]);
-    EXPECT_EQ((std::array{e[4]->m_Option, e[4]->m_Thickness}), (std::array{6, 2}));
-    EXPECT_EQ((std::array{e[4]->m_X1, e[4]->m_Y1, e[4]->m_X2, e[4]->m_Y2}), (std::array{100, 110, 120, 130}));
-    EXPECT_EQ((std::array{e[4]->m_StartAngle, e[4]->m_EndAngle}), (std::array{-90, 270}));
-
-    EXPECT_EQ((std::array{e[5]->m_FCol, e[5]->m_BCol}), (std::array{kPalette[6], kPalette[7]}));
-    EXPECT_EQ((std::array{e[5]->m_X1, e[5]->m_Y1}), (std::array{200, 210}));
-
-    EXPECT_EQ(e[6]->m_NewPicture, 42);
-    EXPECT_EQ(e[6]->m_Text, "Bi");
-
-    EXPECT_EQ((std::array{e[7]->m_FCol, e[7]->m_BCol}), (std::array{kPalette[1], kPalette[4]}));
-    EXPECT_EQ(e[7]->m_Decimals, 2);
-    EXPECT_EQ(e[7]->m_Text, "#.##");
-    EXPECT_EQ(e[7]->m_Address, "GT11");
-    EXPECT_EQ((std::array{e[7]->m_X1, e[7]->m_Y1}), (std::array{300, 310}));
-
-    EXPECT_EQ((std::array{e[8]->m_FCol, e[8]->m_BCol}), (std::array{0xAB, 0xCD}));
-    EXPECT_EQ((std::array{e[8]->m_X1, e[8]->m_Y1}), (std::array{320, 330}));
-    EXPECT_EQ(e[8]->m_DefaultDynamicElementPosition, 2);
-    EXPECT_EQ(e[8]->m_Address, "P1");
-    ASSERT_EQ(Types(e[8]->m_DynamicElements), (std::vector<int32_t>{3, 1}));
-    EXPECT_EQ(e[8]->m_DynamicElements[0]->m_DynamicElementRealPosition, 1);
-    EXPECT_EQ(e[8]->m_DynamicElements[0]->m_X2, 7);
-    EXPECT_EQ(e[8]->m_DynamicElements[1]->m_DynamicElementRealPosition, 5);
-    EXPECT_EQ(e[8]->m_DynamicElements[1]->m_Text, "AV");
-
-    EXPECT_EQ(e[9]->m_Address, "SP1");
-    EXPECT_EQ(e[9]->m_PAR1_Description, "Par 1");
-    EXPECT_EQ(e[9]->m_PAR3_Description, "Par 3");
-    EXPECT_EQ(e[9]->m_PAR4_Description, "");
-
+    EXPECT_EQ(std::tuple(symbolLine.m_FCol, symbolLine.m_Dashed, symbolLine.m_Y2),
+              std::tuple(kPalette[1], 1, 4));
+    EXPECT_EQ(std::tuple(e[2]->m_FCol, e[2]->m_Thickness, e[2]->m_Dashed), std::tuple(kPalette[3], 2, 1));
+    EXPECT_EQ(Corners(*e[2]), (std::array{10, 20, 30, 40}));
+    EXPECT_EQ(std::tuple(e[3]->m_FCol, e[3]->m_BCol, e[3]->m_Decimals, e[3]->m_Text, e[3]->m_Address,
+                         e[3]->m_X1, e[3]->m_Y1),
+              std::tuple(kPalette[1], kPalette[4], 2, "#.##", "GT11", 300, 310));
+    EXPECT_EQ(std::tuple(e[4]->m_FCol, e[4]->m_Filled, e[4]->m_Rounded, e[4]->m_Thickness),
+              std::tuple(kPalette[4], 1, 1, 3));
+    EXPECT_EQ(Corners(*e[4]), (std::array{50, 60, -70, 80}));
     EXPECT_EQ(
-        (std::vector{e[7]->m_DynamicArrayPointer, e[8]->m_DynamicArrayPointer, e[9]->m_DynamicArrayPointer}),
-        (std::vector{0, 1, 2}));
-    EXPECT_EQ(parsed.dynamicPointers, 3);
-}
-
-TEST(PictureParser, DynamicIndexesCountOnlyTopLevelValuesGroupsAndSetpoints) {
-    PictureWriter inner;
-    inner.line(0, 1, false, 0, 0, 1, 1);
-    PictureWriter picture;
-    picture.dynValue(0, 0, 0, 0, 0, "A")
-        .text(0, 0, 0, 0, "t")
-        .setpoint("S", "", "", "", "")
-        .dynGroup(0, 0, 0, 0, 0, "G", {{0, inner}});
-    const Parsed parsed = Parse(picture.data());
-    std::vector<int32_t> indexes;
-    for (const auto& element : parsed.elements)
-        indexes.push_back(element->m_DynamicArrayPointer);
-    EXPECT_EQ(indexes, (std::vector<int32_t>{0, -1, 1, 2}));
-    EXPECT_EQ(parsed.elements[3]->m_DynamicElements[0]->m_DynamicArrayPointer, -1);
-    EXPECT_EQ(parsed.dynamicPointers, 3);
+        std::tuple(e[5]->m_FCol, e[5]->m_Option, e[5]->m_Thickness, e[5]->m_StartAngle, e[5]->m_EndAngle),
+        std::tuple(kPalette[5], 6, 2, -90, 270));
+    EXPECT_EQ(Corners(*e[5]), (std::array{100, 110, 120, 130}));
+    EXPECT_EQ(std::tuple(e[6]->m_FCol, e[6]->m_BCol, e[6]->m_X1, e[6]->m_Y1),
+              std::tuple(kPalette[6], kPalette[7], 200, 210));
+    EXPECT_EQ(std::tuple(e[7]->m_NewPicture, e[7]->m_Text), std::tuple(42, "Bi"));
+    EXPECT_EQ(std::tuple(e[8]->m_FCol, e[8]->m_BCol, e[8]->m_X1, e[8]->m_Y1,
+                         e[8]->m_DefaultDynamicElementPosition, e[8]->m_Address),
+              std::tuple(0xAB, 0xCD, 320, 330, 2, "P1"));
+    const ElementList& children = e[8]->m_DynamicElements;
+    ASSERT_EQ(Types(children), (std::vector<int32_t>{3, 1}));
+    EXPECT_EQ(std::tuple(children[0]->m_DynamicElementRealPosition, children[0]->m_X2,
+                         children[0]->m_DynamicArrayPointer),
+              std::tuple(1, 7, -1));
+    EXPECT_EQ(std::tuple(children[1]->m_DynamicElementRealPosition, children[1]->m_Text),
+              std::tuple(5, "AV"));
+    EXPECT_EQ(std::tuple(e[9]->m_Address, e[9]->m_PAR1_Description, e[9]->m_PAR3_Description,
+                         e[9]->m_PAR4_Description),
+              std::tuple("SP1", "Par 1", "Par 3", ""));
 }
 
 TEST(PictureParser, SymbolColourOverridesItsChildrenBelowIndexEight) {
-    struct Case {
+    const struct {
         uint8_t option;
-        int32_t expectedFCol;
-        int32_t expectedBCol;
-    };
-    const Case cases[] = {
+        int32_t fCol, bCol;
+    } cases[] = {
         {3, kPalette[3], kPalette[3]}, {0, kPalette[0], kPalette[0]},   {7, kPalette[7], kPalette[7]},
         {8, kPalette[1], kPalette[2]}, {255, kPalette[1], kPalette[2]},
     };
-    for (const Case& c : cases) {
-        PictureWriter children;
+    for (const auto& c : cases) {
+        PictureWriter children, picture;
         children.text(1, 2, 0, 0, "x");
-        PictureWriter picture;
-        picture.symbol(c.option, children);
-        const Parsed parsed = Parse(picture.data());
+        const Parsed parsed = Parse(picture.symbol(c.option, children).data());
         ASSERT_EQ(parsed.elements.size(), 1u);
         ASSERT_EQ(parsed.elements[0]->m_SymbolElements.size(), 1u);
         const cElement& child = *parsed.elements[0]->m_SymbolElements[0];
-        EXPECT_EQ(child.m_FCol, c.expectedFCol) << int(c.option);
-        EXPECT_EQ(child.m_BCol, c.expectedBCol) << int(c.option);
+        EXPECT_EQ(std::pair(child.m_FCol, child.m_BCol), std::pair(c.fCol, c.bCol)) << int(c.option);
     }
 }
 
 TEST(PictureParser, ChildrenOfDynamicOrUnknownTypeAreDropped) {
-    PictureWriter nested;
+    PictureWriter nested, symbolChildren, dynChild, lineChild, unknownChild, picture;
     nested.line(0, 1, false, 0, 0, 0, 0);
-    PictureWriter symbolChildren;
     symbolChildren.dynValue(0, 0, 0, 0, 0, "A")
         .raw(9, "")
         .text(0, 0, 0, 0, "kept")
@@ -177,13 +132,9 @@ TEST(PictureParser, ChildrenOfDynamicOrUnknownTypeAreDropped) {
         .raw(200, "")
         .symbol(8, nested)
         .empty();
-    PictureWriter dynChild;
     dynChild.dynValue(0, 0, 0, 0, 0, "A");
-    PictureWriter lineChild;
     lineChild.line(0, 1, false, 0, 0, 0, 0);
-    PictureWriter unknownChild;
     unknownChild.raw(77, "??");
-    PictureWriter picture;
     picture.symbol(8, symbolChildren)
         .dynGroup(0, 0, 0, 0, 0, "G", {{0, dynChild}, {1, lineChild}, {2, unknownChild}});
     const Parsed parsed = Parse(picture.data());
@@ -201,79 +152,59 @@ TEST(PictureParser, UnknownTopLevelCodesKeepOnlyTheirTypeAndZeroIsDropped) {
     picture.raw(0, "ignored");
     for (uint8_t code : unknown)
         picture.raw(code, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8));
-    picture.raw(0, "");
-    const Parsed parsed = Parse(picture.data());
+    const Parsed parsed = Parse(picture.raw(0, "").data());
     ASSERT_EQ(Types(parsed.elements), std::vector<int32_t>(unknown.begin(), unknown.end()));
-    for (const auto& element : parsed.elements) {
-        EXPECT_EQ(element->m_FCol, 0);
-        EXPECT_EQ(element->m_X1, 0);
-        EXPECT_EQ(element->m_DynamicArrayPointer, -1);
-    }
+    for (const auto& e : parsed.elements)
+        EXPECT_EQ(std::tuple(e->m_FCol, e->m_X1, e->m_DynamicArrayPointer), std::tuple(0, 0, -1));
 }
 
-TEST(PictureParser, RecordLengthDecidesWhereTheNextRecordStarts) {
-    std::string line = std::string("\x01\x00\x00\x00\x01\x00\x02\x00\x03\x00\x04", 11);
+// A record longer than its fields needs decides where the next starts; shorts are signed (0xFFFE is -2);
+// palette index 8 is black and one past the palette reads as 0.
+TEST(PictureParser, FieldsDecodeSignedShortsPaletteEdgesAndRecordLengths) {
     PictureWriter picture;
-    picture.raw(ET_LINE, line + "trailing bytes").text(2, 2, 5, 6, "next");
+    picture.raw(ET_LINE, std::string("\x01\x00\x00\x00\x01\x00\x02\x00\x03\x00\x04", 11) + "trailing bytes")
+        .raw(ET_TEXT, std::string("\x08\x09\xFF\xFE\x80\x00\x00", 7))
+        .dynValue(200, 8, 0, 32767, 0, "")
+        .text(2, 2, 5, 6, "next");
     const Parsed parsed = Parse(picture.data());
-    ASSERT_EQ(Types(parsed.elements), (std::vector<int32_t>{3, 1}));
-    EXPECT_EQ(parsed.elements[0]->m_Y2, 4);
-    EXPECT_EQ(parsed.elements[1]->m_Text, "next");
-}
-
-TEST(PictureParser, FieldsDecodeSignedShortsEmptyStringsAndPaletteEdges) {
-    PictureWriter picture;
-    picture.raw(ET_TEXT, std::string("\x08\x09\xFF\xFE\x80\x00\x00", 7)).dynValue(200, 8, 0, 32767, 0, "");
-    const Parsed parsed = Parse(picture.data());
-    ASSERT_EQ(parsed.elements.size(), 2u);
-    const cElement& text = *parsed.elements[0];
-    EXPECT_EQ(text.m_X1, -2);
-    EXPECT_EQ(text.m_Y1, -32768);
-    EXPECT_EQ(text.m_Text, "");
-    EXPECT_EQ(text.m_FCol, 0) << "palette entry 8 is black";
-    EXPECT_EQ(text.m_BCol, 0) << "an index past the palette reads as 0";
-    const cElement& value = *parsed.elements[1];
-    EXPECT_EQ(value.m_FCol, 0);
-    EXPECT_EQ(value.m_X1, 32767);
-    EXPECT_EQ(value.m_Address, "");
+    ASSERT_EQ(Types(parsed.elements), (std::vector<int32_t>{3, 1, 8, 1}));
+    const auto& e = parsed.elements;
+    EXPECT_EQ(Corners(*e[0]), (std::array{1, 2, 3, 4}));
+    EXPECT_EQ(std::tuple(e[1]->m_X1, e[1]->m_Y1, e[1]->m_Text, e[1]->m_FCol, e[1]->m_BCol),
+              std::tuple(-2, -32768, "", 0, 0));
+    EXPECT_EQ(std::tuple(e[2]->m_FCol, e[2]->m_X1, e[2]->m_Address), std::tuple(0, 32767, ""));
+    EXPECT_EQ(e[3]->m_Text, "next");
 }
 
 TEST(PictureParser, ValueFormatHasOneHashPerDecimal) {
     for (uint8_t decimals : {0, 1, 3, 255}) {
         PictureWriter picture;
-        picture.dynValue(0, 0, decimals, 0, 0, "A");
         const std::string expected = decimals == 0 ? "#" : "#." + std::string(decimals, '#');
-        EXPECT_EQ(Parse(picture.data()).elements.at(0)->m_Text, expected);
+        EXPECT_EQ(Parse(picture.dynValue(0, 0, decimals, 0, 0, "A").data()).elements.at(0)->m_Text, expected);
     }
 }
 
 TEST(PictureParser, PictureLinkSizeRoundsHalfToEven) {
-    struct Case {
+    // 2 * 7.25 = 14.5 and 12.5: the ties go to the even neighbour.
+    const struct {
         int16_t x, y;
         int32_t x2, y2;
-    };
-    // 2 * 7.25 = 14.5 and 12.5: the ties go to the even neighbour.
-    const Case cases[] = {{10, 10, 24, 22}, {11, 11, 26, 24}, {-20, -13, -6, 0}};
-    for (const Case& c : cases) {
+    } cases[] = {{10, 10, 24, 22}, {11, 11, 26, 24}, {-20, -13, -6, 0}};
+    for (const auto& c : cases) {
         PictureWriter picture;
-        picture.pictureLink(0, 0, c.x, c.y, 5);
-        const Parsed parsed = Parse(picture.data());
-        const cElement& link = *parsed.elements.at(0);
-        EXPECT_EQ(link.m_X2, c.x2) << c.x;
-        EXPECT_EQ(link.m_Y2, c.y2) << c.y;
+        const Parsed parsed = Parse(picture.pictureLink(0, 0, c.x, c.y, 5).data());
+        EXPECT_EQ(Corners(*parsed.elements.at(0)), (std::array<int32_t, 4>{c.x, c.y, c.x2, c.y2}));
     }
 }
 
 TEST(PictureParser, MalformedRecordStopsParsingAndKeepsWhatCameBefore) {
-    PictureWriter good;
+    PictureWriter good, shortChildren;
     good.text(1, 1, 0, 0, "a").dynValue(0, 0, 0, 0, 0, "V");
-    PictureWriter shortChildren;
     shortChildren.raw(ET_LINE, "\x01");
-    struct Case {
+    const struct {
         std::string bad;
         const char* why;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {std::string("\x03\x00\x20", 3) + "short", "record runs past the data"},
         {std::string("\x01\xFF\xFF", 3), "negative length"},
         {std::string("\x0D\x80\x00", 3), "most negative length"},
@@ -289,74 +220,61 @@ TEST(PictureParser, MalformedRecordStopsParsingAndKeepsWhatCameBefore) {
         {std::string("\x09\x00\x0B\x00\x00\x00\x00\x00\x00\x00\x00\x01\x03\x00", 14),
          "group child head cut short"},
     };
-    for (const Case& c : cases) {
-        const std::string data = good.data() + c.bad + PictureWriter().text(0, 0, 0, 0, "after").data();
-        const Parsed parsed = Parse(data);
+    for (const auto& c : cases) {
+        const Parsed parsed = Parse(good.data() + c.bad + PictureWriter().text(0, 0, 0, 0, "after").data());
         EXPECT_EQ(Types(parsed.elements), (std::vector<int32_t>{1, 8})) << c.why;
         EXPECT_EQ(parsed.dynamicPointers, 1) << c.why;
     }
 }
 
-PictureWriter NestedSymbols(int levels) {
-    PictureWriter innermost;
-    innermost.line(0, 1, false, 0, 0, 0, 0);
+// `levels` symbols, one inside the other, around a line.
+std::string NestedSymbols(int levels) {
     PictureWriter writer;
-    writer.symbol(8, innermost);
-    for (int level = 1; level < levels; ++level) {
+    writer.line(0, 1, false, 0, 0, 0, 0);
+    for (int level = 0; level < levels; ++level) {
         PictureWriter outer;
-        outer.symbol(8, writer);
-        writer = outer;
+        writer = outer.symbol(8, writer);
     }
-    return writer;
-}
-
-int Depth(const cElement& element) {
-    int depth = 1;
-    for (const auto& child : element.m_SymbolElements)
-        depth = std::max(depth, 1 + Depth(*child));
-    return depth;
+    return writer.data();
 }
 
 TEST(PictureParser, NestingIsBoundedSoDeepSymbolsAreMalformed) {
-    const Parsed deepest = Parse(NestedSymbols(PictureParser::kMaxNesting - 1).data());
+    const Parsed deepest = Parse(NestedSymbols(PictureParser::kMaxNesting - 1));
     ASSERT_EQ(deepest.elements.size(), 1u);
-    EXPECT_EQ(Depth(*deepest.elements[0]), PictureParser::kMaxNesting);
-
-    PictureWriter picture;
-    picture.empty();
-    const Parsed tooDeep = Parse(picture.data() + NestedSymbols(PictureParser::kMaxNesting).data());
-    EXPECT_EQ(Types(tooDeep.elements), (std::vector<int32_t>{13}));
-}
-
-// `fillers` empty records, then one of type 13 carrying `lastBody`.
-std::string FilledPicture(int fillers, std::string_view lastBody) {
-    PictureWriter picture;
-    for (int i = 0; i < fillers; ++i)
-        picture.empty();
-    return picture.raw(ET_EMPTY, lastBody).data();
+    int depth = 0;
+    for (const ElementList* level = &deepest.elements; !level->empty();
+         level = &level->front()->m_SymbolElements)
+        ++depth;
+    EXPECT_EQ(depth, PictureParser::kMaxNesting);
+    EXPECT_EQ(
+        Types(Parse(PictureWriter().empty().data() + NestedSymbols(PictureParser::kMaxNesting)).elements),
+        (std::vector<int32_t>{13}));
 }
 
 TEST(PictureParser, OnlyTheBufferSizeIsTaken) {
     const int fillers = (PictureParser::kBufferSize - 5) / 3;
-    const std::string full = FilledPicture(fillers, "ab");
+    const auto filled = [&](std::string_view lastBody) {
+        PictureWriter picture;
+        for (int i = 0; i < fillers; ++i)
+            picture.empty();
+        return picture.raw(ET_EMPTY, lastBody).data();
+    };
+    const std::string full = filled("ab");
     ASSERT_EQ(full.size(), static_cast<size_t>(PictureParser::kBufferSize));
     const std::string beyond = PictureWriter().text(0, 0, 0, 0, "beyond the buffer").data();
     EXPECT_EQ(Parse(full + beyond).elements.size(), static_cast<size_t>(fillers + 1));
-
-    const std::string crossing = FilledPicture(fillers, "abc");
-    EXPECT_EQ(Parse(crossing).elements.size(), static_cast<size_t>(fillers)) << "the record crossing the end";
+    EXPECT_EQ(Parse(filled("abc")).elements.size(), static_cast<size_t>(fillers))
+        << "the record crossing the end";
 }
 
 TEST(PictureWriter, RefusesWhatTheFormatCannotHold) {
-    PictureWriter writer;
+    PictureWriter writer, two;
     EXPECT_NO_THROW(writer.text(0, 0, 0, 0, std::string(255, 'x')));
     EXPECT_THROW(writer.text(0, 0, 0, 0, std::string(256, 'x')), PictureEncodeError);
     EXPECT_THROW(writer.setpoint("A", "", "", "", std::string(300, 'p')), PictureEncodeError);
     EXPECT_NO_THROW(writer.raw(50, std::string(32767, 'b')));
     EXPECT_THROW(writer.raw(50, std::string(32768, 'b')), PictureEncodeError);
-    PictureWriter two;
-    two.empty().empty();
-    EXPECT_THROW(writer.dynGroup(0, 0, 0, 0, 0, "G", {{0, two}}), PictureEncodeError);
+    EXPECT_THROW(writer.dynGroup(0, 0, 0, 0, 0, "G", {{0, two.empty().empty()}}), PictureEncodeError);
     EXPECT_THROW(writer.dynGroup(0, 0, 0, 0, 0, "G", {{0, PictureWriter()}}), PictureEncodeError);
 }
 
@@ -370,9 +288,8 @@ TEST(PictureWriter, PictureMessageCarriesHeaderAndElementData) {
     const std::string elements(kMaxElementData, '\x0D');
     const std::string message = EncodePictureMessage(header, elements);
     ASSERT_EQ(message.size(), static_cast<size_t>(kPictureHeaderSize + kMaxElementData));
-    EXPECT_EQ(String2Long(message, 0), 17);
-    EXPECT_EQ(String2Long(message, 4), 1);
-    EXPECT_EQ(String2Long(message, 8), -2147483643);
+    EXPECT_EQ(std::tuple(String2Long(message, 0), String2Long(message, 4), String2Long(message, 8)),
+              std::tuple(17, 1, -2147483643));
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(String2Long(message, 12 + 4 * i), 0x10101 * i);
     EXPECT_EQ(message.substr(kPictureHeaderSize), elements);
@@ -380,25 +297,20 @@ TEST(PictureWriter, PictureMessageCarriesHeaderAndElementData) {
 }
 
 TEST(Element, HitTestBoundsAreInclusive) {
-    cElement fresh;
+    cElement fresh, box, group;
     EXPECT_TRUE(fresh.HitTest(-1, -1));
     EXPECT_FALSE(fresh.HitTest(0, 0));
-
-    cElement box;
     box.m_ScanBox_X1 = 10;
     box.m_ScanBox_Y1 = 20;
     box.m_ScanBox_X2 = 30;
     box.m_ScanBox_Y2 = 40;
-    struct Case {
+    const struct {
         int32_t x, y;
         bool hit;
-    };
-    const Case cases[] = {{10, 20, true},  {30, 40, true}, {30, 20, true},  {20, 30, true},   {31, 20, false},
-                          {10, 41, false}, {9, 20, false}, {10, 19, false}, {-10, -20, false}};
-    for (const Case& c : cases)
+    } cases[] = {{10, 20, true},  {30, 40, true}, {30, 20, true},  {20, 30, true},   {31, 20, false},
+                 {10, 41, false}, {9, 20, false}, {10, 19, false}, {-10, -20, false}};
+    for (const auto& c : cases)
         EXPECT_EQ(box.HitTest(c.x, c.y), c.hit) << c.x << "," << c.y;
-
-    cElement group;
     group.m_ScanBox_X1 = 100;
     group.m_ScanBox_Y1 = 100;
     for (int32_t x : {0, 100, 5000})

@@ -6,7 +6,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 
 using namespace pelorin;
@@ -19,11 +18,9 @@ void Settle() {
     waitFor([] { return false; }, 100);
 }
 
-std::string AllByteValues() {
-    std::string bytes;
-    for (int i = 0; i < 256; ++i)
-        bytes.push_back(static_cast<char>(i));
-    return bytes;
+// Whether the server's end of a connection goes away.
+bool Gone(const QPointer<QTcpSocket>& peer) {
+    return waitFor([&] { return !peer || peer->state() == QAbstractSocket::UnconnectedState; });
 }
 
 class WinsockTest : public ::testing::Test {
@@ -32,27 +29,27 @@ protected:
         ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
         QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
             while (QTcpSocket* incoming = server.nextPendingConnection()) {
-                ++accepted;
                 peer = incoming;
                 QObject::connect(incoming, &QTcpSocket::readyRead, incoming,
                                  [this, incoming] { received += incoming->readAll(); });
             }
         });
         socket.RemotePort = server.serverPort();
-        socket.OnConnect = [this] { ++connects; };
+        socket.OnConnect = [this] { events += "connect "; };
         socket.OnDataArrival = [this](int64_t) {
             std::string data;
             socket.GetData(data);
             arrived += data;
         };
-        socket.OnClose = [this] { ++closes; };
+        socket.OnClose = [this] { events += "close "; };
         socket.OnError = [this](int number, const std::string&) {
-            ++errors;
-            lastError = number;
+            events += "error " + std::to_string(number) + " ";
         };
     }
 
+    // Connects anew; true once the socket is connected and the server has a new peer.
     bool connectAndWait() {
+        peer = nullptr;
         socket.Connect();
         return waitFor([&] { return socket.State() == Winsock::sckConnected && peer; });
     }
@@ -68,68 +65,30 @@ protected:
     QPointer<QTcpSocket> peer;
     QByteArray received;
     Winsock socket;
-    std::string arrived;
-    int accepted = 0, connects = 0, closes = 0, errors = 0, lastError = 0;
+    std::string events, arrived;
 };
 
-TEST_F(WinsockTest, ConnectsAndCarriesEveryByteValueBothWays) {
+TEST_F(WinsockTest, CarriesEveryByteValueBothWaysOnlyWhileConnected) {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.push_back(static_cast<char>(i));
+
     EXPECT_EQ(socket.State(), Winsock::sckClosed);
-    socket.Connect();
-    EXPECT_EQ(socket.State(), Winsock::sckConnecting);
-    ASSERT_TRUE(waitFor([&] { return connects == 1 && peer; }));
-    EXPECT_EQ(socket.State(), Winsock::sckConnected);
-
-    const std::string bytes = AllByteValues();
-    socket.SendData(bytes);
-    socket.SendData("tail");
-    ASSERT_TRUE(waitFor([&] { return received.size() == 260; }));
-    EXPECT_EQ(received.toStdString(), bytes + "tail");
-
-    peer->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    ASSERT_TRUE(waitFor([&] { return arrived.size() == 256; }));
-    EXPECT_EQ(arrived, bytes);
-    EXPECT_EQ(errors, 0);
-}
-
-TEST_F(WinsockTest, PeerCloseRaisesOneCloseAndNoError) {
-    ASSERT_TRUE(connectAndWait());
-    peer->write("last words");
-    peer->disconnectFromHost();
-    ASSERT_TRUE(waitFor([&] { return closes == 1; }));
-    Settle();
-    EXPECT_EQ(closes, 1);
-    EXPECT_EQ(errors, 0);
-    EXPECT_EQ(arrived, "last words");
-    EXPECT_EQ(socket.State(), Winsock::sckClosing);
-    socket.Close();
-    EXPECT_EQ(socket.State(), Winsock::sckClosed);
-}
-
-TEST_F(WinsockTest, OwnCloseRaisesNoEventAndReconnectWorks) {
-    ASSERT_TRUE(connectAndWait());
-    QPointer<QTcpSocket> first = peer;
-    socket.Close();
-    EXPECT_EQ(socket.State(), Winsock::sckClosed);
-    ASSERT_TRUE(waitFor([&] { return !first || first->state() == QAbstractSocket::UnconnectedState; }));
-    Settle();
-    EXPECT_EQ(closes, 0);
-    EXPECT_EQ(errors, 0);
-
-    peer = nullptr;
-    ASSERT_TRUE(connectAndWait());
-    EXPECT_EQ(connects, 2);
-    EXPECT_EQ(accepted, 2);
-}
-
-TEST_F(WinsockTest, SendingWhileNotConnectedSendsNothing) {
     socket.SendData("lost");
     socket.Connect();
+    EXPECT_EQ(socket.State(), Winsock::sckConnecting);
     socket.SendData("also lost");
-    ASSERT_TRUE(waitFor([&] { return connects == 1 && peer; }));
-    socket.SendData("kept");
-    ASSERT_TRUE(waitFor([&] { return received.size() >= 4; }));
+    ASSERT_TRUE(waitFor([&] { return events == "connect " && peer; }));
+    EXPECT_EQ(socket.State(), Winsock::sckConnected);
+
+    socket.SendData(bytes);
+    socket.SendData("tail");
+    peer->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    ASSERT_TRUE(waitFor([&] { return received.size() >= 260 && arrived.size() >= 256; }));
     Settle();
-    EXPECT_EQ(received, QByteArray("kept"));
+    EXPECT_EQ(received.toStdString(), bytes + "tail");
+    EXPECT_EQ(arrived, bytes);
+    EXPECT_EQ(events, "connect ");
 
     socket.Close();
     socket.SendData("after close");
@@ -138,40 +97,64 @@ TEST_F(WinsockTest, SendingWhileNotConnectedSendsNothing) {
     EXPECT_TRUE(nothing.empty());
 }
 
-TEST_F(WinsockTest, RefusedConnectionRaisesErrorAndAllowsANewConnect) {
-    const quint16 livePort = server.serverPort();
-    socket.RemotePort = UnusedPort();
-    socket.Connect();
-    ASSERT_TRUE(waitFor([&] { return errors == 1; }));
-    EXPECT_EQ(lastError, Winsock::sckConnectionRefused);
-    EXPECT_EQ(socket.State(), Winsock::sckError);
-    Settle();
-    EXPECT_EQ(closes, 0);
-    EXPECT_EQ(errors, 1);
-
-    socket.RemotePort = livePort;
+TEST_F(WinsockTest, PeerCloseRaisesOneCloseAndNoError) {
     ASSERT_TRUE(connectAndWait());
-    EXPECT_EQ(connects, 1);
+    peer->write("last words");
+    peer->disconnectFromHost();
+    ASSERT_TRUE(waitFor([&] { return events == "connect close "; }));
+    Settle();
+    EXPECT_EQ(events, "connect close ");
+    EXPECT_EQ(arrived, "last words");
+    EXPECT_EQ(socket.State(), Winsock::sckClosing);
+    socket.Close();
+    EXPECT_EQ(socket.State(), Winsock::sckClosed);
 }
 
-TEST_F(WinsockTest, PortOutOfRangeRaisesErrorAfterConnectReturns) {
-    for (const int32_t port : {0, -1, 65536, 100000}) {
-        errors = 0;
+TEST_F(WinsockTest, OwnCloseAndConnectWhileConnectedDropQuietlyAndReconnectWorks) {
+    ASSERT_TRUE(connectAndWait());
+    const QPointer<QTcpSocket> first = peer;
+    ASSERT_TRUE(connectAndWait()) << "connecting again drops the old connection";
+    ASSERT_TRUE(Gone(first));
+    const QPointer<QTcpSocket> second = peer;
+    socket.Close();
+    EXPECT_EQ(socket.State(), Winsock::sckClosed);
+    ASSERT_TRUE(Gone(second));
+    Settle();
+    EXPECT_EQ(events, "connect connect ");
+    ASSERT_TRUE(connectAndWait());
+    EXPECT_EQ(events, "connect connect connect ");
+}
+
+TEST_F(WinsockTest, RefusedConnectionOrBadPortRaisesOneErrorAfterConnectReturns) {
+    const int32_t livePort = server.serverPort();
+    const auto error = [](int number) { return "error " + std::to_string(number) + " "; };
+    const std::pair<int32_t, int> cases[] = {{0, Winsock::sckInvalidArgument},
+                                             {-1, Winsock::sckInvalidArgument},
+                                             {65536, Winsock::sckInvalidArgument},
+                                             {100000, Winsock::sckInvalidArgument},
+                                             {UnusedPort(), Winsock::sckConnectionRefused}};
+    for (const auto& [port, number] : cases) {
+        events.clear();
         socket.RemotePort = port;
         socket.Connect();
-        EXPECT_EQ(errors, 0) << "not from inside Connect";
-        ASSERT_TRUE(waitFor([&] { return errors == 1; })) << port;
-        EXPECT_EQ(lastError, Winsock::sckInvalidArgument);
+        EXPECT_EQ(events, "") << "not from inside Connect";
+        ASSERT_TRUE(waitFor([&] { return !events.empty(); })) << port;
+        Settle();
+        EXPECT_EQ(events, error(number)) << "one Error and no Close";
         EXPECT_EQ(socket.State(), Winsock::sckError);
     }
+    events.clear();
+    socket.RemotePort = livePort;
+    ASSERT_TRUE(connectAndWait()) << "a new Connect after an error";
+    EXPECT_EQ(events, "connect ");
 }
 
 TEST_F(WinsockTest, HandlersMayCloseAndConnectFromInsideEvents) {
-    int reconnects = 0;
+    int connects = 0;
     socket.OnConnect = [&] {
-        ++connects;
+        events += "connect ";
         socket.Close();
-        if (connects < 3)
+        if (++connects < 3)
             socket.Connect();
     };
     socket.Connect();
@@ -180,20 +163,16 @@ TEST_F(WinsockTest, HandlersMayCloseAndConnectFromInsideEvents) {
 
     socket.RemotePort = UnusedPort();
     socket.OnError = [&](int, const std::string&) {
-        ++errors;
+        events += "error ";
         socket.Close();
-        if (errors == 1) {
-            socket.RemotePort = server.serverPort();
-            socket.OnConnect = [&] { ++reconnects; };
-            socket.Connect();
-        }
+        socket.RemotePort = server.serverPort();
+        socket.OnConnect = [&] { events += "connect "; };
+        peer = nullptr;
+        socket.Connect();
     };
     socket.Connect();
-    ASSERT_TRUE(waitFor([&] { return reconnects == 1; }));
-    EXPECT_EQ(errors, 1);
-}
+    ASSERT_TRUE(waitFor([&] { return socket.State() == Winsock::sckConnected && peer; }));
 
-TEST_F(WinsockTest, CloseInsideDataArrivalStopsFurtherEvents) {
     socket.OnDataArrival = [&](int64_t bytes) {
         EXPECT_GT(bytes, 0);
         std::string data;
@@ -201,27 +180,13 @@ TEST_F(WinsockTest, CloseInsideDataArrivalStopsFurtherEvents) {
         arrived += data;
         socket.Close();
     };
-    ASSERT_TRUE(connectAndWait());
     peer->write("x");
     ASSERT_TRUE(waitFor([&] { return !arrived.empty(); }));
     peer->write("y");
     peer->disconnectFromHost();
     Settle();
-    EXPECT_EQ(arrived, "x");
-    EXPECT_EQ(closes, 0);
-    EXPECT_EQ(errors, 0);
-}
-
-TEST_F(WinsockTest, ConnectWhileConnectedDropsTheOldConnectionQuietly) {
-    ASSERT_TRUE(connectAndWait());
-    QPointer<QTcpSocket> first = peer;
-    peer = nullptr;
-    ASSERT_TRUE(connectAndWait());
-    ASSERT_TRUE(waitFor([&] { return !first || first->state() == QAbstractSocket::UnconnectedState; }));
-    Settle();
-    EXPECT_EQ(connects, 2);
-    EXPECT_EQ(closes, 0);
-    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(arrived, "x") << "closing inside DataArrival stops further events";
+    EXPECT_EQ(events, "connect connect connect error connect ");
 }
 
 } // namespace

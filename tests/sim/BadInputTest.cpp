@@ -1,7 +1,4 @@
 #include "SimFixture.h"
-#include "common/TestSupport.h"
-#include "link/ClientProcs.h"
-#include "link/Protocol.h"
 
 #include <random>
 
@@ -18,8 +15,7 @@ protected:
         other->send(CMD_GET_PICTURE_TABLE);
         EXPECT_TRUE(other->next(MSG_PICTURE_TABLE));
         ASSERT_TRUE(other->getPicture(2));
-        EXPECT_TRUE(
-            other->waitForValues(0, static_cast<int>(m_Server->plant().picture(2)->dynamics.size()) - 1));
+        EXPECT_TRUE(other->waitForValues(0, dynamicCount(2) - 1));
     }
 };
 
@@ -56,28 +52,20 @@ TEST_F(BadInputTest, RandomGarbageNeitherCrashesNorStopsOthers) {
     expectOthersServed();
 }
 
-TEST_F(BadInputTest, HalfAFrameThenSilenceHoldsUpNobodyAndIsClosedLater) {
-    SimTestClient silent;
-    ASSERT_TRUE(silent.connectTo(m_Server->framedPort()));
-    silent.login("DEMO", "demo");
-    silent.sendRaw(QByteArray("\x0D\x00\x00", 3));
-    SimTestClient halfPayload;
-    ASSERT_TRUE(halfPayload.connectTo(m_Server->framedPort()));
+TEST_F(BadInputTest, HalfFramesAndSilenceHoldUpNobodyAndAreClosedLater) {
+    SimTestClient neverLoggedIn, halfHead, halfPayload;
+    for (SimTestClient* client : {&neverLoggedIn, &halfHead, &halfPayload})
+        ASSERT_TRUE(client->connectTo(m_Server->framedPort()));
+    halfHead.login("DEMO", "demo");
+    halfHead.sendRaw(QByteArray("\x0D\x00\x00", 3));
     halfPayload.login("DEMO", "demo");
     halfPayload.sendRaw(QByteArray("\x0E\x00\x00\x01\x00half", 9));
-    expectOthersServed();
-    EXPECT_TRUE(silent.isConnected());
-    m_Server->advanceClock(31000);
-    EXPECT_TRUE(silent.waitForClose());
-    EXPECT_TRUE(halfPayload.waitForClose());
-}
-
-TEST_F(BadInputTest, ConnectionThatNeverLogsInIsClosedLater) {
-    SimTestClient idle;
-    ASSERT_TRUE(idle.connectTo(m_Server->framedPort()));
     auto active = loggedInClient();
+    expectOthersServed();
+    EXPECT_TRUE(halfHead.isConnected());
     m_Server->advanceClock(31000);
-    EXPECT_TRUE(idle.waitForClose());
+    for (SimTestClient* client : {&neverLoggedIn, &halfHead, &halfPayload})
+        EXPECT_TRUE(client->waitForClose());
     active->send(CMD_GET_PICTURE_TABLE);
     EXPECT_TRUE(active->next(MSG_PICTURE_TABLE));
 }
@@ -105,8 +93,7 @@ TEST_F(BadInputTest, UnknownCodesAndShortPayloadsAreIgnored) {
         {CMD_SAVE_PICTURE_LOG, "\x01"},
         {CMD_GET_FUNCTION_TEXT, ""},
         {CMD_LOGIN, ""},
-        {CMD_LOGIN, std::string(300, '\xFF')},
-    };
+        {CMD_LOGIN, std::string(300, '\xFF')}};
     for (const auto& [code, payload] : frames)
         client->send(code, payload);
     for (int garbageLogin = 0; garbageLogin < 2; ++garbageLogin) {
@@ -120,7 +107,7 @@ TEST_F(BadInputTest, UnknownCodesAndShortPayloadsAreIgnored) {
     EXPECT_TRUE(client->next(MSG_PICTURE_TABLE));
 }
 
-TEST_F(BadInputTest, TwoHundredConnectionsAtOnceAndOthersStillServed) {
+TEST_F(BadInputTest, ManyConnectionsAreServedAndThoseBeyondTheLimitClosedAtOnce) {
     std::vector<std::unique_ptr<SimTestClient>> crowd;
     for (int i = 0; i < 200; ++i) {
         crowd.push_back(std::make_unique<SimTestClient>());
@@ -132,11 +119,8 @@ TEST_F(BadInputTest, TwoHundredConnectionsAtOnceAndOthersStillServed) {
     expectOthersServed();
     crowd.clear();
     EXPECT_TRUE(waitFor([&] { return m_Server->sessionCount() == 0; }));
-}
 
-TEST_F(BadInputTest, ConnectionsBeyondTheLimitAreClosedAtOnce) {
     startServer([](sim::ServerOptions& o) { o.maxConnections = 50; });
-    std::vector<std::unique_ptr<SimTestClient>> crowd;
     for (int i = 0; i < 60; ++i) {
         crowd.push_back(std::make_unique<SimTestClient>());
         crowd.back()->startConnecting(m_Server->framedPort());
@@ -149,6 +133,42 @@ TEST_F(BadInputTest, ConnectionsBeyondTheLimitAreClosedAtOnce) {
     crowd.resize(10);
     EXPECT_TRUE(waitFor([&] { return m_Server->sessionCount() == 10; }));
     expectOthersServed();
+}
+
+// The failure seams that the control's tests rely on.
+TEST_F(BadInputTest, FailureSeamsRefuseSendStallDropAndClose) {
+    m_Server->setRefuseLogins(true);
+    SimTestClient refused;
+    ASSERT_TRUE(refused.connectTo(m_Server->framedPort()));
+    EXPECT_EQ(refused.login("DEMO", "demo"), 0);
+    m_Server->setRefuseLogins(false);
+
+    auto client = loggedInClient();
+    auto other = loggedInClient();
+    m_Server->sendFrameToAll(9, "ignored code");
+    m_Server->sendGarbage(EncodeFrame(MSG_VALUE, std::string("\x00\x01", 2) + "42"));
+    for (SimTestClient* c : {client.get(), other.get()}) {
+        EXPECT_TRUE(c->next(9));
+        EXPECT_TRUE(c->next(MSG_VALUE));
+        EXPECT_EQ(c->value(1), "42");
+    }
+
+    m_Server->stallMidFrame();
+    client->send(CMD_GET_FUNCTION_TEXT, "1");
+    client->send(CMD_GET_PICTURE_TABLE);
+    ASSERT_TRUE(waitFor([&] { return m_Server->receivedFrames().back().code == CMD_GET_PICTURE_TABLE; }));
+    EXPECT_FALSE(client->next(MSG_FUNCTION_TEXT, 100));
+    m_Server->resume();
+    EXPECT_TRUE(client->next(MSG_FUNCTION_TEXT));
+    EXPECT_TRUE(client->next(MSG_PICTURE_TABLE));
+
+    m_Server->dropMidFrame();
+    client->send(CMD_GET_PICTURE, "1");
+    EXPECT_TRUE(client->waitForClose());
+    EXPECT_FALSE(client->next(MSG_PICTURE, 0));
+    m_Server->closeAllConnections();
+    EXPECT_TRUE(other->waitForClose());
+    EXPECT_TRUE(refused.waitForClose());
 }
 
 } // namespace

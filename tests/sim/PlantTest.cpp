@@ -24,21 +24,14 @@ void WriteFile(const QString& path, const QByteArray& text) {
     file.write(text);
 }
 
-// A plant of one picture with the given elements; returns the load error (empty when it loaded).
-QString LoadWithElements(const QTemporaryDir& dir, const QByteArray& elements) {
+// Loads a plant of one picture with the given elements into `plant`; returns the error (empty when loaded).
+QString LoadWithElements(const QTemporaryDir& dir, const QByteArray& elements, Plant& plant) {
     WriteFile(dir.filePath(QStringLiteral("plant.json")), kPlantJson);
     WriteFile(dir.filePath(QStringLiteral("pictures/7.json")),
               QByteArray(R"({"number": 7, )") + kPictureHead + R"(, "elements": [)" + elements + "]}");
-    Plant plant;
     QString error;
     return LoadPlant(dir.path(), plant, &error) ? QString() : error;
 }
-
-struct RefusedCase {
-    const char* name;
-    QByteArray elements;
-    const char* expected;
-};
 
 TEST(PlantTest, PictureThatDoesNotEncodeIsRefusedNamingFileAndElement) {
     const QByteArray longText(300, 'x');
@@ -47,52 +40,42 @@ TEST(PlantTest, PictureThatDoesNotEncodeIsRefusedNamingFileAndElement) {
         manyValues +=
             R"({"type": "value", "x": 1, "y": 2, "address": "A.MV.B)" + QByteArray::number(i) + "\"},";
     manyValues.chop(1);
-    const RefusedCase cases[] = {
-        {"unknown type", R"({"type": "text", "x": 1, "y": 1, "text": "a"}, {"type": "spline"})",
+    const struct {
+        QByteArray elements;
+        const char* expected;
+    } cases[] = {
+        {R"({"type": "text", "x": 1, "y": 1, "text": "a"}, {"type": "spline"})",
          "pictures/7.json: element 2 (spline): unknown element type"},
-        {"text too long", R"({"type": "text", "x": 1, "y": 1, "text": ")" + longText + "\"}",
+        {R"({"type": "text", "x": 1, "y": 1, "text": ")" + longText + "\"}",
          "element 1 (text): text longer than 255 bytes"},
-        {"data over the limit", manyValues, "element data of"},
-        {"not Latin-1", R"({"type": "text", "x": 1, "y": 1, "text": "π"})", "outside Latin-1"},
-        {"colour index", R"({"type": "line", "fg": 9, "x1": 1, "y1": 1, "x2": 2, "y2": 2})",
+        {manyValues, "element data of"},
+        {R"({"type": "text", "x": 1, "y": 1, "text": "π"})", "outside Latin-1"},
+        {R"({"type": "line", "fg": 9, "x1": 1, "y1": 1, "x2": 2, "y2": 2})",
          "\"fg\" must be a whole number from 0 to 8"},
-        {"coordinate range", R"({"type": "fill", "x": 40000, "y": 1})", "\"x\" must be a whole number"},
-        {"typo", R"({"type": "box", "x1": 1, "y1": 1, "x2": 2, "y2": 2, "filed": true})",
-         "unknown field filed"},
-        {"value in a symbol",
-         R"({"type": "symbol", "elements": [{"type": "value", "x": 1, "y": 1, "address": "A"}]})",
+        {R"({"type": "fill", "x": 40000, "y": 1})", "\"x\" must be a whole number"},
+        {R"({"type": "box", "x1": 1, "y1": 1, "x2": 2, "y2": 2, "filed": true})", "unknown field filed"},
+        {R"({"type": "symbol", "elements": [{"type": "value", "x": 1, "y": 1, "address": "A"}]})",
          "element 1 (symbol): element 1 (value): dynamic elements belong at the top level"},
-        {"group child position",
-         R"({"type": "group", "x": 1, "y": 1, "address": "A", "children": [{"position": 16, "type": "empty"}]})",
+        {R"({"type": "group", "x": 1, "y": 1, "address": "A", "children": [{"position": 16, "type": "empty"}]})",
          "element 1 (group): child 1 (empty): \"position\" must be a whole number from 0 to 15"},
-        {"kind 0 without descriptions",
-         R"({"type": "setpoint", "address": "S", "kind": 0, "descriptions": ["", "", "", ""]})",
-         "a kind 0 setpoint needs at least one description"},
-    };
-    for (const RefusedCase& c : cases) {
-        SCOPED_TRACE(c.name);
+        {R"({"type": "setpoint", "address": "S", "kind": 0, "descriptions": ["", "", "", ""]})",
+         "a kind 0 setpoint needs at least one description"}};
+    for (const auto& c : cases) {
         QTemporaryDir dir;
-        const QString error = LoadWithElements(dir, c.elements);
+        Plant plant;
+        const QString error = LoadWithElements(dir, c.elements, plant);
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.expected))) << error.toStdString();
         EXPECT_TRUE(error.contains(QStringLiteral("7.json"))) << error.toStdString();
     }
 }
 
-TEST(PlantTest, SmallPlantLoadsWithItsDynamicNumbersAndLinkWarnings) {
+TEST(PlantTest, LinkToAMissingPictureLoadsWithAWarning) {
     QTemporaryDir dir;
-    EXPECT_EQ(LoadWithElements(dir, R"({"comment": "only a note"},
-        {"type": "value", "x": 1, "y": 2, "decimals": 2, "address": "A.BV.X"},
-        {"type": "link", "x": 1, "y": 2, "picture": 8},
-        {"type": "setpoint", "address": "S", "kind": 2, "descriptions": ["", "", "", ""]})"),
-              QString());
     Plant plant;
-    QString error;
-    ASSERT_TRUE(LoadPlant(dir.path(), plant, &error));
-    const ServedPicture* picture = plant.picture(7);
-    ASSERT_TRUE(picture);
-    ASSERT_EQ(picture->dynamics.size(), 2u);
-    EXPECT_EQ(picture->dynamics[1].setpointKind, 2);
-    EXPECT_EQ(plant.writableList, ",BV,");
+    ASSERT_EQ(
+        LoadWithElements(dir, R"({"comment": "only a note"}, {"type": "link", "x": 1, "y": 2, "picture": 8})",
+                         plant),
+        QString());
     ASSERT_EQ(plant.warnings.size(), 1);
     EXPECT_TRUE(plant.warnings.first().contains(QStringLiteral("picture 8")));
 }
@@ -110,16 +93,13 @@ TEST(PlantTest, DemoPlantUsesEveryElementTypeAndEveryVariant) {
     Plant plant;
     QString error;
     ASSERT_TRUE(LoadPlant(DemoPlantFolder(), plant, &error)) << error.toStdString();
-    EXPECT_GE(plant.pictures.size(), 4u);
     EXPECT_TRUE(plant.warnings.isEmpty());
 
-    std::set<int32_t> types, decimals, setpointKinds;
+    std::set<int32_t> types, decimals, setpointKinds, linkedPictures;
     std::set<std::string> variants;
-    std::set<int32_t> linkedPictures;
     for (const auto& [number, picture] : plant.pictures) {
         ElementList elements;
-        Palette palette{};
-        PictureParser(palette, 7, 14).ExtractAllElements(picture.elementData, elements);
+        PictureParser(Palette{}, 7, 14).ExtractAllElements(picture.elementData, elements);
         Visit(elements, [&](const cElement& e) {
             types.insert(e.m_ElementType);
             if (e.m_ElementType == ET_DYNVALUE)

@@ -1,0 +1,108 @@
+// Drawing the largest demo picture at 1280 x 1024 from scratch, and redrawing one live value as a
+// value update does (erase, then draw).
+
+#include "Plant.h"
+#include "control/PelorinControl.h"
+#include "platform/PictureBox.h"
+#include "platform/Widgets.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+using namespace pelorin;
+
+const sim::ServedPicture& LargestDemoPicture(const sim::Plant& plant) {
+    const sim::ServedPicture* largest = &plant.pictures.begin()->second;
+    for (const auto& [number, picture] : plant.pictures)
+        if (picture.elementData.size() > largest->elementData.size())
+            largest = &picture;
+    return *largest;
+}
+
+// A started control at 1280 x 1024 holding the largest demo picture, its values filled in.
+class PaintBench {
+public:
+    PaintBench() : m_Settings(m_Dir.path().toStdString()) {
+        QString error;
+        if (!sim::LoadPlant(sim::DemoPlantFolder(), m_Plant, &error))
+            qFatal("demo plant: %s", qPrintable(error));
+        control.Settings = &m_Settings;
+        control.UserControl_Initialize();
+        PropertyBag bag;
+        bag.Set("PCTWidth", "1280");
+        bag.Set("PCTHeight", "1024");
+        control.UserControl_ReadProperties(bag);
+        control.Timer_System->SetEnabled(false);
+
+        const sim::ServedPicture& picture = LargestDemoPicture(m_Plant);
+        for (size_t i = 0; i < picture.header.palette.size(); ++i)
+            control.ColorPalette[i] = picture.header.palette[i];
+        control.m_DefaultBackgroundColor = picture.header.background;
+        control.m_VGFileLen = static_cast<int32_t>(picture.elementData.size());
+        control.ExtractAllElements(picture.elementData);
+        for (const auto& e : control.m_Elements)
+            if (e->m_ElementType == ET_DYNVALUE) {
+                e->m_Text = "21.5";
+                value = e.get();
+            }
+        elementDataBytes = picture.elementData.size();
+    }
+
+    PelorinControl control;
+    cElement* value = nullptr;
+    size_t elementDataBytes = 0;
+
+private:
+    QTemporaryDir m_Dir;
+    SettingsStore m_Settings;
+    sim::Plant m_Plant;
+};
+
+// Made and destroyed in main, while the application exists.
+std::unique_ptr<PaintBench> g_Bench;
+
+PaintBench& Bench() {
+    return *g_Bench;
+}
+
+void BM_PaintWholePicture(benchmark::State& state) {
+    PaintBench& bench = Bench();
+    ImageSurface& screen = bench.control.Picture_PCT->Surface();
+    for (auto _ : state)
+        bench.control.PaintAllElements(screen, -1);
+    state.counters["elements"] = static_cast<double>(bench.control.m_Elements.size());
+    state.counters["bytes"] = static_cast<double>(bench.elementDataBytes);
+}
+BENCHMARK(BM_PaintWholePicture)->Unit(benchmark::kMillisecond);
+
+void BM_RedrawOneValue(benchmark::State& state) {
+    PaintBench& bench = Bench();
+    if (!bench.value) {
+        state.SkipWithError("the picture has no live value");
+        return;
+    }
+    ImageSurface& screen = bench.control.Picture_PCT->Surface();
+    for (auto _ : state) {
+        bench.control.PaintElement(screen, *bench.value, 0, 0);
+        bench.control.PaintElement(screen, *bench.value, -1, 0);
+    }
+}
+BENCHMARK(BM_RedrawOneValue)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    g_Bench = std::make_unique<PaintBench>();
+    benchmark::RunSpecifiedBenchmarks();
+    g_Bench.reset();
+    benchmark::Shutdown();
+    return 0;
+}

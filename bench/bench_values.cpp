@@ -1,0 +1,134 @@
+// Live values per second on a picture with many dynamic elements: MSG_VALUE applied through the
+// control's handler (an index from dynamic number to elements and a running count of elements with a
+// value), against the plain way of walking every element for every value. Both apply and redraw a
+// value the same way; the "bookkeeping" runs leave out the redraw to show what the walk itself costs.
+
+#include "control/PelorinControl.h"
+#include "link/ClientProcs.h"
+#include "picture/PictureWriter.h"
+#include "platform/PictureBox.h"
+#include "platform/Widgets.h"
+
+#include <QApplication>
+#include <QString>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace pelorin;
+
+enum class Kind { Values, Setpoints };
+
+// A picture of `count` dynamic values in a grid, each with one decimal, or of `count` setpoint blocks.
+std::string PictureOf(Kind kind, int count) {
+    PictureWriter writer;
+    for (int i = 0; i < count; ++i) {
+        const auto x = static_cast<int16_t>(10 + (i % 20) * 31);
+        const auto y = static_cast<int16_t>(5 + (i / 20) * 9);
+        std::string address = "V";
+        address += std::to_string(i);
+        if (kind == Kind::Values)
+            writer.dynValue(0, 1, 1, x, y, address);
+        else
+            writer.setpoint(address, "", "", "", "");
+    }
+    PictureHeader header;
+    header.number = 1;
+    header.background = 0xC0C0C0;
+    header.palette = {0x000000, 0xFFFFFF, 0x0000E0, 0x00A000, 0xE00000, 0x00FFFF, 0x606060, 0xC0C0C0};
+    return EncodePictureMessage(header, writer.data());
+}
+
+std::vector<std::string> ValuePayloads(int count) {
+    std::vector<std::string> payloads;
+    for (int i = 0; i < count; ++i) {
+        std::string payload{static_cast<char>(i >> 8), static_cast<char>(i & 0xFF)};
+        payload += std::to_string(20 + i % 7);
+        payload += ".5";
+        payloads.push_back(std::move(payload));
+    }
+    return payloads;
+}
+
+// A control showing a picture of `count` elements, with its settings kept out of the user's store.
+// Setpoint blocks get their kind first, so that later values only run the bookkeeping: no redraw.
+struct ShownPicture {
+    ShownPicture(Kind kind, int count)
+        : settings(folder.path().toStdString()), payloads(ValuePayloads(count)) {
+        control.Settings = &settings;
+        control.UserControl_Initialize();
+        control.UserControl_ReadProperties(PropertyBag());
+        control.m_AccessLevel = 31;
+        control.OnPicture(PictureOf(kind, count));
+        if (kind == Kind::Setpoints)
+            for (const std::string& payload : payloads)
+                control.OnValue(payload.substr(0, 2) + "1");
+    }
+    QTemporaryDir folder;
+    SettingsStore settings;
+    PelorinControl control;
+    std::vector<std::string> payloads;
+};
+
+// The plain algorithm: one walk over all elements per value, to apply it and to count the
+// elements that have a value.
+void ApplyByWalking(PelorinControl& c, const std::string& payload) {
+    const int32_t pointer = String2Short(payload, 0);
+    const std::string text = payload.substr(2);
+    PaintSurface& surface = c.Picture_PCT->Surface();
+    int32_t count = 0;
+    for (const auto& e : c.m_Elements) {
+        if (e->m_DynamicArrayPointer == pointer && e->m_ElementType == ET_DYNVALUE) {
+            c.PaintElement(surface, *e, 0, 0);
+            e->m_Value = ReadNumber(text);
+            e->m_Status = 1;
+            e->m_Text = QString::number(e->m_Value, 'f', e->m_Decimals).toLatin1().toStdString();
+            c.PaintElement(surface, *e, -1, 0);
+        }
+        if (e->m_Status == 1)
+            ++count;
+    }
+    const auto percent = RoundTo<int64_t>(count * 100.0 / c.m_DynamicPointers);
+    c.Text_Updated->SetText(std::to_string(percent) + "%");
+}
+
+void BM_ValueIndexed(benchmark::State& state, Kind kind) {
+    ShownPicture shown(kind, static_cast<int>(state.range(0)));
+    size_t next = 0;
+    for (auto _ : state) {
+        shown.control.OnValue(shown.payloads[next]);
+        next = (next + 1) % shown.payloads.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_ValueWalkingAllElements(benchmark::State& state, Kind kind) {
+    ShownPicture shown(kind, static_cast<int>(state.range(0)));
+    size_t next = 0;
+    for (auto _ : state) {
+        ApplyByWalking(shown.control, shown.payloads[next]);
+        next = (next + 1) % shown.payloads.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Values redrawn (erase and draw, as on a live picture), and values of setpoint blocks whose kind is
+// known (bookkeeping only: finding the element and updating the indicator).
+BENCHMARK_CAPTURE(BM_ValueIndexed, redrawn, Kind::Values)->Arg(100)->Arg(1000);
+BENCHMARK_CAPTURE(BM_ValueWalkingAllElements, redrawn, Kind::Values)->Arg(100)->Arg(1000);
+BENCHMARK_CAPTURE(BM_ValueIndexed, bookkeeping, Kind::Setpoints)->Arg(100)->Arg(1000);
+BENCHMARK_CAPTURE(BM_ValueWalkingAllElements, bookkeeping, Kind::Setpoints)->Arg(100)->Arg(1000);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,179 @@
+// The host of the control: creates it, hands it the parameters of a host page and of the command
+// line, delivers the lifecycle calls in their order and shows it in a window of the size it asks for.
+
+#include "control/PelorinControl.h"
+#include "host/Tour.h"
+#include "platform/Widgets.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using pelorin::PropertyBag;
+
+std::string ToLatin1(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+// A page is read as UTF-8 when it is valid UTF-8, otherwise as Latin-1.
+QString DecodePage(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+QString AttributeValue(const QRegularExpressionMatch& m) {
+    for (int group : {2, 3, 4})
+        if (m.capturedStart(group) >= 0)
+            return m.captured(group);
+    return {};
+}
+
+// Every <param name=".." value=".."> tag of the page, in any letter case and with double, single or
+// no quotes around the attribute values.
+int ReadPageParameters(const QString& path, PropertyBag& bag) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "pelorin: cannot read the page %s\n", qPrintable(path));
+        return 0;
+    }
+    const QString page = DecodePage(file.readAll());
+    static const QRegularExpression tag(QStringLiteral("<\\s*param\\b([^>]*)>"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression attribute(
+        QStringLiteral("([A-Za-z_:-]+)\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'>/]+))"));
+    int count = 0;
+    for (auto tags = tag.globalMatch(page); tags.hasNext();) {
+        QString name, value;
+        bool hasName = false;
+        for (auto attrs = attribute.globalMatch(tags.next().captured(1)); attrs.hasNext();) {
+            const auto attr = attrs.next();
+            const QString key = attr.captured(1).toLower();
+            if (key == QLatin1String("name")) {
+                name = AttributeValue(attr);
+                hasName = true;
+            } else if (key == QLatin1String("value")) {
+                value = AttributeValue(attr);
+            }
+        }
+        if (hasName && !name.isEmpty()) {
+            bag.Set(ToLatin1(name), ToLatin1(value));
+            ++count;
+        }
+    }
+    return count;
+}
+
+// KEY=VALUE; anything else is reported and left out.
+bool ReadCommandLineParameter(const QString& option, PropertyBag& bag) {
+    const qsizetype equals = option.indexOf(QLatin1Char('='));
+    if (equals <= 0) {
+        std::fprintf(stderr, "pelorin: ignoring --param %s (expected KEY=VALUE)\n", qPrintable(option));
+        return false;
+    }
+    bag.Set(ToLatin1(option.left(equals)), ToLatin1(option.mid(equals + 1)));
+    return true;
+}
+
+// Help and headless screenshots need no display: without one they run on the offscreen platform.
+void UseOffscreenWithoutDisplay(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+        qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help" || arg == "-h" || arg == "-?" || arg.startsWith("--screenshot")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            return;
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    UseOffscreenWithoutDisplay(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("pelorin"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Operator client for the building-automation picture server.\n"
+        "Parameters: PCTWidth, PCTHeight, FontName, FontSize, FontBold, Orientation, PrinterFontName,\n"
+        "PrinterFontBold, ServerAddress (host:port)."));
+    parser.addHelpOption();
+    const QCommandLineOption param(
+        QStringLiteral("param"),
+        QStringLiteral("A host parameter, KEY=VALUE (repeatable; after the page's)."),
+        QStringLiteral("KEY=VALUE"));
+    const QCommandLineOption page(QStringLiteral("page"),
+                                  QStringLiteral("A host page whose <param name=.. value=..> tags are read."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption settingsDir(QStringLiteral("settings-dir"),
+                                         QStringLiteral("Keep the stored user settings in DIR."),
+                                         QStringLiteral("DIR"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Save the window as a PNG after a delay, then exit."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption screenshotAfter(QStringLiteral("screenshot-after"),
+                                             QStringLiteral("Delay before the screenshot (default 1000)."),
+                                             QStringLiteral("MS"), QStringLiteral("1000"));
+    const QCommandLineOption tour(
+        QStringLiteral("tour"),
+        QStringLiteral("Run the scripted demo (log in as DEMO, show picture 1, write a "
+                       "value, follow a link), save screenshots in DIR, then exit."),
+        QStringLiteral("DIR"));
+    parser.addOptions({param, page, settingsDir, screenshot, screenshotAfter, tour});
+    parser.process(app);
+
+    PropertyBag bag;
+    int parameters = 0;
+    if (parser.isSet(page))
+        parameters += ReadPageParameters(parser.value(page), bag);
+    for (const QString& option : parser.values(param))
+        parameters += ReadCommandLineParameter(option, bag) ? 1 : 0;
+
+    std::unique_ptr<pelorin::SettingsStore> settings;
+    pelorin::PelorinControl control;
+    control.setWindowTitle(QStringLiteral("Pelorin"));
+    if (parser.isSet(settingsDir)) {
+        settings = std::make_unique<pelorin::SettingsStore>(ToLatin1(parser.value(settingsDir)));
+        control.Settings = settings.get();
+    }
+
+    control.UserControl_Initialize();
+    if (parameters > 0 || parser.isSet(page))
+        control.UserControl_ReadProperties(bag);
+    else
+        control.UserControl_InitProperties();
+    // The window takes the size the control asked for.
+    control.show();
+    control.UserControl_Show();
+    QObject::connect(&app, &QApplication::aboutToQuit, &control,
+                     [&control] { control.UserControl_Terminate(); });
+
+    if (parser.isSet(tour))
+        pelorin::host::StartTour(control, parser.value(tour));
+
+    int exitCode = 0;
+    if (parser.isSet(screenshot)) {
+        bool delayOk = false;
+        const int delay = parser.value(screenshotAfter).toInt(&delayOk);
+        QTimer::singleShot(delayOk && delay >= 0 ? delay : 1000, &control, [&] {
+            if (!control.grab().save(parser.value(screenshot), "PNG")) {
+                std::fprintf(stderr, "pelorin: cannot write %s\n", qPrintable(parser.value(screenshot)));
+                exitCode = 1;
+            }
+            QApplication::quit();
+        });
+    }
+    const int loopResult = QApplication::exec();
+    return exitCode != 0 ? exitCode : loopResult;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "control/PelorinControl.h"
+#include "platform/PrinterSurface.h"
+#include "platform/Widgets.h"
+
+#include <QTemporaryDir>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace pelorin::test {
+
+// Answers the control's questions with Yes and cancels its file dialogs, without a modal loop.
+class YesDialogs : public Dialogs {
+public:
+    Answer Message(const std::string&, const std::string&, bool yesNoCancel) override {
+        return yesNoCancel ? Answer::Yes : Answer::Ok;
+    }
+    std::string SaveFile(const std::string&, const std::string&, const std::string&) override { return {}; }
+};
+
+inline PropertyBag Bag(std::initializer_list<std::pair<const char*, std::string>> values) {
+    PropertyBag bag;
+    for (const auto& [key, value] : values)
+        bag.Set(key, value);
+    return bag;
+}
+
+// A control with its settings store and a PDF printer in a temporary folder. The control exists from
+// construction, so that a test can prepare stored settings before starting it.
+class ControlFixture {
+public:
+    ControlFixture() : m_Settings(m_Dir.path().toStdString()), m_Printer(PrinterSurface::Output::Pdf) {
+        m_Printer.SetPdfPath(m_Dir.filePath(QStringLiteral("printout.pdf")));
+        m_Control->Settings = &m_Settings;
+        m_Control->Dialog = &m_Dialogs;
+        m_Control->Printer = &m_Printer;
+    }
+
+    ~ControlFixture() {
+        if (m_Started)
+            m_Control->UserControl_Terminate();
+    }
+
+    // The host's lifecycle calls in their order: UserControl_Initialize, UserControl_InitProperties
+    // without parameters or UserControl_ReadProperties with them, show, UserControl_Show.
+    PelorinControl& Start(const std::optional<PropertyBag>& parameters = std::nullopt) {
+        m_Control->UserControl_Initialize();
+        if (parameters)
+            m_Control->UserControl_ReadProperties(*parameters);
+        else
+            m_Control->UserControl_InitProperties();
+        m_Control->show();
+        m_Control->UserControl_Show();
+        m_Started = true;
+        return *m_Control;
+    }
+
+    PelorinControl& control() { return *m_Control; }
+    PelorinControl* operator->() { return m_Control.get(); }
+    SettingsStore& settings() { return m_Settings; }
+
+private:
+    QTemporaryDir m_Dir;
+    SettingsStore m_Settings;
+    YesDialogs m_Dialogs;
+    PrinterSurface m_Printer;
+    std::unique_ptr<PelorinControl> m_Control = std::make_unique<PelorinControl>();
+    bool m_Started = false;
+};
+
+} // namespace pelorin::test

@@ -1,0 +1,204 @@
+#pragma once
+
+#include "ControlFixture.h"
+#include "common/TestSupport.h"
+
+#include "Server.h"
+#include "link/FrameCutter.h"
+#include "picture/PictureWriter.h"
+#include "platform/Colour.h"
+#include "platform/PictureBox.h"
+#include "platform/Winsock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace pelorin::test {
+
+// A small plant: an outdoor unit and a pump group. Picture 1 holds a writable value, two measured
+// values, a pump state group, a red filled box and a link to picture 2.
+inline const char* const kSessionPlant = R"({
+    "name": "Provanläggning",
+    "writableKinds": ["BV", "DR"],
+    "units": [{"type": "outdoor", "name": "UTE"}, {"type": "pumpGroup", "name": "PG01"}],
+    "macros": [{"name": "Status", "text": "status^M"}]
+})";
+
+inline const char* const kSessionPicture1 = R"({
+    "number": 1, "title": "Pumpar", "background": "#C0C0C0",
+    "palette": ["#000000", "#FFFFFF", "#E00000", "#00A000", "#0000E0", "#FFFF00", "#606060", "#C0C0C0"],
+    "elements": [
+        {"type": "text", "fg": 0, "bg": 7, "x": 16, "y": 8, "text": "PG01 Pumpgrupp"},
+        {"type": "box", "fg": 2, "filled": true, "x1": 20, "y1": 300, "x2": 100, "y2": 400},
+        {"type": "value", "fg": 4, "bg": 1, "decimals": 1, "x": 200, "y": 100, "address": "PG01.BV.GP1"},
+        {"type": "value", "fg": 4, "bg": 1, "decimals": 1, "x": 200, "y": 140, "address": "PG01.MV.GP1"},
+        {"type": "value", "fg": 4, "bg": 1, "decimals": 1, "x": 200, "y": 180, "address": "UTE.MV.GT41"},
+        {"type": "group", "x": 404, "y": 104, "default": 0, "address": "PG01.IND.P1", "children": [
+            {"position": 0, "type": "circle", "fg": 0, "fill": 6, "x1": 396, "y1": 96, "x2": 412, "y2": 112},
+            {"position": 1, "type": "circle", "fg": 0, "fill": 3, "x1": 396, "y1": 96, "x2": 412, "y2": 112}
+        ]},
+        {"type": "link", "fg": 1, "bg": 4, "x": 400, "y": 200, "picture": 2}
+    ]
+})";
+
+inline const char* const kSessionPicture2 = R"({
+    "number": 2, "title": "Ute", "background": "#C0C0C0",
+    "palette": ["#000000", "#FFFFFF", "#E00000", "#00A000", "#0000E0", "#FFFF00", "#606060", "#C0C0C0"],
+    "elements": [
+        {"type": "text", "fg": 0, "bg": 7, "x": 16, "y": 8, "text": "Ute"},
+        {"type": "value", "fg": 4, "bg": 1, "decimals": 1, "x": 200, "y": 100, "address": "UTE.MV.GT41"}
+    ]
+})";
+
+// Colour values of the test palette.
+constexpr Colour kPaletteRed = 0x0000E0;
+constexpr Colour kPaletteGreen = 0x00A000;
+constexpr Colour kPaletteBlue = 0xE00000;
+constexpr Colour kPictureGrey = 0xC0C0C0;
+constexpr Colour kIndicatorGreen = 0xFF00;
+
+// Sets the default locale for one test and restores the C locale of the test executable.
+class LocaleScope {
+public:
+    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(QLocale(QLocale::C)); }
+};
+
+// A started control pointed at the picture server simulator, which runs on a loopback port with the
+// test plant and the demo users, its model frozen and its clock moved only by the test. The system
+// timer is stopped so that the tests tick it themselves.
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QDir plant(m_PlantDir.path());
+        ASSERT_TRUE(plant.mkdir(QStringLiteral("pictures")));
+        for (const auto& [name, text] : {std::pair{"plant.json", kSessionPlant},
+                                         {"pictures/1-pumpar.json", kSessionPicture1},
+                                         {"pictures/2-ute.json", kSessionPicture2}}) {
+            QFile file(plant.filePath(QString::fromLatin1(name)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                        file.write(text) == static_cast<qint64>(qstrlen(text)));
+        }
+        sim::ServerOptions options;
+        options.plantFolder = plant.path();
+        options.dataFolder = m_DataDir.path();
+        options.fakeClock = true;
+        m_Server = std::make_unique<sim::Server>(options);
+        QString error;
+        ASSERT_TRUE(m_Server->start(&error)) << error.toStdString();
+        m_Server->setFrozen(true);
+        f.Start(Bag({{"ServerAddress", "127.0.0.1:" + std::to_string(m_Server->framedPort())}}));
+        c().Timer_System->SetEnabled(false);
+    }
+
+    PelorinControl& c() { return f.control(); }
+    sim::Server& server() { return *m_Server; }
+
+    // How many frames with `code` the clients sent.
+    int Received(uint8_t code) const {
+        int n = 0;
+        for (const sim::ReceivedFrame& frame : m_Server->receivedFrames())
+            n += frame.code == code ? 1 : 0;
+        return n;
+    }
+
+    // Logs in through the login frame's controls and waits for the picture table.
+    void LogIn(const std::string& visa = "DEMO", const std::string& password = "demo") {
+        c().Text_UserVisa->SetText(visa);
+        c().Text_PassWord->SetText(password);
+        c().Command_Login_Click();
+        ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_PICTURE && c().m_PictureExists[1] != 0; }));
+    }
+
+    void ShowPicture(int number) {
+        c().Text_PCT->SetText(std::to_string(number));
+        c().Toolbar_ButtonClick("TB_GET_PCT");
+        ASSERT_TRUE(waitFor(
+            [this, number] { return c().m_PictureNumber == number && c().m_ViewState == VS_PICTURE; }));
+    }
+
+    // Sends a frame from the server and waits until the control has handled everything sent so far.
+    void Inject(uint8_t code, const std::string& payload) {
+        server().sendFrameToAll(code, payload);
+        Sync();
+    }
+
+    // A picture table whose parameter list carries a fresh marker: once the control holds it, every
+    // frame sent before has been handled.
+    void Sync() {
+        const std::string marker = ",SYNC" + std::to_string(++m_SyncCount) + ",BV,DR,";
+        std::string table = server().plant().pictureTable().substr(0, kPictureTableSize);
+        server().sendFrameToAll(MSG_PICTURE_TABLE,
+                                table + Long2String(static_cast<int32_t>(marker.size())) + marker);
+        ASSERT_TRUE(waitFor([this, marker] { return c().m_WriteParameters == marker; }));
+    }
+
+    // Waits until the simulator has received every command the control sent so far. The marker
+    // command has no answer that could change the control.
+    void ClientSync() {
+        const int before = Received(CMD_UNWATCH_SETPOINT);
+        c().TCPSend(CMD_UNWATCH_SETPOINT, {});
+        ASSERT_TRUE(waitFor([this, before] { return Received(CMD_UNWATCH_SETPOINT) > before; }));
+    }
+
+    // The numbers the control asked pictures for since the last call.
+    std::vector<std::string> PictureRequests() {
+        ClientSync();
+        std::vector<std::string> requests;
+        for (const sim::ReceivedFrame& frame : server().receivedFrames())
+            if (frame.code == CMD_GET_PICTURE)
+                requests.push_back(frame.payload);
+        server().clearReceivedFrames();
+        return requests;
+    }
+
+    // Connects the system-dialog link to `terminal`, standing in for the server's terminal port.
+    bool ConnectSysDial(QTcpServer& terminal) {
+        if (!terminal.isListening() && !terminal.listen(QHostAddress::LocalHost))
+            return false;
+        c().Winsock_SysDial->RemotePort = terminal.serverPort();
+        c().Winsock_SysDial->Connect();
+        return waitFor([this] { return c().Winsock_SysDial->State() == Winsock::sckConnected; });
+    }
+
+    cElement& ElementWithAddress(const std::string& address) {
+        for (const auto& e : c().m_Elements)
+            if (e->m_Address == address)
+                return *e;
+        ADD_FAILURE() << "no element " << address;
+        static cElement none;
+        return none;
+    }
+
+    Colour PixelAt(int x, int y) { return RgbToColour(c().Picture_PCT->Surface().Image().pixel(x, y)); }
+    // The pixel at a point of the picture's own coordinates.
+    Colour PictureAt(double x, double y) {
+        return PixelAt(static_cast<int>(x * c().m_XMul), static_cast<int>(y * c().m_YMul));
+    }
+
+    // Pixels of `colour` inside an element's hit box.
+    int PixelsInHitBox(const cElement& e, Colour colour) {
+        int n = 0;
+        for (int y = e.m_ScanBox_Y1; y <= e.m_ScanBox_Y2; ++y)
+            for (int x = e.m_ScanBox_X1; x <= e.m_ScanBox_X2; ++x)
+                n += PixelAt(x, y) == colour ? 1 : 0;
+        return n;
+    }
+
+private:
+    QTemporaryDir m_PlantDir;
+    QTemporaryDir m_DataDir;
+    std::unique_ptr<sim::Server> m_Server;
+
+protected:
+    ControlFixture f;
+
+private:
+    int m_SyncCount = 0;
+};
+
+} // namespace pelorin::test

@@ -1,0 +1,195 @@
+// What the host's parameters and the stored settings make of a new control, and how its picture and
+// panels are laid out for a size.
+
+#include "ControlFixture.h"
+
+#include "platform/ImageSurface.h"
+#include "platform/PictureBox.h"
+#include "platform/Screen.h"
+#include "platform/Winsock.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace pelorin::test {
+namespace {
+
+QSize PictureArea(PelorinControl& c) {
+    return c.Picture_PCT->Surface().Image().size();
+}
+
+TEST(ControlLifecycle, WithoutHostParametersKeepsTheStartUpValuesAndIgnoresStoredOnes) {
+    ControlFixture f;
+    f.settings().SaveSetting("Pelorin_Client", "Picture", "Resolution", "640 x 480");
+    PelorinControl& c = f.Start();
+    EXPECT_EQ(c.m_Width, 1024);
+    EXPECT_EQ(c.m_Height, 800);
+    EXPECT_EQ(PictureArea(c), QSize(1024, 800));
+    EXPECT_EQ(c.m_PrinterFontBold, 0);
+    EXPECT_EQ(c.m_FontBold, -1);
+    EXPECT_EQ(c.m_DefaultWidth, 0) << "the host's values were never read";
+    EXPECT_EQ(c.m_ViewState, VS_LOGIN);
+}
+
+TEST(ControlLifecycle, HostWithoutSizeKeysGetsTheParameterDefaults) {
+    ControlFixture f;
+    PelorinControl& c = f.Start(Bag({{"FontName", "Arial"}}));
+    EXPECT_EQ(c.m_Width, 800);
+    EXPECT_EQ(c.m_Height, 600);
+    EXPECT_EQ(PictureArea(c), QSize(800, 600));
+    EXPECT_EQ(c.m_FontName, "Arial");
+    EXPECT_EQ(c.m_PrinterFontBold, -1);
+    EXPECT_EQ(c.m_DefaultWidth, 800);
+}
+
+TEST(ControlLifecycle, HostParametersAreConvertedAndNeverStopTheControl) {
+    // Number parsing itself is ClientProcs' concern: here the conversions to the members' types.
+    const struct {
+        const char* key;
+        const char* value;
+        std::function<double(const PelorinControl&)> member;
+        double expected;
+    } cases[] = {
+        {"FontBold", "2", [](const PelorinControl& c) { return c.m_FontBold; }, -1},
+        {"PrinterFontBold", "0", [](const PelorinControl& c) { return c.m_PrinterFontBold; }, 0},
+        {"FontSize", "1e300", [](const PelorinControl& c) { return c.m_FontSize; },
+         std::numeric_limits<float>::max()},
+        {"PCTWidth", "1e12", [](const PelorinControl& c) { return c.m_Width; }, INT32_MAX},
+        {"PCTHeight", "-7", [](const PelorinControl& c) { return c.m_Height; }, -7},
+        {"Orientation", "-1e20", [](const PelorinControl& c) { return c.m_Orientation; }, INT32_MIN},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::string(test.key) + "=" + test.value);
+        ControlFixture f;
+        PelorinControl& c = f.Start(Bag({{test.key, test.value}}));
+        EXPECT_EQ(test.member(c), test.expected);
+        // The picture area stays drawable whatever the host asked for.
+        const QSize area = PictureArea(c);
+        EXPECT_TRUE(area.width() >= 1 && area.width() <= 4096) << area.width();
+        EXPECT_TRUE(area.height() >= 1 && area.height() <= 4096) << area.height();
+    }
+}
+
+TEST(ControlLifecycle, ServerAddressSetsTheHostsAndTheServerPort) {
+    const struct {
+        const char* address;
+        const char* host;
+        int32_t port;
+    } cases[] = {
+        {"plant.example:4000", "plant.example", 4000}, {"10.1.2.3", "10.1.2.3", 0}, {"", "127.0.0.1", 23}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.address);
+        ControlFixture f;
+        const int32_t sysdialPort = f->Winsock_SysDial->RemotePort;
+        PelorinControl& c = f.Start(Bag({{"ServerAddress", test.address}}));
+        EXPECT_EQ(c.Winsock_Client->RemoteHost, test.host);
+        EXPECT_EQ(c.Winsock_Client->RemotePort, test.port);
+        if (*test.address) {
+            EXPECT_EQ(c.Winsock_SysDial->RemoteHost, test.host);
+        }
+        EXPECT_EQ(c.Winsock_SysDial->RemotePort, sysdialPort) << "the login reply sets that port";
+    }
+}
+
+TEST(ControlLifecycle, StoredSettingsOverrideTheHostWhileTheDefaultsKeepIt) {
+    ControlFixture f;
+    f.settings().SaveSetting("Pelorin_Client", "Picture", "Resolution", "1280 x 1024");
+    f.settings().SaveSetting("Pelorin_Client", "Picture", "FontSize", "11");
+    f.settings().SaveSetting("Pelorin_Client", "Picture", "FontBold", "0");
+    f.settings().SaveSetting("Pelorin_Client", "Picture", "FontName", "");
+    f.settings().SaveSetting("Pelorin_ActiveX", "Settings", "Recording", "/home/op/logg.txt");
+    PelorinControl& c =
+        f.Start(Bag({{"PCTWidth", "800"}, {"PCTHeight", "600"}, {"FontName", "Arial"}, {"FontSize", "9"}}));
+    EXPECT_EQ(c.m_Width, 1280);
+    EXPECT_EQ(c.m_Height, 1024);
+    EXPECT_EQ(PictureArea(c), QSize(1280, 1024));
+    EXPECT_FLOAT_EQ(c.m_FontSize, 11);
+    EXPECT_EQ(c.m_FontBold, 0);
+    EXPECT_EQ(c.m_FontName, "Arial") << "an empty stored name keeps the host's";
+    EXPECT_EQ(c.m_DefaultWidth, 800);
+    EXPECT_EQ(c.m_DefaultHeight, 600);
+    EXPECT_FLOAT_EQ(c.m_DefaultFontSize, 9);
+    EXPECT_EQ(c.m_DefaultFontBold, -1);
+    EXPECT_EQ(c.m_RecordingStartPath, "/home/op/logg.txt");
+}
+
+class LayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override { f.Start(); }
+    PelorinControl& c() { return f.control(); }
+
+    void Resolution(int32_t width, int32_t height) {
+        c().m_Width = width;
+        c().m_Height = height;
+        c().UpdateSize();
+    }
+
+    ControlFixture f;
+};
+
+TEST_F(LayoutTest, EachResolutionStretchesThePictureToFillTheArea) {
+    c().m_DefaultBackgroundColor = 0x00FF00;
+    const struct {
+        int32_t width, height;
+        float xMul, yMul;
+    } cases[] = {{640, 480, 1.0f, 1.0126582f},
+                 {800, 600, 1.25f, 1.2658228f},
+                 {1024, 768, 1.6f, 1.6202532f},
+                 {1280, 1024, 2.0f, 2.1603374f}};
+    for (const auto& r : cases) {
+        SCOPED_TRACE(r.width);
+        Resolution(r.width, r.height);
+        EXPECT_FLOAT_EQ(c().m_XMul, r.xMul);
+        EXPECT_FLOAT_EQ(c().m_YMul, r.yMul);
+        EXPECT_EQ(RoundHalfEven(474 * static_cast<double>(c().m_YMul)), r.height)
+            << "the logical corner lands on the last pixel";
+        EXPECT_EQ(c().Picture_PCT->size(), QSize(r.width, r.height));
+        EXPECT_EQ(c().width(), r.width);
+        EXPECT_EQ(c().height(), c().Picture_PCT->y() + r.height);
+        // Repainted in the picture background at the new size.
+        const QImage& image = c().Picture_PCT->Surface().Image();
+        EXPECT_EQ(image.size(), QSize(r.width, r.height));
+        EXPECT_EQ(image.pixel(r.width - 1, r.height - 1), qRgb(0, 255, 0));
+        for (TextBox* overlay : {c().Text_Sysdial, c().Text_Any})
+            EXPECT_EQ(overlay->widget()->geometry(), c().Picture_PCT->geometry());
+    }
+    // The picture starts 50 twips below the toolbar.
+    EXPECT_NEAR(c().Picture_PCT->y() * Screen::TwipsPerPixelY(),
+                c().Toolbar->Top() + c().Toolbar->Height() + 50, Screen::TwipsPerPixelY() / 2);
+}
+
+TEST_F(LayoutTest, AutomaticFontSizeFitsTheDigitCellToTheWidth) {
+    // Size 0: as large as twelve digit heights and eight digit widths fit the logical 640 width.
+    const ImageSurface& picture = c().Picture_PCT->Surface();
+    c().m_FontSize = 0;
+    Resolution(1280, 480);
+    ImageSurface probe(QSize(10, 10));
+    probe.SetFontName("Courier New");
+    probe.SetFontBold(true);
+    probe.SetFontSize(100);
+    EXPECT_NEAR(picture.FontSize(), std::min(probe.TextHeight("8") / 12, probe.TextWidth("8") / 8) / 2, 1e-9);
+    // Without a width the size cannot be computed: the measuring size stays.
+    Resolution(0, 480);
+    EXPECT_DOUBLE_EQ(picture.FontSize(), 100);
+}
+
+TEST_F(LayoutTest, PanelsAreCentredAndNeverStickOutAtTheTopLeft) {
+    Resolution(1024, 768);
+    const double width = c().width() * Screen::TwipsPerPixelX();
+    const double height = c().height() * Screen::TwipsPerPixelY();
+    for (Frame* panel : {c().Frame_Login, c().Frame_Settings, c().Frame_SPV, c().Frame_SPV_Curve}) {
+        EXPECT_NEAR(panel->Left(), width / 2 - panel->Width() / 2, Screen::TwipsPerPixelX());
+        EXPECT_NEAR(panel->Top(), height / 2 - panel->Height() / 2, Screen::TwipsPerPixelY());
+    }
+    // A picture area lower than the curve panel: that panel keeps to the top edge.
+    Resolution(640, 100);
+    EXPECT_GT(c().Frame_SPV_Curve->Height(), c().height() * Screen::TwipsPerPixelY());
+    EXPECT_EQ(c().Frame_SPV_Curve->Top(), 0);
+    EXPECT_GE(c().Frame_SPV_Curve->Left(), 0);
+    Resolution(200, 100);
+    EXPECT_EQ(c().Frame_SPV_Curve->Left(), 0);
+}
+
+} // namespace
+} // namespace pelorin::test

@@ -1,0 +1,142 @@
+// Login and the ways a session ends: refused logins, connections that fail or close, protocol
+// errors, and what is left of a half-received frame.
+
+#include "SessionSupport.h"
+
+namespace pelorin::test {
+namespace {
+
+using SessionLogin = SessionTest;
+
+void ExpectLoggedOut(PelorinControl& c) {
+    EXPECT_EQ(c.m_AccessLevel, 0);
+    EXPECT_EQ(c.m_ViewState, VS_LOGIN);
+    EXPECT_TRUE(c.Frame_Login->Visible());
+    EXPECT_FALSE(c.Toolbar->Visible());
+    EXPECT_NE(c.Winsock_Client->State(), Winsock::sckConnected);
+}
+
+TEST_F(SessionLogin, RefusedReplyStillSetsNameHistoryAndPort) {
+    LogIn();
+    const std::string name = "Kalle \xC5"
+                             "berg";
+    server().sendFrameToAll(MSG_LOGIN_REPLY, Long2String(0) + Long2String(4321) + Long2String(777) + name);
+    ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
+    ExpectLoggedOut(c());
+    EXPECT_EQ(c().m_UserName, name);
+    EXPECT_EQ(c().Label_UserName->Caption(), name);
+    EXPECT_EQ(c().Winsock_SysDial->RemotePort, 4321);
+    EXPECT_EQ(c().m_MaxSysdialHistory, 777);
+    ASSERT_TRUE(waitFor([this] { return Received(CMD_LOGOUT) == 1; }))
+        << "what was sent before Winsock::Close must still reach the server";
+}
+
+TEST_F(SessionLogin, LogoutFromEitherSideIsSentBeforeTheLinkCloses) {
+    const std::function<void()> logouts[] = {[this] { server().sendFrameToAll(MSG_LOGOUT, {}); },
+                                             [this] { c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME"); }};
+    for (const auto& logout : logouts) {
+        LogIn();
+        server().clearReceivedFrames();
+        logout();
+        ASSERT_TRUE(waitFor([this] { return Received(CMD_LOGOUT) == 1 && server().sessionCount() == 0; }))
+            << "what was sent before Winsock::Close must still reach the server";
+        ExpectLoggedOut(c());
+        const std::vector<sim::ReceivedFrame> frames = server().receivedFrames();
+        ASSERT_EQ(frames.size(), 2u);
+        EXPECT_EQ(std::pair(frames[0].code, frames[0].payload),
+                  std::pair(uint8_t{CMD_GET_PICTURE}, std::string("0")));
+    }
+}
+
+// Connection failures: the login frame returns with what the operator typed.
+TEST(SessionUnreachable, FailedConnectionKeepsTheTypedTexts) {
+    for (const bool withoutPort : {false, true}) {
+        SCOPED_TRACE(withoutPort);
+        QTcpServer closed;
+        ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+        const std::string port = withoutPort ? "" : ":" + std::to_string(closed.serverPort());
+        closed.close();
+
+        ControlFixture f;
+        PelorinControl& c = f.Start(Bag({{"ServerAddress", "127.0.0.1" + port}}));
+        c.Text_UserVisa->SetText("DEMO");
+        c.Text_PassWord->SetText("demo");
+        c.Command_Login_Click();
+        ASSERT_TRUE(waitFor([&] { return c.Frame_Login->Visible(); }));
+        ExpectLoggedOut(c);
+        EXPECT_EQ(c.Text_UserVisa->Text(), "DEMO");
+        EXPECT_EQ(c.Text_PassWord->Text(), "demo");
+        EXPECT_TRUE(c.m_TCPData.empty());
+    }
+}
+
+TEST_F(SessionLogin, ServerClosingMidFrameOrAProtocolErrorLogsOutAndEmptiesTheBuffer) {
+    const std::function<void()> breaks[] = {
+        [this] {
+            server().dropMidFrame();
+            c().Toolbar_ButtonClick("TB_HOME");
+        },
+        // A length with its top bit set: nothing after it can be framed.
+        [this] {
+            server().sendGarbage(std::string{static_cast<char>(MSG_VALUE), '\x80', 0, 0, 1} + "xyz");
+        }};
+    for (const auto& breakLink : breaks) {
+        LogIn();
+        breakLink();
+        ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
+        ExpectLoggedOut(c());
+        EXPECT_TRUE(c().m_TCPData.empty());
+        ASSERT_TRUE(waitFor([this] { return server().sessionCount() == 0; })) << "the client closed its end";
+    }
+}
+
+TEST_F(SessionLogin, AFragmentLeftAtLogoutDoesNotSpoilTheNextLogin) {
+    LogIn();
+    server().stallMidFrame();
+    c().Toolbar_ButtonClick("TB_HOME");
+    ASSERT_TRUE(waitFor([this] { return !c().m_TCPData.empty(); })) << "half a picture has arrived";
+    c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+    ASSERT_EQ(c().m_ViewState, VS_LOGIN);
+
+    LogIn();
+    EXPECT_EQ(c().m_AccessLevel, 31);
+    ShowPicture(1);
+    EXPECT_EQ(c().m_DynamicPointers, 4);
+}
+
+TEST_F(SessionLogin, FramesAfterARefusalInTheSameArrivalAreStillHandled) {
+    LogIn();
+    // Both frames in one write: the refusal closes the link, the table that follows is still read, and
+    // the unfinished frame behind it is dropped with the connection.
+    const std::string table = std::string(kPictureTableSize, '\0') + Long2String(5) + ",XY,";
+    const std::string refusal = Long2String(0) + Long2String(1) + Long2String(2);
+    server().sendGarbage(EncodeFrame(MSG_LOGIN_REPLY, refusal) + EncodeFrame(MSG_PICTURE_TABLE, table) +
+                         EncodeFrame(MSG_FUNCTION_TEXT, "half").substr(0, 7));
+    ASSERT_TRUE(waitFor([this] { return c().m_WriteParameters == ",XY,"; }));
+    ExpectLoggedOut(c());
+    EXPECT_TRUE(c().m_TCPData.empty());
+}
+
+// The keep-alive claims the system-dialog channel on every 21st tick, and only while the system
+// dialog is connected; the count restarts either way.
+TEST_F(SessionLogin, KeepAliveEveryTwentyFirstTickOnlyWhileTheSystemDialogIsConnected) {
+    LogIn();
+    const auto tick = [this](int n) {
+        for (int i = 0; i < n; ++i)
+            c().Timer_System_Timer();
+        ClientSync();
+        return Received(CMD_SYSDIAL_CHANNEL);
+    };
+    EXPECT_EQ(tick(21), 0) << "not connected: nothing, but the count restarts";
+
+    QTcpServer terminal;
+    ASSERT_TRUE(ConnectSysDial(terminal));
+    EXPECT_EQ(tick(20), 0);
+    EXPECT_EQ(tick(1), 1);
+    EXPECT_EQ(tick(20), 1);
+    EXPECT_EQ(tick(1), 2);
+    c().Winsock_SysDial->Close();
+}
+
+} // namespace
+} // namespace pelorin::test

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "link/FrameCutter.h"
+#include "link/Protocol.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace pelorin::test {
+
+struct Frame {
+    uint8_t code;
+    std::string payload;
+    bool operator==(const Frame&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Frame& frame) {
+    return out << "{" << int(frame.code) << ", " << frame.payload.size() << " bytes}";
+}
+
+inline std::string Encode(const std::vector<Frame>& frames) {
+    std::string stream;
+    for (const Frame& frame : frames)
+        stream += EncodeFrame(frame.code, frame.payload);
+    return stream;
+}
+
+// Receives the way the control does: every arrival cut into the same buffer, frames collected in
+// order, and nothing more cut after a protocol error.
+struct Receiver {
+    CutResult arrive(std::string_view bytes) {
+        if (result == CutResult::Ok)
+            result = CutFrames(buffer, bytes, [this](uint8_t code, const std::string& payload) {
+                frames.push_back({code, payload});
+            });
+        return result;
+    }
+    std::string buffer;
+    std::vector<Frame> frames;
+    CutResult result = CutResult::Ok;
+};
+
+} // namespace pelorin::test

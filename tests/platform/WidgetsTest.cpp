@@ -1,0 +1,178 @@
+#include "platform/Widgets.h"
+#include "common/TestSupport.h"
+#include "platform/Screen.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace pelorin {
+namespace {
+
+TEST(Widgets, GeometryIsInTwipsAndKeepsDesignSizesExact) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::SingleLine);
+    box.SetWidth(492);
+    box.SetLeft(1000.5);
+    EXPECT_EQ(box.widget()->width(), 33) << "15 twips a pixel";
+    EXPECT_DOUBLE_EQ(box.Width(), 492);
+    EXPECT_DOUBLE_EQ(box.Left(), 1000.5);
+    // Moved by someone else: the widget's own position counts.
+    box.widget()->move(10, 20);
+    EXPECT_DOUBLE_EQ(box.Left(), 150);
+    EXPECT_DOUBLE_EQ(box.Top(), 300);
+
+    Label label(&parent, "A");
+    const double narrow = label.Width();
+    label.SetCaption("En mycket l\xE5ng anv\xE4ndare");
+    EXPECT_GT(label.Width(), narrow) << "a label's size follows its caption";
+}
+
+TEST(Widgets, KeyPressCanSwallowOrReplaceTheKey) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::SingleLine);
+    std::vector<int16_t> seen;
+    box.OnKeyPress = [&](int16_t& key) {
+        seen.push_back(key);
+        if (key == 'x')
+            key = 0;
+        if (key == ',')
+            key = '.';
+    };
+    int16_t shift = -1;
+    box.OnKeyDown = [&](int16_t&, int16_t s) { shift = s; };
+    QTest::keyClicks(box.widget(), QStringLiteral("1x,5"));
+    EXPECT_EQ(box.Text(), "1.5");
+    QTest::keyClick(box.widget(), Qt::Key_Return);
+    QTest::keyClick(box.widget(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(shift, 3);
+    EXPECT_EQ(seen, (std::vector<int16_t>{'1', 'x', ',', '5', 13, 4}));
+}
+
+TEST(Widgets, MultiLineTextCountsLineEndsAsCrLf) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    const std::string text = "Rad 1\r\nR\xE4"
+                             "d 2";
+    box.SetText(text);
+    EXPECT_EQ(box.Text(), text);
+    box.SetSelStart(static_cast<int32_t>(text.size()));
+    EXPECT_EQ(box.SelStart(), 12);
+    box.SetSelStart(3);
+    box.SetSelLength(5);
+    EXPECT_EQ(box.SelText(), " 1\r\nR");
+    box.SetSelStart(0);
+    box.SetSelText("X");
+    EXPECT_EQ(box.Text(), "X" + text);
+}
+
+TEST(Widgets, ProgrammaticChoicesAndKeysRaiseClickLikeTheOperatorsDo) {
+    QWidget parent;
+    ComboBox combo(&parent);
+    for (const char* item : {"6", "7", "8"})
+        combo.AddItem(item);
+    int clicks = 0;
+    combo.OnClick = [&] { ++clicks; };
+    combo.SetListIndex(2);
+    combo.SetListIndex(2);
+    combo.SetListIndex(7); // no such entry
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(combo.Text(), "8");
+
+    CheckBox check(&parent, "Fetstil");
+    int toggles = 0;
+    check.OnClick = [&] { ++toggles; };
+    check.SetValue(1);
+    check.SetValue(1);
+    EXPECT_EQ(check.Value(), 1);
+    EXPECT_EQ(toggles, 1);
+
+    CommandButton button(&parent, "Ok");
+    int enters = 0, presses = 0;
+    button.OnEnter = [&] { ++enters; };
+    button.OnClick = [&] { ++presses; };
+    QTest::keyClick(button.widget(), Qt::Key_Return);
+    QTest::keyClick(button.widget(), Qt::Key_Space);
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(presses, 1);
+}
+
+TEST(Widgets, ToolbarButtonsSitLeftToRightWithTheirGapsAndReportTheirMenus) {
+    QWidget parent;
+    ToolBar bar(&parent);
+    ToolButton* a = bar.AddButton("A", "a", false);
+    bar.AddGap(600);
+    ToolButton* b = bar.AddButton("B", "b", true);
+    EXPECT_NEAR(b->Left() - (a->Left() + a->Width()), 600, Screen::TwipsPerPixelX());
+    EXPECT_EQ(bar.Button("C"), nullptr);
+
+    std::vector<std::string> clicked;
+    bar.OnButtonClick = [&](const std::string& key) { clicked.push_back(key); };
+    bar.OnButtonMenuClick = [&](const std::string& key, const std::string& parent, const std::string& tag) {
+        clicked.push_back(key + "/" + parent + "/" + tag);
+        b->ClearMenu(); // a handler may clear the menu it was chosen from
+    };
+    b->AddMenuEntry("K", "Entry");
+    b->AddMenuEntry({}, "-");
+    b->AddMenuEntry({}, "PG01.BV\t(vanlig)", "4");
+    EXPECT_EQ(b->MenuCount(), 3);
+    const QList<QToolButton*> buttons = bar.widget()->findChildren<QToolButton*>();
+    buttons.at(1)->menu()->actions().at(2)->trigger();
+    EXPECT_EQ(b->MenuCount(), 0);
+    QTest::mouseClick(buttons.at(0), Qt::LeftButton);
+    EXPECT_EQ(clicked, (std::vector<std::string>{"/B/4", "A"}));
+}
+
+TEST(Widgets, PropertiesMatchWithoutCaseAndSettingsReadBackAsTheSameText) {
+    PropertyBag bag;
+    bag.Set("ServerAddress", "host:4000");
+    EXPECT_EQ(bag.ReadProperty("serveraddress", ""), "host:4000");
+    EXPECT_EQ(bag.ReadProperty("PCTWidth", "800"), "800");
+
+    QTemporaryDir dir;
+    SettingsStore store(dir.path().toStdString());
+    for (const char* value : {"1024 x 768", "8,5", "C:\\Logg\\fil.txt", "\xC5sa", " lead", "-1"}) {
+        store.SaveSetting("Pelorin_Client", "Picture", "Key", value);
+        EXPECT_EQ(SettingsStore(dir.path().toStdString()).GetSetting("Pelorin_Client", "Picture", "Key"),
+                  value);
+    }
+    store.DeleteSetting("Pelorin_Client", "Picture", "Key");
+    EXPECT_EQ(store.GetSetting("Pelorin_Client", "Picture", "Key", "gone"), "gone");
+    store.DeleteSetting("Pelorin_Client", "Picture", "Never"); // nothing to delete
+}
+
+TEST(Widgets, MacroEntriesAreLoadedAndUnloadedFromTheEnd) {
+    QWidget parent;
+    PopupMenu menu(&parent);
+    EXPECT_EQ(menu.MakroCount(), 1);
+    EXPECT_EQ(menu.MakroCaption(0), "...");
+    menu.LoadMakro(2);
+    menu.SetMakroCaption(2, "Status");
+    EXPECT_EQ(menu.MakroCount(), 3);
+    menu.UnloadMakro(1);
+    EXPECT_EQ(menu.MakroCount(), 3) << "only the last one goes";
+    for (const int index : {2, 1, 0})
+        menu.UnloadMakro(index);
+    EXPECT_EQ(menu.MakroCount(), 1);
+}
+
+TEST(Widgets, SystemTimerTicksUntilDisabled) {
+    QObject owner;
+    SystemTimer timer(&owner);
+    int ticks = 0;
+    timer.OnTimer = [&] { ++ticks; };
+    timer.SetInterval(5);
+    timer.SetEnabled(true);
+    EXPECT_TRUE(test::waitFor([&] { return ticks >= 2; }));
+    timer.SetEnabled(false);
+    const int stopped = ticks;
+    test::waitFor([] { return false; }, 30);
+    EXPECT_EQ(ticks, stopped);
+}
+
+} // namespace
+} // namespace pelorin
