@@ -170,13 +170,15 @@ public:
     // ---- Public methods ----
     void UpdateToolBarView();
     void ExtractAllElements(const std::string& StringArray);
-    void ExtractElement(cElement& MyElement, int32_t& ElementPointer, int32_t& Length, int32_t& ParameterPointer);
+    void ExtractElement(cElement& MyElement, int32_t& ElementPointer, int32_t& Length,
+                        int32_t& ParameterPointer);
     void RemoveAllElements();
     int32_t String2Long(const std::string& DataBlock, int32_t Location) const;
     int32_t String2Short(const std::string& DataBlock, int32_t Location) const;
     void TCPSend(int16_t TCPCommand, const std::string& Buffer);
     void UpdateSize();
-    void PaintElement(PaintSurface& PaintObject, cElement& MyElement, int32_t PaintVisible, int16_t ClearBackground);
+    void PaintElement(PaintSurface& PaintObject, cElement& MyElement, int32_t PaintVisible,
+                      int16_t ClearBackground);
 
     // ---- Lifecycle (control/Lifecycle.cpp) ----
     void UserControl_Initialize();

@@ -22,18 +22,19 @@ struct PictureGroupChild;
 
 class PictureWriter {
 public:
-
     PictureWriter& text(uint8_t fg, uint8_t bg, int16_t x, int16_t y, std::string_view text);
     PictureWriter& symbol(uint8_t colourOverride, const PictureWriter& children);
-    PictureWriter& line(uint8_t fg, uint8_t thickness, bool dashed, int16_t x1, int16_t y1, int16_t x2, int16_t y2);
-    PictureWriter& box(uint8_t fg, bool filled, bool rounded, uint8_t thickness, int16_t x1, int16_t y1, int16_t x2,
-                       int16_t y2);
+    PictureWriter& line(uint8_t fg, uint8_t thickness, bool dashed, int16_t x1, int16_t y1, int16_t x2,
+                        int16_t y2);
+    PictureWriter& box(uint8_t fg, bool filled, bool rounded, uint8_t thickness, int16_t x1, int16_t y1,
+                       int16_t x2, int16_t y2);
     // `fillIndex` below 8 fills the figure with that palette entry; 8 or more draws the outline only.
-    PictureWriter& circle(uint8_t fg, uint8_t fillIndex, uint8_t thickness, int16_t x1, int16_t y1, int16_t x2,
-                          int16_t y2, int16_t startAngle, int16_t endAngle);
+    PictureWriter& circle(uint8_t fg, uint8_t fillIndex, uint8_t thickness, int16_t x1, int16_t y1,
+                          int16_t x2, int16_t y2, int16_t startAngle, int16_t endAngle);
     PictureWriter& fill(uint8_t fg, uint8_t border, int16_t x, int16_t y);
     PictureWriter& pictureLink(uint8_t fg, uint8_t bg, int16_t x, int16_t y, int16_t target);
-    PictureWriter& dynValue(uint8_t fg, uint8_t bg, uint8_t decimals, int16_t x, int16_t y, std::string_view address);
+    PictureWriter& dynValue(uint8_t fg, uint8_t bg, uint8_t decimals, int16_t x, int16_t y,
+                            std::string_view address);
     // Group colours are raw bytes, not palette indexes.
     PictureWriter& dynGroup(uint8_t fg, uint8_t bg, int16_t x, int16_t y, uint8_t defaultPosition,
                             std::string_view address, const std::vector<PictureGroupChild>& children);

@@ -4,8 +4,8 @@
 
 // One QApplication per test executable, on the offscreen platform unless the caller chose another.
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                   : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QLocale::setDefault(QLocale(QLocale::C));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
