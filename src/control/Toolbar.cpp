@@ -25,6 +25,11 @@ bool IsOneOf(int16_t view, std::initializer_list<int16_t> views) {
     return false;
 }
 
+// The views that show the picture, alone or under a panel.
+bool ShowsPicture(int16_t view) {
+    return IsOneOf(view, {VS_PICTURE, VS_SPV_CURVE, VS_SPV, VS_SETTINGS});
+}
+
 bool Exists(const std::array<uint8_t, 1001>& table, int64_t number) {
     return number >= 0 && number < static_cast<int64_t>(table.size()) &&
            table[static_cast<size_t>(number)] != 0;
@@ -65,7 +70,7 @@ void PelorinControl::UpdateToolBarView() {
     }
     const int32_t a = m_AccessLevel;
     const bool picture = v == VS_PICTURE;
-    Toolbar->Button("TB_HOME")->SetEnabled(IsOneOf(v, {2, 3, 4, 5, 6, 7, 8, 9}));
+    Toolbar->Button("TB_HOME")->SetEnabled(v >= VS_PICTURE && v <= VS_SETTINGS);
     ToolButton& home = *Toolbar->Button("TB_HOME");
     home.MenuEntry("TB_SYSDIAL")->SetEnabled((a & ACCESS_SYSDIAL) != 0 && picture);
     home.MenuEntry("TB_LOGOUT")->SetEnabled(v == VS_SYSDIAL || picture);
@@ -92,14 +97,14 @@ void PelorinControl::UpdateToolBarView() {
 
     for (TextBox* box : {Text_PCT, Text_Address, Text_NewValue})
         box->SetVisible(true);
-    Text_PCT->SetEnabled(IsOneOf(v, {2, 6, 7, 9}));
+    Text_PCT->SetEnabled(ShowsPicture(v));
     Text_Address->SetEnabled(picture);
     Text_NewValue->SetEnabled(Toolbar->Button("TB_SEND_SPV")->Enabled());
     Text_Updated->SetVisible(picture);
     Text_Sysdial->SetVisible(v == VS_SYSDIAL);
     Toolbar->SetVisible(true);
-    m_PictureGeometry->SetVisible(IsOneOf(v, {2, 6, 7, 9}));
-    Text_Any->SetVisible(IsOneOf(v, {3, 4, 5}));
+    m_PictureGeometry->SetVisible(ShowsPicture(v));
+    Text_Any->SetVisible(IsOneOf(v, {VS_FUNCTION_TEXT, VS_LOG_GLOBAL, VS_LOG_PCT}));
     Frame_SPV->SetVisible(v == VS_SPV);
     Frame_SPV_Curve->SetVisible(v == VS_SPV_CURVE);
     Frame_Settings->SetVisible(v == VS_SETTINGS);
