@@ -132,6 +132,8 @@ void PelorinControl::CreateToolbarRow() {
     Text_Updated->SetToolTip("Uppdaterad dynamik");
     Text_Updated->SetText("0%");
     Text_Updated->SetLocked(true);
+    // The indicator's design width holds "100%" only without the edit border.
+    Text_Updated->SetBorderless(true);
     Frame_UserName = MakeControl<Frame>(this, std::string());
     Frame_UserName->widget()->setStyleSheet(
         QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));

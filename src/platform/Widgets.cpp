@@ -366,6 +366,13 @@ void TextBox::SetForeColor(Colour c) {
     m_Widget->setPalette(palette);
 }
 
+void TextBox::SetBorderless(bool borderless) {
+    if (auto* line = qobject_cast<QLineEdit*>(m_Widget)) {
+        line->setFrame(!borderless);
+        line->setAlignment(borderless ? Qt::AlignCenter : Qt::AlignLeft);
+    }
+}
+
 Colour TextBox::BackColor() const {
     return RgbToColour(m_Widget->palette().color(QPalette::Base).rgb());
 }

@@ -86,6 +86,8 @@ public:
     void SetForeColor(Colour c);
     Colour BackColor() const;
     Colour ForeColor() const;
+    // A single-line box without its sunken border leaves the whole width to the text.
+    void SetBorderless(bool borderless);
 
     std::function<void(int16_t& keyAscii)> OnKeyPress;
     std::function<void(int16_t& keyCode, int16_t shift)> OnKeyDown;
