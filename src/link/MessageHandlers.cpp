@@ -1,5 +1,6 @@
 #include "control/PelorinControl.h"
 #include "link/Payload.h"
+#include "platform/Colour.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
 
@@ -14,10 +15,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr Colour kRed = 0xFF;
-constexpr Colour kGreen = 0xFF00;
-constexpr Colour kBlue = 0xFF0000;
-constexpr Colour kWhite = 0xFFFFFF;
 constexpr int32_t kSetpointParameters = 4;
 // Pointer numbers are signed 16-bit values on the wire; above this a value addresses nothing.
 constexpr int32_t kLargestPointer = 32767;

@@ -1,4 +1,5 @@
 #include "control/PelorinControl.h"
+#include "platform/Colour.h"
 
 #include <cmath>
 
@@ -6,10 +7,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr Colour kYellow = 0x00FFFF;
-constexpr Colour kOrange = 0x0080FF;
-constexpr Colour kWhite = 0xFFFFFF;
-constexpr Colour kBlue = 0xFF0000;
 constexpr double kLastGroupPosition = 15;
 
 // Yellow is unreadable and white invisible on paper.

@@ -14,14 +14,7 @@
 namespace pelorin::test {
 namespace {
 
-constexpr Colour kWhite = 0xFFFFFF;
 constexpr Colour kGrey = 0xC0C0C0;
-constexpr Colour kRed = 0x0000FF;
-constexpr Colour kGreen = 0x00FF00;
-constexpr Colour kBlue = 0xFF0000;
-constexpr Colour kYellow = 0x00FFFF;
-constexpr Colour kOrange = 0x0080FF;
-constexpr Colour kBlack = 0;
 
 // Paper as the painting code sees it, on an image that can be read back.
 class Paper : public ImageSurface {
