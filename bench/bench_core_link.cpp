@@ -1,9 +1,9 @@
 // Frame cutting throughput: one large arrival of small value messages, the worst case for a cutter
 // that moves the remaining bytes after every frame.
 
-#include "link/ClientProcs.h"
-#include "link/FrameCutter.h"
-#include "link/Protocol.h"
+#include "core/ClientProcs.h"
+#include "core/FrameCutter.h"
+#include "core/Protocol.h"
 
 #include <benchmark/benchmark.h>
 

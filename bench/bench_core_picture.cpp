@@ -1,8 +1,8 @@
 // Parsing a picture that fills the whole element data buffer with small records.
 
-#include "link/Protocol.h"
-#include "picture/PictureParser.h"
-#include "picture/PictureWriter.h"
+#include "core/Protocol.h"
+#include "core/PictureParser.h"
+#include "core/PictureWriter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,8 +4,8 @@
 // value the same way; the "bookkeeping" runs leave out the redraw to show what the walk itself costs.
 
 #include "control/PelorinControl.h"
-#include "link/ClientProcs.h"
-#include "picture/PictureWriter.h"
+#include "core/ClientProcs.h"
+#include "core/PictureWriter.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
 

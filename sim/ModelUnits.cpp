@@ -1,6 +1,6 @@
 #include "ModelUnits.h"
 
-#include "link/ClientProcs.h"
+#include "core/ClientProcs.h"
 
 #include <algorithm>
 #include <array>

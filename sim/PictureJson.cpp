@@ -1,7 +1,7 @@
 #include "PictureJson.h"
 
 #include "WireText.h"
-#include "picture/PictureWriter.h"
+#include "core/PictureWriter.h"
 
 #include <QJsonObject>
 #include <QSet>

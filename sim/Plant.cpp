@@ -1,8 +1,8 @@
 #include "Plant.h"
 
 #include "WireText.h"
-#include "link/ClientProcs.h"
-#include "link/Protocol.h"
+#include "core/ClientProcs.h"
+#include "core/Protocol.h"
 
 #include <QDir>
 #include <QFile>

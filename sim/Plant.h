@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PictureJson.h"
-#include "picture/PictureWriter.h"
+#include "core/PictureWriter.h"
 
 #include <QString>
 #include <QStringList>

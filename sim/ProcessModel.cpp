@@ -1,6 +1,6 @@
 #include "ProcessModel.h"
 
-#include "link/ClientProcs.h"
+#include "core/ClientProcs.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include "Terminal.h"
 #include "Trace.h"
 #include "WireText.h"
-#include "link/Protocol.h"
+#include "core/Protocol.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

@@ -3,9 +3,9 @@
 #include "SimContext.h"
 #include "Trace.h"
 #include "WireText.h"
-#include "link/ClientProcs.h"
-#include "link/FrameCutter.h"
-#include "link/Protocol.h"
+#include "core/ClientProcs.h"
+#include "core/FrameCutter.h"
+#include "core/Protocol.h"
 
 #include <QTcpSocket>
 #include <utility>

@@ -1,6 +1,6 @@
 #include "SysdialChannels.h"
 
-#include "link/ClientProcs.h"
+#include "core/ClientProcs.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "Trace.h"
 
 #include "WireText.h"
-#include "link/ClientProcs.h"
-#include "link/Protocol.h"
+#include "core/ClientProcs.h"
+#include "core/Protocol.h"
 
 namespace pelorin::sim {
 

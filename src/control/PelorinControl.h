@@ -1,9 +1,9 @@
 #pragma once
 
-#include "link/ClientProcs.h"
-#include "link/Protocol.h"
-#include "picture/Element.h"
-#include "picture/PictureParser.h"
+#include "core/ClientProcs.h"
+#include "core/Protocol.h"
+#include "core/Element.h"
+#include "core/PictureParser.h"
 #include "platform/PaintSurface.h"
 
 #include <QWidget>

@@ -1,5 +1,5 @@
 #include "control/PelorinControl.h"
-#include "link/Payload.h"
+#include "core/Payload.h"
 #include "platform/Colour.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"

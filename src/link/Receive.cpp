@@ -1,5 +1,5 @@
 #include "control/PelorinControl.h"
-#include "link/FrameCutter.h"
+#include "core/FrameCutter.h"
 #include "platform/Winsock.h"
 
 // The framed link to the picture server: sending, and the receive step that cuts frames out of the

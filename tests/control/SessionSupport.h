@@ -4,8 +4,8 @@
 #include "common/TestSupport.h"
 
 #include "Server.h"
-#include "link/FrameCutter.h"
-#include "picture/PictureWriter.h"
+#include "core/FrameCutter.h"
+#include "core/PictureWriter.h"
 #include "platform/Colour.h"
 #include "platform/PictureBox.h"
 #include "platform/Winsock.h"

@@ -1,5 +1,5 @@
 #include "FrameSupport.h"
-#include "link/ClientProcs.h"
+#include "core/ClientProcs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/FrameCutter.h"
-#include "link/Protocol.h"
+#include "core/FrameCutter.h"
+#include "core/Protocol.h"
 
 #include <ostream>
 #include <string>

@@ -2,8 +2,8 @@
 // a failure can be replayed. The properties checked hold for any bytes whatsoever.
 
 #include "FrameSupport.h"
-#include "picture/PictureParser.h"
-#include "picture/PictureWriter.h"
+#include "core/PictureParser.h"
+#include "core/PictureWriter.h"
 
 #include <gtest/gtest.h>
 

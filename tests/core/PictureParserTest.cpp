@@ -1,7 +1,7 @@
-#include "picture/PictureParser.h"
-#include "link/ClientProcs.h"
-#include "link/Protocol.h"
-#include "picture/PictureWriter.h"
+#include "core/PictureParser.h"
+#include "core/ClientProcs.h"
+#include "core/Protocol.h"
+#include "core/PictureWriter.h"
 
 #include <gtest/gtest.h>
 

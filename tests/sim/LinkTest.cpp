@@ -1,6 +1,6 @@
 #include "SimFixture.h"
 #include "WireText.h"
-#include "picture/PictureParser.h"
+#include "core/PictureParser.h"
 
 #include <QFile>
 

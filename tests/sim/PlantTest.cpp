@@ -1,5 +1,5 @@
 #include "Plant.h"
-#include "picture/PictureParser.h"
+#include "core/PictureParser.h"
 
 #include <QDir>
 #include <QFile>

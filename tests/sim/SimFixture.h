@@ -2,9 +2,9 @@
 
 #include "Server.h"
 #include "common/TestSupport.h"
-#include "link/ClientProcs.h"
-#include "link/FrameCutter.h"
-#include "link/Protocol.h"
+#include "core/ClientProcs.h"
+#include "core/FrameCutter.h"
+#include "core/Protocol.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "picture/Element.h"
+#include "core/Element.h"
 
 #include <array>
 #include <cstdint>

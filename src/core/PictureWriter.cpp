@@ -1,7 +1,7 @@
-#include "picture/PictureWriter.h"
+#include "core/PictureWriter.h"
 
-#include "link/ClientProcs.h"
-#include "link/Protocol.h"
+#include "core/ClientProcs.h"
+#include "core/Protocol.h"
 
 namespace pelorin {
 

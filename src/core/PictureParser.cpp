@@ -1,6 +1,6 @@
-#include "picture/PictureParser.h"
+#include "core/PictureParser.h"
 
-#include "link/ClientProcs.h"
+#include "core/ClientProcs.h"
 
 #include <algorithm>
 

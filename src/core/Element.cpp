@@ -1,4 +1,4 @@
-#include "picture/Element.h"
+#include "core/Element.h"
 
 namespace pelorin {
 

@@ -1,4 +1,4 @@
-#include "link/ClientProcs.h"
+#include "core/ClientProcs.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
-#include "link/FrameCutter.h"
+#include "core/FrameCutter.h"
 
-#include "link/ClientProcs.h"
-#include "link/Protocol.h"
+#include "core/ClientProcs.h"
+#include "core/Protocol.h"
 
 namespace pelorin {
 
