@@ -3,6 +3,11 @@
 
 #include "Plant.h"
 #include "control/PelorinControl.h"
+#include "control/ToolbarRow.h"
+#include "core/ClientProcs.h"
+#include "core/Protocol.h"
+#include "link/Session.h"
+#include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
 
@@ -26,24 +31,23 @@ const sim::ServedPicture& LargestDemoPicture(const sim::Plant& plant) {
 // A started control at 1280 x 1024 holding the largest demo picture, its values filled in.
 class PaintBench {
 public:
-    PaintBench() : m_Settings(m_Dir.path().toStdString()) {
+    PaintBench() : m_Settings(m_Dir.path().toStdString()), control(ControlServices{.settings = &m_Settings}) {
         QString error;
         if (!sim::LoadPlant(sim::DemoPlantFolder(), m_Plant, &error))
             qFatal("demo plant: %s", qPrintable(error));
-        control.Settings = &m_Settings;
         control.UserControl_Initialize();
         PropertyBag bag;
         bag.Set("PCTWidth", "1280");
         bag.Set("PCTHeight", "1024");
         control.UserControl_ReadProperties(bag);
-        control.Timer_System->SetEnabled(false);
+        control.session().Timer_System->SetEnabled(false);
 
         const sim::ServedPicture& picture = LargestDemoPicture(m_Plant);
-        for (size_t i = 0; i < picture.header.palette.size(); ++i)
-            control.ColorPalette[i] = picture.header.palette[i];
-        control.m_DefaultBackgroundColor = picture.header.background;
-        control.m_VGFileLen = static_cast<int32_t>(picture.elementData.size());
-        control.ExtractAllElements(picture.elementData);
+        std::string header = Long2String(1) + Long2String(0) + Long2String(picture.header.background);
+        for (size_t i = 0; i < 8; ++i)
+            header += Long2String(picture.header.palette[i]);
+        header.resize(kPictureHeaderSize, '\0');
+        control.DispatchFrame(MSG_PICTURE, header + picture.elementData);
         for (const auto& e : control.m_Elements)
             if (e->m_ElementType == ET_DYNVALUE) {
                 e->m_Text = "21.5";
@@ -52,14 +56,15 @@ public:
         elementDataBytes = picture.elementData.size();
     }
 
-    PelorinControl control;
-    cElement* value = nullptr;
-    size_t elementDataBytes = 0;
-
 private:
     QTemporaryDir m_Dir;
     SettingsStore m_Settings;
     sim::Plant m_Plant;
+
+public:
+    PelorinControl control;
+    cElement* value = nullptr;
+    size_t elementDataBytes = 0;
 };
 
 // Made and destroyed in main, while the application exists.
@@ -71,9 +76,9 @@ PaintBench& Bench() {
 
 void BM_PaintWholePicture(benchmark::State& state) {
     PaintBench& bench = Bench();
-    ImageSurface& screen = bench.control.Picture_PCT->Surface();
+    ImageSurface& screen = bench.control.view().Surface();
     for (auto _ : state)
-        bench.control.PaintAllElements(screen, -1);
+        bench.control.view().Painter().PaintAllElements(screen, bench.control.m_Elements, -1);
     state.counters["elements"] = static_cast<double>(bench.control.m_Elements.size());
     state.counters["bytes"] = static_cast<double>(bench.elementDataBytes);
 }
@@ -85,7 +90,7 @@ void BM_RedrawOneValue(benchmark::State& state) {
         state.SkipWithError("the picture has no live value");
         return;
     }
-    ImageSurface& screen = bench.control.Picture_PCT->Surface();
+    ImageSurface& screen = bench.control.view().Surface();
     for (auto _ : state) {
         bench.control.PaintElement(screen, *bench.value, 0, 0);
         bench.control.PaintElement(screen, *bench.value, -1, 0);

@@ -4,13 +4,15 @@
 // value the same way; the "bookkeeping" runs leave out the redraw to show what the walk itself costs.
 
 #include "control/PelorinControl.h"
+#include "control/ToolbarRow.h"
 #include "core/ClientProcs.h"
+#include "core/NumberText.h"
 #include "core/PictureWriter.h"
+#include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
 
 #include <QApplication>
-#include <QString>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -57,8 +59,8 @@ std::vector<std::string> ValuePayloads(int count) {
 // Setpoint blocks get their kind first, so that later values only run the bookkeeping: no redraw.
 struct ShownPicture {
     ShownPicture(Kind kind, int count)
-        : settings(folder.path().toStdString()), payloads(ValuePayloads(count)) {
-        control.Settings = &settings;
+        : settings(folder.path().toStdString()), control(ControlServices{.settings = &settings}),
+          payloads(ValuePayloads(count)) {
         control.UserControl_Initialize();
         control.UserControl_ReadProperties(PropertyBag());
         control.m_AccessLevel = 31;
@@ -78,21 +80,21 @@ struct ShownPicture {
 void ApplyByWalking(PelorinControl& c, const std::string& payload) {
     const int32_t pointer = String2Short(payload, 0);
     const std::string text = payload.substr(2);
-    PaintSurface& surface = c.Picture_PCT->Surface();
+    PaintSurface& surface = c.view().Surface();
     int32_t count = 0;
     for (const auto& e : c.m_Elements) {
         if (e->m_DynamicArrayPointer == pointer && e->m_ElementType == ET_DYNVALUE) {
             c.PaintElement(surface, *e, 0, 0);
             e->m_Value = ReadNumber(text);
             e->m_Status = 1;
-            e->m_Text = QString::number(e->m_Value, 'f', e->m_Decimals).toLatin1().toStdString();
+            e->m_Text = FixedText(e->m_Value, e->m_Decimals);
             c.PaintElement(surface, *e, -1, 0);
         }
         if (e->m_Status == 1)
             ++count;
     }
     const auto percent = RoundTo<int64_t>(count * 100.0 / c.m_DynamicPointers);
-    c.Text_Updated->SetText(std::to_string(percent) + "%");
+    c.toolbar().Text_Updated->SetText(std::to_string(percent) + "%");
 }
 
 void BM_ValueIndexed(benchmark::State& state, Kind kind) {

@@ -28,26 +28,6 @@ size_t SkipDigits(std::string_view text, size_t pos) {
     return pos;
 }
 
-// The m with mantissa = 0.d... x 10^m, d its first non-zero digit ("123.4" gives 3, "0.05" gives -1).
-int64_t MantissaMagnitude(std::string_view mantissa) {
-    const size_t point = std::min(mantissa.find('.'), mantissa.size());
-    const size_t first = mantissa.find_first_of("123456789");
-    if (first == std::string_view::npos)
-        return 0;
-    return first < point ? static_cast<int64_t>(point - first) : -static_cast<int64_t>(first - point - 1);
-}
-
-// The exponent's value, saturated far beyond double's range so that a long run of digits cannot overflow.
-int64_t ExponentValue(std::string_view exponent) {
-    constexpr int64_t kSaturated = 1'000'000;
-    const bool negative = !exponent.empty() && exponent[0] == '-';
-    int64_t value = 0;
-    for (char c : exponent)
-        if (IsDigit(c) && value < kSaturated)
-            value = value * 10 + (c - '0');
-    return negative ? -value : value;
-}
-
 } // namespace
 
 std::string Long2String(int32_t value) {
@@ -124,7 +104,6 @@ double ReadNumber(std::string_view text) {
     }
     if (!hasDigits)
         return 0;
-    const size_t mantissaEnd = end;
     // An exponent counts only when digits follow its letter and optional sign: "2e" reads as 2.
     if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
         size_t digits = end + 1;
@@ -138,13 +117,9 @@ double ReadNumber(std::string_view text) {
     const std::string_view number = text.substr(mantissaStart, end - mantissaStart);
     double value = 0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range) {
-        const std::string_view mantissa = text.substr(mantissaStart, mantissaEnd - mantissaStart);
-        const std::string_view exponent =
-            mantissaEnd < end ? text.substr(mantissaEnd + 1, end - mantissaEnd - 1) : std::string_view{};
-        // Too large reads as infinity, too small as 0.
-        value = MantissaMagnitude(mantissa) + ExponentValue(exponent) > 0 ? HUGE_VAL : 0.0;
-    }
+    // Beyond double's range there is no number to show or send (too small is 0 either way).
+    if (result.ec == std::errc::result_out_of_range)
+        value = 0;
     return negative ? -value : value;
 }
 

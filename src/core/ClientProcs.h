@@ -39,7 +39,7 @@ int32_t String2Short(std::string_view data, int64_t location);
 // The one number reader: the text's leading number (blanks, tabs and line feeds skipped,
 // optional sign, "." as decimal separator whatever the locale, optional exponent); 0 when
 // the text has no leading number. Independent of the C locale. A number beyond double's range
-// reads as +-infinity, one too small for it as 0.
+// is no number and reads as 0, like one too small for it.
 double ReadNumber(std::string_view text);
 
 // Nearest integer, halves to the even neighbour (as every float-to-integer conversion here).

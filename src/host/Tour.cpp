@@ -1,6 +1,12 @@
 #include "host/Tour.h"
 
 #include "control/PelorinControl.h"
+#include "control/ToolbarRow.h"
+#include "core/Access.h"
+#include "core/NumberText.h"
+#include "link/Session.h"
+#include "picture/PictureModel.h"
+#include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
 
@@ -8,7 +14,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QTimer>
 #include <algorithm>
@@ -62,19 +67,19 @@ public:
     void start() {
         QDir().mkpath(m_Folder);
         WaitUntil(
-            "the login frame is shown", [this] { return m_Control.Frame_Login->Visible(); },
+            "the login frame is shown", [this] { return m_Control.session().Frame_Login->Visible(); },
             [this] { LogIn(); });
     }
 
 private:
     void LogIn() {
-        m_Control.Text_UserVisa->SetText("DEMO");
-        m_Control.Text_PassWord->SetText("demo");
+        m_Control.session().Text_UserVisa->SetText("DEMO");
+        m_Control.session().Text_PassWord->SetText("demo");
         Shot("login", "visa DEMO and password typed");
-        qobject_cast<QAbstractButton*>(m_Control.Command_Login->widget())->click();
+        qobject_cast<QAbstractButton*>(m_Control.session().Command_Login->widget())->click();
         WaitUntil(
             "the login is accepted",
-            [this] { return m_Control.m_ViewState == VS_PICTURE && m_Control.m_PictureExists[1] != 0; },
+            [this] { return m_Control.m_ViewState == VS_PICTURE && m_Control.model().PictureExists(1); },
             [this] {
                 m_Control.Toolbar_ButtonClick("TB_HOME");
                 WaitForPicture(1, [this] {
@@ -89,24 +94,22 @@ private:
             "picture " + std::to_string(number) + " with all its values",
             [this, number] {
                 return m_Control.m_PictureNumber == number && m_Control.m_ViewState == VS_PICTURE &&
-                       m_Control.Text_Updated->Text() == "100%";
+                       m_Control.toolbar().Text_Updated->Text() == "100%";
             },
             then);
     }
 
     bool MayWrite(const cElement& e) const {
-        const std::string kind = GetField(e.m_Address, 1, ".");
-        return e.m_ElementType == ET_DYNVALUE && !kind.empty() &&
-               m_Control.m_WriteParameters.find("," + kind + ",") != std::string::npos &&
+        return e.m_ElementType == ET_DYNVALUE &&
+               IsWritableAddress(e.m_Address, m_Control.m_WriteParameters) &&
                (m_Control.m_AccessLevel & ACCESS_WRITE) != 0;
     }
 
     // A link of the current picture to an existing picture not shown yet.
     const cElement* UnvisitedLink() const {
         for (const auto& e : m_Control.m_Elements)
-            if (e->m_ElementType == ET_PICTURELINK && e->m_NewPicture > 0 && e->m_NewPicture < 1000 &&
-                m_Control.m_PictureExists[static_cast<size_t>(e->m_NewPicture)] != 0 &&
-                m_Visited.count(e->m_NewPicture) == 0)
+            if (e->m_ElementType == ET_PICTURELINK && e->m_NewPicture > 0 &&
+                m_Control.model().PictureExists(e->m_NewPicture) && m_Visited.count(e->m_NewPicture) == 0)
                 return e.get();
         return nullptr;
     }
@@ -124,7 +127,7 @@ private:
             return;
         }
         const int32_t target = link->m_NewPicture;
-        Click(m_Control.Picture_PCT, CentreOf(*link));
+        Click(m_Control.view().Picture_PCT, CentreOf(*link));
         WaitForPicture(target, [this, target] {
             Shot("picture-" + std::to_string(target), "followed a link in search of a writable value");
             FindWritableValue();
@@ -132,17 +135,15 @@ private:
     }
 
     void WriteValue(cElement& value) {
-        DoubleClick(m_Control.Picture_PCT, CentreOf(value));
-        if (m_Control.m_SelectedElement != &value || !m_Control.Toolbar->Button("TB_SEND_SPV")->Enabled()) {
+        DoubleClick(m_Control.view().Picture_PCT, CentreOf(value));
+        if (m_Control.m_SelectedElement != &value ||
+            !m_Control.toolbar().Toolbar->Button("TB_SEND_SPV")->Enabled()) {
             Fail("the value " + value.m_Address + " selected for writing");
             return;
         }
         Shot("selected", value.m_Address + " selected: address and value in the toolbar, the value blinks");
         const double written = value.m_Value + kValueStep;
-        QLocale regional;
-        regional.setNumberOptions(QLocale::OmitGroupSeparator);
-        m_Control.Text_NewValue->SetText(
-            regional.toString(written, 'f', std::max(value.m_Decimals, 1)).toLatin1().toStdString());
+        m_Control.toolbar().Text_NewValue->SetText(RegionalFixed(written, std::max(value.m_Decimals, 1)));
         Shot("typed", "new value typed in the operator's number format");
         m_Control.Toolbar_ButtonClick("TB_SEND_SPV");
         cElement* target = &value;
@@ -159,8 +160,7 @@ private:
         const cElement* link = nullptr;
         for (const auto& e : m_Control.m_Elements)
             if (e->m_ElementType == ET_PICTURELINK && e->m_NewPicture != m_Control.m_PictureNumber &&
-                e->m_NewPicture > 0 && e->m_NewPicture < 1000 &&
-                m_Control.m_PictureExists[static_cast<size_t>(e->m_NewPicture)] != 0) {
+                e->m_NewPicture > 0 && m_Control.model().PictureExists(e->m_NewPicture)) {
                 link = e.get();
                 break;
             }
@@ -169,7 +169,7 @@ private:
             return;
         }
         const int32_t target = link->m_NewPicture;
-        Click(m_Control.Picture_PCT, CentreOf(*link));
+        Click(m_Control.view().Picture_PCT, CentreOf(*link));
         WaitForPicture(target, [this, target] {
             Shot("link-" + std::to_string(target), "followed a picture link");
             std::printf("tour: done\n");

@@ -2,6 +2,7 @@
 // line, delivers the lifecycle calls in their order and shows it in a window of the size it asks for.
 
 #include "control/PelorinControl.h"
+#include "core/Latin1.h"
 #include "host/Tour.h"
 #include "platform/Widgets.h"
 
@@ -17,10 +18,7 @@
 namespace {
 
 using pelorin::PropertyBag;
-
-std::string ToLatin1(const QString& text) {
-    return text.toLatin1().toStdString();
-}
+using pelorin::ToLatin1;
 
 // A page is read as UTF-8 when it is valid UTF-8, otherwise as Latin-1.
 QString DecodePage(const QByteArray& bytes) {
@@ -141,12 +139,10 @@ int main(int argc, char** argv) {
         parameters += ReadCommandLineParameter(option, bag) ? 1 : 0;
 
     std::unique_ptr<pelorin::SettingsStore> settings;
-    pelorin::PelorinControl control;
-    control.setWindowTitle(QStringLiteral("Pelorin"));
-    if (parser.isSet(settingsDir)) {
+    if (parser.isSet(settingsDir))
         settings = std::make_unique<pelorin::SettingsStore>(ToLatin1(parser.value(settingsDir)));
-        control.Settings = settings.get();
-    }
+    pelorin::PelorinControl control({.settings = settings.get()});
+    control.setWindowTitle(QStringLiteral("Pelorin"));
 
     control.UserControl_Initialize();
     if (parameters > 0 || parser.isSet(page))

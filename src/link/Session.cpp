@@ -1,31 +1,75 @@
-#include "control/PelorinControl.h"
-#include "core/Payload.h"
-#include "platform/PictureBox.h"
-#include "platform/Widgets.h"
-#include "platform/Winsock.h"
+#include "link/Session.h"
 
-// The life of the connection to the picture server: login frame, login request and reply, the
-// logout paths, and the system timer.
+#include "control/Ports.h"
+#include "control/ToolbarRow.h"
+#include "core/ClientProcs.h"
+#include "core/Latin1.h"
+#include "core/Payload.h"
+#include "core/Protocol.h"
+#include "link/ServerLink.h"
+#include "platform/InputCodes.h"
+#include "platform/Winsock.h"
+#include "sysdial/SystemDialog.h"
+
+#include <QWidget>
+#include <chrono>
 
 namespace pelorin {
 
 namespace {
 
-constexpr int16_t kKeyEnter = 13;
 constexpr char kVisaPasswordSeparator = '\xFF';
-// A system-dialog channel is claimed again after this many milliseconds of ticks.
-constexpr int32_t kSysdialKeepAliveMs = 10000;
+constexpr int32_t kTimerIntervalMs = 500;
+
+int32_t ToLong(const std::string& text) {
+    return RoundTo<int32_t>(ReadNumber(text));
+}
 
 } // namespace
 
-void PelorinControl::Text_UserVisa_KeyPress(int16_t& KeyAscii) {
+Session::Session(QWidget* parent, SessionMembers& members, ServerLink& link, SystemDialog& systemDialog,
+                 ToolbarRow& toolbar, ViewSwitch& view, ControlActions& actions)
+    : m_(members), m_Link(link), m_SystemDialog(systemDialog), m_Toolbar(toolbar), m_View(view),
+      m_Actions(actions), m_Timer(std::make_unique<SystemTimer>(nullptr)) {
+    CreateLoginFrame(parent);
+    Timer_System = m_Timer.get();
+    Text_UserVisa->OnKeyPress = [this](int16_t& keyAscii) { Text_UserVisa_KeyPress(keyAscii); };
+    Text_PassWord->OnKeyPress = [this](int16_t& keyAscii) { Text_PassWord_KeyPress(keyAscii); };
+    Command_Login->OnClick = [this] { Command_Login_Click(); };
+    Command_Login->OnEnter = [this] { Command_Login_Click(); };
+    Frame_Login->OnDblClick = [this] { Frame_Login_DblClick(); };
+    Winsock* socket = m_Link.Winsock_Client;
+    socket->OnConnect = [this] { Winsock_Client_Connect(); };
+    socket->OnClose = [this] { Winsock_Client_Close(); };
+    socket->OnError = [this](int, const std::string&) { Winsock_Client_Error(); };
+    Timer_System->OnTimer = [this] { m_Actions.Timer_System_Timer(); };
+    Timer_System->SetInterval(kTimerIntervalMs);
+    Timer_System->SetEnabled(true);
+}
+
+void Session::CreateLoginFrame(QWidget* parent) {
+    Frame_Login = m_Controls.Make<Frame>(parent, "&Logga in:");
+    Frame_Login->SetWidth(4380);
+    Frame_Login->SetHeight(2040);
+    QWidget* frame = Frame_Login->widget();
+    Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Användarvisum:")), {240, 450, 1500, 240});
+    Text_UserVisa = m_Controls.Make<TextBox>(frame, TextBox::Kind::SingleLine);
+    Place(*Text_UserVisa, {1860, 390, 2280, 345});
+    Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Lösenord:")), {240, 960, 1500, 240});
+    Text_PassWord = m_Controls.Make<TextBox>(frame, TextBox::Kind::Password);
+    Place(*Text_PassWord, {1860, 900, 2280, 345});
+    Command_Login = m_Controls.Make<CommandButton>(frame, "Ok");
+    Place(*Command_Login, {3060, 1470, 1080, 375});
+}
+
+void Session::Text_UserVisa_KeyPress(int16_t& KeyAscii) {
     if (KeyAscii != kKeyEnter)
         return;
     Text_PassWord->SetFocus();
     KeyAscii = 0;
 }
 
-void PelorinControl::Text_PassWord_KeyPress(int16_t& KeyAscii) {
+void Session::Text_PassWord_KeyPress(int16_t& KeyAscii) {
     if (KeyAscii != kKeyEnter)
         return;
     // The button only gets the focus; a second Enter (or a click) logs in.
@@ -33,70 +77,83 @@ void PelorinControl::Text_PassWord_KeyPress(int16_t& KeyAscii) {
     KeyAscii = 0;
 }
 
-void PelorinControl::Command_Login_Click() {
+void Session::Command_Login_Click() {
     Frame_Login->SetVisible(false);
-    // A new connection starts with an empty receive buffer (see link/Receive.cpp).
-    m_TCPData.clear();
-    Winsock_Client->Connect();
+    m_Link.Connect();
 }
 
-void PelorinControl::Frame_Login_DblClick() {
+void Session::Frame_Login_DblClick() {
     Frame_Login->SetCaption("&Logga in: (" + m_ServerAddress + ")");
 }
 
-void PelorinControl::Winsock_Client_Connect() {
+void Session::Winsock_Client_Connect() {
     const std::string loginText = Text_UserVisa->Text() + kVisaPasswordSeparator + Text_PassWord->Text();
     const auto randomByte = static_cast<uint8_t>(std::uniform_int_distribution<int>(0, 255)(m_Random));
-    TCPSend(CMD_LOGIN, ScrambleLogin(loginText, randomByte));
-    m_UserVisa = Text_UserVisa->Text();
+    m_Link.TCPSend(CMD_LOGIN, ScrambleLogin(loginText, randomByte));
+    m_.m_UserVisa = Text_UserVisa->Text();
     Text_UserVisa->SetText({});
     Text_PassWord->SetText({});
 }
 
 // The server closed the connection, or the socket failed: the session ends quietly.
-void PelorinControl::Winsock_Client_Close() {
-    Winsock_Client->Close();
-    m_TCPData.clear();
-    Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+void Session::Winsock_Client_Close() {
+    m_Link.Close();
+    m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
 }
 
-void PelorinControl::Winsock_Client_Error() {
+void Session::Winsock_Client_Error() {
     Winsock_Client_Close();
 }
 
-void PelorinControl::OnLoginReply(const std::string& payload) {
-    m_AccessLevel = String2Long(payload, 0);
-    if (m_AccessLevel < 1) {
-        Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+void Session::OnLoginReply(const std::string& payload) {
+    m_.m_AccessLevel = String2Long(payload, 0);
+    if (m_.m_AccessLevel < 1) {
+        m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
     } else {
-        TCPSend(CMD_GET_PICTURE_TABLE, {});
-        RemoveAllElements();
-        m_ViewState = VS_PICTURE;
-        UpdateToolBarView();
+        m_Link.TCPSend(CMD_GET_PICTURE_TABLE, {});
+        m_Actions.RemoveAllElements();
+        m_View.ShowView(VS_PICTURE);
     }
     // The rest is kept for a refused login too.
-    Winsock_SysDial->RemotePort = String2Long(payload, 4);
-    m_MaxSysdialHistory = String2Long(payload, 8);
-    m_UserName = PayloadBytes(payload, 12);
-    // The name's label, and its frame fitted to it left of the update indicator.
-    LayoutUserName();
+    m_SystemDialog.SetServerPort(String2Long(payload, 4));
+    m_.m_MaxSysdialHistory = String2Long(payload, 8);
+    m_.m_UserName = PayloadBytes(payload, 12);
+    m_Toolbar.LayoutUserName(m_.m_UserName);
 }
 
-void PelorinControl::OnLogout(const std::string& /*payload*/) {
-    Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+void Session::OnLogout(const std::string& /*payload*/) {
+    m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
 }
 
-void PelorinControl::Timer_System_Timer() {
-    m_TimerCounter += Timer_System->Interval();
-    if (m_TimerCounter > kSysdialKeepAliveMs) {
-        if (Winsock_SysDial->State() == Winsock::sckConnected)
-            TCPSend(CMD_SYSDIAL_CHANNEL, {});
-        m_TimerCounter = 0;
-    }
-    if (m_SelectedElement) {
-        m_LastSelectedVisible = m_LastSelectedVisible ? 0 : -1;
-        PaintElement(Picture_PCT->Surface(), *m_SelectedElement, m_LastSelectedVisible, 0);
-    }
+void Session::SetServerAddress(const std::string& address) {
+    m_ServerAddress = address;
+    if (address.empty())
+        return;
+    const std::string host = GetField(address, 0, ":");
+    m_Link.SetServer(host, ToLong(GetField(address, 1, ":")));
+    m_SystemDialog.SetServerHost(host);
+}
+
+void Session::SeedRandom() {
+    m_Random.seed(
+        static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
+}
+
+void Session::LogOut() {
+    m_Link.TCPSend(CMD_GET_PICTURE, "0");
+    m_Link.TCPSend(CMD_LOGOUT, {});
+    m_.m_AccessLevel = 0;
+    m_View.ShowView(VS_LOGIN);
+    m_Link.Close();
+    Text_UserVisa->SetFocus();
+}
+
+void Session::ShowLoginFrame(bool visible) {
+    Frame_Login->SetVisible(visible);
+}
+
+void Session::FocusUserVisa() {
+    Text_UserVisa->SetFocus();
 }
 
 } // namespace pelorin

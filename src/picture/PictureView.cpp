@@ -1,9 +1,15 @@
-#include "control/PelorinControl.h"
+#include "picture/PictureView.h"
+
+#include "control/Ports.h"
+#include "control/ToolbarRow.h"
+#include "core/ClientProcs.h"
+#include "core/NumberText.h"
+#include "core/Protocol.h"
+#include "picture/PictureModel.h"
+#include "platform/InputCodes.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
 
-#include <QLocale>
-#include <QString>
 #include <cstdlib>
 
 // The picture view's mouse and key handling: picture links, selecting a value for writing, and
@@ -11,59 +17,76 @@
 
 namespace pelorin {
 
-namespace {
-
-constexpr int16_t kKeyEscape = 27;
-
-// The value as the operator reads numbers: the regional decimal separator, no digit grouping (the text
-// is sent back after "," becomes "."), and plain ASCII signs and exponent so that it reads back as a
-// number.
-std::string RegionalNumber(double value) {
-    QString text = QString::number(value, 'g', QLocale::FloatingPointShortest);
-    text.replace(QLatin1Char('.'), QLocale().decimalPoint());
-    return text.toLatin1().toStdString();
+PictureView::PictureView(QWidget* parent, SelectionMembers& selection, PictureModel& model,
+                         const PictureMembers& picture, const ScaleMembers& scale, ToolbarRow& toolbar,
+                         ViewSwitch& view, CommandSender& sender)
+    : m_(selection), m_Model(model), m_Picture(picture), m_Scale(scale), m_Toolbar(toolbar), m_View(view),
+      m_Sender(sender) {
+    Picture_PCT = new PictureBox(parent);
+    Picture_PCT->setFocusPolicy(Qt::ClickFocus);
+    m_Geometry = std::make_unique<ControlBase>(Picture_PCT);
+    Picture_PCT->OnMouseMove = [this](int button, int shift, float x, float y) {
+        Picture_PCT_MouseMove(static_cast<int16_t>(button), static_cast<int16_t>(shift), x, y);
+    };
+    Picture_PCT->OnClick = [this] { Picture_PCT_Click(); };
+    Picture_PCT->OnDblClick = [this] { Picture_PCT_DblClick(); };
+    Picture_PCT->OnKeyPress = [this](int16_t& keyAscii) { Picture_PCT_KeyPress(keyAscii); };
+    Picture_PCT->OnPaint = [this] { Picture_PCT_Paint(); };
 }
 
-} // namespace
+PictureView::~PictureView() = default;
 
-void PelorinControl::Picture_PCT_MouseMove(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {
-    m_LastX = RoundTo<int32_t>(X);
-    m_LastY = RoundTo<int32_t>(Y);
+ImageSurface& PictureView::Surface() {
+    return Picture_PCT->Surface();
 }
 
-void PelorinControl::Picture_PCT_Click() {
-    for (const auto& e : m_Elements) {
-        if (e->m_ElementType != ET_PICTURELINK || !e->HitTest(m_LastX, m_LastY))
+ElementPainter PictureView::Painter() const {
+    return ElementPainter(m_Scale, m_Model.ColorPalette, m_Picture.m_DefaultBackgroundColor);
+}
+
+void PictureView::PaintElement(cElement& MyElement, int32_t PaintVisible, int16_t ClearBackground) {
+    Painter().PaintElement(Surface(), MyElement, PaintVisible, ClearBackground);
+}
+
+void PictureView::PaintAllElements(int16_t ClearBackground) {
+    Painter().PaintAllElements(Surface(), m_Picture.m_Elements, ClearBackground);
+}
+
+void PictureView::Picture_PCT_MouseMove(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {
+    m_.m_LastX = RoundTo<int32_t>(X);
+    m_.m_LastY = RoundTo<int32_t>(Y);
+}
+
+void PictureView::Picture_PCT_Click() {
+    for (const auto& e : m_Picture.m_Elements) {
+        if (e->m_ElementType != ET_PICTURELINK || !e->HitTest(m_.m_LastX, m_.m_LastY))
             continue;
         const int32_t target = e->m_NewPicture;
-        if (target > 0 && target < kPictureTableSize && m_PictureExists[static_cast<size_t>(target)] != 0)
-            TCPSend(CMD_GET_PICTURE, std::to_string(target));
+        if (target > 0 && m_Model.PictureExists(target))
+            m_Sender.TCPSend(CMD_GET_PICTURE, std::to_string(target));
         return;
     }
 }
 
-void PelorinControl::Picture_PCT_DblClick() {
+void PictureView::Picture_PCT_DblClick() {
     cElement* chosen = nullptr;
-    for (const auto& e : m_Elements) {
-        if (e->m_ElementType == ET_DYNVALUE && e->HitTest(m_LastX, m_LastY)) {
+    for (const auto& e : m_Picture.m_Elements) {
+        if (e->m_ElementType == ET_DYNVALUE && e->HitTest(m_.m_LastX, m_.m_LastY)) {
             chosen = e.get();
             break;
         }
     }
 
-    if (m_SelectedElement) {
-        PaintElement(Picture_PCT->Surface(), *m_SelectedElement, -1, 0);
-        m_SelectedElement = nullptr;
-    }
+    EndSelection();
 
     if (!chosen) {
         // Missing every value selects the nearest group, however far; the first wins a tie.
         int64_t nearest = 0;
-        for (const auto& e : m_Elements) {
+        for (const auto& e : m_Picture.m_Elements) {
             if (e->m_ElementType != ET_DYNGROUP)
                 continue;
-            const int64_t distance = std::llabs(int64_t{m_LastY} - e->m_ScanBox_Y1) +
-                                     std::llabs(int64_t{m_LastX} - e->m_ScanBox_X1);
+            const int64_t distance = std::llabs(int64_t{m_.m_LastY} - e->m_ScanBox_Y1) +
+                                     std::llabs(int64_t{m_.m_LastX} - e->m_ScanBox_X1);
             if (!chosen || distance < nearest) {
                 chosen = e.get();
                 nearest = distance;
@@ -73,26 +96,43 @@ void PelorinControl::Picture_PCT_DblClick() {
             return;
     }
 
-    m_SelectedElement = chosen;
-    PaintElement(Picture_PCT->Surface(), *chosen, 0, 0);
-    Text_Address->SetText(chosen->m_Address);
-    Text_NewValue->SetText(RegionalNumber(chosen->m_Value));
-    UpdateToolBarView();
+    m_.m_SelectedElement = chosen;
+    PaintElement(*chosen, 0, 0);
+    m_Toolbar.Text_Address->SetText(chosen->m_Address);
+    m_Toolbar.Text_NewValue->SetText(RegionalNumber(chosen->m_Value));
+    m_View.UpdateToolBarView();
 }
 
-void PelorinControl::Picture_PCT_KeyPress(int16_t& KeyAscii) {
+void PictureView::Picture_PCT_KeyPress(int16_t& KeyAscii) {
     if (KeyAscii != kKeyEscape)
         return;
-    if (m_SelectedElement) {
-        PaintElement(Picture_PCT->Surface(), *m_SelectedElement, -1, 0);
-        m_SelectedElement = nullptr;
-        UpdateToolBarView();
+    if (m_.m_SelectedElement) {
+        EndSelection();
+        m_View.UpdateToolBarView();
     }
     KeyAscii = 0;
 }
 
-void PelorinControl::Picture_PCT_Paint() {
-    PaintAllElements(Picture_PCT->Surface(), 0);
+void PictureView::Picture_PCT_Paint() {
+    PaintAllElements(0);
+}
+
+void PictureView::Blink() {
+    if (!m_.m_SelectedElement)
+        return;
+    m_.m_LastSelectedVisible = m_.m_LastSelectedVisible ? 0 : -1;
+    PaintElement(*m_.m_SelectedElement, m_.m_LastSelectedVisible, 0);
+}
+
+void PictureView::EndSelection() {
+    if (!m_.m_SelectedElement)
+        return;
+    PaintElement(*m_.m_SelectedElement, -1, 0);
+    m_.m_SelectedElement = nullptr;
+}
+
+void PictureView::ForgetSelection() {
+    m_.m_SelectedElement = nullptr;
 }
 
 } // namespace pelorin

@@ -1,12 +1,18 @@
 #pragma once
 
 #include <Qt>
+#include <cstdint>
 
 class QKeyEvent;
 
 namespace pelorin {
 
 // Key and mouse codes as the event handlers expect them.
+
+// KeyAscii values the handlers look for.
+constexpr int16_t kKeyBackspace = 8;
+constexpr int16_t kKeyEnter = 13;
+constexpr int16_t kKeyEscape = 27;
 
 // The character code of a key press (KeyAscii): Ctrl with A..Z and [ \ ] ^ _ gives 1..31, Return and
 // Enter 13, Escape 27, Backspace 8, Tab 9, a letter its case by Shift (tests and some platforms send

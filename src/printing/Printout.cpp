@@ -1,8 +1,10 @@
-#include "control/PelorinControl.h"
+#include "printing/Printout.h"
 
-// Later work: the printout of the current view.
 namespace pelorin {
 
-void PelorinControl::PrintCurrentView() {}
+Printout::Printout(PrinterSurface& printer) : m_Printer(printer) {}
+
+// The printout comes with the printing work; until then TB_PRINT does nothing.
+void Printout::PrintCurrentView() {}
 
 } // namespace pelorin

@@ -1,8 +1,21 @@
 #pragma once
 
+#include "control/ControlLayout.h"
 #include "control/PelorinControl.h"
+#include "control/SettingsPanel.h"
+#include "control/ToolbarRow.h"
+#include "core/ClientProcs.h"
+#include "core/Protocol.h"
+#include "link/ServerLink.h"
+#include "link/Session.h"
+#include "picture/PictureModel.h"
+#include "picture/PictureView.h"
 #include "platform/PrinterSurface.h"
 #include "platform/Widgets.h"
+#include "setpoints/CurveEditor.h"
+#include "setpoints/SetpointPanel.h"
+#include "sysdial/SystemDialog.h"
+#include "texts/TextView.h"
 
 #include <QTemporaryDir>
 #include <initializer_list>
@@ -35,9 +48,8 @@ class ControlFixture {
 public:
     ControlFixture() : m_Settings(m_Dir.path().toStdString()), m_Printer(PrinterSurface::Output::Pdf) {
         m_Printer.SetPdfPath(m_Dir.filePath(QStringLiteral("printout.pdf")));
-        m_Control->Settings = &m_Settings;
-        m_Control->Dialog = &m_Dialogs;
-        m_Control->Printer = &m_Printer;
+        m_Control = std::make_unique<PelorinControl>(
+            ControlServices{.printer = &m_Printer, .settings = &m_Settings, .dialogs = &m_Dialogs});
     }
 
     ~ControlFixture() {
@@ -68,7 +80,7 @@ private:
     SettingsStore m_Settings;
     YesDialogs m_Dialogs;
     PrinterSurface m_Printer;
-    std::unique_ptr<PelorinControl> m_Control = std::make_unique<PelorinControl>();
+    std::unique_ptr<PelorinControl> m_Control;
     bool m_Started = false;
 };
 

@@ -54,6 +54,9 @@ inline const char* const kSessionPicture2 = R"({
     ]
 })";
 
+// A command code the client never sends.
+constexpr uint8_t kSyncMarker = 15;
+
 // Colour values of the test palette.
 constexpr Colour kPaletteRed = 0x0000E0;
 constexpr Colour kPaletteGreen = 0x00A000;
@@ -92,7 +95,7 @@ protected:
         ASSERT_TRUE(m_Server->start(&error)) << error.toStdString();
         m_Server->setFrozen(true);
         f.Start(Bag({{"ServerAddress", "127.0.0.1:" + std::to_string(m_Server->framedPort())}}));
-        c().Timer_System->SetEnabled(false);
+        c().session().Timer_System->SetEnabled(false);
     }
 
     PelorinControl& c() { return f.control(); }
@@ -108,14 +111,15 @@ protected:
 
     // Logs in through the login frame's controls and waits for the picture table.
     void LogIn(const std::string& visa = "DEMO", const std::string& password = "demo") {
-        c().Text_UserVisa->SetText(visa);
-        c().Text_PassWord->SetText(password);
-        c().Command_Login_Click();
-        ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_PICTURE && c().m_PictureExists[1] != 0; }));
+        c().session().Text_UserVisa->SetText(visa);
+        c().session().Text_PassWord->SetText(password);
+        c().session().Command_Login_Click();
+        ASSERT_TRUE(
+            waitFor([this] { return c().m_ViewState == VS_PICTURE && c().model().PictureExists(1); }));
     }
 
     void ShowPicture(int number) {
-        c().Text_PCT->SetText(std::to_string(number));
+        c().toolbar().Text_PCT->SetText(std::to_string(number));
         c().Toolbar_ButtonClick("TB_GET_PCT");
         ASSERT_TRUE(waitFor(
             [this, number] { return c().m_PictureNumber == number && c().m_ViewState == VS_PICTURE; }));
@@ -137,12 +141,12 @@ protected:
         ASSERT_TRUE(waitFor([this, marker] { return c().m_WriteParameters == marker; }));
     }
 
-    // Waits until the simulator has received every command the control sent so far. The marker
-    // command has no answer that could change the control.
+    // Waits until the simulator has received every command the control sent so far. The marker is a
+    // code the control never sends, which the simulator records and otherwise ignores.
     void ClientSync() {
-        const int before = Received(CMD_UNWATCH_SETPOINT);
-        c().TCPSend(CMD_UNWATCH_SETPOINT, {});
-        ASSERT_TRUE(waitFor([this, before] { return Received(CMD_UNWATCH_SETPOINT) > before; }));
+        const int before = Received(kSyncMarker);
+        c().TCPSend(kSyncMarker, {});
+        ASSERT_TRUE(waitFor([this, before] { return Received(kSyncMarker) > before; }));
     }
 
     // The numbers the control asked pictures for since the last call.
@@ -160,9 +164,10 @@ protected:
     bool ConnectSysDial(QTcpServer& terminal) {
         if (!terminal.isListening() && !terminal.listen(QHostAddress::LocalHost))
             return false;
-        c().Winsock_SysDial->RemotePort = terminal.serverPort();
-        c().Winsock_SysDial->Connect();
-        return waitFor([this] { return c().Winsock_SysDial->State() == Winsock::sckConnected; });
+        c().systemDialog().Winsock_SysDial->RemotePort = terminal.serverPort();
+        c().systemDialog().Winsock_SysDial->Connect();
+        return waitFor(
+            [this] { return c().systemDialog().Winsock_SysDial->State() == Winsock::sckConnected; });
     }
 
     cElement& ElementWithAddress(const std::string& address) {
@@ -174,7 +179,9 @@ protected:
         return none;
     }
 
-    Colour PixelAt(int x, int y) { return RgbToColour(c().Picture_PCT->Surface().Image().pixel(x, y)); }
+    Colour PixelAt(int x, int y) {
+        return RgbToColour(c().view().Picture_PCT->Surface().Image().pixel(x, y));
+    }
     // The pixel at a point of the picture's own coordinates.
     Colour PictureAt(double x, double y) {
         return PixelAt(static_cast<int>(x * c().m_XMul), static_cast<int>(y * c().m_YMul));

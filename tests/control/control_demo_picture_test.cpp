@@ -27,16 +27,15 @@ TEST(DemoPicture, EveryPictureIsDrawnOverItsBackgroundAndTheViewsShowTheirToolba
     ASSERT_FALSE(plant.pictures.empty());
     ControlFixture f;
     PelorinControl& c = f.Start(Bag({{"PCTWidth", "1024"}, {"PCTHeight", "768"}}));
-    c.Timer_System->SetEnabled(false);
+    c.session().Timer_System->SetEnabled(false);
 
     for (const auto& [number, picture] : plant.pictures) {
         SCOPED_TRACE(number);
-        for (size_t i = 0; i < picture.header.palette.size(); ++i)
-            c.ColorPalette[i] = picture.header.palette[i];
-        c.m_DefaultBackgroundColor = picture.header.background;
-        c.m_PictureNumber = number;
-        c.m_VGFileLen = static_cast<int32_t>(picture.elementData.size());
-        c.ExtractAllElements(picture.elementData);
+        std::string header = Long2String(number) + Long2String(0) + Long2String(picture.header.background);
+        for (size_t i = 0; i < 8; ++i)
+            header += Long2String(picture.header.palette[i]);
+        header.resize(kPictureHeaderSize, '\0');
+        c.DispatchFrame(MSG_PICTURE, header + picture.elementData);
         ASSERT_FALSE(c.m_Elements.empty());
         // Sample values, as if the server had sent them.
         for (const auto& e : c.m_Elements) {
@@ -48,9 +47,9 @@ TEST(DemoPicture, EveryPictureIsDrawnOverItsBackgroundAndTheViewsShowTheirToolba
                 e->m_Value = 1;
             }
         }
-        c.PaintAllElements(c.Picture_PCT->Surface(), -1);
+        c.view().PaintAllElements(-1);
 
-        const QImage& image = c.Picture_PCT->Surface().Image();
+        const QImage& image = c.view().Picture_PCT->Surface().Image();
         ASSERT_EQ(image.size(), QSize(1024, 768));
         QSet<QRgb> colours;
         int background = 0, samples = 0;
@@ -72,7 +71,7 @@ TEST(DemoPicture, EveryPictureIsDrawnOverItsBackgroundAndTheViewsShowTheirToolba
     c.UpdateSize();
     c.UpdateToolBarView();
     const QImage shot = c.grab().toImage();
-    EXPECT_EQ(shot.size(), QSize(1024, c.Picture_PCT->y() + 768));
+    EXPECT_EQ(shot.size(), QSize(1024, c.view().Picture_PCT->y() + 768));
     SaveShot(shot, QStringLiteral("picture-view.png"));
     c.m_ViewState = VS_LOGIN;
     c.UpdateToolBarView();

@@ -16,7 +16,7 @@ namespace pelorin::test {
 namespace {
 
 QSize PictureArea(PelorinControl& c) {
-    return c.Picture_PCT->Surface().Image().size();
+    return c.view().Picture_PCT->Surface().Image().size();
 }
 
 TEST(ControlLifecycle, WithoutHostParametersKeepsTheStartUpValuesAndIgnoresStoredOnes) {
@@ -81,14 +81,15 @@ TEST(ControlLifecycle, ServerAddressSetsTheHostsAndTheServerPort) {
     for (const auto& test : cases) {
         SCOPED_TRACE(test.address);
         ControlFixture f;
-        const int32_t sysdialPort = f->Winsock_SysDial->RemotePort;
+        const int32_t sysdialPort = f.control().systemDialog().Winsock_SysDial->RemotePort;
         PelorinControl& c = f.Start(Bag({{"ServerAddress", test.address}}));
-        EXPECT_EQ(c.Winsock_Client->RemoteHost, test.host);
-        EXPECT_EQ(c.Winsock_Client->RemotePort, test.port);
+        EXPECT_EQ(c.link().Winsock_Client->RemoteHost, test.host);
+        EXPECT_EQ(c.link().Winsock_Client->RemotePort, test.port);
         if (*test.address) {
-            EXPECT_EQ(c.Winsock_SysDial->RemoteHost, test.host);
+            EXPECT_EQ(c.systemDialog().Winsock_SysDial->RemoteHost, test.host);
         }
-        EXPECT_EQ(c.Winsock_SysDial->RemotePort, sysdialPort) << "the login reply sets that port";
+        EXPECT_EQ(c.systemDialog().Winsock_SysDial->RemotePort, sysdialPort)
+            << "the login reply sets that port";
     }
 }
 
@@ -111,7 +112,7 @@ TEST(ControlLifecycle, StoredSettingsOverrideTheHostWhileTheDefaultsKeepIt) {
     EXPECT_EQ(c.m_DefaultHeight, 600);
     EXPECT_FLOAT_EQ(c.m_DefaultFontSize, 9);
     EXPECT_EQ(c.m_DefaultFontBold, -1);
-    EXPECT_EQ(c.m_RecordingStartPath, "/home/op/logg.txt");
+    EXPECT_EQ(c.systemDialog().RecordingStartPath(), "/home/op/logg.txt");
 }
 
 class LayoutTest : public ::testing::Test {
@@ -144,24 +145,25 @@ TEST_F(LayoutTest, EachResolutionStretchesThePictureToFillTheArea) {
         EXPECT_FLOAT_EQ(c().m_YMul, r.yMul);
         EXPECT_EQ(RoundHalfEven(474 * static_cast<double>(c().m_YMul)), r.height)
             << "the logical corner lands on the last pixel";
-        EXPECT_EQ(c().Picture_PCT->size(), QSize(r.width, r.height));
+        EXPECT_EQ(c().view().Picture_PCT->size(), QSize(r.width, r.height));
         EXPECT_EQ(c().width(), r.width);
-        EXPECT_EQ(c().height(), c().Picture_PCT->y() + r.height);
+        EXPECT_EQ(c().height(), c().view().Picture_PCT->y() + r.height);
         // Repainted in the picture background at the new size.
-        const QImage& image = c().Picture_PCT->Surface().Image();
+        const QImage& image = c().view().Picture_PCT->Surface().Image();
         EXPECT_EQ(image.size(), QSize(r.width, r.height));
         EXPECT_EQ(image.pixel(r.width - 1, r.height - 1), qRgb(0, 255, 0));
-        for (TextBox* overlay : {c().Text_Sysdial, c().Text_Any})
-            EXPECT_EQ(overlay->widget()->geometry(), c().Picture_PCT->geometry());
+        for (TextBox* overlay : {c().systemDialog().Text_Sysdial, c().texts().Text_Any})
+            EXPECT_EQ(overlay->widget()->geometry(), c().view().Picture_PCT->geometry());
     }
     // The picture starts 50 twips below the toolbar.
-    EXPECT_NEAR(c().Picture_PCT->y() * Screen::TwipsPerPixelY(),
-                c().Toolbar->Top() + c().Toolbar->Height() + 50, Screen::TwipsPerPixelY() / 2);
+    EXPECT_NEAR(c().view().Picture_PCT->y() * Screen::TwipsPerPixelY(),
+                c().toolbar().Toolbar->Top() + c().toolbar().Toolbar->Height() + 50,
+                Screen::TwipsPerPixelY() / 2);
 }
 
 TEST_F(LayoutTest, AutomaticFontSizeFitsTheDigitCellToTheWidth) {
     // Size 0: as large as twelve digit heights and eight digit widths fit the logical 640 width.
-    const ImageSurface& picture = c().Picture_PCT->Surface();
+    const ImageSurface& picture = c().view().Picture_PCT->Surface();
     c().m_FontSize = 0;
     Resolution(1280, 480);
     ImageSurface probe(QSize(10, 10));
@@ -178,17 +180,18 @@ TEST_F(LayoutTest, PanelsAreCentredAndNeverStickOutAtTheTopLeft) {
     Resolution(1024, 768);
     const double width = c().width() * Screen::TwipsPerPixelX();
     const double height = c().height() * Screen::TwipsPerPixelY();
-    for (Frame* panel : {c().Frame_Login, c().Frame_Settings, c().Frame_SPV, c().Frame_SPV_Curve}) {
+    for (Frame* panel : {c().session().Frame_Login, c().settingsPanel().Frame_Settings,
+                         c().setpoints().Frame_SPV, c().curveEditor().Frame_SPV_Curve}) {
         EXPECT_NEAR(panel->Left(), width / 2 - panel->Width() / 2, Screen::TwipsPerPixelX());
         EXPECT_NEAR(panel->Top(), height / 2 - panel->Height() / 2, Screen::TwipsPerPixelY());
     }
     // A picture area lower than the curve panel: that panel keeps to the top edge.
     Resolution(640, 100);
-    EXPECT_GT(c().Frame_SPV_Curve->Height(), c().height() * Screen::TwipsPerPixelY());
-    EXPECT_EQ(c().Frame_SPV_Curve->Top(), 0);
-    EXPECT_GE(c().Frame_SPV_Curve->Left(), 0);
+    EXPECT_GT(c().curveEditor().Frame_SPV_Curve->Height(), c().height() * Screen::TwipsPerPixelY());
+    EXPECT_EQ(c().curveEditor().Frame_SPV_Curve->Top(), 0);
+    EXPECT_GE(c().curveEditor().Frame_SPV_Curve->Left(), 0);
     Resolution(200, 100);
-    EXPECT_EQ(c().Frame_SPV_Curve->Left(), 0);
+    EXPECT_EQ(c().curveEditor().Frame_SPV_Curve->Left(), 0);
 }
 
 } // namespace

@@ -25,9 +25,9 @@ protected:
     void SetUp() override { f.Start(); }
 
     PelorinControl& c() { return f.control(); }
-    bool ButtonEnabled(const char* key) { return c().Toolbar->Button(key)->Enabled(); }
+    bool ButtonEnabled(const char* key) { return c().toolbar().Toolbar->Button(key)->Enabled(); }
     bool EntryEnabled(const char* button, const char* key) {
-        return c().Toolbar->Button(button)->MenuEntry(key)->Enabled();
+        return c().toolbar().Toolbar->Button(button)->MenuEntry(key)->Enabled();
     }
 
     ControlFixture f;
@@ -51,24 +51,25 @@ TEST_F(ToolbarTest, EachViewShowsItsControls) {
     for (const auto& v : cases) {
         SCOPED_TRACE(v.view);
         View(c(), v.view);
-        EXPECT_EQ(c().Toolbar->Visible(), v.toolbar);
-        EXPECT_EQ(c().Picture_PCT->isVisible(), v.picture);
-        EXPECT_EQ(c().Text_Any->Visible(), v.textAny);
-        EXPECT_EQ(c().Text_Sysdial->Visible(), v.sysdial);
-        EXPECT_EQ(c().Text_Updated->Visible(), v.updated);
-        EXPECT_EQ(c().Frame_SPV->Visible(), v.spv);
-        EXPECT_EQ(c().Frame_SPV_Curve->Visible(), v.spvCurve);
-        EXPECT_EQ(c().Frame_Settings->Visible(), v.settings);
-        EXPECT_EQ(c().Frame_Login->Visible(), v.login);
-        for (ControlBase* box : std::initializer_list<ControlBase*>{c().Text_PCT, c().Text_Address,
-                                                                    c().Text_NewValue, c().Frame_UserName})
+        EXPECT_EQ(c().toolbar().Toolbar->Visible(), v.toolbar);
+        EXPECT_EQ(c().view().Picture_PCT->isVisible(), v.picture);
+        EXPECT_EQ(c().texts().Text_Any->Visible(), v.textAny);
+        EXPECT_EQ(c().systemDialog().Text_Sysdial->Visible(), v.sysdial);
+        EXPECT_EQ(c().toolbar().Text_Updated->Visible(), v.updated);
+        EXPECT_EQ(c().setpoints().Frame_SPV->Visible(), v.spv);
+        EXPECT_EQ(c().curveEditor().Frame_SPV_Curve->Visible(), v.spvCurve);
+        EXPECT_EQ(c().settingsPanel().Frame_Settings->Visible(), v.settings);
+        EXPECT_EQ(c().session().Frame_Login->Visible(), v.login);
+        for (ControlBase* box :
+             std::initializer_list<ControlBase*>{c().toolbar().Text_PCT, c().toolbar().Text_Address,
+                                                 c().toolbar().Text_NewValue, c().toolbar().Frame_UserName})
             EXPECT_EQ(box->Visible(), v.view != VS_LOGIN);
     }
 }
 
 TEST_F(ToolbarTest, EnabledRulesFollowTheViewAndTheAccessLevel) {
     c().m_FunctionTextAvailable = -1;
-    c().Toolbar->Button("TB_SPV")->AddMenuEntry({}, "PG01.BV\t(vanlig)", "2");
+    c().toolbar().Toolbar->Button("TB_SPV")->AddMenuEntry({}, "PG01.BV\t(vanlig)", "2");
     cElement selected;
     selected.m_Address = "PG01.BV.GP1";
     c().m_SelectedElement = &selected;
@@ -86,7 +87,7 @@ TEST_F(ToolbarTest, EnabledRulesFollowTheViewAndTheAccessLevel) {
             EXPECT_EQ(ButtonEnabled("TB_GET_NEXT"), picture);
             EXPECT_EQ(ButtonEnabled("TB_SPV"), write);
             EXPECT_EQ(ButtonEnabled("TB_SEND_SPV"), write);
-            EXPECT_EQ(c().Text_NewValue->Enabled(), write);
+            EXPECT_EQ(c().toolbar().Text_NewValue->Enabled(), write);
             EXPECT_EQ(EntryEnabled("TB_HOME", "TB_SYSDIAL"), picture && (access & 4) != 0);
             EXPECT_EQ(EntryEnabled("TB_HOME", "TB_LOGOUT"), picture || v == VS_SYSDIAL);
             EXPECT_EQ(EntryEnabled("TB_HOME", "TB_SETTINGS"), picture);
@@ -94,9 +95,9 @@ TEST_F(ToolbarTest, EnabledRulesFollowTheViewAndTheAccessLevel) {
             EXPECT_EQ(EntryEnabled("TB_SHOW_TEXTS", "TB_SHOW_FB"), v != VS_FUNCTION_TEXT);
             EXPECT_EQ(EntryEnabled("TB_SHOW_TEXTS", "TB_SHOW_LOG_GLOBAL"), v != VS_LOG_GLOBAL);
             EXPECT_EQ(EntryEnabled("TB_SHOW_TEXTS", "TB_SHOW_LOG_PCT"), v != VS_LOG_PCT);
-            EXPECT_EQ(c().Text_PCT->Enabled(),
+            EXPECT_EQ(c().toolbar().Text_PCT->Enabled(),
                       picture || v == VS_SPV_CURVE || v == VS_SPV || v == VS_SETTINGS);
-            EXPECT_EQ(c().Text_Address->Enabled(), picture);
+            EXPECT_EQ(c().toolbar().Text_Address->Enabled(), picture);
         }
     c().m_SelectedElement = nullptr;
     c().m_FunctionTextAvailable = 0;
@@ -125,26 +126,29 @@ TEST_F(ToolbarTest, SendNeedsAListedParameterAfterTheFirstPoint) {
 
 TEST_F(ToolbarTest, SettingsPanelOpensWithTheCurrentChoicesSelected) {
     View(c(), VS_PICTURE);
-    c().Combo_FontName->AddItem("Pelorin Mono");
-    c().Combo_FontName->AddItem("PELORIN MONO");
+    c().settingsPanel().Combo_FontName->AddItem("Pelorin Mono");
+    c().settingsPanel().Combo_FontName->AddItem("PELORIN MONO");
     c().m_FontName = "pelorin mono";
     c().m_FontSize = 12;
     c().m_Width = 1280;
     c().m_Height = 1024;
     int clicks = 0;
-    c().Combo_Resolution->OnClick = [&] { ++clicks; };
+    c().settingsPanel().Combo_Resolution->OnClick = [&] { ++clicks; };
     c().Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
-    EXPECT_EQ(c().Combo_FontName->ListIndex(), c().Combo_FontName->ListCount() - 1) << "the last match stays";
-    EXPECT_EQ(c().Combo_FontSize->Text(), "12");
-    EXPECT_EQ(c().Combo_Resolution->Text(), "1280 x 1024");
+    EXPECT_EQ(c().settingsPanel().Combo_FontName->ListIndex(),
+              c().settingsPanel().Combo_FontName->ListCount() - 1)
+        << "the last match stays";
+    EXPECT_EQ(c().settingsPanel().Combo_FontSize->Text(), "12");
+    EXPECT_EQ(c().settingsPanel().Combo_Resolution->Text(), "1280 x 1024");
     EXPECT_EQ(clicks, 1) << "selecting raises the panel's own event";
     EXPECT_EQ(c().m_TempWidth, 1280);
-    EXPECT_TRUE(c().Frame_Settings->Visible());
+    EXPECT_TRUE(c().settingsPanel().Frame_Settings->Visible());
 
     View(c(), VS_PICTURE);
     c().m_FontSize = 8.5f;
     c().Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
-    EXPECT_EQ(c().Combo_FontSize->Text(), "12") << "a size not in the list keeps the previous selection";
+    EXPECT_EQ(c().settingsPanel().Combo_FontSize->Text(), "12")
+        << "a size not in the list keeps the previous selection";
 }
 
 // Picture requests as the simulator receives them.
@@ -159,10 +163,12 @@ protected:
         OnlyPicturesExist({3, 7, 12});
     }
 
+    // A picture table from the server that lists only `numbers`.
     void OnlyPicturesExist(const std::vector<int>& numbers) {
-        c().m_PictureExists.fill(0);
+        std::string table(kPictureTableSize, '\0');
         for (int n : numbers)
-            c().m_PictureExists[static_cast<size_t>(n)] = 1;
+            table[static_cast<size_t>(n)] = 1;
+        c().DispatchFrame(MSG_PICTURE_TABLE, table + Long2String(7) + ",BV,DR,");
     }
 
     Requests After(const std::function<void()>& action) {
@@ -176,7 +182,7 @@ protected:
     }
 
     QToolButton* QtButton(const char* toolTip) {
-        for (QToolButton* button : c().Toolbar->widget()->findChildren<QToolButton*>())
+        for (QToolButton* button : c().toolbar().Toolbar->widget()->findChildren<QToolButton*>())
             if (button->toolTip() == QString::fromUtf8(toolTip))
                 return button;
         return nullptr;
@@ -210,16 +216,16 @@ TEST_F(NavigationTest, TypedNumbersAskOnlyForExistingPictures) {
         {"7", {"7"}},   {"8", {}},   {" 12", {"12"}}, {"3.4", {"3"}}, {"99999", {}},
         {"-40000", {}}, {"1e9", {}}, {"7abc", {"7"}}, {"65543", {}},
     };
-    QWidget* box = c().Text_PCT->widget();
+    QWidget* box = c().toolbar().Text_PCT->widget();
     for (const auto& [typed, expected] : cases) {
         SCOPED_TRACE(typed);
-        c().Text_PCT->SetText(typed);
+        c().toolbar().Text_PCT->SetText(typed);
         EXPECT_EQ(After([&] { QTest::keyClick(box, Qt::Key_Return); }), expected);
-        EXPECT_EQ(c().Text_PCT->Text(), typed) << "Enter is swallowed";
+        EXPECT_EQ(c().toolbar().Text_PCT->Text(), typed) << "Enter is swallowed";
     }
-    c().Text_PCT->SetText({});
+    c().toolbar().Text_PCT->SetText({});
     EXPECT_EQ(After([&] { QTest::keyClicks(box, QStringLiteral("12")); }), Requests{});
-    EXPECT_EQ(c().Text_PCT->Text(), "12") << "other keys are typed";
+    EXPECT_EQ(c().toolbar().Text_PCT->Text(), "12") << "other keys are typed";
 }
 
 TEST_F(NavigationTest, HomeAsksForPictureOneOnlyInThePictureView) {
@@ -252,13 +258,13 @@ TEST_F(NavigationTest, AnyMenuEntryOrTypedPictureInTheSystemDialogClosesItsConne
     ASSERT_TRUE(ConnectSysDial(terminal));
     View(c(), VS_SYSDIAL);
     c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
-    EXPECT_EQ(c().Winsock_SysDial->State(), Winsock::sckClosed);
+    EXPECT_EQ(c().systemDialog().Winsock_SysDial->State(), Winsock::sckClosed);
 
     ASSERT_TRUE(ConnectSysDial(terminal));
     View(c(), VS_SYSDIAL);
-    c().Text_PCT->SetText("7");
+    c().toolbar().Text_PCT->SetText("7");
     EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_GET_PCT"); }), Requests{"7"});
-    EXPECT_EQ(c().Winsock_SysDial->State(), Winsock::sckClosed);
+    EXPECT_EQ(c().systemDialog().Winsock_SysDial->State(), Winsock::sckClosed);
 }
 
 } // namespace

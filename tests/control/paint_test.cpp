@@ -33,7 +33,7 @@ protected:
         c().m_XMul = 1;
         c().m_YMul = 1;
         c().m_DefaultBackgroundColor = kGrey;
-        c().ColorPalette = {kBlack, kRed, kGreen, kBlue, kYellow, kWhite, kGrey, 0x808080, 0};
+        c().model().ColorPalette = {kBlack, kRed, kGreen, kBlue, kYellow, kWhite, kGrey, 0x808080, 0};
         for (ImageSurface* s : std::initializer_list<ImageSurface*>{&screen, &paper}) {
             s->SetFontName("Courier New");
             s->SetFontSize(10);
@@ -373,11 +373,11 @@ TEST_F(PaintDynamic, PictureLinkIsDrawnTheSameWhenErasedAndKeepsItsFirstHitBox) 
 
 TEST_F(PaintDynamic, PaintAllClearsTheScreenToTheBackgroundButNotThePaper) {
     c().m_Elements.push_back(std::make_unique<cElement>(Labelled(ET_TEXT, 5, 5, "X", kRed)));
-    c().PaintAllElements(screen, -1);
+    c().view().Painter().PaintAllElements(screen, c().m_Elements, -1);
     EXPECT_EQ(At(150, 90), kGrey);
     EXPECT_GT(Count(QRect(5, 5, 10, 14), kRed), 3);
     paper.SetPixel(150, 90, kBlue);
-    c().PaintAllElements(paper, -1);
+    c().view().Painter().PaintAllElements(paper, c().m_Elements, -1);
     EXPECT_EQ(At(paper, 150, 90), kBlue);
     EXPECT_GT(Count(paper, QRect(5, 5, 10, 14), kRed), 3);
     c().m_Elements.clear();

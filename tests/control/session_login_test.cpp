@@ -11,9 +11,9 @@ using SessionLogin = SessionTest;
 void ExpectLoggedOut(PelorinControl& c) {
     EXPECT_EQ(c.m_AccessLevel, 0);
     EXPECT_EQ(c.m_ViewState, VS_LOGIN);
-    EXPECT_TRUE(c.Frame_Login->Visible());
-    EXPECT_FALSE(c.Toolbar->Visible());
-    EXPECT_NE(c.Winsock_Client->State(), Winsock::sckConnected);
+    EXPECT_TRUE(c.session().Frame_Login->Visible());
+    EXPECT_FALSE(c.toolbar().Toolbar->Visible());
+    EXPECT_NE(c.link().Winsock_Client->State(), Winsock::sckConnected);
 }
 
 TEST_F(SessionLogin, RefusedReplyStillSetsNameHistoryAndPort) {
@@ -24,8 +24,8 @@ TEST_F(SessionLogin, RefusedReplyStillSetsNameHistoryAndPort) {
     ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
     ExpectLoggedOut(c());
     EXPECT_EQ(c().m_UserName, name);
-    EXPECT_EQ(c().Label_UserName->Caption(), name);
-    EXPECT_EQ(c().Winsock_SysDial->RemotePort, 4321);
+    EXPECT_EQ(c().toolbar().Label_UserName->Caption(), name);
+    EXPECT_EQ(c().systemDialog().Winsock_SysDial->RemotePort, 4321);
     EXPECT_EQ(c().m_MaxSysdialHistory, 777);
     ASSERT_TRUE(waitFor([this] { return Received(CMD_LOGOUT) == 1; }))
         << "what was sent before Winsock::Close must still reach the server";
@@ -59,13 +59,13 @@ TEST(SessionUnreachable, FailedConnectionKeepsTheTypedTexts) {
 
         ControlFixture f;
         PelorinControl& c = f.Start(Bag({{"ServerAddress", "127.0.0.1" + port}}));
-        c.Text_UserVisa->SetText("DEMO");
-        c.Text_PassWord->SetText("demo");
-        c.Command_Login_Click();
-        ASSERT_TRUE(waitFor([&] { return c.Frame_Login->Visible(); }));
+        c.session().Text_UserVisa->SetText("DEMO");
+        c.session().Text_PassWord->SetText("demo");
+        c.session().Command_Login_Click();
+        ASSERT_TRUE(waitFor([&] { return c.session().Frame_Login->Visible(); }));
         ExpectLoggedOut(c);
-        EXPECT_EQ(c.Text_UserVisa->Text(), "DEMO");
-        EXPECT_EQ(c.Text_PassWord->Text(), "demo");
+        EXPECT_EQ(c.session().Text_UserVisa->Text(), "DEMO");
+        EXPECT_EQ(c.session().Text_PassWord->Text(), "demo");
         EXPECT_TRUE(c.m_TCPData.empty());
     }
 }
@@ -135,7 +135,7 @@ TEST_F(SessionLogin, KeepAliveEveryTwentyFirstTickOnlyWhileTheSystemDialogIsConn
     EXPECT_EQ(tick(1), 1);
     EXPECT_EQ(tick(20), 1);
     EXPECT_EQ(tick(1), 2);
-    c().Winsock_SysDial->Close();
+    c().systemDialog().Winsock_SysDial->Close();
 }
 
 } // namespace

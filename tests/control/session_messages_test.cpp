@@ -32,7 +32,7 @@ protected:
 
     void ShowPicture(const PictureWriter& elements) { Inject(MSG_PICTURE, PictureMessage(elements)); }
     void Value(int pointer, const std::string& text) { Inject(MSG_VALUE, ValuePayload(pointer, text)); }
-    std::string Indicator() { return c().Text_Updated->Text(); }
+    std::string Indicator() { return c().toolbar().Text_Updated->Text(); }
 };
 
 PictureWriter Values(int count, uint8_t decimals = 1) {
@@ -47,7 +47,7 @@ TEST_F(SessionMessages, IndicatorCountsDistinctValuesAndTurnsGreenOnceWithOneToo
     ShowPicture(Values(4));
     EXPECT_EQ(c().m_DynamicPointers, 4);
     EXPECT_EQ(Indicator(), "0%");
-    EXPECT_EQ(c().Text_Updated->BackColor(), kIndicatorRed);
+    EXPECT_EQ(c().toolbar().Text_Updated->BackColor(), kIndicatorRed);
 
     const struct {
         int pointer;
@@ -58,17 +58,17 @@ TEST_F(SessionMessages, IndicatorCountsDistinctValuesAndTurnsGreenOnceWithOneToo
     for (const auto& step : steps) {
         SCOPED_TRACE(step.pointer);
         // UpdateToolBarView shows the user name in the picture view: hidden, it tells whether that ran.
-        c().Frame_UserName->SetVisible(false);
+        c().toolbar().Frame_UserName->SetVisible(false);
         Value(step.pointer, "1.5");
         EXPECT_EQ(Indicator(), step.shown);
-        EXPECT_EQ(c().Frame_UserName->Visible(), step.updatesToolbar);
-        EXPECT_EQ(c().Text_Updated->BackColor(),
+        EXPECT_EQ(c().toolbar().Frame_UserName->Visible(), step.updatesToolbar);
+        EXPECT_EQ(c().toolbar().Text_Updated->BackColor(),
                   std::string(step.shown) == "100%" ? kIndicatorGreen : kIndicatorRed);
     }
 
     ShowPicture(PictureWriter().text(0, 7, 10, 10, "Tom"));
     EXPECT_EQ(Indicator(), "100%") << "a picture without live values is complete at once";
-    EXPECT_EQ(c().Text_Updated->BackColor(), kIndicatorGreen);
+    EXPECT_EQ(c().toolbar().Text_Updated->BackColor(), kIndicatorGreen);
 }
 
 TEST_F(SessionMessages, PercentagesRoundHalfToEvenBeyondSixteenBits) {
@@ -125,7 +125,7 @@ TEST_F(SessionMessages, SetpointKindsAddTheirMenuEntriesOnce) {
         Value(pointer, kind);
 
     std::vector<std::pair<std::string, std::string>> menu;
-    for (const auto& entry : c().Toolbar->Button("TB_SPV")->MenuEntries())
+    for (const auto& entry : c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries())
         menu.emplace_back(entry->Text, entry->Tag);
     EXPECT_EQ(menu, (decltype(menu){{"SP.A\t(PLSetPnt.DTA)", "0"},
                                     {"SP.B\t(standard)", "1"},
@@ -140,9 +140,9 @@ TEST_F(SessionMessages, SetpointKindsAddTheirMenuEntriesOnce) {
 
     // Every element has a value, a kind or not: the indicator is complete and the setpoints offered.
     EXPECT_EQ(Indicator(), "100%");
-    EXPECT_TRUE(c().Toolbar->Button("TB_SPV")->Enabled());
+    EXPECT_TRUE(c().toolbar().Toolbar->Button("TB_SPV")->Enabled());
     Inject(MSG_NO_PICTURE, {});
-    EXPECT_TRUE(c().Toolbar->Button("TB_SPV")->MenuEntries().empty())
+    EXPECT_TRUE(c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries().empty())
         << "the next picture starts with an empty menu";
 }
 
@@ -180,13 +180,13 @@ TEST_F(SessionMessages, PayloadsAreReadAsFarAsTheyGo) {
     server().sendFrameToAll(MSG_PICTURE_TABLE,
                             std::string(kPictureTableSize, '\x01') + Long2String(7) + ",XX,YY,extra");
     ASSERT_TRUE(waitFor([this] { return c().m_WriteParameters == ",XX,YY,"; }));
-    EXPECT_EQ(c().m_PictureExists[999], 1);
-    EXPECT_EQ(c().m_PictureExists[1000], 0);
+    EXPECT_EQ(c().model().PictureExists(999), 1);
+    EXPECT_EQ(c().model().PictureExists(1000), 0);
     // One cut short after picture 2: the rest reads as missing.
     server().sendFrameToAll(MSG_PICTURE_TABLE, std::string("\0\x01\x01", 3));
     ASSERT_TRUE(waitFor([this] { return c().m_WriteParameters.empty(); }));
-    EXPECT_EQ(c().m_PictureExists[2], 1);
-    EXPECT_EQ(c().m_PictureExists[3], 0);
+    EXPECT_EQ(c().model().PictureExists(2), 1);
+    EXPECT_EQ(c().model().PictureExists(3), 0);
 
     server().sendFrameToAll(MSG_LOGIN_REPLY, std::string(2, '\0'));
     ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
@@ -212,11 +212,12 @@ TEST_F(SessionMessages, TextsAndLogbooksAreEditableByAccessBit) {
         c().m_TextAnyChanged = -1;
         Inject(k.code, text);
         EXPECT_EQ(c().m_ViewState, k.view);
-        EXPECT_EQ(c().Text_Any->Text(), text);
-        EXPECT_EQ(c().Text_Any->Locked(), k.locked);
+        EXPECT_EQ(c().texts().Text_Any->Text(), text);
+        EXPECT_EQ(c().texts().Text_Any->Locked(), k.locked);
         if (k.code != MSG_FUNCTION_TEXT) {
             EXPECT_EQ(c().m_TextAnyChanged, 0);
-            EXPECT_EQ(c().Text_Any->SelStart(), static_cast<int32_t>(text.size())) << "the end is shown";
+            EXPECT_EQ(c().texts().Text_Any->SelStart(), static_cast<int32_t>(text.size()))
+                << "the end is shown";
         }
     }
 }
@@ -236,37 +237,37 @@ TEST_F(SessionMessages, NoPictureEmptiesTheViewAndStopsRecordingAndPrinting) {
 
 TEST_F(SessionMessages, SystemDialogInfoKeepsUsersAndRebuildsTheMacroMenu) {
     // The simulator's own information at login carried one macro.
-    ASSERT_EQ(c().Menu_Popup->MakroCount(), 1);
-    EXPECT_EQ(c().Menu_Popup->MakroCaption(0), "Status");
-    EXPECT_TRUE(c().Menu_Popup->MakroVisible());
+    ASSERT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 1);
+    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCaption(0), "Status");
+    EXPECT_TRUE(c().systemDialog().Menu_Popup->MakroVisible());
 
     const std::string users = Long2String(2) + Long2String(5) + Long2String(1) + "A" + Long2String(1) + "B";
     Inject(MSG_SYSDIAL_INFO, users);
     EXPECT_EQ(c().m_SysdialAllocated, 2);
     EXPECT_EQ(c().m_SysdialMax, 5);
     EXPECT_EQ(c().m_SysdialUsers, "A\r\nB\r\n");
-    EXPECT_FALSE(c().Menu_Popup->MakroVisible());
-    EXPECT_FALSE(c().Menu_Popup->DelimiterVisible());
-    EXPECT_EQ(c().Menu_Popup->MakroCount(), 1) << "entries stay when no macro part comes";
+    EXPECT_FALSE(c().systemDialog().Menu_Popup->MakroVisible());
+    EXPECT_FALSE(c().systemDialog().Menu_Popup->DelimiterVisible());
+    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 1) << "entries stay when no macro part comes";
 
     const auto withMacros = [&](const std::string& macros) {
         Inject(MSG_SYSDIAL_INFO, users + Long2String(static_cast<int32_t>(macros.size())) + macros);
     };
     withMacros(std::string("t1^M=Cap 1") + '\0' + "t2=Cap 2");
-    ASSERT_EQ(c().Menu_Popup->MakroCount(), 2);
-    EXPECT_EQ(c().Menu_Popup->MakroCaption(1), "Cap 2");
-    EXPECT_EQ(c().m_MacroTexts, (std::vector<std::string>{"t1^M", "t2"}));
-    EXPECT_TRUE(c().Menu_Popup->MakroVisible());
-    EXPECT_TRUE(c().Menu_Popup->DelimiterVisible());
+    ASSERT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 2);
+    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCaption(1), "Cap 2");
+    EXPECT_EQ(c().systemDialog().MacroTexts(), (std::vector<std::string>{"t1^M", "t2"}));
+    EXPECT_TRUE(c().systemDialog().Menu_Popup->MakroVisible());
+    EXPECT_TRUE(c().systemDialog().Menu_Popup->DelimiterVisible());
 
     withMacros(std::string("only=One") + '\0' + '\0' + "after=Ignored");
-    ASSERT_EQ(c().Menu_Popup->MakroCount(), 1);
-    EXPECT_EQ(c().Menu_Popup->MakroCaption(0), "One");
-    EXPECT_EQ(c().m_MacroTexts, std::vector<std::string>{"only"});
+    ASSERT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 1);
+    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCaption(0), "One");
+    EXPECT_EQ(c().systemDialog().MacroTexts(), std::vector<std::string>{"only"});
 
     withMacros({});
-    EXPECT_FALSE(c().Menu_Popup->MakroVisible());
-    EXPECT_EQ(c().Menu_Popup->MakroCount(), 1);
+    EXPECT_FALSE(c().systemDialog().Menu_Popup->MakroVisible());
+    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 1);
 }
 
 } // namespace

@@ -30,34 +30,37 @@ TEST_F(SessionRoad, FromLoginToAWrittenValueAndAFollowedLink) {
     // Enter in the visa box moves on, Enter in the password box only focuses the button.
     QApplication::setActiveWindow(&c());
     ASSERT_TRUE(QTest::qWaitForWindowActive(&c()));
-    c().Text_UserVisa->widget()->setFocus();
-    QTest::keyClicks(c().Text_UserVisa->widget(), QStringLiteral("DEMO"));
-    QTest::keyClick(c().Text_UserVisa->widget(), Qt::Key_Return);
-    ASSERT_EQ(QApplication::focusWidget(), c().Text_PassWord->widget());
-    EXPECT_EQ(c().Text_UserVisa->Text(), "DEMO") << "Enter is swallowed, not typed";
+    c().session().Text_UserVisa->widget()->setFocus();
+    QTest::keyClicks(c().session().Text_UserVisa->widget(), QStringLiteral("DEMO"));
+    QTest::keyClick(c().session().Text_UserVisa->widget(), Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), c().session().Text_PassWord->widget());
+    EXPECT_EQ(c().session().Text_UserVisa->Text(), "DEMO") << "Enter is swallowed, not typed";
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("demo"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    ASSERT_EQ(QApplication::focusWidget(), c().Command_Login->widget());
+    ASSERT_EQ(QApplication::focusWidget(), c().session().Command_Login->widget());
     QTest::qWait(50);
-    EXPECT_EQ(c().Winsock_Client->State(), Winsock::sckClosed) << "the button was focused, not pressed";
+    EXPECT_EQ(c().link().Winsock_Client->State(), Winsock::sckClosed)
+        << "the button was focused, not pressed";
 
     // Enter on the focused button logs in: the login frame goes, the picture table arrives.
-    QTest::keyClick(c().Command_Login->widget(), Qt::Key_Return);
-    ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_PICTURE && c().m_PictureExists[1] != 0; }));
+    QTest::keyClick(c().session().Command_Login->widget(), Qt::Key_Return);
+    ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_PICTURE && c().model().PictureExists(1); }));
     EXPECT_EQ(c().m_AccessLevel, 31);
     EXPECT_EQ(c().m_UserVisa, "DEMO");
-    EXPECT_EQ(c().Label_UserName->Caption(), "\xC5sa \xD6"
-                                             "berg");
-    EXPECT_EQ(c().Text_UserVisa->Text() + c().Text_PassWord->Text(), "") << "emptied once connected";
-    EXPECT_FALSE(c().Frame_Login->Visible());
+    EXPECT_EQ(c().toolbar().Label_UserName->Caption(), "\xC5sa \xD6"
+                                                       "berg");
+    EXPECT_EQ(c().session().Text_UserVisa->Text() + c().session().Text_PassWord->Text(), "")
+        << "emptied once connected";
+    EXPECT_FALSE(c().session().Frame_Login->Visible());
     EXPECT_EQ(Received(CMD_GET_PICTURE_TABLE), 1);
 
     // TB_HOME asks for picture 1; its values arrive until the indicator is complete and green.
     c().Toolbar_ButtonClick("TB_HOME");
-    ASSERT_TRUE(waitFor([this] { return c().m_PictureNumber == 1 && c().Text_Updated->Text() == "100%"; }));
+    ASSERT_TRUE(
+        waitFor([this] { return c().m_PictureNumber == 1 && c().toolbar().Text_Updated->Text() == "100%"; }));
     EXPECT_EQ(c().m_DynamicPointers, 4);
-    EXPECT_EQ(c().Text_Updated->BackColor(), kIndicatorGreen);
-    EXPECT_EQ(c().Text_PCT->Text(), "1");
+    EXPECT_EQ(c().toolbar().Text_Updated->BackColor(), kIndicatorGreen);
+    EXPECT_EQ(c().toolbar().Text_PCT->Text(), "1");
 
     // The picture is drawn at the control's scale: the filled box, the values, the pump's state.
     EXPECT_EQ(PictureAt(60, 350), kPaletteRed);
@@ -73,12 +76,12 @@ TEST_F(SessionRoad, FromLoginToAWrittenValueAndAFollowedLink) {
 
     // A double click on it selects it: address and value (with the regional comma) in the toolbar,
     // the value blanked, and the send button enabled for this user and this writable kind.
-    QWidget* picture = c().Picture_PCT;
+    QWidget* picture = c().view().Picture_PCT;
     DoubleClick(picture, CentreOf(setpoint));
     ASSERT_EQ(c().m_SelectedElement, &setpoint);
-    EXPECT_EQ(c().Text_Address->Text(), "PG01.BV.GP1");
-    EXPECT_EQ(c().Text_NewValue->Text(), "45,5");
-    EXPECT_TRUE(c().Toolbar->Button("TB_SEND_SPV")->Enabled());
+    EXPECT_EQ(c().toolbar().Text_Address->Text(), "PG01.BV.GP1");
+    EXPECT_EQ(c().toolbar().Text_NewValue->Text(), "45,5");
+    EXPECT_TRUE(c().toolbar().Toolbar->Button("TB_SEND_SPV")->Enabled());
     EXPECT_EQ(PixelsInHitBox(setpoint, kPaletteBlue), 0);
 
     // The timer makes it blink.
@@ -90,13 +93,13 @@ TEST_F(SessionRoad, FromLoginToAWrittenValueAndAFollowedLink) {
     EXPECT_EQ(PixelsInHitBox(setpoint, kPaletteBlue), 0);
 
     // A new value typed with a decimal comma goes out with a point; the selection ends.
-    QWidget* newValue = c().Text_NewValue->widget();
+    QWidget* newValue = c().toolbar().Text_NewValue->widget();
     QTest::keyClick(newValue, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(newValue, QStringLiteral("62,5"));
-    ASSERT_EQ(c().Text_NewValue->Text(), "62,5");
+    ASSERT_EQ(c().toolbar().Text_NewValue->Text(), "62,5");
     c().Toolbar_ButtonClick("TB_SEND_SPV");
     EXPECT_EQ(c().m_SelectedElement, nullptr);
-    EXPECT_FALSE(c().Toolbar->Button("TB_SEND_SPV")->Enabled());
+    EXPECT_FALSE(c().toolbar().Toolbar->Button("TB_SEND_SPV")->Enabled());
     EXPECT_GT(PixelsInHitBox(setpoint, kPaletteBlue), 0) << "redrawn with its text";
 
     // The plant takes it and the new value comes back and is drawn.
@@ -105,18 +108,19 @@ TEST_F(SessionRoad, FromLoginToAWrittenValueAndAFollowedLink) {
     ASSERT_TRUE(write.has_value());
     EXPECT_EQ(std::tuple(write->text, write->dynamicNumber, write->accepted), std::tuple("62.5", 0, true));
     EXPECT_GT(PixelsInHitBox(setpoint, kPaletteBlue), 0);
-    EXPECT_EQ(c().Text_Updated->Text(), "100%");
+    EXPECT_EQ(c().toolbar().Text_Updated->Text(), "100%");
 
     // A click on the picture link brings picture 2.
     const QPoint link = CentreOf(*c().m_Elements.back());
     ASSERT_EQ(c().m_Elements.back()->m_ElementType, ET_PICTURELINK);
     QTest::mouseMove(picture, link);
     QTest::mouseClick(picture, Qt::LeftButton, {}, link);
-    ASSERT_TRUE(waitFor([this] { return c().m_PictureNumber == 2 && c().Text_Updated->Text() == "100%"; }));
+    ASSERT_TRUE(
+        waitFor([this] { return c().m_PictureNumber == 2 && c().toolbar().Text_Updated->Text() == "100%"; }));
     EXPECT_EQ(c().m_DynamicPointers, 1);
-    EXPECT_EQ(c().Text_PCT->Text(), "2");
-    EXPECT_EQ(c().Text_Address->Text(), "");
-    EXPECT_EQ(c().Text_NewValue->Text(), "");
+    EXPECT_EQ(c().toolbar().Text_PCT->Text(), "2");
+    EXPECT_EQ(c().toolbar().Text_Address->Text(), "");
+    EXPECT_EQ(c().toolbar().Text_NewValue->Text(), "");
     EXPECT_EQ(PictureAt(60, 350), kPictureGrey) << "the old picture is cleared";
 }
 
@@ -124,22 +128,22 @@ TEST_F(SessionRoad, DoubleClickAwayFromValuesSelectsTheNearestGroupAndEscapeEnds
     LogIn();
     ShowPicture(1);
     cElement& group = ElementWithAddress("PG01.IND.P1");
-    QWidget* picture = c().Picture_PCT;
-    const QPoint farRight(c().Picture_PCT->width() - 5, 5);
+    QWidget* picture = c().view().Picture_PCT;
+    const QPoint farRight(c().view().Picture_PCT->width() - 5, 5);
     DoubleClick(picture, farRight);
     ASSERT_EQ(c().m_SelectedElement, &group);
-    EXPECT_EQ(c().Text_Address->Text(), "PG01.IND.P1");
-    EXPECT_EQ(c().Text_NewValue->Text(), "1");
-    EXPECT_FALSE(c().Toolbar->Button("TB_SEND_SPV")->Enabled()) << "IND is not a writable kind";
+    EXPECT_EQ(c().toolbar().Text_Address->Text(), "PG01.IND.P1");
+    EXPECT_EQ(c().toolbar().Text_NewValue->Text(), "1");
+    EXPECT_FALSE(c().toolbar().Toolbar->Button("TB_SEND_SPV")->Enabled()) << "IND is not a writable kind";
 
-    c().Picture_PCT->setFocus();
+    c().view().Picture_PCT->setFocus();
     QTest::keyClick(picture, Qt::Key_Escape);
     EXPECT_EQ(c().m_SelectedElement, nullptr);
     EXPECT_EQ(PictureAt(404, 104), kPaletteGreen) << "the group is drawn again when the selection ends";
 
     // Escape with nothing selected is consumed and changes nothing.
     int16_t key = 27;
-    c().Picture_PCT_KeyPress(key);
+    c().view().Picture_PCT_KeyPress(key);
     EXPECT_EQ(key, 0);
     EXPECT_EQ(c().m_SelectedElement, nullptr);
 }
@@ -150,11 +154,11 @@ TEST_F(SessionRoad, ClickOnALinkToAMissingPictureAsksForNothing) {
     PictureRequests();
     cElement& link = *c().m_Elements.back();
     ASSERT_EQ(link.m_ElementType, ET_PICTURELINK);
-    c().Picture_PCT_MouseMove(0, 0, static_cast<float>(link.m_ScanBox_X1),
-                              static_cast<float>(link.m_ScanBox_Y1));
+    c().view().Picture_PCT_MouseMove(0, 0, static_cast<float>(link.m_ScanBox_X1),
+                                     static_cast<float>(link.m_ScanBox_Y1));
     for (int32_t target : {0, 3, 1000, -1}) {
         link.m_NewPicture = target;
-        c().Picture_PCT_Click();
+        c().view().Picture_PCT_Click();
     }
     EXPECT_EQ(PictureRequests(), std::vector<std::string>{});
 }

@@ -54,13 +54,13 @@ TEST(ClientProcs, ScrambleChainsEachByteToThePreviousOutputAndRoundTrips) {
     EXPECT_EQ(UnscrambleLogin("\x07"), "");
 }
 
-TEST(ClientProcs, ReadNumberTakesTheLeadingNumberAndSaturatesToInfinity) {
+TEST(ClientProcs, ReadNumberTakesTheLeadingNumberAndNeverAnInfinity) {
     const std::pair<const char*, double> cases[] = {
         {"", 0},        {"abc", 0},      {"21.5", 21.5}, {"  12.5xyz", 12.5}, {"\t\n -3", -3},
         {"+4", 4},      {"-", 0},        {"- 5", 0},     {".5", 0.5},         {"-.25", -0.25},
         {"5.", 5},      {".", 0},        {"1,5", 1},     {"1.2.3", 1.2},      {"1e3", 1000},
         {"1E-2", 0.01}, {"2.5e+2", 250}, {"2e", 2},      {"2e+", 2},          {"2ex", 2},
-        {"007", 7},     {"0.1", 0.1},    {"\r5", 0},     {"1e-999999", 0},    {"1e999999", HUGE_VAL},
+        {"007", 7},     {"0.1", 0.1},    {"\r5", 0},     {"1e-999999", 0},    {"1e999999", 0},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(ReadNumber(text), expected) << '"' << text << '"';
@@ -68,9 +68,9 @@ TEST(ClientProcs, ReadNumberTakesTheLeadingNumberAndSaturatesToInfinity) {
         {"0e999999999999999999999", 0},
         {"0.0000000000000000000000000000000000000000001e-300", 0},
         {"12345678901234567890", 12345678901234567890.0},
-        {"-1e999999999999999999999999", -HUGE_VAL},
-        {"1" + std::string(400, '0'), HUGE_VAL},
-        {"0.00" + std::string(400, '9') + "e312", HUGE_VAL},
+        {"-1e999999999999999999999999", 0},
+        {"1" + std::string(400, '0'), 0},
+        {"0.00" + std::string(400, '9') + "e312", 0},
         {"0." + std::string(400, '0') + "1e401", 1.0},
     };
     for (const auto& [text, expected] : extremes)

@@ -1,4 +1,6 @@
-#include "control/PelorinControl.h"
+#include "picture/ElementPainter.h"
+
+#include "core/ClientProcs.h"
 #include "platform/Colour.h"
 
 #include <cmath>
@@ -8,6 +10,8 @@ namespace pelorin {
 namespace {
 
 constexpr double kLastGroupPosition = 15;
+// The circle's angles are converted with this value of pi, as pictures have always been drawn.
+constexpr double Pi = 3.1415926;
 
 // Yellow is unreadable and white invisible on paper.
 Colour PrinterColour(Colour c) {
@@ -22,8 +26,15 @@ int32_t Round(double value) {
     return RoundTo<int32_t>(value);
 }
 
-// What every element drawing needs: the mapped first point, the digit cell and the working colours.
-struct PaintContext {
+void PrintAt(PaintSurface& surface, const std::string& text, int32_t x, int32_t y) {
+    surface.SetCurrentX(x);
+    surface.SetCurrentY(y);
+    surface.Print(text);
+}
+
+} // namespace
+
+struct ElementPainter::Context {
     PaintSurface& surface;
     bool printer;
     double sx, sy;
@@ -31,8 +42,10 @@ struct PaintContext {
     Colour fc, bc;
 };
 
+namespace {
+
 // A filled rectangle the size of `text` in the current font, top-left at (x, y).
-void FilledTextBox(const PaintContext& p, double x, double y, const std::string& text, Colour c) {
+void FilledTextBox(const ElementPainter::Context& p, double x, double y, const std::string& text, Colour c) {
     p.surface.Line(x, y, x + p.surface.TextWidth(text), y + p.th, c, LineKind::FilledBox);
 }
 
@@ -43,22 +56,24 @@ cElement* ChildAt(ElementList& children, int32_t position) {
     return nullptr;
 }
 
-void PaintText(PelorinControl& c, const PaintContext& p, const cElement& e, int32_t PaintVisible) {
+} // namespace
+
+void ElementPainter::PaintText(const Context& p, const cElement& e, int32_t PaintVisible) const {
     if (PaintVisible == 0) {
-        if (!(p.printer && c.m_DefaultBackgroundColor == 0))
-            FilledTextBox(p, p.sx - 1, p.sy, e.m_Text, c.m_DefaultBackgroundColor);
+        if (!(p.printer && m_Background == 0))
+            FilledTextBox(p, p.sx - 1, p.sy, e.m_Text, m_Background);
         return;
     }
     if (e.m_Transparent == 0) {
-        const Colour background = e.m_BCol != 0 ? e.m_BCol : c.m_DefaultBackgroundColor;
+        const Colour background = e.m_BCol != 0 ? e.m_BCol : m_Background;
         if (!(p.printer && background == 0))
             FilledTextBox(p, p.sx - 1, p.sy, e.m_Text, background);
     }
     p.surface.SetForeColor(p.fc);
-    c.PrintAt(p.surface, e.m_Text, Round(p.sx), Round(p.sy));
+    PrintAt(p.surface, e.m_Text, Round(p.sx), Round(p.sy));
 }
 
-void PaintLine(PelorinControl& c, const PaintContext& p, const cElement& e) {
+void ElementPainter::PaintLine(const Context& p, const cElement& e) const {
     PaintSurface& s = p.surface;
     int savedDrawWidth = 0;
     if (e.m_Dashed != 0) {
@@ -71,8 +86,8 @@ void PaintLine(PelorinControl& c, const PaintContext& p, const cElement& e) {
         s.SetDrawStyle(DS_SOLID);
     }
     const double x1 = p.sx, y1 = p.sy;
-    const double x2 = e.m_X2 * static_cast<double>(c.m_XMul) + c.m_XAdd;
-    const double y2 = e.m_Y2 * static_cast<double>(c.m_YMul) + c.m_YAdd;
+    const double x2 = e.m_X2 * m_XMul + m_XAdd;
+    const double y2 = e.m_Y2 * m_YMul + m_YAdd;
     if (e.m_Thickness == 1) {
         // The surface leaves out a line's last pixel; both ends belong to the drawn line.
         const int32_t rx1 = Round(x1), ry1 = Round(y1), rx2 = Round(x2), ry2 = Round(y2);
@@ -102,15 +117,15 @@ void PaintLine(PelorinControl& c, const PaintContext& p, const cElement& e) {
     }
 }
 
-void PaintBox(PelorinControl& c, const PaintContext& p, cElement& e) {
+void ElementPainter::PaintBox(const Context& p, cElement& e) const {
     if (e.m_X1 > e.m_X2)
         SwapLong(e.m_X1, e.m_X2);
     if (e.m_Y1 > e.m_Y2)
         SwapLong(e.m_Y1, e.m_Y2);
     PaintSurface& s = p.surface;
-    const double xMul = c.m_XMul, yMul = c.m_YMul;
-    const double x1 = e.m_X1 * xMul + c.m_XAdd, y1 = e.m_Y1 * yMul + c.m_YAdd;
-    const double x2 = e.m_X2 * xMul + c.m_XAdd, y2 = e.m_Y2 * yMul + c.m_YAdd;
+    const double xMul = m_XMul, yMul = m_YMul;
+    const double x1 = e.m_X1 * xMul + m_XAdd, y1 = e.m_Y1 * yMul + m_YAdd;
+    const double x2 = e.m_X2 * xMul + m_XAdd, y2 = e.m_Y2 * yMul + m_YAdd;
     double o = 0;
     for (int32_t k = e.m_Thickness; k >= 1; --k) {
         s.Line(x1 + o, y1 + o, x2 - o, y2 - o, p.fc, LineKind::Box);
@@ -119,26 +134,26 @@ void PaintBox(PelorinControl& c, const PaintContext& p, cElement& e) {
     if (e.m_Filled != 0) {
         s.SetFillStyle(FS_SOLID);
         s.SetFillColor(p.fc);
-        const double cx = (e.m_X1 + e.m_X2) / 2.0 * xMul + c.m_XAdd;
-        const double cy = (e.m_Y1 + e.m_Y2) / 2.0 * yMul + c.m_YAdd;
+        const double cx = (e.m_X1 + e.m_X2) / 2.0 * xMul + m_XAdd;
+        const double cy = (e.m_Y1 + e.m_Y2) / 2.0 * yMul + m_YAdd;
         s.FloodFill(Round(cx), Round(cy), p.fc);
         s.SetFillStyle(FS_TRANSPARENT);
     }
 }
 
-void PaintCircle(PelorinControl& c, const PaintContext& p, const cElement& e, int32_t PaintVisible) {
+void ElementPainter::PaintCircle(const Context& p, const cElement& e, int32_t PaintVisible) const {
     PaintSurface& s = p.surface;
-    const double xMul = c.m_XMul, yMul = c.m_YMul;
+    const double xMul = m_XMul, yMul = m_YMul;
     float rx = static_cast<float>(std::abs(e.m_X1 * xMul - e.m_X2 * xMul) / 2);
     const float ry = static_cast<float>(std::abs(e.m_Y1 * yMul - e.m_Y2 * yMul) / 2);
-    const double cx = RoundHalfEven((e.m_X1 + e.m_X2) * xMul / 2) + c.m_XAdd;
-    const double cy = RoundHalfEven((e.m_Y1 + e.m_Y2) * yMul / 2) + c.m_YAdd;
+    const double cx = RoundHalfEven((e.m_X1 + e.m_X2) * xMul / 2) + m_XAdd;
+    const double cy = RoundHalfEven((e.m_Y1 + e.m_Y2) * yMul / 2) + m_YAdd;
     const double radius = RoundHalfEven(rx > ry ? rx : ry);
     if (rx == 0)
         rx = 0.05f;
     const double aspect = ry / rx;
-    const float a = static_cast<float>(e.m_StartAngle * 2 * c.Pi / 360);
-    const float b = static_cast<float>(e.m_EndAngle * 2 * c.Pi / 360);
+    const float a = static_cast<float>(e.m_StartAngle * 2 * Pi / 360);
+    const float b = static_cast<float>(e.m_EndAngle * 2 * Pi / 360);
     const bool full = std::abs(e.m_EndAngle - e.m_StartAngle) == 360;
 
     // A fill index outside the palette (only a host can set one) draws the outline.
@@ -146,7 +161,7 @@ void PaintCircle(PelorinControl& c, const PaintContext& p, const cElement& e, in
         if (!p.printer) {
             s.SetFillStyle(FS_SOLID);
             const size_t fillIndex = static_cast<size_t>(e.m_Option);
-            s.SetFillColor(PaintVisible != 0 ? c.ColorPalette[fillIndex] : c.m_DefaultBackgroundColor);
+            s.SetFillColor(PaintVisible != 0 ? m_Palette[fillIndex] : m_Background);
         }
         if (full) {
             s.Circle(cx, cy, radius, p.fc, std::nullopt, std::nullopt, aspect);
@@ -164,19 +179,19 @@ void PaintCircle(PelorinControl& c, const PaintContext& p, const cElement& e, in
     }
 }
 
-void PaintPictureLink(PelorinControl& c, const PaintContext& p, cElement& e) {
+void ElementPainter::PaintPictureLink(const Context& p, cElement& e) const {
     if (e.m_ScanBox_X1 == -1) {
         e.m_ScanBox_X1 = Round(p.sx);
         e.m_ScanBox_Y1 = Round(p.sy);
-        e.m_ScanBox_X2 = Round(e.m_ScanBox_X1 + c.m_XAdd + p.surface.TextWidth(e.m_Text));
-        e.m_ScanBox_Y2 = Round(e.m_ScanBox_Y1 + c.m_YAdd + p.th);
+        e.m_ScanBox_X2 = Round(e.m_ScanBox_X1 + m_XAdd + p.surface.TextWidth(e.m_Text));
+        e.m_ScanBox_Y2 = Round(e.m_ScanBox_Y1 + m_YAdd + p.th);
     }
     FilledTextBox(p, p.sx - 1, p.sy, e.m_Text, p.printer ? kBlue : e.m_BCol);
     p.surface.SetForeColor(e.m_FCol);
-    c.PrintAt(p.surface, e.m_Text, Round(p.sx), Round(p.sy));
+    PrintAt(p.surface, e.m_Text, Round(p.sx), Round(p.sy));
 }
 
-void PaintDynValue(PelorinControl& c, const PaintContext& p, cElement& e, int32_t PaintVisible) {
+void ElementPainter::PaintDynValue(const Context& p, cElement& e, int32_t PaintVisible) const {
     // The units digit stays in the cell of X1 whatever the length of the text.
     const auto length = static_cast<double>(e.m_Text.size());
     const double shift = e.m_Decimals > 0 ? e.m_Decimals + 2 - length : 1 - length;
@@ -185,26 +200,26 @@ void PaintDynValue(PelorinControl& c, const PaintContext& p, cElement& e, int32_
         FilledTextBox(p, x, p.sy, e.m_Text, e.m_BCol);
     if (PaintVisible != 0) {
         p.surface.SetForeColor(p.fc);
-        c.PrintAt(p.surface, e.m_Text, Round(x), Round(p.sy));
+        PrintAt(p.surface, e.m_Text, Round(x), Round(p.sy));
     }
     e.m_ScanBox_X1 = Round(x);
     e.m_ScanBox_Y1 = Round(p.sy);
-    e.m_ScanBox_X2 = Round(e.m_ScanBox_X1 + c.m_XAdd + p.surface.TextWidth(e.m_Text) - shift * p.tw);
-    e.m_ScanBox_Y2 = Round(e.m_ScanBox_Y1 + c.m_YAdd + p.th);
+    e.m_ScanBox_X2 = Round(e.m_ScanBox_X1 + m_XAdd + p.surface.TextWidth(e.m_Text) - shift * p.tw);
+    e.m_ScanBox_Y2 = Round(e.m_ScanBox_Y1 + m_YAdd + p.th);
 }
 
-void PaintDynGroup(PelorinControl& c, const PaintContext& p, cElement& e, int32_t PaintVisible,
-                   int16_t ClearBackground) {
+void ElementPainter::PaintDynGroup(const Context& p, cElement& e, int32_t PaintVisible,
+                                   int16_t ClearBackground) const {
     int32_t position = e.m_DefaultDynamicElementPosition;
     // Values that round to 0..15 choose a child: 15.4 shows child 15, -0.2 and 15.6 the default.
     if (e.m_Status == 1 && e.m_Value >= 0 && RoundHalfEven(e.m_Value) <= kLastGroupPosition)
         position = Round(e.m_Value);
     if (ClearBackground == 0 && e.m_LastDynamicElementPosition >= 0) {
         if (cElement* shown = ChildAt(e.m_DynamicElements, e.m_LastDynamicElementPosition))
-            c.PaintElement(p.surface, *shown, 0, ClearBackground);
+            PaintElement(p.surface, *shown, 0, ClearBackground);
     }
     if (cElement* chosen = ChildAt(e.m_DynamicElements, position)) {
-        c.PaintElement(p.surface, *chosen, PaintVisible, ClearBackground);
+        PaintElement(p.surface, *chosen, PaintVisible, ClearBackground);
         e.m_LastDynamicElementPosition = position;
     }
     if (e.m_ScanBox_X1 == -1) {
@@ -213,57 +228,54 @@ void PaintDynGroup(PelorinControl& c, const PaintContext& p, cElement& e, int32_
     }
 }
 
-} // namespace
+ElementPainter::ElementPainter(const ScaleMembers& scale, const Palette& palette, Colour background)
+    : m_XMul(scale.m_XMul), m_XAdd(scale.m_XAdd), m_YMul(scale.m_YMul), m_YAdd(scale.m_YAdd),
+      m_Palette(palette), m_Background(background) {}
 
-void PelorinControl::PrintAt(PaintSurface& PaintObject, const std::string& Text, int32_t X, int32_t Y) {
-    PaintObject.SetCurrentX(X);
-    PaintObject.SetCurrentY(Y);
-    PaintObject.Print(Text);
-}
-
-void PelorinControl::PaintAllElements(PaintSurface& PaintObject, int16_t ClearBackground) {
+void ElementPainter::PaintAllElements(PaintSurface& PaintObject, const ElementList& elements,
+                                      int16_t ClearBackground) const {
     if (!PaintObject.IsPrinter() && ClearBackground != 0) {
-        PaintObject.SetBackColor(m_DefaultBackgroundColor);
+        PaintObject.SetBackColor(m_Background);
         PaintObject.Cls();
     }
-    for (const auto& element : m_Elements)
+    for (const auto& element : elements)
         PaintElement(PaintObject, *element, -1, ClearBackground);
 }
 
-void PelorinControl::PaintElement(PaintSurface& PaintObject, cElement& MyElement, int32_t PaintVisible,
-                                  int16_t ClearBackground) {
+void ElementPainter::PaintElement(PaintSurface& PaintObject, cElement& MyElement, int32_t PaintVisible,
+                                  int16_t ClearBackground) const {
     const bool printer = PaintObject.IsPrinter();
-    Colour fc = PaintVisible != 0 ? MyElement.m_FCol : m_DefaultBackgroundColor;
+    Colour fc = PaintVisible != 0 ? MyElement.m_FCol : m_Background;
     Colour bc = MyElement.m_BCol;
     if (printer) {
         fc = PrinterColour(fc);
         bc = PrinterColour(bc);
     }
-    const PaintContext p{PaintObject,
-                         printer,
-                         MyElement.m_X1 * static_cast<double>(m_XMul) + m_XAdd,
-                         MyElement.m_Y1 * static_cast<double>(m_YMul) + m_YAdd,
-                         RoundHalfEven(PaintObject.TextWidth("8")),
-                         RoundHalfEven(PaintObject.TextHeight("8")),
-                         fc,
-                         bc};
+    const Context p{PaintObject,
+                    printer,
+                    MyElement.m_X1 * m_XMul + m_XAdd,
+                    MyElement.m_Y1 * m_YMul + m_YAdd,
+                    RoundHalfEven(PaintObject.TextWidth("8")),
+                    RoundHalfEven(PaintObject.TextHeight("8")),
+                    fc,
+                    bc};
 
     switch (MyElement.m_ElementType) {
     case ET_TEXT:
-        PaintText(*this, p, MyElement, PaintVisible);
+        PaintText(p, MyElement, PaintVisible);
         break;
     case ET_SYMBOL:
         for (const auto& child : MyElement.m_SymbolElements)
             PaintElement(PaintObject, *child, PaintVisible, ClearBackground);
         break;
     case ET_LINE:
-        PaintLine(*this, p, MyElement);
+        PaintLine(p, MyElement);
         break;
     case ET_BOX:
-        PaintBox(*this, p, MyElement);
+        PaintBox(p, MyElement);
         break;
     case ET_CIRCLE:
-        PaintCircle(*this, p, MyElement, PaintVisible);
+        PaintCircle(p, MyElement, PaintVisible);
         break;
     case ET_FILL:
         if (!(printer && fc == 0)) {
@@ -274,13 +286,13 @@ void PelorinControl::PaintElement(PaintSurface& PaintObject, cElement& MyElement
         }
         break;
     case ET_PICTURELINK:
-        PaintPictureLink(*this, p, MyElement);
+        PaintPictureLink(p, MyElement);
         break;
     case ET_DYNVALUE:
-        PaintDynValue(*this, p, MyElement, PaintVisible);
+        PaintDynValue(p, MyElement, PaintVisible);
         break;
     case ET_DYNGROUP:
-        PaintDynGroup(*this, p, MyElement, PaintVisible, ClearBackground);
+        PaintDynGroup(p, MyElement, PaintVisible, ClearBackground);
         break;
     default:
         break;

@@ -1,0 +1,226 @@
+#include "control/PelorinControl.h"
+
+#include "control/SettingsPanel.h"
+#include "control/ToolbarRow.h"
+#include "control/ToolbarRules.h"
+#include "core/Access.h"
+#include "core/ClientProcs.h"
+#include "core/Payload.h"
+#include "core/Protocol.h"
+#include "link/Session.h"
+#include "picture/PictureModel.h"
+#include "picture/PictureView.h"
+#include "platform/ImageSurface.h"
+#include "printing/Printout.h"
+#include "setpoints/CurveEditor.h"
+#include "setpoints/SetpointPanel.h"
+#include "sysdial/SystemDialog.h"
+#include "texts/TextView.h"
+
+// The handlers that span subsystems: the view switch, the toolbar's two events, the dispatch of the
+// server's messages with the picture and value handlers, and the system timer.
+
+namespace pelorin {
+
+namespace {
+
+constexpr int32_t kLastSteppedPicture = 999;
+// One full turn over 1..999 and back to the start.
+constexpr int kStepAttempts = 1001;
+constexpr int32_t kSetpointParameters = 4;
+// Pointer numbers are signed 16-bit values on the wire; above this a value addresses nothing.
+constexpr int32_t kLargestPointer = 32767;
+
+} // namespace
+
+void PelorinControl::ShowView(int16_t view) {
+    m_ViewState = view;
+    UpdateToolBarView();
+}
+
+void PelorinControl::UpdateToolBarView() {
+    const bool selectionWritable =
+        m_SelectedElement && IsWritableAddress(m_SelectedElement->m_Address, m_WriteParameters);
+    const ToolbarView v = ToolbarRules({m_ViewState, m_AccessLevel, m_FunctionTextAvailable,
+                                        m_Setpoints->BlockEntryCount(), selectionWritable});
+    m_Toolbar->Apply(v);
+    m_View->Geometry().SetVisible(v.picture);
+    m_Texts->SetVisible(v.textView);
+    m_SystemDialog->SetVisible(v.terminal);
+    m_Setpoints->SetVisible(v.setpointPanel);
+    m_CurveEditor->SetVisible(v.curveEditor);
+    m_SettingsPanel->SetVisible(v.settingsPanel);
+    m_Session->ShowLoginFrame(v.loginFrame);
+}
+
+void PelorinControl::Toolbar_ButtonClick(const std::string& ButtonKey) {
+    if (ButtonKey == "TB_HOME") {
+        if (m_ViewState == VS_PICTURE && m_Model->PictureExists(1))
+            TCPSend(CMD_GET_PICTURE, "1");
+    } else if (ButtonKey == "TB_GET_PCT") {
+        GetTypedPicture();
+    } else if (ButtonKey == "TB_GET_PREVIOUS") {
+        StepPicture(-1);
+    } else if (ButtonKey == "TB_GET_NEXT") {
+        StepPicture(+1);
+    } else if (ButtonKey == "TB_SEND_SPV") {
+        m_Setpoints->SendSelectedValue();
+    }
+}
+
+void PelorinControl::GetTypedPicture() {
+    if (m_ViewState == VS_SYSDIAL)
+        m_SystemDialog->CloseTerminal();
+    // A number beyond 16 bits cannot be a picture number: it is ignored like other unknown ones.
+    const double typed = RoundHalfEven(ReadNumber(m_Toolbar->Text_PCT->Text()));
+    if (typed < INT16_MIN || typed > INT16_MAX)
+        return;
+    const auto number = static_cast<int16_t>(typed);
+    if (number == 0)
+        TCPSend(CMD_GET_PICTURE, "0");
+    else if (number >= 1 && number <= kLastSteppedPicture && m_Model->PictureExists(number))
+        TCPSend(CMD_GET_PICTURE, std::to_string(number));
+}
+
+// Previous wraps below 1 to 999 and next above 999 to 1; a number the server sent outside 1..999 is
+// stepped from as it is.
+void PelorinControl::StepPicture(int direction) {
+    // Wide enough that no current number can overflow while stepping.
+    int64_t number = m_PictureNumber;
+    for (int attempt = 0; attempt < kStepAttempts; ++attempt) {
+        number += direction;
+        if (direction < 0 && number < 1)
+            number = kLastSteppedPicture;
+        else if (direction > 0 && number > kLastSteppedPicture)
+            number = 1;
+        if (m_Model->PictureExists(number)) {
+            TCPSend(CMD_GET_PICTURE, std::to_string(number));
+            return;
+        }
+    }
+}
+
+void PelorinControl::Toolbar_ButtonMenuClick(const std::string& MenuKey, const std::string& ParentKey,
+                                             const std::string& MenuTag) {
+    if (m_ViewState == VS_SYSDIAL)
+        m_SystemDialog->CloseTerminal();
+    if (MenuKey == "TB_LOGOUT")
+        m_Session->LogOut();
+    else if (MenuKey == "TB_SYSDIAL")
+        m_SystemDialog->OpenSystemDialog();
+    else if (MenuKey == "TB_PRINT")
+        m_Printout->PrintCurrentView();
+    else if (MenuKey == "TB_SHOW_FB" || MenuKey == "TB_SHOW_LOG_GLOBAL" || MenuKey == "TB_SHOW_LOG_PCT")
+        m_Texts->RequestText(MenuKey);
+    else if (MenuKey == "TB_SETTINGS")
+        m_SettingsPanel->Open();
+    if (ParentKey == "TB_SPV")
+        m_Setpoints->OpenSetpoint(MenuTag);
+}
+
+void PelorinControl::DispatchFrame(uint8_t code, const std::string& payload) {
+    switch (code) {
+    case MSG_NO_PICTURE:
+        OnNoPicture(payload);
+        break;
+    case MSG_PICTURE:
+        OnPicture(payload);
+        break;
+    case MSG_PICTURE_TABLE:
+        m_Model->OnPictureTable(payload);
+        break;
+    case MSG_LOGIN_REPLY:
+        m_Session->OnLoginReply(payload);
+        break;
+    case MSG_LOGOUT:
+        m_Session->OnLogout(payload);
+        break;
+    case MSG_FUNCTION_TEXT:
+        m_Texts->OnFunctionText(payload);
+        break;
+    case MSG_VALUE:
+        OnValue(payload);
+        break;
+    case MSG_PICTURE_LOG:
+        m_Texts->OnPictureLog(payload);
+        break;
+    case MSG_GLOBAL_LOG:
+        m_Texts->OnGlobalLog(payload);
+        break;
+    case MSG_SYSDIAL_INFO:
+        m_SystemDialog->OnSysdialInfo(payload);
+        break;
+    default:
+        break; // codes the client has no use for are consumed and dropped
+    }
+}
+
+void PelorinControl::OnNoPicture(const std::string& /*payload*/) {
+    RemoveAllElements();
+    m_View->Surface().Cls();
+    m_ViewState = VS_PICTURE;
+    m_SystemDialog->StopRecordingAndPrinting();
+    UpdateToolBarView();
+}
+
+void PelorinControl::OnPicture(const std::string& payload) {
+    ExtractAllElements(m_Model->ReadPictureHeader(payload));
+    m_Toolbar->ShowIndicator(m_DynamicPointers == 0 ? "100%" : "0%", m_DynamicPointers == 0);
+    m_Toolbar->Text_Address->SetText({});
+    m_Toolbar->Text_NewValue->SetText({});
+    m_Toolbar->Text_PCT->SetText(std::to_string(m_PictureNumber));
+    m_ViewState = VS_PICTURE;
+    m_SystemDialog->StopRecordingAndPrinting();
+    m_View->PaintAllElements(-1);
+    UpdateToolBarView();
+}
+
+void PelorinControl::OnValue(const std::string& payload) {
+    const int32_t pointer = String2Short(payload, 0);
+    const std::string valueText = PayloadBytes(payload, 2);
+    if (pointer > kLargestPointer)
+        return;
+    if (pointer >= m_DynamicPointers) {
+        const int32_t parameter = pointer - m_DynamicPointers;
+        if (parameter < kSetpointParameters)
+            m_Setpoints->ShowSetpointValue(static_cast<int16_t>(parameter), valueText);
+        return;
+    }
+    for (cElement* e : m_Model->ElementsOfPointer(pointer)) {
+        // A value's old text is erased before the new one is drawn.
+        if (e->m_ElementType == ET_DYNVALUE)
+            m_View->PaintElement(*e, 0, 0);
+        switch (m_Model->ApplyValue(*e, valueText)) {
+        case ValueEffect::Redraw:
+            m_View->PaintElement(*e, -1, 0);
+            break;
+        case ValueEffect::SetpointKindKnown:
+            m_Setpoints->AddBlockEntry(*e);
+            break;
+        case ValueEffect::None:
+            break;
+        }
+    }
+    UpdateIndicator();
+}
+
+// The share of the picture's dynamic elements that hold a value; complete turns the indicator green.
+void PelorinControl::UpdateIndicator() {
+    const int32_t withValue = m_Model->ElementsWithValue();
+    if (withValue < 1 || m_DynamicPointers < 1)
+        return;
+    const std::string percent = std::to_string(RoundTo<int64_t>(withValue * 100.0 / m_DynamicPointers)) + "%";
+    if (withValue >= m_DynamicPointers && !m_Toolbar->IndicatorComplete()) {
+        m_Toolbar->ShowIndicator(percent, true);
+        // The toolbar may enable what waits for complete values.
+        UpdateToolBarView();
+    }
+    m_Toolbar->SetIndicatorText(percent);
+}
+
+void PelorinControl::Timer_System_Timer() {
+    m_SystemDialog->KeepChannel(m_Session->Timer_System->Interval());
+    m_View->Blink();
+}
+
+} // namespace pelorin

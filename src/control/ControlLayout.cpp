@@ -1,0 +1,103 @@
+#include "control/ControlLayout.h"
+
+#include "control/ToolbarRow.h"
+#include "picture/PictureView.h"
+#include "platform/PictureBox.h"
+#include "platform/Screen.h"
+#include "platform/Widgets.h"
+
+#include <algorithm>
+
+namespace pelorin {
+
+namespace {
+
+constexpr double kLogicalWidth = 640;
+constexpr double kLogicalHeight = 474;
+// Host and stored values are not trusted: a picture side stays within what a screen can show.
+constexpr int32_t kLargestPictureSide = 4096;
+// The picture font stays within what can be rendered; the automatic size is measured at 100 points.
+constexpr double kLargestFontSize = 1000;
+constexpr double kMeasuringFontSize = 100;
+
+int32_t PictureSide(int32_t pixels) {
+    return std::clamp(pixels, 1, kLargestPictureSide);
+}
+
+} // namespace
+
+ControlLayout::ControlLayout(ControlBase& control, ScaleMembers& scale, const SettingsMembers& settings,
+                             const SessionMembers& session, PictureView& view, ToolbarRow& toolbar,
+                             std::vector<Frame*> panels, std::vector<TextBox*> overlays)
+    : m_Control(control), m_(scale), m_Settings(settings), m_Session(session), m_View(view),
+      m_Toolbar(toolbar), m_Panels(std::move(panels)), m_Overlays(std::move(overlays)) {}
+
+void ControlLayout::PlacePictureBelowToolbar() {
+    m_View.Geometry().SetLeft(0);
+    m_View.Geometry().SetTop(m_Toolbar.Toolbar->Top() + m_Toolbar.Toolbar->Height() + 50);
+}
+
+void ControlLayout::UpdateSize() {
+    const double tx = Screen::TwipsPerPixelX();
+    const double ty = Screen::TwipsPerPixelY();
+    const int32_t width = PictureSide(m_Settings.m_Width);
+    const int32_t height = PictureSide(m_Settings.m_Height);
+    m_.m_XMul = static_cast<float>(width / kLogicalWidth);
+    m_.m_YMul = static_cast<float>(height / kLogicalHeight);
+    m_.m_XAdd = 0;
+    m_.m_YAdd = 0;
+    // The control has no border of its own: its outer and inner sizes are the same.
+    m_Control.SetHeight(m_View.Geometry().Top() + ty * height);
+    m_Control.SetWidth(tx * width);
+    m_View.Picture_PCT->SetPixelSize(QSize(width, height));
+    m_Toolbar.Layout(m_Control.Width());
+    m_Toolbar.LayoutUserName(m_Session.m_UserName);
+    ApplyPictureFont();
+    CentrePanels();
+    CoverPictureWithOverlays();
+}
+
+void ControlLayout::ApplyPictureFont() {
+    ImageSurface& picture = m_View.Surface();
+    picture.SetFontName(m_Settings.m_FontName);
+    picture.SetFontBold(m_Settings.m_FontBold != 0);
+    picture.SetFontItalic(false);
+    if (m_Settings.m_FontSize > 0) {
+        picture.SetFontSize(std::min<double>(m_Settings.m_FontSize, kLargestFontSize));
+        return;
+    }
+    // Automatic size: the digit cell that fits 8 columns by 12 rows of the 640-unit picture.
+    picture.SetFontSize(kMeasuringFontSize);
+    if (m_Settings.m_Width <= 0)
+        return;
+    const double w = picture.TextWidth("8");
+    const double h = picture.TextHeight("8");
+    const double cell = h / 12 < w / 8 ? h / 12 : w / 8;
+    picture.SetFontSize(std::min(cell * kLogicalWidth / m_Settings.m_Width, kLargestFontSize));
+}
+
+// Each panel is centred in the control; one larger than the control sticks to the top-left corner.
+void ControlLayout::CentrePanels() {
+    for (Frame* panel : m_Panels) {
+        panel->SetLeft(m_Control.Width() / 2 - panel->Width() / 2);
+        panel->SetTop(m_Control.Height() / 2 - panel->Height() / 2);
+    }
+    for (Frame* panel : m_Panels) {
+        if (panel->Left() < 0)
+            panel->SetLeft(0);
+        if (panel->Top() < 0)
+            panel->SetTop(0);
+    }
+}
+
+void ControlLayout::CoverPictureWithOverlays() {
+    const ControlBase& picture = m_View.Geometry();
+    for (TextBox* overlay : m_Overlays) {
+        overlay->SetLeft(picture.Left());
+        overlay->SetTop(picture.Top());
+        overlay->SetWidth(picture.Width());
+        overlay->SetHeight(picture.Height());
+    }
+}
+
+} // namespace pelorin

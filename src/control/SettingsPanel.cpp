@@ -1,0 +1,153 @@
+#include "control/SettingsPanel.h"
+
+#include "control/Ports.h"
+#include "core/ClientProcs.h"
+#include "core/Latin1.h"
+#include "core/NumberText.h"
+#include "platform/Screen.h"
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+
+namespace pelorin {
+
+namespace {
+
+constexpr const char* kCourierNew = "Courier New";
+// The per-user picture settings are kept under a fixed application name.
+constexpr const char* kClientApp = "Pelorin_Client";
+
+const char* const kResolutions[] = {"640 x 480", "800 x 600", "1024 x 768", "1280 x 1024"};
+constexpr int kSmallestFontSize = 6;
+constexpr int kLargestFontSize = 15;
+
+// A number that does not fit a Single keeps the largest one of its sign.
+float ToSingle(double value) {
+    constexpr double largest = std::numeric_limits<float>::max();
+    return static_cast<float>(std::clamp(value, -largest, largest));
+}
+
+int32_t ToLong(const std::string& text) {
+    return RoundTo<int32_t>(ReadNumber(text));
+}
+
+int32_t ToBoolean(const std::string& text) {
+    return ReadNumber(text) != 0 ? -1 : 0;
+}
+
+void SelectMatching(ComboBox& combo, const std::function<bool(const std::string&)>& matches) {
+    for (int32_t i = 0; i < combo.ListCount(); ++i)
+        if (matches(combo.List(i)))
+            combo.SetListIndex(i);
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    return FromLatin1(a).compare(FromLatin1(b), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+SettingsPanel::SettingsPanel(QWidget* parent, SettingsMembers& members, SettingsStore& settings,
+                             ViewSwitch& view)
+    : m_(members), m_Settings(settings), m_View(view) {
+    CreateFrame(parent);
+}
+
+void SettingsPanel::CreateFrame(QWidget* parent) {
+    Frame_Settings = m_Controls.Make<Frame>(parent, Latin1FromUtf8("&Inställningar"));
+    Frame_Settings->SetWidth(5952);
+    Frame_Settings->SetHeight(1812);
+    QWidget* frame = Frame_Settings->widget();
+    Place(*m_Controls.Make<Label>(frame, "Typsnitt:"), {60, 360, 912, 192});
+    Combo_FontName = m_Controls.Make<ComboBox>(frame);
+    Place(*Combo_FontName, {1140, 288, 2052, 288});
+    Combo_FontSize = m_Controls.Make<ComboBox>(frame);
+    Place(*Combo_FontSize, {3300, 288, 1332, 288});
+    Check_FontBold = m_Controls.Make<CheckBox>(frame, "Fetstil");
+    Place(*Check_FontBold, {4740, 324, 972, 192});
+    Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Upplösning:")), {60, 864, 972, 192});
+    Combo_Resolution = m_Controls.Make<ComboBox>(frame);
+    Place(*Combo_Resolution, {1140, 792, 2052, 288});
+    Command_Settings_Default =
+        m_Controls.Make<CommandButton>(frame, Latin1FromUtf8("Återställ till standard"));
+    Place(*Command_Settings_Default, {1260, 1296, 1752, 315});
+    Command_Cancel_Settings = m_Controls.Make<CommandButton>(frame, "Avbryt");
+    Place(*Command_Cancel_Settings, {3780, 1296, 795, 315});
+    Command_Ok_Settings = m_Controls.Make<CommandButton>(frame, "Ok");
+    Place(*Command_Ok_Settings, {4740, 1296, 795, 315});
+}
+
+void SettingsPanel::SetStartUpValues() {
+    m_.m_Height = 800;
+    m_.m_Width = 1024;
+    m_.m_FontName = kCourierNew;
+    m_.m_PrinterFontName = kCourierNew;
+    m_.m_FontBold = -1;
+    m_.m_FontSize = 8.5f;
+    m_.m_Orientation = 2;
+}
+
+void SettingsPanel::FillFixedLists() {
+    for (const std::string& font : Screen::Fonts())
+        Combo_FontName->AddItem(font);
+    for (int size = kSmallestFontSize; size <= kLargestFontSize; ++size)
+        Combo_FontSize->AddItem(std::to_string(size));
+    for (const char* resolution : kResolutions)
+        Combo_Resolution->AddItem(resolution);
+}
+
+void SettingsPanel::ReadHostParameters(const PropertyBag& PropBag) {
+    m_.m_Height = ToLong(PropBag.ReadProperty("PCTHeight", "600"));
+    m_.m_Width = ToLong(PropBag.ReadProperty("PCTWidth", "800"));
+    m_.m_FontName = PropBag.ReadProperty("FontName", kCourierNew);
+    m_.m_FontSize = ToSingle(ReadNumber(PropBag.ReadProperty("FontSize", "8.5")));
+    m_.m_FontBold = ToBoolean(PropBag.ReadProperty("FontBold", "1"));
+    m_.m_Orientation = ToLong(PropBag.ReadProperty("Orientation", "2"));
+    m_.m_PrinterFontName = PropBag.ReadProperty("PrinterFontName", kCourierNew);
+    m_.m_PrinterFontBold = static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
+
+    // "Återställ till standard" returns to the host's values, not to the user's stored ones.
+    m_.m_DefaultFontSize = m_.m_FontSize;
+    m_.m_DefaultFontName = m_.m_FontName;
+    m_.m_DefaultFontBold = m_.m_FontBold;
+    m_.m_DefaultHeight = m_.m_Height;
+    m_.m_DefaultWidth = m_.m_Width;
+}
+
+void SettingsPanel::ApplyStoredSettings() {
+    const auto stored = [this](const char* key) { return m_Settings.GetSetting(kClientApp, "Picture", key); };
+    if (const std::string fontName = stored("FontName"); !fontName.empty())
+        m_.m_FontName = fontName;
+    if (const std::string fontSize = stored("FontSize"); !fontSize.empty())
+        m_.m_FontSize = ToSingle(ReadNumber(fontSize));
+    if (const std::string fontBold = stored("FontBold"); !fontBold.empty())
+        m_.m_FontBold = ToLong(fontBold);
+    if (const std::string resolution = stored("Resolution"); !resolution.empty()) {
+        m_.m_Width = ToLong(GetField(resolution, 0, "x"));
+        m_.m_Height = ToLong(GetField(resolution, 1, "x"));
+    }
+}
+
+void SettingsPanel::Open() {
+    // Selecting raises the panel's change events; they do nothing until the view is VS_SETTINGS.
+    SelectMatching(*Combo_FontName,
+                   [this](const std::string& entry) { return EqualIgnoringCase(entry, m_.m_FontName); });
+    const std::string fontSize = SingleText(m_.m_FontSize);
+    SelectMatching(*Combo_FontSize, [&](const std::string& entry) { return entry == fontSize; });
+    Check_FontBold->SetValue(m_.m_FontBold != 0 ? 1 : 0);
+    const std::string resolution = std::to_string(m_.m_Width) + " x " + std::to_string(m_.m_Height);
+    SelectMatching(*Combo_Resolution, [&](const std::string& entry) { return entry == resolution; });
+    m_.m_TempFontSize = m_.m_FontSize;
+    m_.m_TempFontName = m_.m_FontName;
+    m_.m_TempFontBold = m_.m_FontBold;
+    m_.m_TempHeight = m_.m_Height;
+    m_.m_TempWidth = m_.m_Width;
+    m_View.ShowView(VS_SETTINGS);
+}
+
+void SettingsPanel::SetVisible(bool visible) {
+    Frame_Settings->SetVisible(visible);
+}
+
+} // namespace pelorin

@@ -1,0 +1,171 @@
+#include "control/ToolbarRow.h"
+
+#include "control/Ports.h"
+#include "control/ToolbarIcons.h"
+#include "core/Latin1.h"
+#include "platform/Colour.h"
+#include "platform/InputCodes.h"
+
+#include <QWidget>
+
+namespace pelorin {
+
+namespace {
+
+// Design sizes, twips.
+constexpr double kTextPctWidth = 492;
+constexpr double kTextAddressWidth = 1395;
+constexpr double kTextNewValueWidth = 615;
+constexpr double kTextUpdatedWidth = 492;
+// Toolbar gaps that hold the picture-number box and the address and value pair.
+constexpr double kPictureNumberGap = 650;
+constexpr double kAddressGap = 2250;
+constexpr double kRowFontSizeWhilePlacing = 2;
+constexpr double kRowFontSize = 8;
+
+} // namespace
+
+ToolbarRow::ToolbarRow(QWidget* parent, ControlActions& actions) : m_Actions(actions) {
+    Toolbar = m_Controls.Make<ToolBar>(parent);
+    CreateButtons();
+    CreateBoxes(parent);
+    Toolbar->OnButtonClick = [this](const std::string& key) { m_Actions.Toolbar_ButtonClick(key); };
+    Toolbar->OnButtonMenuClick = [this](const std::string& key, const std::string& parentKey,
+                                        const std::string& tag) {
+        m_Actions.Toolbar_ButtonMenuClick(key, parentKey, tag);
+    };
+    Text_PCT->OnKeyPress = [this](int16_t& keyAscii) { Text_PCT_KeyPress(keyAscii); };
+}
+
+void ToolbarRow::CreateButtons() {
+    Toolbar->SetLeft(0);
+    Toolbar->SetTop(0);
+    ToolButton* home = Toolbar->AddButton("TB_HOME", Latin1FromUtf8("Hämta bild 1"), true);
+    home->AddMenuEntry("TB_LOGOUT", "Logga ut");
+    home->AddMenuEntry({}, "-");
+    home->AddMenuEntry("TB_SYSDIAL", "Systemdialog");
+    home->AddMenuEntry({}, "-");
+    home->AddMenuEntry("TB_PRINT", "Skriv ut");
+    home->AddMenuEntry({}, "-");
+    home->AddMenuEntry("TB_SETTINGS", Latin1FromUtf8("Inställningar"));
+    Toolbar->AddButton("TB_GET_PREVIOUS", Latin1FromUtf8("Föregående bildnummer"), false);
+    Toolbar->AddButton("TB_GET_NEXT", Latin1FromUtf8("Nästa bildnummer"), false);
+    Toolbar->AddGap(kPictureNumberGap);
+    Toolbar->AddButton("TB_GET_PCT", Latin1FromUtf8("Hämta bild"), false);
+    ToolButton* texts = Toolbar->AddButton("TB_SHOW_TEXTS", "Funktionsbeskrivning/loggbok", true);
+    texts->AddMenuEntry("TB_SHOW_FB", "Funktionsbeskrivning");
+    texts->AddMenuEntry("TB_SHOW_LOG_PCT", Latin1FromUtf8("Loggbok för aktuell bild"));
+    texts->AddMenuEntry({}, "-");
+    texts->AddMenuEntry("TB_SHOW_LOG_GLOBAL", "Global loggbok");
+    Toolbar->AddButton("TB_SPV", Latin1FromUtf8("Börvärden"), true);
+    Toolbar->AddGap(kAddressGap);
+    Toolbar->AddButton("TB_SEND_SPV", Latin1FromUtf8("Sänd börvärde till KRU"), false);
+    for (const char* key : {"TB_HOME", "TB_GET_PREVIOUS", "TB_GET_NEXT", "TB_GET_PCT", "TB_SHOW_TEXTS",
+                            "TB_SPV", "TB_SEND_SPV"})
+        Toolbar->Button(key)->SetIcon(ToolbarIcon(key));
+}
+
+void ToolbarRow::CreateBoxes(QWidget* parent) {
+    Text_PCT = m_Controls.Make<TextBox>(parent, TextBox::Kind::SingleLine);
+    Text_PCT->SetWidth(kTextPctWidth);
+    Text_PCT->SetText("1");
+    Text_Address = m_Controls.Make<TextBox>(parent, TextBox::Kind::SingleLine);
+    Text_Address->SetWidth(kTextAddressWidth);
+    Text_Address->SetToolTip("Vald adress");
+    Text_NewValue = m_Controls.Make<TextBox>(parent, TextBox::Kind::SingleLine);
+    Text_NewValue->SetWidth(kTextNewValueWidth);
+    Text_NewValue->SetToolTip(Latin1FromUtf8("Signalvärde för vald adress"));
+    Text_Updated = m_Controls.Make<TextBox>(parent, TextBox::Kind::SingleLine);
+    Text_Updated->SetWidth(kTextUpdatedWidth);
+    Text_Updated->SetToolTip("Uppdaterad dynamik");
+    Text_Updated->SetText("0%");
+    Text_Updated->SetLocked(true);
+    // The indicator's design width holds "100%" only without the edit border.
+    Text_Updated->SetBorderless(true);
+    Frame_UserName = m_Controls.Make<Frame>(parent, std::string());
+    Frame_UserName->widget()->setStyleSheet(
+        QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
+    Label_UserName = m_Controls.Make<Label>(Frame_UserName->widget(), std::string());
+}
+
+void ToolbarRow::Text_PCT_KeyPress(int16_t& KeyAscii) {
+    if (KeyAscii != kKeyEnter)
+        return;
+    KeyAscii = 0;
+    m_Actions.Toolbar_ButtonClick("TB_GET_PCT");
+}
+
+void ToolbarRow::Apply(const ToolbarView& v) {
+    if (v.updatesEnabledFlags) {
+        ToolButton& home = *Toolbar->Button("TB_HOME");
+        home.SetEnabled(v.home);
+        home.MenuEntry("TB_SYSDIAL")->SetEnabled(v.systemDialog);
+        home.MenuEntry("TB_LOGOUT")->SetEnabled(v.logout);
+        home.MenuEntry("TB_SETTINGS")->SetEnabled(v.settings);
+        Toolbar->Button("TB_GET_PREVIOUS")->SetEnabled(v.previous);
+        Toolbar->Button("TB_GET_NEXT")->SetEnabled(v.next);
+        ToolButton& texts = *Toolbar->Button("TB_SHOW_TEXTS");
+        texts.MenuEntry("TB_SHOW_FB")->SetEnabled(v.functionText);
+        texts.MenuEntry("TB_SHOW_LOG_GLOBAL")->SetEnabled(v.globalLog);
+        texts.MenuEntry("TB_SHOW_LOG_PCT")->SetEnabled(v.pictureLog);
+        Toolbar->Button("TB_SPV")->SetEnabled(v.setpoints);
+        Toolbar->Button("TB_SEND_SPV")->SetEnabled(v.sendSetpoint);
+        Text_PCT->SetEnabled(v.pictureNumberEnabled);
+        Text_Address->SetEnabled(v.addressEnabled);
+        Text_NewValue->SetEnabled(v.newValueEnabled);
+    }
+    for (TextBox* box : {Text_PCT, Text_Address, Text_NewValue})
+        box->SetVisible(v.rowBoxesVisible);
+    Text_Updated->SetVisible(v.indicatorVisible);
+    Toolbar->SetVisible(v.toolbarVisible);
+    Frame_UserName->SetVisible(v.userNameVisible);
+}
+
+void ToolbarRow::Layout(double controlWidth) {
+    const std::initializer_list<TextBox*> row = {Text_PCT, Text_Address, Text_NewValue, Text_Updated};
+    Text_Updated->SetLeft(controlWidth - Text_Updated->Width() - 50);
+    for (TextBox* box : row)
+        box->SetFontSize(kRowFontSizeWhilePlacing);
+    for (TextBox* box : row) {
+        box->SetHeight(Toolbar->Height() - 60);
+        box->SetTop(Toolbar->Top() + 30);
+    }
+    // The picture-number box is centred in the gap between TB_GET_NEXT and TB_GET_PCT.
+    const ToolButton& next = *Toolbar->Button("TB_GET_NEXT");
+    const double numberGapStart = next.Left() + next.Width();
+    const double numberGap = Toolbar->Button("TB_GET_PCT")->Left() - numberGapStart;
+    Text_PCT->SetLeft(numberGapStart + (numberGap - Text_PCT->Width()) / 2);
+    // The address and value pair, 50 twips apart, is centred between TB_SPV and TB_SEND_SPV.
+    const ToolButton& setpoints = *Toolbar->Button("TB_SPV");
+    const double pairGapStart = setpoints.Left() + setpoints.Width();
+    const double pairGap = Toolbar->Button("TB_SEND_SPV")->Left() - pairGapStart;
+    Text_Address->SetLeft(pairGapStart +
+                          (pairGap - (Text_Address->Width() + 50 + Text_NewValue->Width())) / 2);
+    Text_NewValue->SetLeft(Text_Address->Left() + Text_Address->Width() + 50);
+    for (TextBox* box : row)
+        box->SetFontSize(kRowFontSize);
+}
+
+void ToolbarRow::LayoutUserName(const std::string& name) {
+    Label_UserName->SetCaption(name);
+    Frame_UserName->SetWidth(Label_UserName->Width());
+    Frame_UserName->SetHeight(Label_UserName->Height());
+    Frame_UserName->SetLeft(Text_Updated->Left() - Frame_UserName->Width() - 150);
+    Frame_UserName->SetTop(Toolbar->Top() + (Toolbar->Height() - Frame_UserName->Height()) / 2);
+}
+
+void ToolbarRow::ShowIndicator(const std::string& text, bool complete) {
+    Text_Updated->SetText(text);
+    Text_Updated->SetBackColor(complete ? kGreen : kRed);
+    Text_Updated->SetForeColor(complete ? kBlue : kWhite);
+}
+
+void ToolbarRow::SetIndicatorText(const std::string& text) {
+    Text_Updated->SetText(text);
+}
+
+bool ToolbarRow::IndicatorComplete() const {
+    return Text_Updated->BackColor() == kGreen;
+}
+
+} // namespace pelorin

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "control/ControlMembers.h"
+#include "platform/ChildControls.h"
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+class QWidget;
+
+namespace pelorin {
+
+class ControlActions;
+class ServerLink;
+class SystemDialog;
+class ToolbarRow;
+class ViewSwitch;
+
+// The life of the connection to the picture server: the login frame, the login request and reply,
+// the logout paths, and the system timer that drives the keep-alive and the blink.
+class Session {
+public:
+    Session(QWidget* parent, SessionMembers& members, ServerLink& link, SystemDialog& systemDialog,
+            ToolbarRow& toolbar, ViewSwitch& view, ControlActions& actions);
+
+    Frame* Frame_Login = nullptr;
+    TextBox* Text_UserVisa = nullptr;
+    TextBox* Text_PassWord = nullptr;
+    CommandButton* Command_Login = nullptr;
+    SystemTimer* Timer_System = nullptr;
+
+    void Text_UserVisa_KeyPress(int16_t& KeyAscii);
+    void Text_PassWord_KeyPress(int16_t& KeyAscii);
+    void Command_Login_Click();
+    void Frame_Login_DblClick();
+    void Winsock_Client_Connect();
+    void Winsock_Client_Close();
+    void Winsock_Client_Error();
+    void OnLoginReply(const std::string& payload);
+    void OnLogout(const std::string& payload);
+
+    // The host's "ServerAddress" (host ":" port): both connections' host and the server's port.
+    void SetServerAddress(const std::string& address);
+    // The random source of the login scrambling, seeded from the clock.
+    void SeedRandom();
+    // The TB_LOGOUT action: tells the server, returns to the login frame and closes the link.
+    void LogOut();
+    void ShowLoginFrame(bool visible);
+    void FocusUserVisa();
+
+private:
+    void CreateLoginFrame(QWidget* parent);
+
+    SessionMembers& m_;
+    ServerLink& m_Link;
+    SystemDialog& m_SystemDialog;
+    ToolbarRow& m_Toolbar;
+    ViewSwitch& m_View;
+    ControlActions& m_Actions;
+    ChildControls m_Controls;
+    std::unique_ptr<SystemTimer> m_Timer;
+    // The host's ServerAddress text, shown by the login frame.
+    std::string m_ServerAddress;
+    std::mt19937 m_Random;
+};
+
+} // namespace pelorin

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "control/ControlMembers.h"
+#include "picture/ElementPainter.h"
+
+#include <cstdint>
+#include <memory>
+
+class QWidget;
+
+namespace pelorin {
+
+class CommandSender;
+class ControlBase;
+class ImageSurface;
+class PictureBox;
+class PictureModel;
+class ToolbarRow;
+class ViewSwitch;
+
+// The picture on screen: drawing the current picture, following picture links, and selecting a value
+// for writing (double click), with its blink while selected.
+class PictureView {
+public:
+    PictureView(QWidget* parent, SelectionMembers& selection, PictureModel& model,
+                const PictureMembers& picture, const ScaleMembers& scale, ToolbarRow& toolbar,
+                ViewSwitch& view, CommandSender& sender);
+    ~PictureView();
+
+    PictureBox* Picture_PCT = nullptr;
+
+    void Picture_PCT_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void Picture_PCT_Click();
+    void Picture_PCT_DblClick();
+    void Picture_PCT_KeyPress(int16_t& KeyAscii);
+    void Picture_PCT_Paint();
+
+    ImageSurface& Surface();
+    // The picture box's place in the control, in twips.
+    ControlBase& Geometry() { return *m_Geometry; }
+    ElementPainter Painter() const;
+    void PaintElement(cElement& MyElement, int32_t PaintVisible, int16_t ClearBackground);
+    void PaintAllElements(int16_t ClearBackground);
+
+    // The timer's part: the selected value blinks.
+    void Blink();
+    // Ends the selection with the value drawn, so that it does not stay blanked.
+    void EndSelection();
+    // The elements are gone: the selection refers to nothing.
+    void ForgetSelection();
+
+private:
+    SelectionMembers& m_;
+    PictureModel& m_Model;
+    const PictureMembers& m_Picture;
+    const ScaleMembers& m_Scale;
+    ToolbarRow& m_Toolbar;
+    ViewSwitch& m_View;
+    CommandSender& m_Sender;
+    std::unique_ptr<ControlBase> m_Geometry;
+};
+
+} // namespace pelorin
