@@ -5,7 +5,6 @@
 #include "platform/Winsock.h"
 
 #include <algorithm>
-#include <chrono>
 #include <limits>
 
 // What happens when the host creates the control, hands it its parameters, shows it and destroys
@@ -43,8 +42,6 @@ int32_t ToBoolean(const std::string& text) {
 
 void PelorinControl::UserControl_Initialize() {
     Pi = 3.1415926;
-    m_Random.seed(
-        static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
     m_Height = 800;
     m_Width = 1024;
     m_FontName = kCourierNew;

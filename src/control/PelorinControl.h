@@ -12,7 +12,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -281,7 +280,6 @@ private:
     std::unique_ptr<Dialogs> m_OwnDialogs;
 
     PictureParser m_Parser{ColorPalette, 0, 0};
-    std::mt19937 m_Random;
     int32_t m_TimerCounter = 0;
 
     // ---- Server messages (link/MessageHandlers.cpp) ----

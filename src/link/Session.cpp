@@ -46,8 +46,7 @@ void PelorinControl::Frame_Login_DblClick() {
 
 void PelorinControl::Winsock_Client_Connect() {
     const std::string loginText = Text_UserVisa->Text() + kVisaPasswordSeparator + Text_PassWord->Text();
-    const auto randomByte = static_cast<uint8_t>(std::uniform_int_distribution<int>(0, 255)(m_Random));
-    TCPSend(CMD_LOGIN, ScrambleLogin(loginText, randomByte));
+    TCPSend(CMD_LOGIN, ScrambleLogin(loginText));
     m_UserVisa = Text_UserVisa->Text();
     Text_UserVisa->SetText({});
     Text_PassWord->SetText({});
