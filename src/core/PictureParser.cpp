@@ -60,7 +60,7 @@ int32_t PictureParser::ExtractAllElements(std::string_view data, ElementList& el
     int32_t pointer = 0;
     while (pointer < m_VGFileLen) {
         const std::optional<RecordHead> head = ReadHead(pointer, HeadKind::Record);
-        if (!head)
+        if (!head || head->end > m_VGFileLen)
             break;
         std::unique_ptr<cElement> element = ExtractTopLevelRecord(pointer, *head);
         if (element)
@@ -71,7 +71,7 @@ int32_t PictureParser::ExtractAllElements(std::string_view data, ElementList& el
 }
 
 // The head of the record at `start`, when it lies inside the bytes being parsed and its length
-// leads forward to a next record inside them; otherwise nothing after `start` can be found.
+// leads forward; otherwise nothing after `start` can be found.
 std::optional<PictureParser::RecordHead> PictureParser::ReadHead(int32_t start, HeadKind kind) {
     const int32_t headSize = kind == HeadKind::GroupChild ? kGroupChildHeadSize : kRecordHeadSize;
     if (!Fits(start, headSize))
@@ -84,7 +84,7 @@ std::optional<PictureParser::RecordHead> PictureParser::ReadHead(int32_t start, 
     head.length = ReadShort(pointer);
     head.bodyStart = pointer;
     head.end = pointer + head.length;
-    if (head.length < 0 || (kind == HeadKind::Record && head.end > m_ReadLimit))
+    if (head.length < 0)
         return std::nullopt;
     return head;
 }

@@ -207,31 +207,45 @@ TEST(PictureParser, InconsistentRecordsCostOnlyThemselvesAndALengthPastTheDataSt
     const struct {
         std::string bad;
         std::vector<int32_t> types;
+        std::vector<int32_t> children; // of the inconsistent symbol or group
         int32_t dynamicPointers;
         const char* why;
     } cases[] = {
-        {std::string("\x03\x00\x20", 3) + "short", stopped, 1, "record runs past the data"},
-        {std::string("\x01\xFF\xFF", 3), stopped, 1, "negative length"},
-        {std::string("\x0D\x80\x00", 3), stopped, 1, "most negative length"},
-        {std::string("\x01", 1), stopped, 1, "stray byte misaligns the next head"},
-        {std::string("\x01\x00\x03\x01\x02\x00", 6), {1, 8, 1, 1}, 1, "text fields run past the record"},
+        {std::string("\x03\x00\x20", 3) + "short", stopped, {}, 1, "record runs past the data"},
+        {std::string("\x01\xFF\xFF", 3), stopped, {}, 1, "negative length"},
+        {std::string("\x0D\x80\x00", 3), stopped, {}, 1, "most negative length"},
+        {std::string("\x01", 1), stopped, {}, 1, "stray byte misaligns the next head"},
+        {std::string("\x01\x00\x03\x01\x02\x00", 6), {1, 8, 1, 1}, {}, 1, "text fields run past the record"},
         {std::string("\x08\x00\x08\x00\x00\x00\x00\x00\x00\x00\x05", 11),
          {1, 8, 8, 1},
+         {},
          2,
          "string runs past the record"},
-        {PictureWriter().symbol(8, shortChildren).data(), {1, 8, 2, 1}, 1, "symbol child fields run short"},
+        {PictureWriter().symbol(8, shortChildren).data(),
+         {1, 8, 2, 1},
+         {3},
+         1,
+         "symbol child fields run short"},
         {std::string("\x02\x00\x04\x08\x01\x00\x09", 7),
          {1, 8, 2, 1},
+         {1},
          1,
          "symbol child runs past the symbol"},
         {std::string("\x02\x00\x04\x08\x01\xFF\xFF", 7),
          {1, 8, 2, 1},
+         {},
          1,
          "symbol child with negative length"},
         {std::string("\x09\x00\x0B\x00\x00\x00\x00\x00\x00\x00\x00\x01\x03\x00", 14),
          {1, 8, 9, 1},
+         {},
          2,
          "group child head cut short"},
+        {std::string("\x09\x00\x0C\x00\x00\x00\x00\x00\x00\x00\x00\x01\x03\x00\x09", 15),
+         {1, 8, 9, 1},
+         {3},
+         2,
+         "group child runs past the group"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = Parse(good.data() + c.bad + PictureWriter().text(0, 0, 0, 0, "after").data());
@@ -239,6 +253,11 @@ TEST(PictureParser, InconsistentRecordsCostOnlyThemselvesAndALengthPastTheDataSt
         EXPECT_EQ(parsed.dynamicPointers, c.dynamicPointers) << c.why;
         if (c.types != stopped) {
             EXPECT_EQ(parsed.elements.back()->m_Text, "after") << c.why;
+            const cElement& inconsistent = *parsed.elements[2];
+            EXPECT_EQ(Types(inconsistent.m_ElementType == ET_DYNGROUP ? inconsistent.m_DynamicElements
+                                                                      : inconsistent.m_SymbolElements),
+                      c.children)
+                << c.why;
         }
     }
 }
