@@ -91,7 +91,6 @@ void PelorinControl::resizeEvent(QResizeEvent* event) {
 // ---- Lifecycle ----
 
 void PelorinControl::UserControl_Initialize() {
-    m_Session->SeedRandom();
     m_SettingsPanel->SetStartUpValues();
     m_Link->SetServer("127.0.0.1", 23);
     m_Layout->PlacePictureBelowToolbar();

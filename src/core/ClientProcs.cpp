@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <random>
 
 namespace pelorin {
 
@@ -26,6 +28,12 @@ size_t SkipDigits(std::string_view text, size_t pos) {
     while (pos < text.size() && IsDigit(text[pos]))
         ++pos;
     return pos;
+}
+
+uint8_t RandomByte() {
+    static std::mt19937 engine(
+        static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
+    return static_cast<uint8_t>(std::uniform_int_distribution<int>(0, 255)(engine));
 }
 
 } // namespace
@@ -55,6 +63,10 @@ std::string GetField(std::string_view text, int index, std::string_view delimite
     const size_t end = text.find(delimiter, start);
     return std::string(
         text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+}
+
+std::string ScrambleLogin(std::string_view text) {
+    return ScrambleLogin(text, RandomByte());
 }
 
 std::string ScrambleLogin(std::string_view text, uint8_t randomByte) {

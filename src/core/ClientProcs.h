@@ -19,7 +19,10 @@ std::string Byte2String(int code);
 std::string GetField(std::string_view text, int index, std::string_view delimiter);
 
 // The login scrambling: a random first byte, then each byte the XOR of the previous output byte
-// and the next input byte. `randomByte` is drawn from the caller's random source.
+// and the next input byte, so that the same login goes out differently each time. The first byte
+// comes from a source seeded from the clock at first use.
+std::string ScrambleLogin(std::string_view text);
+// The same with the first byte given, so that the result can be predicted.
 std::string ScrambleLogin(std::string_view text, uint8_t randomByte);
 // The receiver's side: recovers the text from a scrambled payload.
 std::string UnscrambleLogin(std::string_view scrambled);

@@ -3,13 +3,16 @@
 #include "core/ClientProcs.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
-// The element data comes from the network and is not trusted. One rule covers every malformation:
-// parsing stops at the first malformed top-level record, which is dropped, and the elements before it
-// are kept. A record is malformed when its length is negative, when it (or a child) ends past the
-// record that encloses it or past the data, when one of its fields runs past its own end, or when
-// symbols nest deeper than kMaxNesting. Reads never leave the bytes of the record being parsed, so
-// nothing outside the buffer is touched, and the bounded nesting keeps parsing and destruction shallow.
+// The element data comes from the network and is not trusted. An inconsistent record costs only
+// itself: when its fields run past its length, or a child runs past its parent, what fits is read
+// (missing fields read as 0 or empty), and the next record is found by the length as usual. Parsing
+// stops only where nothing tells where the next record begins: a head or a length that runs past the
+// data, or a negative length. A child head that cannot be followed ends its parent's children in the
+// same way. Reads never leave the bytes of the record being parsed, so nothing outside the buffer is
+// touched; symbols nest as deep as the data allows and are parsed without recursion.
 
 namespace pelorin {
 
@@ -37,67 +40,79 @@ std::string ValueFormat(int32_t decimals) {
 PictureParser::PictureParser(const Palette& palette, double linkCellWidth, double linkCellHeight)
     : m_Palette(palette), m_LinkCellWidth(linkCellWidth), m_LinkCellHeight(linkCellHeight) {}
 
-PictureParser::RecordScope::RecordScope(PictureParser& parser, int32_t end)
+PictureParser::ReadLimitScope::ReadLimitScope(PictureParser& parser, int32_t end)
     : m_Parser(parser), m_OuterLimit(parser.m_ReadLimit) {
-    m_Parser.m_ReadLimit = end;
-    if (++m_Parser.m_Depth > kMaxNesting)
-        m_Parser.m_Malformed = true;
+    m_Parser.m_ReadLimit = std::min(end, m_OuterLimit);
 }
 
-PictureParser::RecordScope::~RecordScope() {
+PictureParser::ReadLimitScope::~ReadLimitScope() {
     m_Parser.m_ReadLimit = m_OuterLimit;
-    --m_Parser.m_Depth;
 }
 
 int32_t PictureParser::ExtractAllElements(std::string_view data, ElementList& elements) {
     elements.clear();
     m_DynamicPointers = 0;
-    // Bytes past the buffer belong to no picture: a record that crosses its end is malformed.
+    // Bytes past the buffer belong to no picture: a record that crosses its end ends the picture.
     m_VGFileLen = static_cast<int32_t>(std::min<size_t>(data.size(), kBufferSize));
     std::copy_n(data.begin(), m_VGFileLen, m_VGFile.begin());
     m_ReadLimit = m_VGFileLen;
-    m_Depth = 0;
-    m_Malformed = false;
 
     int32_t pointer = 0;
-    while (pointer < m_VGFileLen && !m_Malformed) {
-        std::unique_ptr<cElement> element = ExtractTopLevelRecord(pointer);
+    while (pointer < m_VGFileLen) {
+        const std::optional<RecordHead> head = ReadHead(pointer, HeadKind::Record);
+        if (!head || head->end > m_VGFileLen)
+            break;
+        std::unique_ptr<cElement> element = ExtractTopLevelRecord(pointer, *head);
         if (element)
             elements.push_back(std::move(element));
+        pointer = head->end;
     }
     return m_DynamicPointers;
 }
 
-// Parses the record at `pointer` and moves `pointer` to the next one. Returns null for a dropped
-// record (type 0 or malformed); the dynamic index is handed out only to a record that is kept.
-std::unique_ptr<cElement> PictureParser::ExtractTopLevelRecord(int32_t& pointer) {
-    const int32_t start = pointer;
+// The head of the record at `start`, when it lies inside the bytes being parsed and its length
+// leads forward; otherwise nothing after `start` can be found.
+std::optional<PictureParser::RecordHead> PictureParser::ReadHead(int32_t start, HeadKind kind) {
+    const int32_t headSize = kind == HeadKind::GroupChild ? kGroupChildHeadSize : kRecordHeadSize;
+    if (!Fits(start, headSize))
+        return std::nullopt;
+    RecordHead head;
+    int32_t pointer = start;
+    if (kind == HeadKind::GroupChild)
+        head.position = ReadByte(pointer);
+    head.type = ReadByte(pointer);
+    head.length = ReadShort(pointer);
+    head.bodyStart = pointer;
+    head.end = pointer + head.length;
+    if (head.length < 0)
+        return std::nullopt;
+    return head;
+}
+
+// Parses the body of the top-level record at `start`. Returns null for type 0, which is dropped;
+// every other record is kept, and the dynamic ones are numbered even when their fields ran short,
+// so that the numbers of the records after them still match the server's.
+std::unique_ptr<cElement> PictureParser::ExtractTopLevelRecord(int32_t start, const RecordHead& head) {
     auto element = std::make_unique<cElement>();
-    element->m_ElementType = ReadByte(pointer);
-    const int32_t length = ReadShort(pointer);
-    const int32_t end = RecordEnd(start, kRecordHeadSize, length);
-    if (m_Malformed)
-        return nullptr;
-    {
-        RecordScope scope(*this, end);
-        switch (element->m_ElementType) {
-        case ET_DYNVALUE:
-            ExtractDynValue(*element, pointer);
-            break;
-        case ET_DYNGROUP:
-            ExtractDynGroup(*element, end, pointer);
-            break;
-        case ET_SETPOINT:
-            ExtractSetpoint(*element, pointer);
-            break;
-        default:
-            // Codes without a body layout keep only their type: they draw nothing and are never hit.
-            if (HasElementBody(element->m_ElementType))
-                ExtractElement(*element, start, length, pointer);
-        }
+    element->m_ElementType = head.type;
+    ReadLimitScope scope(*this, head.end);
+    int32_t pointer = head.bodyStart;
+    switch (element->m_ElementType) {
+    case ET_DYNVALUE:
+        ExtractDynValue(*element, pointer);
+        break;
+    case ET_DYNGROUP:
+        ExtractDynGroup(*element, head.end, pointer);
+        break;
+    case ET_SETPOINT:
+        ExtractSetpoint(*element, pointer);
+        break;
+    default:
+        // Codes without a body layout keep only their type: they draw nothing and are never hit.
+        if (HasElementBody(element->m_ElementType))
+            ExtractElement(*element, start, head.length, pointer);
     }
-    pointer = end;
-    if (m_Malformed || element->m_ElementType <= 0)
+    if (element->m_ElementType <= 0)
         return nullptr;
     if (IsDynamicType(element->m_ElementType))
         element->m_DynamicArrayPointer = m_DynamicPointers++;
@@ -183,10 +198,21 @@ void PictureParser::ExtractDynGroup(cElement& element, int32_t end, int32_t& poi
     element.m_Y1 = ReadShort(pointer);
     element.m_DefaultDynamicElementPosition = ReadByte(pointer);
     element.m_Address = ReadShortString(pointer);
-    while (pointer < end && !m_Malformed) {
-        std::unique_ptr<cElement> child = ExtractChild(pointer, ChildKind::Group);
-        if (child->m_ElementType > 0 && !m_Malformed)
+    while (pointer < end) {
+        const std::optional<RecordHead> head = ReadHead(pointer, HeadKind::GroupChild);
+        if (!head)
+            break;
+        auto child = std::make_unique<cElement>();
+        child->m_DynamicElementRealPosition = head->position;
+        child->m_ElementType = head->type;
+        {
+            ReadLimitScope scope(*this, head->end);
+            int32_t body = head->bodyStart;
+            ExtractElement(*child, pointer, head->length, body);
+        }
+        if (child->m_ElementType > 0)
             element.m_DynamicElements.push_back(std::move(child));
+        pointer = head->end;
     }
 }
 
@@ -198,35 +224,46 @@ void PictureParser::ExtractSetpoint(cElement& element, int32_t& pointer) {
     element.m_PAR4_Description = ReadShortString(pointer);
 }
 
+// Every level of nesting costs a record head and a colour byte, so the data allows symbols thousands
+// of levels deep: they are parsed with a stack of open symbols instead of by recursion.
 void PictureParser::ExtractSymbol(cElement& element, int32_t childrenEnd, int32_t& pointer) {
+    struct OpenSymbol {
+        cElement* symbol;
+        int32_t next; // where its next child starts
+        int32_t childrenEnd;
+        int32_t readLimit;
+    };
     element.m_Option = ReadByte(pointer);
-    while (pointer < childrenEnd && !m_Malformed) {
-        std::unique_ptr<cElement> child = ExtractChild(pointer, ChildKind::Symbol);
+    std::vector<OpenSymbol> open{{&element, pointer, childrenEnd, m_ReadLimit}};
+    while (!open.empty()) {
+        OpenSymbol& parent = open.back();
+        ReadLimitScope parentScope(*this, parent.readLimit);
+        const std::optional<RecordHead> head =
+            parent.next < parent.childrenEnd ? ReadHead(parent.next, HeadKind::Record) : std::nullopt;
+        if (!head) {
+            if (open.size() == 1)
+                pointer = std::max(parent.next, pointer);
+            open.pop_back();
+            continue;
+        }
+        const int32_t start = std::exchange(parent.next, head->end);
+        cElement& symbol = *parent.symbol;
+        auto child = std::make_unique<cElement>();
+        child->m_ElementType = head->type;
+        ReadLimitScope childScope(*this, head->end);
+        int32_t body = head->bodyStart;
+        if (child->m_ElementType == ET_SYMBOL) {
+            child->m_Option = ReadByte(body);
+            open.push_back({child.get(), body, head->end, m_ReadLimit}); // `parent` is invalid from here
+        } else {
+            ExtractElement(*child, start, head->length, body);
+        }
         // The symbol's colour overrides whatever its children carry.
-        if (element.m_Option < kNoColourOverride)
-            child->m_FCol = child->m_BCol = m_Palette[static_cast<size_t>(element.m_Option)];
-        if (child->m_ElementType > 0 && !m_Malformed)
-            element.m_SymbolElements.push_back(std::move(child));
+        if (symbol.m_Option < kNoColourOverride)
+            child->m_FCol = child->m_BCol = m_Palette[static_cast<size_t>(symbol.m_Option)];
+        if (child->m_ElementType > 0)
+            symbol.m_SymbolElements.push_back(std::move(child));
     }
-}
-
-// Parses the child record at `start` (a group child's head carries its position first) and moves
-// `start` to the next child. The child's type is 0 when it is to be dropped.
-std::unique_ptr<cElement> PictureParser::ExtractChild(int32_t& start, ChildKind kind) {
-    auto child = std::make_unique<cElement>();
-    int32_t pointer = start;
-    if (kind == ChildKind::Group)
-        child->m_DynamicElementRealPosition = ReadByte(pointer);
-    child->m_ElementType = ReadByte(pointer);
-    const int32_t length = ReadShort(pointer);
-    const int32_t end =
-        RecordEnd(start, kind == ChildKind::Group ? kGroupChildHeadSize : kRecordHeadSize, length);
-    if (!m_Malformed) {
-        RecordScope scope(*this, end);
-        ExtractElement(*child, start, length, pointer);
-    }
-    start = end;
-    return child;
 }
 
 void PictureParser::ExtractPictureLink(cElement& element, int32_t& pointer) {
@@ -240,25 +277,17 @@ void PictureParser::ExtractPictureLink(cElement& element, int32_t& pointer) {
     element.m_Y2 = RoundTo<int32_t>(element.m_Y1 + m_LinkCellHeight);
 }
 
-// The end of the record whose head starts at `start`. A negative length, or an end past the
-// enclosing record or the data, marks the record malformed.
-int32_t PictureParser::RecordEnd(int32_t start, int32_t headSize, int32_t length) {
-    const int64_t end = int64_t{start} + headSize + length;
-    if (length < 0 || end > m_ReadLimit) {
-        m_Malformed = true;
-        return m_ReadLimit;
-    }
-    return static_cast<int32_t>(end);
+bool PictureParser::Fits(int32_t pointer, int32_t count) const {
+    return pointer >= 0 && int64_t{pointer} + count <= m_ReadLimit;
 }
 
-// True when `count` bytes from `pointer` lie inside the record being parsed; otherwise the record
-// is malformed.
-bool PictureParser::ReadsFit(int32_t pointer, int32_t count) {
-    if (pointer < 0 || int64_t{pointer} + count > m_ReadLimit) {
-        m_Malformed = true;
-        return false;
-    }
-    return true;
+// True when `count` bytes from `pointer` lie inside the record being parsed; otherwise the field is
+// missing, and so is every field after it: `pointer` moves to the record's end.
+bool PictureParser::ReadsFit(int32_t& pointer, int32_t count) {
+    if (Fits(pointer, count))
+        return true;
+    pointer = std::max(pointer, m_ReadLimit);
+    return false;
 }
 
 int32_t PictureParser::ReadByte(int32_t& pointer) {
@@ -277,10 +306,8 @@ int32_t PictureParser::ReadShort(int32_t& pointer) {
 }
 
 std::string PictureParser::ReadShortString(int32_t& pointer) {
-    if (!ReadsFit(pointer, 1))
-        return {};
-    const int32_t length = m_VGFile[static_cast<size_t>(pointer)];
-    if (!ReadsFit(pointer + 1, length))
+    const int32_t length = Fits(pointer, 1) ? m_VGFile[static_cast<size_t>(pointer)] : 0;
+    if (!ReadsFit(pointer, 1 + length))
         return {};
     const auto* first = reinterpret_cast<const char*>(m_VGFile.data()) + pointer + 1;
     pointer += 1 + length;

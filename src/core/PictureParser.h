@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace pelorin {
@@ -38,7 +39,9 @@ public:
     // outside 1..7 and 13 becomes 0, which tells the caller to drop the element.
     void ExtractElement(cElement& element, int32_t elementPointer, int32_t length, int32_t& parameterPointer);
 
-    // Byte readers over the element data buffer, advancing `pointer`.
+    // Byte readers over the element data buffer, advancing `pointer`. A field that does not fit the
+    // record being parsed reads as 0 or empty and moves `pointer` to the record's end, so that the
+    // fields after it read as missing too instead of from the bytes of a cut field.
     int32_t ReadByte(int32_t& pointer);
     int32_t ReadShort(int32_t& pointer);
     std::string ReadShortString(int32_t& pointer);
@@ -46,29 +49,36 @@ public:
     int32_t m_VGFileLen = 0;
     int32_t m_DynamicPointers = 0;
 
-    // Symbols nest at most this deep (a top-level record is level 1); deeper data is malformed.
-    static constexpr int kMaxNesting = 16;
-
 private:
-    std::unique_ptr<cElement> ExtractTopLevelRecord(int32_t& pointer);
+    // The head of a record: its type, its length field and where its body starts and ends. A group
+    // child's head carries the child's position first.
+    struct RecordHead {
+        int32_t position = 0;
+        int32_t type = 0;
+        int32_t length = 0;
+        int32_t bodyStart = 0;
+        int32_t end = 0;
+    };
+    enum class HeadKind { Record, GroupChild };
+
+    std::optional<RecordHead> ReadHead(int32_t start, HeadKind kind);
+    std::unique_ptr<cElement> ExtractTopLevelRecord(int32_t start, const RecordHead& head);
     void ExtractDynValue(cElement& element, int32_t& pointer);
     void ExtractDynGroup(cElement& element, int32_t end, int32_t& pointer);
     void ExtractSetpoint(cElement& element, int32_t& pointer);
     void ExtractSymbol(cElement& element, int32_t childrenEnd, int32_t& pointer);
-    enum class ChildKind { Symbol, Group };
-    std::unique_ptr<cElement> ExtractChild(int32_t& start, ChildKind kind);
     void ExtractPictureLink(cElement& element, int32_t& pointer);
     int32_t ReadColour(int32_t& pointer);
-    int32_t RecordEnd(int32_t start, int32_t headSize, int32_t length);
-    bool ReadsFit(int32_t pointer, int32_t count);
+    bool Fits(int32_t pointer, int32_t count) const;
+    bool ReadsFit(int32_t& pointer, int32_t count);
 
-    // Confines the reads to one record and counts the nesting while it is parsed.
-    class RecordScope {
+    // Confines the reads to one record (never beyond the enclosing one) while it is parsed.
+    class ReadLimitScope {
     public:
-        RecordScope(PictureParser& parser, int32_t end);
-        ~RecordScope();
-        RecordScope(const RecordScope&) = delete;
-        RecordScope& operator=(const RecordScope&) = delete;
+        ReadLimitScope(PictureParser& parser, int32_t end);
+        ~ReadLimitScope();
+        ReadLimitScope(const ReadLimitScope&) = delete;
+        ReadLimitScope& operator=(const ReadLimitScope&) = delete;
 
     private:
         PictureParser& m_Parser;
@@ -80,8 +90,6 @@ private:
     double m_LinkCellHeight;
     std::array<uint8_t, kBufferSize> m_VGFile{};
     int32_t m_ReadLimit = 0; // reads at or past this position belong to no record being parsed
-    int m_Depth = 0;
-    bool m_Malformed = false;
 };
 
 } // namespace pelorin

@@ -12,7 +12,6 @@
 #include "sysdial/SystemDialog.h"
 
 #include <QWidget>
-#include <chrono>
 
 namespace pelorin {
 
@@ -88,8 +87,7 @@ void Session::Frame_Login_DblClick() {
 
 void Session::Winsock_Client_Connect() {
     const std::string loginText = Text_UserVisa->Text() + kVisaPasswordSeparator + Text_PassWord->Text();
-    const auto randomByte = static_cast<uint8_t>(std::uniform_int_distribution<int>(0, 255)(m_Random));
-    m_Link.TCPSend(CMD_LOGIN, ScrambleLogin(loginText, randomByte));
+    m_Link.TCPSend(CMD_LOGIN, ScrambleLogin(loginText));
     m_.m_UserVisa = Text_UserVisa->Text();
     Text_UserVisa->SetText({});
     Text_PassWord->SetText({});
@@ -132,11 +130,6 @@ void Session::SetServerAddress(const std::string& address) {
     const std::string host = GetField(address, 0, ":");
     m_Link.SetServer(host, ToLong(GetField(address, 1, ":")));
     m_SystemDialog.SetServerHost(host);
-}
-
-void Session::SeedRandom() {
-    m_Random.seed(
-        static_cast<std::mt19937::result_type>(std::chrono::system_clock::now().time_since_epoch().count()));
 }
 
 void Session::LogOut() {

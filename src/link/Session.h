@@ -4,7 +4,6 @@
 #include "platform/ChildControls.h"
 
 #include <cstdint>
-#include <random>
 #include <string>
 
 class QWidget;
@@ -42,8 +41,6 @@ public:
 
     // The host's "ServerAddress" (host ":" port): both connections' host and the server's port.
     void SetServerAddress(const std::string& address);
-    // The random source of the login scrambling, seeded from the clock.
-    void SeedRandom();
     // The TB_LOGOUT action: tells the server, returns to the login frame and closes the link.
     void LogOut();
     void ShowLoginFrame(bool visible);
@@ -62,7 +59,6 @@ private:
     std::unique_ptr<SystemTimer> m_Timer;
     // The host's ServerAddress text, shown by the login frame.
     std::string m_ServerAddress;
-    std::mt19937 m_Random;
 };
 
 } // namespace pelorin

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <set>
 
 namespace pelorin {
 namespace {
@@ -52,6 +53,18 @@ TEST(ClientProcs, ScrambleChainsEachByteToThePreviousOutputAndRoundTrips) {
     EXPECT_EQ(ScrambleLogin("", 7), "\x07");
     EXPECT_EQ(UnscrambleLogin(""), "");
     EXPECT_EQ(UnscrambleLogin("\x07"), "");
+}
+
+TEST(ClientProcs, ScrambleDrawsItsFirstByteAfreshForEachLogin) {
+    const std::string login = "VISA" + std::string(1, '\xFF') + "pw";
+    std::set<char> firstBytes;
+    for (int i = 0; i < 64; ++i) {
+        const std::string scrambled = ScrambleLogin(login);
+        ASSERT_EQ(scrambled, ScrambleLogin(login, static_cast<uint8_t>(scrambled[0])));
+        firstBytes.insert(scrambled[0]);
+    }
+    // 64 equal draws from 256 values would happen once in 2^504 runs.
+    EXPECT_GT(firstBytes.size(), 1u);
 }
 
 TEST(ClientProcs, ReadNumberTakesTheLeadingNumberAndNeverAnInfinity) {

@@ -87,7 +87,7 @@ TEST(Fuzz, RandomSplitsDeliverValidStreamsAndCutMutatedOnesAsWhole) {
 // Element-model invariants that must hold for any element data: only known types below the top
 // level, nesting bounded, and dynamic numbers given in order to top-level dynamic elements only.
 void ExpectChildInvariants(const ElementList& children, int depth) {
-    ASSERT_LE(depth, PictureParser::kMaxNesting);
+    ASSERT_LE(depth, PictureParser::kBufferSize / 4);
     for (const auto& child : children) {
         const int32_t type = child->m_ElementType;
         ASSERT_TRUE((type >= ET_TEXT && type <= ET_PICTURELINK) || type == ET_EMPTY) << type;

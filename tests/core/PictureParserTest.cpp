@@ -1,7 +1,7 @@
 #include "core/PictureParser.h"
 #include "core/ClientProcs.h"
-#include "core/Protocol.h"
 #include "core/PictureWriter.h"
+#include "core/Protocol.h"
 
 #include <gtest/gtest.h>
 
@@ -197,34 +197,94 @@ TEST(PictureParser, PictureLinkSizeRoundsHalfToEven) {
     }
 }
 
-TEST(PictureParser, MalformedRecordStopsParsingAndKeepsWhatCameBefore) {
+// An inconsistent record keeps what fits in it and parsing goes on at the next record by its
+// length; only a record head or length that runs past the data (or back) ends the picture.
+TEST(PictureParser, InconsistentRecordsCostOnlyThemselvesAndALengthPastTheDataStops) {
     PictureWriter good, shortChildren;
     good.text(1, 1, 0, 0, "a").dynValue(0, 0, 0, 0, 0, "V");
     shortChildren.raw(ET_LINE, "\x01");
+    const std::vector<int32_t> stopped = {1, 8};
     const struct {
         std::string bad;
+        std::vector<int32_t> types;
+        std::vector<int32_t> children; // of the inconsistent symbol or group
+        int32_t dynamicPointers;
         const char* why;
     } cases[] = {
-        {std::string("\x03\x00\x20", 3) + "short", "record runs past the data"},
-        {std::string("\x01\xFF\xFF", 3), "negative length"},
-        {std::string("\x0D\x80\x00", 3), "most negative length"},
-        {std::string("\x01", 1), "stray byte misaligns the next head"},
-        {std::string("\x01\x00\x03\x01\x02\x00", 6), "text fields run past the record"},
-        {std::string("\x08\x00\x08\x00\x00\x00\x00\x00\x00\x00\x05"
-                     "AB",
-                     13),
+        {std::string("\x03\x00\x20", 3) + "short", stopped, {}, 1, "record runs past the data"},
+        {std::string("\x01\xFF\xFF", 3), stopped, {}, 1, "negative length"},
+        {std::string("\x0D\x80\x00", 3), stopped, {}, 1, "most negative length"},
+        {std::string("\x01", 1), stopped, {}, 1, "stray byte misaligns the next head"},
+        {std::string("\x01\x00\x03\x01\x02\x00", 6), {1, 8, 1, 1}, {}, 1, "text fields run past the record"},
+        {std::string("\x08\x00\x08\x00\x00\x00\x00\x00\x00\x00\x05", 11),
+         {1, 8, 8, 1},
+         {},
+         2,
          "string runs past the record"},
-        {PictureWriter().symbol(8, shortChildren).data(), "symbol child fields run short"},
-        {std::string("\x02\x00\x04\x08\x01\x00\x09", 7), "symbol child runs past the symbol"},
-        {std::string("\x02\x00\x04\x08\x01\xFF\xFF", 7), "symbol child with negative length"},
+        {PictureWriter().symbol(8, shortChildren).data(),
+         {1, 8, 2, 1},
+         {3},
+         1,
+         "symbol child fields run short"},
+        {std::string("\x02\x00\x04\x08\x01\x00\x09", 7),
+         {1, 8, 2, 1},
+         {1},
+         1,
+         "symbol child runs past the symbol"},
+        {std::string("\x02\x00\x04\x08\x01\xFF\xFF", 7),
+         {1, 8, 2, 1},
+         {},
+         1,
+         "symbol child with negative length"},
         {std::string("\x09\x00\x0B\x00\x00\x00\x00\x00\x00\x00\x00\x01\x03\x00", 14),
+         {1, 8, 9, 1},
+         {},
+         2,
          "group child head cut short"},
+        {std::string("\x09\x00\x0C\x00\x00\x00\x00\x00\x00\x00\x00\x01\x03\x00\x09", 15),
+         {1, 8, 9, 1},
+         {3},
+         2,
+         "group child runs past the group"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = Parse(good.data() + c.bad + PictureWriter().text(0, 0, 0, 0, "after").data());
-        EXPECT_EQ(Types(parsed.elements), (std::vector<int32_t>{1, 8})) << c.why;
-        EXPECT_EQ(parsed.dynamicPointers, 1) << c.why;
+        EXPECT_EQ(Types(parsed.elements), c.types) << c.why;
+        EXPECT_EQ(parsed.dynamicPointers, c.dynamicPointers) << c.why;
+        if (c.types != stopped) {
+            EXPECT_EQ(parsed.elements.back()->m_Text, "after") << c.why;
+            const cElement& inconsistent = *parsed.elements[2];
+            EXPECT_EQ(Types(inconsistent.m_ElementType == ET_DYNGROUP ? inconsistent.m_DynamicElements
+                                                                      : inconsistent.m_SymbolElements),
+                      c.children)
+                << c.why;
+        }
     }
+}
+
+// A field is read whole or not at all: once one runs past its record, it and every later field
+// read as 0 or empty, so a cut string never lends its bytes to the fields after it.
+TEST(PictureParser, FieldsPastTheirRecordReadAsZeroOrEmpty) {
+    PictureWriter lineChild, picture;
+    lineChild.raw(ET_LINE, "\x01\x02\x03\x00");
+    picture.raw(ET_TEXT, std::string("\x01\x02\x00\x07\x00", 5))
+        .raw(ET_SETPOINT, std::string("\x02SP\x04\x01x", 6))
+        .symbol(8, lineChild)
+        .raw(ET_CIRCLE, std::string("\x03\x00\x01\x00\x02", 5));
+    const Parsed parsed = Parse(picture.data());
+    ASSERT_EQ(Types(parsed.elements), (std::vector<int32_t>{1, 200, 2, 5}));
+    const auto& e = parsed.elements;
+    EXPECT_EQ(std::tuple(e[0]->m_FCol, e[0]->m_BCol, e[0]->m_X1, e[0]->m_Y1, e[0]->m_Text),
+              std::tuple(kPalette[1], kPalette[2], 7, 0, ""));
+    EXPECT_EQ(std::tuple(e[1]->m_Address, e[1]->m_PAR1_Description, e[1]->m_PAR2_Description,
+                         e[1]->m_DynamicArrayPointer),
+              std::tuple("SP", "", "", 0));
+    ASSERT_EQ(e[2]->m_SymbolElements.size(), 1u);
+    const cElement& line = *e[2]->m_SymbolElements[0];
+    EXPECT_EQ(std::tuple(line.m_FCol, line.m_Thickness, line.m_Dashed, line.m_X1),
+              std::tuple(kPalette[1], 2, 3, 0));
+    EXPECT_EQ(std::tuple(e[3]->m_FCol, e[3]->m_Option, e[3]->m_Thickness, e[3]->m_X1, e[3]->m_Y1),
+              std::tuple(kPalette[3], 0, 1, 2, 0));
 }
 
 // `levels` symbols, one inside the other, around a line.
@@ -238,17 +298,36 @@ std::string NestedSymbols(int levels) {
     return writer.data();
 }
 
-TEST(PictureParser, NestingIsBoundedSoDeepSymbolsAreMalformed) {
-    const Parsed deepest = Parse(NestedSymbols(PictureParser::kMaxNesting - 1));
-    ASSERT_EQ(deepest.elements.size(), 1u);
+int SymbolDepth(const ElementList& elements) {
     int depth = 0;
-    for (const ElementList* level = &deepest.elements; !level->empty();
-         level = &level->front()->m_SymbolElements)
+    for (const ElementList* level = &elements; !level->empty(); level = &level->front()->m_SymbolElements)
         ++depth;
-    EXPECT_EQ(depth, PictureParser::kMaxNesting);
-    EXPECT_EQ(
-        Types(Parse(PictureWriter().empty().data() + NestedSymbols(PictureParser::kMaxNesting)).elements),
-        (std::vector<int32_t>{13}));
+    return depth;
+}
+
+TEST(PictureParser, SymbolsNestAsDeepAsTheBufferHolds) {
+    // A level costs its record head and colour byte; the line inside takes 14 bytes.
+    const int levels = (PictureParser::kBufferSize - 14) / 4;
+    const std::string deepest = NestedSymbols(levels);
+    ASSERT_LE(deepest.size(), static_cast<size_t>(PictureParser::kBufferSize));
+    EXPECT_EQ(SymbolDepth(Parse(deepest).elements), levels + 1);
+    EXPECT_EQ(SymbolDepth(Parse(NestedSymbols(40)).elements), 41);
+}
+
+TEST(PictureParser, ExtractElementReadsSymbolChildrenAfterAMalformedPicture) {
+    PictureWriter children, picture;
+    children.line(1, 1, false, 0, 0, 0, 0).text(2, 2, 0, 0, "c");
+    const std::string symbol = picture.symbol(3, children).data();
+    PictureParser parser(kPalette, kCellWidth, kCellHeight);
+    ElementList elements;
+    parser.ExtractAllElements(symbol + std::string("\x01\xFF\xFF", 3), elements);
+    cElement element;
+    element.m_ElementType = ET_SYMBOL;
+    int32_t pointer = 3;
+    parser.ExtractElement(element, 0, String2Short(symbol, 1), pointer);
+    EXPECT_EQ(Types(element.m_SymbolElements), (std::vector<int32_t>{3, 1}));
+    EXPECT_EQ(element.m_SymbolElements.at(1)->m_FCol, kPalette[3]);
+    EXPECT_EQ(pointer, static_cast<int32_t>(symbol.size()));
 }
 
 TEST(PictureParser, OnlyTheBufferSizeIsTaken) {
