@@ -281,7 +281,13 @@ class Dialogs {
 public:
     enum class Answer { Yes, No, Cancel, Ok };
     virtual ~Dialogs() = default;
+    // An OK box (returns Ok) or a Yes/No/Cancel question.
     virtual Answer Message(const std::string& text, const std::string& title, bool yesNoCancel) = 0;
+    // A Yes/No question; closing the box answers No. By default the Yes/No/Cancel question, where
+    // anything but Yes counts as No.
+    virtual Answer Ask(const std::string& text, const std::string& title) {
+        return Message(text, title, true) == Answer::Yes ? Answer::Yes : Answer::No;
+    }
     // Returns the chosen path, or empty when cancelled.
     virtual std::string SaveFile(const std::string& title, const std::string& startPath,
                                  const std::string& filter) = 0;
@@ -292,6 +298,7 @@ class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget* parent);
     Answer Message(const std::string& text, const std::string& title, bool yesNoCancel) override;
+    Answer Ask(const std::string& text, const std::string& title) override;
     std::string SaveFile(const std::string& title, const std::string& startPath,
                          const std::string& filter) override;
 
