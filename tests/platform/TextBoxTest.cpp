@@ -1,0 +1,119 @@
+#include "platform/Widgets.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+
+namespace pelorin {
+namespace {
+
+// A key press carrying `text`, as a keyboard layout or input method delivers characters outside ASCII.
+void Type(QWidget* widget, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+}
+
+TEST(MultiLineTextBox, KeepsEveryByteAndLineEndAndCountsPositionsInBytes) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    std::string text = "a\nb\rc\xA0"
+                       "d\r\ne\t";
+    for (int b = 0x20; b < 0x100; ++b)
+        text.push_back(static_cast<char>(b));
+    text += "\x01\x10\n\n\r\r";
+    box.SetText(text);
+    EXPECT_EQ(box.Text(), text);
+    EXPECT_EQ(box.SelStart(), 0);
+
+    const std::pair<int32_t, int32_t> selections[] = {{0, 4}, {1, 3}, {4, 5}, {6, 3}, {10, 200}, {230, 11}};
+    for (const auto& [start, length] : selections) {
+        box.SetSelStart(start);
+        box.SetSelLength(length);
+        EXPECT_EQ(box.SelStart(), start);
+        EXPECT_EQ(box.SelLength(), length);
+        EXPECT_EQ(box.SelText(), text.substr(static_cast<size_t>(start), static_cast<size_t>(length)));
+    }
+    box.SetSelStart(8);
+    EXPECT_EQ(box.SelStart(), 7) << "never between the CR and the LF of one line end";
+    box.SetSelStart(1 << 30);
+    EXPECT_EQ(box.SelStart(), static_cast<int32_t>(text.size()));
+
+    box.SetSelStart(2);
+    box.SetSelLength(3);
+    box.SetSelText("\n\xA0\r");
+    EXPECT_EQ(box.Text(), "a\n\n\xA0\r" + text.substr(5));
+    EXPECT_EQ(box.SelStart(), 5) << "after the inserted bytes";
+}
+
+TEST(MultiLineTextBox, TypedAndPastedTextIsStoredAsLatin1OrRefusedWhole) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    int changes = 0;
+    box.OnChange = [&] { ++changes; };
+    box.SetText("");
+    EXPECT_EQ(changes, 1) << "setting the text is a change";
+
+    for (const char16_t c : {u'a', u'\u00e4', u'\u2212', u'\u202f', u'\u2007', u'\u20ac', u'\u201d'})
+        Type(box.widget(), QString(QChar(c)));
+    QTest::keyClick(box.widget(), Qt::Key_Return);
+    QTest::keyClicks(box.widget(), QStringLiteral("b"));
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0\r\nb") << "the euro sign and the quote are refused";
+    QTest::keyClick(box.widget(), Qt::Key_Backspace);
+    QTest::keyClick(box.widget(), Qt::Key_Backspace);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0") << "one backspace takes the whole CR LF";
+
+    QApplication::clipboard()->setText(QStringLiteral("20 \u20ac"));
+    QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0");
+    QApplication::clipboard()->setText(QStringLiteral("x\ny\u2212\u00f6"));
+    QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0x\r\ny-\xF6") << "pasted line ends become CR LF";
+    QTest::keyClick(box.widget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0");
+
+    box.SetSelStart(1);
+    box.SetSelLength(1);
+    QTest::keyClick(box.widget(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("\u00e4"));
+
+    box.SetLocked(true);
+    const int before = changes;
+    QTest::keyClicks(box.widget(), QStringLiteral("zz"));
+    QTest::keyClick(box.widget(), Qt::Key_Backspace);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0");
+    EXPECT_EQ(changes, before) << "a locked box ignores typing";
+    box.SetSelText("!");
+    EXPECT_EQ(box.Text(), "a!-\xA0\xA0") << "but not the program";
+}
+
+TEST(MultiLineTextBox, TakesAFixedPitchFontAndScrollsLongLinesSidewaysInsteadOfWrapping) {
+    QWidget parent;
+    parent.resize(400, 300);
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    box.SetFont("Courier New", 8.5, false);
+    box.widget()->resize(200, 100);
+    parent.show();
+    const QFontInfo info(box.widget()->font());
+    EXPECT_TRUE(info.fixedPitch()) << info.family().toStdString();
+    EXPECT_FALSE(info.bold());
+    box.SetFont("Courier New", 10, true);
+    EXPECT_TRUE(QFontInfo(box.widget()->font()).bold());
+    EXPECT_DOUBLE_EQ(box.widget()->font().pointSizeF(), 10);
+
+    box.SetText(std::string(300, 'x') + "\r\nzz");
+    auto* area = qobject_cast<QAbstractScrollArea*>(box.widget());
+    ASSERT_NE(area, nullptr);
+    EXPECT_GT(area->horizontalScrollBar()->maximum(), 1000) << "the line runs on";
+    EXPECT_EQ(area->verticalScrollBar()->maximum(), 0) << "two rows fit";
+}
+
+} // namespace
+} // namespace pelorin
