@@ -115,5 +115,43 @@ TEST(MultiLineTextBox, TakesAFixedPitchFontAndScrollsLongLinesSidewaysInsteadOfW
     EXPECT_EQ(area->verticalScrollBar()->maximum(), 0) << "two rows fit";
 }
 
+// Only the visible part of a line is laid out, so one unbroken line of megabytes behaves as a short one.
+TEST(MultiLineTextBox, AnUnbrokenLineOfMegabytesShowsScrollsAndEditsToItsEnd) {
+    QWidget parent;
+    parent.resize(400, 200);
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    box.SetFont("Courier New", 8.5, false);
+    box.widget()->resize(400, 200);
+    parent.show();
+    std::string line;
+    for (int i = 0; line.size() < (4u << 20); ++i)
+        line += std::to_string(i % 10);
+    line += "SLUT";
+    box.SetText(line);
+    EXPECT_EQ(box.Text(), line);
+
+    auto* area = qobject_cast<QAbstractScrollArea*>(box.widget());
+    ASSERT_NE(area, nullptr);
+    box.SetFocus();
+    QTest::keyClick(box.widget(), Qt::Key_End);
+    EXPECT_EQ(box.SelStart(), static_cast<int32_t>(line.size()));
+    EXPECT_EQ(area->horizontalScrollBar()->value(), area->horizontalScrollBar()->maximum())
+        << "scrolled to the end of the line";
+    const QImage shown = area->viewport()->grab().toImage();
+    int ink = 0;
+    for (int x = shown.width() - 60; x < shown.width(); ++x)
+        for (int y = 0; y < 20; ++y)
+            ink += qGray(shown.pixel(x, y)) < 128 ? 1 : 0;
+    EXPECT_GT(ink, 20) << "the end of the line is drawn";
+
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(shown.width() / 2, 5));
+    const int32_t clicked = box.SelStart();
+    EXPECT_GT(clicked, static_cast<int32_t>(line.size()) - 80);
+    EXPECT_LT(clicked, static_cast<int32_t>(line.size()) - 10);
+    QTest::keyClicks(box.widget(), QStringLiteral("X"));
+    EXPECT_EQ(box.Text(),
+              line.substr(0, static_cast<size_t>(clicked)) + "X" + line.substr(static_cast<size_t>(clicked)));
+}
+
 } // namespace
 } // namespace pelorin
