@@ -99,12 +99,6 @@ void ByteTextEdit::ReplaceSelection(std::string_view bytes) {
     replace(SelectionStart(), SelectionEnd(), bytes);
 }
 
-QPoint ByteTextEdit::PositionPoint(int32_t position) const {
-    const int32_t at = snap(position);
-    const int row = lineOf(at) - verticalScrollBar()->value();
-    return QPoint(textLeft() + static_cast<int>(std::lround(xOf(at))), row * m_RowHeight);
-}
-
 void ByteTextEdit::replace(int32_t from, int32_t to, std::string_view bytes) {
     Edit edit{from, m_Bytes.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)),
               std::string(bytes)};
@@ -253,6 +247,11 @@ int ByteTextEdit::visibleRows() const {
     return std::max(1, viewport()->height() / m_RowHeight);
 }
 
+QPoint ByteTextEdit::pointOf(int32_t position) const {
+    const int row = lineOf(position) - verticalScrollBar()->value();
+    return QPoint(textLeft() + static_cast<int>(std::lround(xOf(position))), row * m_RowHeight);
+}
+
 int ByteTextEdit::textLeft() const {
     return margin - horizontalScrollBar()->value();
 }
@@ -370,6 +369,18 @@ void ByteTextEdit::copy() const {
 
 // ---------------------------------------------------------------- events
 
+// Tab would move the focus before it reaches keyPressEvent; in an editable box it is text.
+bool ByteTextEdit::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress && !m_ReadOnly) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier) {
+            ReplaceSelection("\t");
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
 void ByteTextEdit::keyPressEvent(QKeyEvent* event) {
     static const struct {
         QKeySequence::StandardKey key;
@@ -478,7 +489,7 @@ void ByteTextEdit::timerEvent(QTimerEvent* event) {
         return;
     }
     m_CaretShown = !m_CaretShown;
-    viewport()->update(QRect(PositionPoint(m_Caret), QSize(1, m_RowHeight)));
+    viewport()->update(QRect(pointOf(m_Caret), QSize(1, m_RowHeight)));
 }
 
 void ByteTextEdit::inputMethodEvent(QInputMethodEvent* event) {
@@ -492,7 +503,7 @@ QVariant ByteTextEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
     case Qt::ImEnabled:
         return !m_ReadOnly;
     case Qt::ImCursorRectangle:
-        return QRect(PositionPoint(m_Caret) + viewport()->pos(), QSize(1, m_RowHeight));
+        return QRect(pointOf(m_Caret) + viewport()->pos(), QSize(1, m_RowHeight));
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
     }

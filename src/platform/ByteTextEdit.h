@@ -19,7 +19,7 @@ namespace pelorin {
 // without laying out the whole line, as a text document would.
 //
 // Typed and pasted text is stored as Latin-1, with the look-alikes of TypedBytes mapped; text that has no
-// such form is refused whole. Enter and pasted line ends insert CR LF.
+// such form is refused whole. Enter and pasted line ends insert CR LF; Tab inserts a tab unless read-only.
 class ByteTextEdit : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -41,15 +41,11 @@ public:
     bool IsReadOnly() const { return m_ReadOnly; }
     void SetReadOnly(bool readOnly) { m_ReadOnly = readOnly; }
 
-    // Test and benchmark access to the drawn geometry: the left edge of the text at `position`, in
-    // viewport pixels, and the row height.
-    QPoint PositionPoint(int32_t position) const;
-    int RowHeight() const { return m_RowHeight; }
-
 signals:
     void textChanged();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -109,6 +105,8 @@ private:
     int32_t positionAtX(const Line& line, double x) const;
     int32_t positionAt(QPoint viewportPoint) const;
     int visibleRows() const;
+    // The top-left corner of the character at `position`, in viewport pixels.
+    QPoint pointOf(int32_t position) const;
 
     // Editing and moving
     void insertTyped(const QString& text);

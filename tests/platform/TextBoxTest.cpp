@@ -64,10 +64,11 @@ TEST(MultiLineTextBox, TypedAndPastedTextIsStoredAsLatin1OrRefusedWhole) {
     for (const char16_t c : {u'a', u'\u00e4', u'\u2212', u'\u202f', u'\u2007', u'\u20ac', u'\u201d'})
         Type(box.widget(), QString(QChar(c)));
     QTest::keyClick(box.widget(), Qt::Key_Return);
+    QTest::keyClick(box.widget(), Qt::Key_Tab);
     QTest::keyClicks(box.widget(), QStringLiteral("b"));
-    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0\r\nb") << "the euro sign and the quote are refused";
-    QTest::keyClick(box.widget(), Qt::Key_Backspace);
-    QTest::keyClick(box.widget(), Qt::Key_Backspace);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0\r\n\tb") << "the euro sign and the quote are refused";
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(box.widget(), Qt::Key_Backspace);
     EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0") << "one backspace takes the whole CR LF";
 
     QApplication::clipboard()->setText(QStringLiteral("20 \u20ac"));
@@ -92,6 +93,42 @@ TEST(MultiLineTextBox, TypedAndPastedTextIsStoredAsLatin1OrRefusedWhole) {
     EXPECT_EQ(changes, before) << "a locked box ignores typing";
     box.SetSelText("!");
     EXPECT_EQ(box.Text(), "a!-\xA0\xA0") << "but not the program";
+}
+
+TEST(MultiLineTextBox, CaretStepsOverWholeLineEndsAndKeepsItsColumnFromLineToLine) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    box.SetFont("Courier New", 8.5, false);
+    box.SetText("abc\r\nde\nfghij\rk"); // lines start at 0, 5, 8 and 14
+    struct Step {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int32_t selStart, selLength;
+    };
+    const Step steps[] = {
+        {Qt::Key_Right, {}, 1, 0},
+        {Qt::Key_Right, {}, 2, 0},
+        {Qt::Key_Right, {}, 3, 0},
+        {Qt::Key_Right, {}, 5, 0},
+        {Qt::Key_Left, {}, 3, 0},
+        {Qt::Key_Left, {}, 2, 0},
+        {Qt::Key_Down, {}, 7, 0},
+        {Qt::Key_Down, {}, 10, 0},
+        {Qt::Key_End, {}, 13, 0},
+        {Qt::Key_Home, Qt::ShiftModifier, 8, 5},
+        {Qt::Key_Left, {}, 8, 0},
+        {Qt::Key_Up, {}, 5, 0},
+        {Qt::Key_End, Qt::ControlModifier, 15, 0},
+        {Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier, 0, 15},
+    };
+    for (const Step& step : steps) {
+        QTest::keyClick(box.widget(), step.key, step.modifiers);
+        EXPECT_EQ(box.SelStart(), step.selStart) << step.key;
+        EXPECT_EQ(box.SelLength(), step.selLength) << step.key;
+    }
+    box.SetSelStart(3);
+    QTest::keyClick(box.widget(), Qt::Key_Delete);
+    EXPECT_EQ(box.Text(), "abcde\nfghij\rk");
 }
 
 TEST(MultiLineTextBox, TakesAFixedPitchFontAndScrollsLongLinesSidewaysInsteadOfWrapping) {
