@@ -66,11 +66,18 @@ QRectF EllipseBounds(double x, double y, double rx, double ry) {
     return QRectF(topLeft, bottomRight);
 }
 
+// Qt's arcs take the ellipse's parametric angle t, the point (rx cos t, ry sin t); the surface's
+// angles are polar, the direction of the point seen from the centre. The result is in [0, 2 pi).
+double ParametricAngle(const QRectF& bounds, double polar) {
+    const double t = std::atan2(bounds.width() * std::sin(polar), bounds.height() * std::cos(polar));
+    return t < 0 ? t + 2 * std::numbers::pi : t;
+}
+
 // An arc counter-clockwise from `start` to `end` (radians; a negative one adds the radius to that end).
 QPainterPath ArcPath(const QRectF& bounds, double start, double end) {
     const double fullTurn = 2 * std::numbers::pi;
-    const double from = std::fmod(std::abs(start), fullTurn);
-    double span = std::fmod(std::abs(end), fullTurn) - from;
+    const double from = ParametricAngle(bounds, std::fmod(std::abs(start), fullTurn));
+    double span = ParametricAngle(bounds, std::fmod(std::abs(end), fullTurn)) - from;
     if (span <= 0)
         span += fullTurn;
 

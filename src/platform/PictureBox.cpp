@@ -21,6 +21,14 @@ void PictureBox::SetPixelSize(QSize size) {
     m_Surface.Resize(size);
 }
 
+void PictureBox::SetMousePointer(int pointer) {
+    m_MousePointer = pointer;
+    if (pointer == mpSizeNS)
+        setCursor(Qt::SizeVerCursor);
+    else
+        unsetCursor();
+}
+
 void PictureBox::imageChanged() {
     if (m_InPaintHandler)
         return;

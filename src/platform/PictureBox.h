@@ -26,6 +26,13 @@ public:
     // Sets the widget and its image to `size` pixels at once, also while the widget is hidden.
     void SetPixelSize(QSize size);
 
+    // The pointer shape over the box: 0 the default arrow, 7 the north-south sizing arrow; other
+    // values show the default.
+    static constexpr int mpDefault = 0;
+    static constexpr int mpSizeNS = 7;
+    int MousePointer() const { return m_MousePointer; }
+    void SetMousePointer(int pointer);
+
     std::function<void(int button, int shift, float x, float y)> OnMouseDown;
     std::function<void(int button, int shift, float x, float y)> OnMouseMove;
     std::function<void(int button, int shift, float x, float y)> OnMouseUp;
@@ -52,6 +59,7 @@ private:
                            const QMouseEvent& event);
 
     ImageSurface m_Surface;
+    int m_MousePointer = mpDefault;
     bool m_DrawingShownPending = false;
     bool m_InPaintHandler = false;
     bool m_ReleaseEndsDoubleClick = false;

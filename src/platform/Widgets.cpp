@@ -1,5 +1,6 @@
 #include "platform/Widgets.h"
 
+#include "platform/ByteTextEdit.h"
 #include "platform/Colour.h"
 #include "platform/InputCodes.h"
 #include "platform/Screen.h"
@@ -11,11 +12,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTextCursor>
-#include <QTextDocumentFragment>
 #include <cmath>
 
 namespace pelorin {
@@ -24,6 +22,23 @@ using widgets::FromQ;
 using widgets::ToQ;
 
 namespace widgets {
+
+std::optional<std::string> TypedBytes(const QString& text) {
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(text.size()));
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x100)
+            bytes.push_back(static_cast<char>(u));
+        else if (u == 0x2212)
+            bytes.push_back('-');
+        else if (u == 0x202F || u == 0x2007)
+            bytes.push_back('\xA0');
+        else
+            return std::nullopt;
+    }
+    return bytes;
+}
 
 int16_t KeyCodeOf(const QKeyEvent& event) {
     const int key = event.key();
@@ -183,43 +198,39 @@ void ControlBase::SetFontSize(double points) {
     m_Widget->setFont(font);
 }
 
-// ---------------------------------------------------------------- TextBox
-
-namespace {
-
-// A multi-line box shows line ends as Qt paragraphs; its text and positions count CR LF, as the
-// texts from the server and the terminal's line handling do.
-QString ToDisplayText(const std::string& text) {
-    QString q = ToQ(text);
-    q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    q.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return q;
+void ControlBase::SetFont(const std::string& name, double points, bool bold) {
+    QFont font = m_Widget->font();
+    font.setFamily(ToQ(name));
+    if (points > 0)
+        font.setPointSizeF(points);
+    font.setBold(bold);
+    m_Widget->setFont(font);
 }
 
-} // namespace
+// ---------------------------------------------------------------- TextBox
 
 TextBox::TextBox(QWidget* parent, Kind kind)
-    : ControlBase(kind == Kind::MultiLine ? static_cast<QWidget*>(new QPlainTextEdit(parent))
+    : ControlBase(kind == Kind::MultiLine ? static_cast<QWidget*>(new ByteTextEdit(parent))
                                           : static_cast<QWidget*>(new QLineEdit(parent))) {
+    const auto raiseChange = [this] {
+        if (OnChange)
+            OnChange();
+    };
     if (auto* line = qobject_cast<QLineEdit*>(m_Widget)) {
         if (kind == Kind::Password)
             line->setEchoMode(QLineEdit::Password);
-        QObject::connect(line, &QLineEdit::textChanged, m_Relay = new QObject, [this] {
-            if (OnChange)
-                OnChange();
-        });
+        QObject::connect(line, &QLineEdit::textChanged, m_Relay = new QObject, raiseChange);
     } else {
-        auto* plain = static_cast<QPlainTextEdit*>(m_Widget);
-        plain->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        QObject::connect(plain, &QPlainTextEdit::textChanged, m_Relay = new QObject, [this] {
-            if (OnChange)
-                OnChange();
-        });
+        QObject::connect(edit(), &ByteTextEdit::textChanged, m_Relay = new QObject, raiseChange);
     }
     m_Filter = new EventRelay([this](QObject*, QEvent* event) { return HandleEvent(event); });
     m_Widget->installEventFilter(m_Filter);
-    if (auto* plain = qobject_cast<QPlainTextEdit*>(m_Widget))
-        plain->viewport()->installEventFilter(m_Filter);
+    if (ByteTextEdit* multiLine = edit())
+        multiLine->viewport()->installEventFilter(m_Filter);
+}
+
+ByteTextEdit* TextBox::edit() const {
+    return qobject_cast<ByteTextEdit*>(m_Widget);
 }
 
 bool TextBox::HandleEvent(QEvent* event) {
@@ -257,101 +268,75 @@ bool TextBox::HandleKey(const QKeyEvent& event) {
 }
 
 std::string TextBox::Text() const {
-    if (auto* line = qobject_cast<QLineEdit*>(m_Widget))
-        return FromQ(line->text());
-    QString text = static_cast<QPlainTextEdit*>(m_Widget)->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return FromQ(text);
+    if (ByteTextEdit* multiLine = edit())
+        return multiLine->Bytes();
+    return FromQ(static_cast<QLineEdit*>(m_Widget)->text());
 }
 
 void TextBox::SetText(const std::string& text) {
-    if (auto* line = qobject_cast<QLineEdit*>(m_Widget))
-        line->setText(ToQ(text));
+    if (ByteTextEdit* multiLine = edit())
+        multiLine->SetBytes(text);
     else
-        static_cast<QPlainTextEdit*>(m_Widget)->setPlainText(ToDisplayText(text));
+        static_cast<QLineEdit*>(m_Widget)->setText(ToQ(text));
 }
-
-namespace {
-
-// Positions in a multi-line box count each line end as two characters (CR LF).
-int32_t ToBytePosition(const QString& display, int position) {
-    return position + static_cast<int32_t>(display.left(position).count(QLatin1Char('\n')));
-}
-
-int ToDisplayPosition(const QString& display, int32_t bytePosition) {
-    int32_t remaining = std::max<int32_t>(0, bytePosition);
-    int i = 0;
-    for (; i < display.size() && remaining > 0; ++i)
-        remaining -= display.at(i) == QLatin1Char('\n') ? 2 : 1;
-    return i;
-}
-
-} // namespace
 
 int32_t TextBox::SelStart() const {
-    if (auto* line = qobject_cast<QLineEdit*>(m_Widget))
-        return line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
-    auto* plain = static_cast<QPlainTextEdit*>(m_Widget);
-    return ToBytePosition(plain->toPlainText(), plain->textCursor().selectionStart());
+    if (ByteTextEdit* multiLine = edit())
+        return multiLine->SelectionStart();
+    auto* line = static_cast<QLineEdit*>(m_Widget);
+    return line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
 }
 
 void TextBox::SetSelStart(int32_t position) {
-    if (auto* line = qobject_cast<QLineEdit*>(m_Widget)) {
-        line->setCursorPosition(std::clamp<int32_t>(position, 0, static_cast<int32_t>(line->text().size())));
+    if (ByteTextEdit* multiLine = edit()) {
+        multiLine->Select(position, position);
         return;
     }
-    auto* plain = static_cast<QPlainTextEdit*>(m_Widget);
-    QTextCursor cursor = plain->textCursor();
-    cursor.setPosition(ToDisplayPosition(plain->toPlainText(), position));
-    plain->setTextCursor(cursor);
+    auto* line = static_cast<QLineEdit*>(m_Widget);
+    line->setCursorPosition(std::clamp<int32_t>(position, 0, static_cast<int32_t>(line->text().size())));
 }
 
 int32_t TextBox::SelLength() const {
+    if (ByteTextEdit* multiLine = edit())
+        return multiLine->SelectionEnd() - multiLine->SelectionStart();
     return static_cast<int32_t>(SelText().size());
 }
 
 void TextBox::SetSelLength(int32_t length) {
     const int32_t start = SelStart();
-    if (auto* line = qobject_cast<QLineEdit*>(m_Widget)) {
-        const int32_t available = static_cast<int32_t>(line->text().size()) - start;
-        line->setSelection(start, std::clamp<int32_t>(length, 0, std::max<int32_t>(0, available)));
+    if (ByteTextEdit* multiLine = edit()) {
+        multiLine->Select(start, start + std::max<int32_t>(0, length));
         return;
     }
-    auto* plain = static_cast<QPlainTextEdit*>(m_Widget);
-    const QString display = plain->toPlainText();
-    QTextCursor cursor = plain->textCursor();
-    cursor.setPosition(ToDisplayPosition(display, start));
-    cursor.setPosition(ToDisplayPosition(display, start + std::max<int32_t>(0, length)),
-                       QTextCursor::KeepAnchor);
-    plain->setTextCursor(cursor);
+    auto* line = static_cast<QLineEdit*>(m_Widget);
+    const int32_t available = static_cast<int32_t>(line->text().size()) - start;
+    line->setSelection(start, std::clamp<int32_t>(length, 0, std::max<int32_t>(0, available)));
 }
 
 std::string TextBox::SelText() const {
-    if (auto* line = qobject_cast<QLineEdit*>(m_Widget))
-        return FromQ(line->selectedText());
-    QString text = static_cast<QPlainTextEdit*>(m_Widget)->textCursor().selection().toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return FromQ(text);
+    if (ByteTextEdit* multiLine = edit())
+        return multiLine->SelectedBytes();
+    return FromQ(static_cast<QLineEdit*>(m_Widget)->selectedText());
 }
 
 void TextBox::SetSelText(const std::string& text) {
-    if (auto* line = qobject_cast<QLineEdit*>(m_Widget))
-        line->insert(ToQ(text));
+    if (ByteTextEdit* multiLine = edit())
+        multiLine->ReplaceSelection(text);
     else
-        static_cast<QPlainTextEdit*>(m_Widget)->insertPlainText(ToDisplayText(text));
+        static_cast<QLineEdit*>(m_Widget)->insert(ToQ(text));
 }
 
 bool TextBox::Locked() const {
-    if (auto* line = qobject_cast<QLineEdit*>(m_Widget))
-        return line->isReadOnly();
-    return static_cast<QPlainTextEdit*>(m_Widget)->isReadOnly();
+    if (ByteTextEdit* multiLine = edit())
+        return multiLine->IsReadOnly();
+    return static_cast<QLineEdit*>(m_Widget)->isReadOnly();
 }
 
 void TextBox::SetLocked(bool locked) {
-    if (auto* line = qobject_cast<QLineEdit*>(m_Widget))
-        line->setReadOnly(locked);
+    if (ByteTextEdit* multiLine = edit())
+        multiLine->SetReadOnly(locked);
     else
-        static_cast<QPlainTextEdit*>(m_Widget)->setReadOnly(locked);
+        static_cast<QLineEdit*>(m_Widget)->setReadOnly(locked);
 }
 
 void TextBox::SetBackColor(Colour c) {

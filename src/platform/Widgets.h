@@ -21,6 +21,8 @@ class QWidget;
 
 namespace pelorin {
 
+class ByteTextEdit;
+
 // Thin wrappers over Qt widgets with the control's vocabulary: geometry in twips (converted with
 // Screen), byte text (Latin-1) and the key codes of the control's handlers. Each wrapper owns
 // nothing: its widget is a child of the control and dies with it.
@@ -50,6 +52,9 @@ public:
     bool SetFocus();
     void SetToolTip(const std::string& text);
     void SetFontSize(double points);
+    // Family, size (ignored unless positive) and weight; a missing family falls back as Qt chooses
+    // ("Courier New" resolves to a metric-compatible fixed-pitch font).
+    void SetFont(const std::string& name, double points, bool bold);
 
 protected:
     QWidget* m_Widget;
@@ -65,8 +70,13 @@ private:
     double m_TwipsHeight = 0;
 };
 
-// QLineEdit, or QPlainTextEdit when multi-line. Key handlers receive KeyAscii (Ctrl + letter gives
+// QLineEdit, or a ByteTextEdit when multi-line. Key handlers receive KeyAscii (Ctrl + letter gives
 // 1..26, Enter 13, Escape 27, Backspace 8) and may set it to 0 to swallow the key.
+//
+// A multi-line box holds byte text exactly: Text() returns what SetText was given until it is edited,
+// every line end (CR LF, lone CR, lone LF) and byte value included, and SelStart and SelLength count
+// bytes. Its lines never wrap (both scroll bars), and lines of megabytes stay quick. OnChange is raised by
+// every change, SetText included.
 class TextBox : public ControlBase {
 public:
     enum class Kind { SingleLine, MultiLine, Password };
@@ -96,6 +106,7 @@ public:
     std::function<void()> OnGotFocus;
 
 private:
+    ByteTextEdit* edit() const; // null for a single-line box
     bool HandleEvent(QEvent* event);
     bool HandleKey(const QKeyEvent& event);
 };
@@ -281,7 +292,13 @@ class Dialogs {
 public:
     enum class Answer { Yes, No, Cancel, Ok };
     virtual ~Dialogs() = default;
+    // An OK box (returns Ok) or a Yes/No/Cancel question.
     virtual Answer Message(const std::string& text, const std::string& title, bool yesNoCancel) = 0;
+    // A Yes/No question; closing the box answers No. By default the Yes/No/Cancel question, where
+    // anything but Yes counts as No.
+    virtual Answer Ask(const std::string& text, const std::string& title) {
+        return Message(text, title, true) == Answer::Yes ? Answer::Yes : Answer::No;
+    }
     // Returns the chosen path, or empty when cancelled.
     virtual std::string SaveFile(const std::string& title, const std::string& startPath,
                                  const std::string& filter) = 0;
@@ -292,6 +309,7 @@ class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget* parent);
     Answer Message(const std::string& text, const std::string& title, bool yesNoCancel) override;
+    Answer Ask(const std::string& text, const std::string& title) override;
     std::string SaveFile(const std::string& title, const std::string& startPath,
                          const std::string& filter) override;
 

@@ -209,6 +209,12 @@ Dialogs::Answer QtDialogs::Message(const std::string& text, const std::string& t
     }
 }
 
+Dialogs::Answer QtDialogs::Ask(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, ToQ(title), ToQ(text), QMessageBox::Yes | QMessageBox::No,
+                    m_Parent);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
 std::string QtDialogs::SaveFile(const std::string& title, const std::string& startPath,
                                 const std::string& filter) {
     return FromQ(

@@ -75,6 +75,10 @@ void Winsock::SendData(std::string_view bytes) {
     if (m_State != sckConnected || !m_Socket)
         return;
     m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    // Qt would send at the next event-loop turn; the protocol needs the bytes out before the handler
+    // goes on. Only what the system takes without blocking leaves now: a peer that reads nothing
+    // must not freeze the interface, and the rest follows from the event loop.
+    m_Socket->flush();
 }
 
 void Winsock::GetData(std::string& data) {

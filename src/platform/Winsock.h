@@ -45,7 +45,7 @@ public:
     void Connect();
     void Close();
     int State() const { return m_State; }
-    // Sends the bytes in order; nothing is sent unless connected.
+    // Sends the bytes in order, handing them to the system at once; nothing is sent unless connected.
     void SendData(std::string_view bytes);
     // Moves every waiting byte into `data`.
     void GetData(std::string& data);

@@ -148,6 +148,23 @@ TEST(ImageSurfaceCircle, BothAnglesNegativeDrawAFilledPieSliceOthersAnOpenArc) {
     }
 }
 
+// Angles are polar: a pie from 0 to 45 degrees on a flat ellipse covers the 40 degree ray, not the 50 one.
+TEST(ImageSurfaceCircle, PieAnglesOnAnEllipseAreMeasuredAsPolarAngles) {
+    const QPointF centre(120, 80);
+    for (const double aspect : {0.5, 2.0}) {
+        SCOPED_TRACE(aspect);
+        const double rx = aspect < 1 ? 100 : 50, ry = aspect < 1 ? 50 : 100;
+        ImageSurface surface = WhiteSurface(240, 160);
+        surface.SetFillStyle(FS_SOLID);
+        surface.SetFillColor(red);
+        surface.Circle(centre.x(), centre.y(), 100, black, -0.001, -pi / 4, aspect);
+        const QPoint inside = OnRay(centre, rx, ry, 40, 0.8);
+        const QPoint outside = OnRay(centre, rx, ry, 50, 0.8);
+        EXPECT_EQ(At(surface, inside.x(), inside.y()), red);
+        EXPECT_EQ(At(surface, outside.x(), outside.y()), white);
+    }
+}
+
 TEST(ImageSurfaceFloodFill, FillsUpToTheBorderColourWithoutLeakingThroughDiagonals) {
     ImageSurface surface = WhiteSurface(20, 20);
     surface.Line(2, 2, 12, 12, black, LineKind::Box);

@@ -113,4 +113,19 @@ TEST(PictureBox, ImageFollowsTheWidgetSize) {
     EXPECT_EQ(box.Surface().Image().size(), QSize(100, 30));
 }
 
+TEST(PictureBox, MousePointerShowsTheSizingArrowOrTheDefault) {
+    QWidget parent;
+    PictureBox box(&parent);
+    EXPECT_EQ(box.MousePointer(), PictureBox::mpDefault);
+    const std::pair<int, Qt::CursorShape> cases[] = {{PictureBox::mpSizeNS, Qt::SizeVerCursor},
+                                                     {PictureBox::mpDefault, Qt::ArrowCursor},
+                                                     {3, Qt::ArrowCursor}};
+    for (const auto& [pointer, shape] : cases) {
+        box.SetMousePointer(pointer);
+        EXPECT_EQ(box.MousePointer(), pointer);
+        EXPECT_EQ(box.cursor().shape(), shape) << pointer;
+        EXPECT_EQ(box.testAttribute(Qt::WA_SetCursor), pointer == PictureBox::mpSizeNS) << pointer;
+    }
+}
+
 } // namespace

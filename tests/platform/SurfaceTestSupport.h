@@ -5,6 +5,8 @@
 
 #include <QImage>
 #include <QRect>
+#include <cmath>
+#include <numbers>
 
 namespace pelorin::test {
 
@@ -43,6 +45,15 @@ inline QRect InkBounds(const QImage& image, Colour background) {
             if (RgbToColour(image.pixel(x, y)) != background)
                 bounds |= QRect(x, y, 1, 1);
     return bounds;
+}
+
+// The pixel at `fraction` of the way from the centre of an ellipse (half-axes rx, ry) to its outline,
+// on the ray at `degrees` counter-clockwise from the positive x axis.
+inline QPoint OnRay(QPointF centre, double rx, double ry, double degrees, double fraction) {
+    const double a = degrees * std::numbers::pi / 180;
+    const double toOutline = 1 / std::hypot(std::cos(a) / rx, std::sin(a) / ry);
+    const double r = fraction * toOutline;
+    return QPoint(qRound(centre.x() + r * std::cos(a)), qRound(centre.y() - r * std::sin(a)));
 }
 
 } // namespace pelorin::test

@@ -53,23 +53,6 @@ TEST(Widgets, KeyPressCanSwallowOrReplaceTheKey) {
     EXPECT_EQ(seen, (std::vector<int16_t>{'1', 'x', ',', '5', 13, 4}));
 }
 
-TEST(Widgets, MultiLineTextCountsLineEndsAsCrLf) {
-    QWidget parent;
-    TextBox box(&parent, TextBox::Kind::MultiLine);
-    const std::string text = "Rad 1\r\nR\xE4"
-                             "d 2";
-    box.SetText(text);
-    EXPECT_EQ(box.Text(), text);
-    box.SetSelStart(static_cast<int32_t>(text.size()));
-    EXPECT_EQ(box.SelStart(), 12);
-    box.SetSelStart(3);
-    box.SetSelLength(5);
-    EXPECT_EQ(box.SelText(), " 1\r\nR");
-    box.SetSelStart(0);
-    box.SetSelText("X");
-    EXPECT_EQ(box.Text(), "X" + text);
-}
-
 TEST(Widgets, ProgrammaticChoicesAndKeysRaiseClickLikeTheOperatorsDo) {
     QWidget parent;
     ComboBox combo(&parent);

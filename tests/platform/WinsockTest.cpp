@@ -97,6 +97,18 @@ TEST_F(WinsockTest, CarriesEveryByteValueBothWaysOnlyWhileConnected) {
     EXPECT_TRUE(nothing.empty());
 }
 
+// A request must be on the wire before the handler goes on (a channel claim precedes the connection
+// that uses it), so the peer reads it while the sender's event loop stands still.
+TEST_F(WinsockTest, SentBytesAreOnTheWireBeforeSendDataReturns) {
+    ASSERT_TRUE(connectAndWait());
+    for (const std::string bytes : {"claim", "second request"}) {
+        received.clear();
+        socket.SendData(bytes);
+        ASSERT_TRUE(peer->waitForReadyRead(2000)) << bytes;
+        EXPECT_EQ(received.toStdString(), bytes);
+    }
+}
+
 TEST_F(WinsockTest, PeerCloseRaisesOneCloseAndNoError) {
     ASSERT_TRUE(connectAndWait());
     peer->write("last words");

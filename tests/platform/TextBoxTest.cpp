@@ -1,0 +1,194 @@
+#include "platform/Widgets.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+
+namespace pelorin {
+namespace {
+
+// A key press carrying `text`, as a keyboard layout or input method delivers characters outside ASCII.
+void Type(QWidget* widget, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+}
+
+TEST(MultiLineTextBox, KeepsEveryByteAndLineEndAndCountsPositionsInBytes) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    std::string text = "a\nb\rc\xA0"
+                       "d\r\ne\t";
+    for (int b = 0x20; b < 0x100; ++b)
+        text.push_back(static_cast<char>(b));
+    text += "\x01\x10\n\n\r\r";
+    box.SetText(text);
+    EXPECT_EQ(box.Text(), text);
+    EXPECT_EQ(box.SelStart(), 0);
+
+    const std::pair<int32_t, int32_t> selections[] = {{0, 4}, {1, 3}, {4, 5}, {6, 3}, {10, 200}, {230, 11}};
+    for (const auto& [start, length] : selections) {
+        box.SetSelStart(start);
+        box.SetSelLength(length);
+        EXPECT_EQ(box.SelStart(), start);
+        EXPECT_EQ(box.SelLength(), length);
+        EXPECT_EQ(box.SelText(), text.substr(static_cast<size_t>(start), static_cast<size_t>(length)));
+    }
+    box.SetSelStart(8);
+    EXPECT_EQ(box.SelStart(), 7) << "never between the CR and the LF of one line end";
+    box.SetSelStart(1 << 30);
+    EXPECT_EQ(box.SelStart(), static_cast<int32_t>(text.size()));
+
+    box.SetSelStart(2);
+    box.SetSelLength(3);
+    box.SetSelText("\n\xA0\r");
+    EXPECT_EQ(box.Text(), "a\n\n\xA0\r" + text.substr(5));
+    EXPECT_EQ(box.SelStart(), 5) << "after the inserted bytes";
+}
+
+TEST(MultiLineTextBox, TypedAndPastedTextIsStoredAsLatin1OrRefusedWhole) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    int changes = 0;
+    box.OnChange = [&] { ++changes; };
+    box.SetText("");
+    EXPECT_EQ(changes, 1) << "setting the text is a change";
+
+    for (const char16_t c : {u'a', u'\u00e4', u'\u2212', u'\u202f', u'\u2007', u'\u20ac', u'\u201d'})
+        Type(box.widget(), QString(QChar(c)));
+    QTest::keyClick(box.widget(), Qt::Key_Return);
+    QTest::keyClick(box.widget(), Qt::Key_Tab);
+    QTest::keyClicks(box.widget(), QStringLiteral("b"));
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0\r\n\tb") << "the euro sign and the quote are refused";
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(box.widget(), Qt::Key_Backspace);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0") << "one backspace takes the whole CR LF";
+
+    QApplication::clipboard()->setText(QStringLiteral("20 \u20ac"));
+    QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0");
+    QApplication::clipboard()->setText(QStringLiteral("x\ny\u2212\u00f6"));
+    QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0x\r\ny-\xF6") << "pasted line ends become CR LF";
+    QTest::keyClick(box.widget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0");
+
+    box.SetSelStart(1);
+    box.SetSelLength(1);
+    QTest::keyClick(box.widget(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("\u00e4"));
+
+    box.SetLocked(true);
+    const int before = changes;
+    QTest::keyClicks(box.widget(), QStringLiteral("zz"));
+    QTest::keyClick(box.widget(), Qt::Key_Backspace);
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0");
+    EXPECT_EQ(changes, before) << "a locked box ignores typing";
+    box.SetSelText("!");
+    EXPECT_EQ(box.Text(), "a!-\xA0\xA0") << "but not the program";
+}
+
+TEST(MultiLineTextBox, CaretStepsOverWholeLineEndsAndKeepsItsColumnFromLineToLine) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    box.SetFont("Courier New", 8.5, false);
+    box.SetText("abc\r\nde\nfghij\rk"); // lines start at 0, 5, 8 and 14
+    struct Step {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int32_t selStart, selLength;
+    };
+    const Step steps[] = {
+        {Qt::Key_Right, {}, 1, 0},
+        {Qt::Key_Right, {}, 2, 0},
+        {Qt::Key_Right, {}, 3, 0},
+        {Qt::Key_Right, {}, 5, 0},
+        {Qt::Key_Left, {}, 3, 0},
+        {Qt::Key_Left, {}, 2, 0},
+        {Qt::Key_Down, {}, 7, 0},
+        {Qt::Key_Down, {}, 10, 0},
+        {Qt::Key_End, {}, 13, 0},
+        {Qt::Key_Home, Qt::ShiftModifier, 8, 5},
+        {Qt::Key_Left, {}, 8, 0},
+        {Qt::Key_Up, {}, 5, 0},
+        {Qt::Key_End, Qt::ControlModifier, 15, 0},
+        {Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier, 0, 15},
+    };
+    for (const Step& step : steps) {
+        QTest::keyClick(box.widget(), step.key, step.modifiers);
+        EXPECT_EQ(box.SelStart(), step.selStart) << step.key;
+        EXPECT_EQ(box.SelLength(), step.selLength) << step.key;
+    }
+    box.SetSelStart(3);
+    QTest::keyClick(box.widget(), Qt::Key_Delete);
+    EXPECT_EQ(box.Text(), "abcde\nfghij\rk");
+}
+
+TEST(MultiLineTextBox, TakesAFixedPitchFontAndScrollsLongLinesSidewaysInsteadOfWrapping) {
+    QWidget parent;
+    parent.resize(400, 300);
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    box.SetFont("Courier New", 8.5, false);
+    box.widget()->resize(200, 100);
+    parent.show();
+    const QFontInfo info(box.widget()->font());
+    EXPECT_TRUE(info.fixedPitch()) << info.family().toStdString();
+    EXPECT_FALSE(info.bold());
+    box.SetFont("Courier New", 10, true);
+    EXPECT_TRUE(QFontInfo(box.widget()->font()).bold());
+    EXPECT_DOUBLE_EQ(box.widget()->font().pointSizeF(), 10);
+
+    box.SetText(std::string(300, 'x') + "\r\nzz");
+    auto* area = qobject_cast<QAbstractScrollArea*>(box.widget());
+    ASSERT_NE(area, nullptr);
+    EXPECT_GT(area->horizontalScrollBar()->maximum(), 1000) << "the line runs on";
+    EXPECT_EQ(area->verticalScrollBar()->maximum(), 0) << "two rows fit";
+}
+
+// Only the visible part of a line is laid out, so one unbroken line of megabytes behaves as a short one.
+TEST(MultiLineTextBox, AnUnbrokenLineOfMegabytesShowsScrollsAndEditsToItsEnd) {
+    QWidget parent;
+    parent.resize(400, 200);
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    box.SetFont("Courier New", 8.5, false);
+    box.widget()->resize(400, 200);
+    parent.show();
+    std::string line;
+    for (int i = 0; line.size() < (4u << 20); ++i)
+        line += std::to_string(i % 10);
+    line += "SLUT";
+    box.SetText(line);
+    EXPECT_EQ(box.Text(), line);
+
+    auto* area = qobject_cast<QAbstractScrollArea*>(box.widget());
+    ASSERT_NE(area, nullptr);
+    box.SetFocus();
+    QTest::keyClick(box.widget(), Qt::Key_End);
+    EXPECT_EQ(box.SelStart(), static_cast<int32_t>(line.size()));
+    EXPECT_EQ(area->horizontalScrollBar()->value(), area->horizontalScrollBar()->maximum())
+        << "scrolled to the end of the line";
+    const QImage shown = area->viewport()->grab().toImage();
+    int ink = 0;
+    for (int x = shown.width() - 60; x < shown.width(); ++x)
+        for (int y = 0; y < 20; ++y)
+            ink += qGray(shown.pixel(x, y)) < 128 ? 1 : 0;
+    EXPECT_GT(ink, 20) << "the end of the line is drawn";
+
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(shown.width() / 2, 5));
+    const int32_t clicked = box.SelStart();
+    EXPECT_GT(clicked, static_cast<int32_t>(line.size()) - 80);
+    EXPECT_LT(clicked, static_cast<int32_t>(line.size()) - 10);
+    QTest::keyClicks(box.widget(), QStringLiteral("X"));
+    EXPECT_EQ(box.Text(),
+              line.substr(0, static_cast<size_t>(clicked)) + "X" + line.substr(static_cast<size_t>(clicked)));
+}
+
+} // namespace
+} // namespace pelorin
