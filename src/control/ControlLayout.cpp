@@ -14,8 +14,8 @@ namespace {
 
 constexpr double kLogicalWidth = 640;
 constexpr double kLogicalHeight = 474;
-// Host and stored values are not trusted: a picture side stays within what a screen can show.
-constexpr int32_t kLargestPictureSide = 4096;
+// Host and stored values are not trusted: a picture side stays within what today's largest screens show.
+constexpr int32_t kLargestPictureSide = 8192;
 // The picture font stays within what can be rendered; the automatic size is measured at 100 points.
 constexpr double kLargestFontSize = 1000;
 constexpr double kMeasuringFontSize = 100;
@@ -52,12 +52,13 @@ void ControlLayout::UpdateSize() {
     m_View.Picture_PCT->SetPixelSize(QSize(width, height));
     m_Toolbar.Layout(m_Control.Width());
     m_Toolbar.LayoutUserName(m_Session.m_UserName);
-    ApplyPictureFont();
+    ApplyPictureFont(width);
     CentrePanels();
     CoverPictureWithOverlays();
 }
 
-void ControlLayout::ApplyPictureFont() {
+// The automatic size follows the picture's width as laid out, so that font and scale agree.
+void ControlLayout::ApplyPictureFont(int32_t width) {
     ImageSurface& picture = m_View.Surface();
     picture.SetFontName(m_Settings.m_FontName);
     picture.SetFontBold(m_Settings.m_FontBold != 0);
@@ -68,12 +69,10 @@ void ControlLayout::ApplyPictureFont() {
     }
     // Automatic size: the digit cell that fits 8 columns by 12 rows of the 640-unit picture.
     picture.SetFontSize(kMeasuringFontSize);
-    if (m_Settings.m_Width <= 0)
-        return;
     const double w = picture.TextWidth("8");
     const double h = picture.TextHeight("8");
     const double cell = h / 12 < w / 8 ? h / 12 : w / 8;
-    picture.SetFontSize(std::min(cell * kLogicalWidth / m_Settings.m_Width, kLargestFontSize));
+    picture.SetFontSize(std::min(cell * kLogicalWidth / width, kLargestFontSize));
 }
 
 // Each panel is centred in the control; one larger than the control sticks to the top-left corner.

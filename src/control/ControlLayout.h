@@ -25,7 +25,7 @@ public:
     void UpdateSize();
 
 private:
-    void ApplyPictureFont();
+    void ApplyPictureFont(int32_t width);
     void CentrePanels();
     void CoverPictureWithOverlays();
 

@@ -88,6 +88,11 @@ void PelorinControl::resizeEvent(QResizeEvent* event) {
     toolbar->resize(event->size().width(), toolbar->height());
 }
 
+void PelorinControl::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    UserControl_Show();
+}
+
 // ---- Lifecycle ----
 
 void PelorinControl::UserControl_Initialize() {

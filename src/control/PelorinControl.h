@@ -99,6 +99,8 @@ public:
 protected:
     // The toolbar is aligned to the top edge: it follows the control's width.
     void resizeEvent(QResizeEvent* event) override;
+    // Each time the control becomes visible its host's UserControl_Show is delivered.
+    void showEvent(QShowEvent* event) override;
 
 private:
     int16_t View() const override { return m_ViewState; }

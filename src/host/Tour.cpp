@@ -142,7 +142,9 @@ private:
             return;
         }
         Shot("selected", value.m_Address + " selected: address and value in the toolbar, the value blinks");
-        const double written = value.m_Value + kValueStep;
+        // Up from a low value, down from a high one: the plant accepts it however often the tour runs.
+        const double written =
+            value.m_Value < kValueStep ? value.m_Value + kValueStep : value.m_Value - kValueStep;
         m_Control.toolbar().Text_NewValue->SetText(RegionalFixed(written, std::max(value.m_Decimals, 1)));
         Shot("typed", "new value typed in the operator's number format");
         m_Control.Toolbar_ButtonClick("TB_SEND_SPV");

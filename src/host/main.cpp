@@ -149,9 +149,8 @@ int main(int argc, char** argv) {
         control.UserControl_ReadProperties(bag);
     else
         control.UserControl_InitProperties();
-    // The window takes the size the control asked for.
+    // The window takes the size the control asked for; showing it delivers UserControl_Show.
     control.show();
-    control.UserControl_Show();
     QObject::connect(&app, &QApplication::aboutToQuit, &control,
                      [&control] { control.UserControl_Terminate(); });
 

@@ -58,7 +58,7 @@ public:
     }
 
     // The host's lifecycle calls in their order: UserControl_Initialize, UserControl_InitProperties
-    // without parameters or UserControl_ReadProperties with them, show, UserControl_Show.
+    // without parameters or UserControl_ReadProperties with them, then show (UserControl_Show).
     PelorinControl& Start(const std::optional<PropertyBag>& parameters = std::nullopt) {
         m_Control->UserControl_Initialize();
         if (parameters)
@@ -66,7 +66,6 @@ public:
         else
             m_Control->UserControl_InitProperties();
         m_Control->show();
-        m_Control->UserControl_Show();
         m_Started = true;
         return *m_Control;
     }

@@ -2,6 +2,7 @@
 // panels are laid out for a size.
 
 #include "ControlFixture.h"
+#include "common/TestSupport.h"
 
 #include "platform/ImageSurface.h"
 #include "platform/PictureBox.h"
@@ -66,8 +67,8 @@ TEST(ControlLifecycle, HostParametersAreConvertedAndNeverStopTheControl) {
         EXPECT_EQ(test.member(c), test.expected);
         // The picture area stays drawable whatever the host asked for.
         const QSize area = PictureArea(c);
-        EXPECT_TRUE(area.width() >= 1 && area.width() <= 4096) << area.width();
-        EXPECT_TRUE(area.height() >= 1 && area.height() <= 4096) << area.height();
+        EXPECT_TRUE(area.width() >= 1 && area.width() <= 8192) << area.width();
+        EXPECT_TRUE(area.height() >= 1 && area.height() <= 8192) << area.height();
     }
 }
 
@@ -155,6 +156,13 @@ TEST_F(LayoutTest, EachResolutionStretchesThePictureToFillTheArea) {
         for (TextBox* overlay : {c().systemDialog().Text_Sysdial, c().texts().Text_Any})
             EXPECT_EQ(overlay->widget()->geometry(), c().view().Picture_PCT->geometry());
     }
+    // Today's largest screens are served; beyond them the side is clamped, with font and scale to match.
+    Resolution(7680, 4320);
+    EXPECT_EQ(PictureArea(c()), QSize(7680, 4320));
+    EXPECT_FLOAT_EQ(c().m_XMul, 12.0f);
+    Resolution(9000, 9000);
+    EXPECT_EQ(PictureArea(c()), QSize(8192, 8192));
+    EXPECT_FLOAT_EQ(c().m_XMul, 12.8f);
     // The picture starts 50 twips below the toolbar.
     EXPECT_NEAR(c().view().Picture_PCT->y() * Screen::TwipsPerPixelY(),
                 c().toolbar().Toolbar->Top() + c().toolbar().Toolbar->Height() + 50,
@@ -171,9 +179,17 @@ TEST_F(LayoutTest, AutomaticFontSizeFitsTheDigitCellToTheWidth) {
     probe.SetFontBold(true);
     probe.SetFontSize(100);
     EXPECT_NEAR(picture.FontSize(), std::min(probe.TextHeight("8") / 12, probe.TextWidth("8") / 8) / 2, 1e-9);
-    // Without a width the size cannot be computed: the measuring size stays.
+    // A width below one pixel is laid out as one: the font follows the width used, at most 1000 points.
     Resolution(0, 480);
-    EXPECT_DOUBLE_EQ(picture.FontSize(), 100);
+    EXPECT_EQ(PictureArea(c()), QSize(1, 480));
+    EXPECT_DOUBLE_EQ(picture.FontSize(), 1000);
+}
+
+TEST_F(LayoutTest, EveryShowReturnsTheFocusToTheUserVisa) {
+    c().session().Command_Login->SetFocus();
+    c().hide();
+    c().show();
+    ASSERT_TRUE(waitFor([this] { return c().session().Text_UserVisa->widget()->hasFocus(); }));
 }
 
 TEST_F(LayoutTest, PanelsAreCentredAndNeverStickOutAtTheTopLeft) {

@@ -190,14 +190,15 @@ protected:
 };
 
 TEST_F(NavigationTest, NextAndPreviousStepOverMissingPicturesAndWrapAround) {
-    // From no picture next finds the lowest and previous the highest; numbers outside the table step safely.
+    // From no picture next finds the lowest and previous the highest; numbers outside the table step safely,
+    // previous only ever wrapping below 1 and next above 999.
     const struct {
         int direction;
         int32_t from;
         const char* expected;
-    } cases[] = {{+1, 7, "12"},  {+1, 12, "3"},        {-1, 3, "12"},        {-1, 7, "3"},
-                 {-1, 12, "7"},  {+1, 0, "3"},         {-1, 0, "12"},        {+1, 5000, "3"},
-                 {+1, -40, "3"}, {+1, INT32_MAX, "3"}, {-1, INT32_MIN, "12"}};
+    } cases[] = {{+1, 7, "12"},  {+1, 12, "3"},        {-1, 3, "12"},         {-1, 7, "3"},
+                 {-1, 12, "7"},  {+1, 0, "3"},         {-1, 0, "12"},         {+1, 5000, "3"},
+                 {+1, -40, "3"}, {+1, INT32_MAX, "3"}, {-1, INT32_MIN, "12"}, {-1, 1001, "12"}};
     for (const auto& test : cases)
         EXPECT_EQ(Step(test.direction, test.from), Requests{test.expected})
             << test.direction << " from " << test.from;

@@ -31,6 +31,17 @@ TEST_F(SessionLogin, RefusedReplyStillSetsNameHistoryAndPort) {
         << "what was sent before Winsock::Close must still reach the server";
 }
 
+TEST_F(SessionLogin, APortOutsideTheTcpRangeKeepsTheEarlierPort) {
+    LogIn();
+    const int32_t port = c().systemDialog().Winsock_SysDial->RemotePort;
+    for (int32_t wrong : {0, 65536, -1}) {
+        c().DispatchFrame(MSG_LOGIN_REPLY,
+                          Long2String(31) + Long2String(wrong) + Long2String(wrong) + "DEMO");
+        EXPECT_EQ(c().m_MaxSysdialHistory, wrong);
+        EXPECT_EQ(c().systemDialog().Winsock_SysDial->RemotePort, port) << wrong;
+    }
+}
+
 TEST_F(SessionLogin, LogoutFromEitherSideIsSentBeforeTheLinkCloses) {
     const std::function<void()> logouts[] = {[this] { server().sendFrameToAll(MSG_LOGOUT, {}); },
                                              [this] { c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME"); }};
