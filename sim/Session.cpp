@@ -21,10 +21,8 @@ constexpr int32_t kAccessGlobalLog = 16;
 constexpr int kWatchedParameters = 4;
 constexpr char kVisaEnd = '\xFF';
 
-// The largest command a client has reason to send is a logbook; a connection announcing more
-// is not a client of ours.
-constexpr uint32_t kMaxCommandPayload = 2u * 1024u * 1024u;
-// A client that does not read what it is sent is dropped rather than buffered without end.
+// A client that does not read what it is sent is dropped rather than buffered without end. The
+// allowance comes on top of the frame being written, which may be a logbook of any allowed size.
 constexpr qint64 kMaxPendingOutput = 4 * 1024 * 1024;
 
 } // namespace
@@ -61,10 +59,10 @@ void Session::onReadyRead() {
                       if (!m_Closed)
                           handle(code, payload);
                   });
-    const bool oversized = m_Buffer.size() >= kFrameHeadSize &&
-                           static_cast<uint32_t>(String2Long(m_Buffer, 1)) > kMaxCommandPayload;
-    if (result == CutResult::ProtocolError || oversized) {
-        qCDebug(lcLink).noquote() << QStringLiteral("#%1 bad frame length, closing").arg(m_Id);
+    if (result == CutResult::ProtocolError) {
+        qCWarning(lcLink).noquote() << QStringLiteral("#%1 announced a frame longer than %2 bytes, closing")
+                                           .arg(m_Id)
+                                           .arg(kMaxPayloadLength);
         close();
     }
 }
@@ -326,7 +324,8 @@ void Session::write(std::string_view bytes) {
         m_Held += bytes;
     else
         m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (m_Socket->bytesToWrite() + static_cast<qint64>(m_Held.size()) > kMaxPendingOutput) {
+    const qint64 pending = m_Socket->bytesToWrite() + static_cast<qint64>(m_Held.size());
+    if (pending - static_cast<qint64>(bytes.size()) > kMaxPendingOutput) {
         qCDebug(lcLink).noquote() << QStringLiteral("#%1 does not read, closing").arg(m_Id);
         close();
     }

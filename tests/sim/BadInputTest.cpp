@@ -23,7 +23,7 @@ TEST_F(BadInputTest, ImpossibleFrameLengthsCloseTheConnection) {
     const QByteArray heads[] = {
         QByteArray("\x01\x80\x00\x00\x00", 5), // top bit set
         QByteArray("\x0E\x7F\xFF\xFF\xFF", 5), // two gigabytes of logbook
-        QByteArray("\x0E\x00\x40\x00\x00", 5), // four megabytes: more than any command needs
+        QByteArray::fromStdString(Byte2String(CMD_SAVE_GLOBAL_LOG) + Long2String(kMaxPayloadLength + 1)),
     };
     for (const QByteArray& head : heads) {
         SCOPED_TRACE(head.toHex().toStdString());
