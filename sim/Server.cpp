@@ -13,8 +13,17 @@
 
 namespace pelorin::sim {
 
-Server::Server(const ServerOptions& options, QObject* parent) : QObject(parent), m_Context(options) {
-    connect(&m_Timer, &QTimer::timeout, this, &Server::tick);
+namespace {
+
+// How often deadlines are looked at with the real clock; they may be passed by up to this much.
+constexpr int kGuardIntervalMs = 200;
+
+} // namespace
+
+Server::Server(const ServerOptions& options, QObject* parent)
+    : QObject(parent), m_Context(options), m_Timer(new QTimer(this)), m_GuardTimer(new QTimer(this)) {
+    connect(m_Timer, &QTimer::timeout, this, &Server::tick);
+    connect(m_GuardTimer, &QTimer::timeout, this, &Server::enforceDeadlines);
 }
 
 // Sessions and terminals go first: they use the shared context, and must not report their closing
@@ -59,8 +68,10 @@ bool Server::start(QString* error) {
     m_Context.terminalPort = m_Terminal->serverPort();
     m_Context.realClock.start();
     m_LastTickMs = m_Context.nowMs();
-    if (!options.fakeClock)
-        m_Timer.start(std::max(10, options.updateIntervalMs));
+    if (!options.fakeClock) {
+        m_Timer->start(std::max(10, options.updateIntervalMs));
+        m_GuardTimer->start(kGuardIntervalMs);
+    }
     return true;
 }
 
@@ -74,8 +85,11 @@ quint16 Server::terminalPort() const {
 
 void Server::acceptFramed() {
     while (QTcpSocket* socket = m_Framed->nextPendingConnection()) {
-        if (static_cast<int>(m_Sessions.size()) >= m_Context.options.maxConnections) {
-            qCDebug(lcLink) << "connection refused: too many connections";
+        if (static_cast<int>(m_Sessions.size()) >= m_Context.options.maxConnections && !makeRoom()) {
+            qCWarning(lcSim).noquote()
+                << QStringLiteral("connection from %1 refused: all %2 connections in use")
+                       .arg(socket->peerAddress().toString())
+                       .arg(m_Context.options.maxConnections);
             socket->abort();
             socket->deleteLater();
             continue;
@@ -119,15 +133,31 @@ void Server::acceptTerminal() {
     }
 }
 
+bool Server::makeRoom() {
+    const auto waiting = std::find_if(m_Sessions.begin(), m_Sessions.end(),
+                                      [](const auto& entry) { return entry.second->user() == nullptr; });
+    if (waiting == m_Sessions.end())
+        return false;
+    qCInfo(lcSim).noquote() << QStringLiteral(
+                                   "%1 closed to make room: all connections in use, it has not logged in")
+                                   .arg(waiting->second->describe());
+    waiting->second->close();
+    return true;
+}
+
 void Server::tick() {
     const int64_t now = m_Context.nowMs();
     m_Context.model->advance(static_cast<double>(now - m_LastTickMs) * m_Context.options.speed / 1000.0);
     m_LastTickMs = now;
     if (!m_Context.channels.expire(now, m_Context.options.keepAliveTimeoutMs).empty())
         channelsChanged();
-    for (Session* session : sessions())
-        session->checkInputTimeout(now);
     publishValues();
+}
+
+void Server::enforceDeadlines() {
+    const int64_t now = m_Context.nowMs();
+    for (Session* session : sessions())
+        session->enforceDeadlines(now);
 }
 
 void Server::publishValues() {
@@ -202,6 +232,7 @@ void Server::advanceClock(int ms) {
         return;
     m_Context.fakeNowMs += ms;
     tick();
+    enforceDeadlines();
 }
 
 std::vector<ReceivedFrame> Server::receivedFrames() const {

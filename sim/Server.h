@@ -52,6 +52,8 @@ public:
     int loggedInCount() const;
     int channelsInUse() const { return m_Context.channels.inUse(); }
     int terminalCount() const { return static_cast<int>(m_Terminals.size()); }
+    // Bytes of unfinished frames held for all connections.
+    size_t bufferedInput() const { return m_Context.bufferedInput; }
 
     // Failure injection for the client's tests, applied to every connected session.
     void setRefuseLogins(bool refuse) { m_Context.refuseLogins = refuse; }
@@ -67,6 +69,9 @@ private:
     void acceptFramed();
     void acceptTerminal();
     void tick();
+    void enforceDeadlines();
+    // Closes the oldest connection that has not logged in; false when every one has.
+    bool makeRoom();
     void publishValues();
     void onSessionClosed(Session* session);
     void onTerminalClosed(TerminalSession* terminal);
@@ -78,7 +83,8 @@ private:
     SimContext m_Context;
     QTcpServer* m_Framed = nullptr;
     QTcpServer* m_Terminal = nullptr;
-    QTimer m_Timer;
+    QTimer* m_Timer;
+    QTimer* m_GuardTimer;
     int64_t m_LastTickMs = 0;
     uint64_t m_NextId = 1;
     std::map<uint64_t, Session*> m_Sessions;

@@ -24,17 +24,20 @@ constexpr char kVisaEnd = '\xFF';
 // A client that does not read what it is sent is dropped rather than buffered without end. The
 // allowance comes on top of the frame being written, which may be a logbook of any allowed size.
 constexpr qint64 kMaxPendingOutput = 4 * 1024 * 1024;
+constexpr qint64 kMaxArrival = 1024 * 1024;
 
 } // namespace
 
 Session::Session(uint64_t id, QTcpSocket* socket, SimContext& context, QObject* parent)
-    : QObject(parent), m_Id(id), m_Socket(socket), m_Context(context), m_LastArrivalMs(context.nowMs()) {
+    : QObject(parent), m_Id(id), m_Socket(socket), m_Context(context),
+      m_LoginDeadlineMs(context.nowMs() + context.options.loginTimeoutMs) {
     socket->setParent(this);
+    // Each arrival is taken whole; the limit keeps one arrival, and so the budget's overshoot, small.
+    socket->setReadBufferSize(kMaxArrival);
     connect(socket, &QTcpSocket::readyRead, this, &Session::onReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, [this] {
-        if (std::exchange(m_Closed, true))
-            return;
-        emit closed(this);
+        if (!m_Closed)
+            finish();
     });
 }
 
@@ -45,32 +48,80 @@ QHostAddress Session::peerAddress() const {
 void Session::close() {
     if (m_Closed)
         return;
-    m_Closed = true;
     m_Socket->abort();
+    finish();
+}
+
+void Session::finish() {
+    m_Closed = true;
+    m_Buffer.clear();
+    budgetInput();
     emit closed(this);
+}
+
+QString Session::describe() const {
+    return QStringLiteral("#%1 (%2)").arg(m_Id).arg(m_Socket->peerAddress().toString());
 }
 
 void Session::onReadyRead() {
     const QByteArray arrived = m_Socket->readAll();
-    m_LastArrivalMs = m_Context.nowMs();
+    const bool startsFrame = m_Buffer.empty();
+    int completed = 0;
     const CutResult result =
         CutFrames(m_Buffer, std::string_view(arrived.constData(), static_cast<size_t>(arrived.size())),
-                  [this](uint8_t code, const std::string& payload) {
+                  [this, &completed](uint8_t code, const std::string& payload) {
+                      ++completed;
                       if (!m_Closed)
                           handle(code, payload);
                   });
+    if (m_Closed)
+        return;
     if (result == CutResult::ProtocolError) {
-        qCWarning(lcLink).noquote() << QStringLiteral("#%1 announced a frame longer than %2 bytes, closing")
-                                           .arg(m_Id)
+        qCWarning(lcLink).noquote() << QStringLiteral("%1 announced a frame longer than %2 bytes, closing")
+                                           .arg(describe())
                                            .arg(kMaxPayloadLength);
+        close();
+        return;
+    }
+    // The deadline runs from the first byte of the frame now unfinished, however slowly the rest comes.
+    if (startsFrame || completed > 0)
+        m_FrameStartMs = m_Context.nowMs();
+    if (!budgetInput()) {
+        qCWarning(lcSim).noquote() << QStringLiteral("%1 would hold more than %2 bytes of unfinished input "
+                                                     "for all connections together, closing")
+                                          .arg(describe())
+                                          .arg(m_Context.options.maxBufferedInput);
         close();
     }
 }
 
-void Session::checkInputTimeout(int64_t nowMs) {
-    const bool owing = !m_Buffer.empty() || !m_User;
-    if (owing && nowMs - m_LastArrivalMs > m_Context.options.inputTimeoutMs) {
-        qCDebug(lcLink).noquote() << QStringLiteral("#%1 silent too long, closing").arg(m_Id);
+bool Session::budgetInput() {
+    size_t& total = m_Context.bufferedInput;
+    if (m_Buffer.size() > m_BudgetedInput &&
+        total - m_BudgetedInput + m_Buffer.size() > m_Context.options.maxBufferedInput)
+        return false;
+    total = total - m_BudgetedInput + m_Buffer.size();
+    m_BudgetedInput = m_Buffer.size();
+    return true;
+}
+
+int64_t Session::frameDeadlineMs() const {
+    const bool headComplete = m_Buffer.size() >= kFrameHeadSize;
+    const auto announced = headComplete ? static_cast<uint32_t>(String2Long(m_Buffer, 1)) : 0u;
+    return m_FrameStartMs + m_Context.options.frameTimeoutMs + announced / 1024;
+}
+
+void Session::enforceDeadlines(int64_t nowMs) {
+    if (m_LoginDeadlineMs && nowMs > *m_LoginDeadlineMs) {
+        qCInfo(lcSim).noquote() << QStringLiteral("%1 did not log in within %2 ms, closing")
+                                       .arg(describe())
+                                       .arg(m_Context.options.loginTimeoutMs);
+        close();
+    } else if (!m_Buffer.empty() && nowMs > frameDeadlineMs()) {
+        qCInfo(lcSim).noquote()
+            << QStringLiteral("%1 did not complete a frame in time (%2 ms since its first byte), closing")
+                   .arg(describe())
+                   .arg(nowMs - m_FrameStartMs);
         close();
     }
 }
@@ -142,10 +193,13 @@ void Session::handleLogin(const std::string& payload) {
     if (!accepted)
         return;
     m_User = user;
+    m_LoginDeadlineMs.reset();
     send(MSG_SYSDIAL_INFO, m_Context.channels.infoPayload(m_Context.plant.macroList));
 }
 
 void Session::endLogin() {
+    if (m_User)
+        m_LoginDeadlineMs = m_Context.nowMs() + m_Context.options.loginTimeoutMs;
     m_User = nullptr;
     m_Picture = nullptr;
     m_Watched.reset();
@@ -326,7 +380,8 @@ void Session::write(std::string_view bytes) {
         m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
     const qint64 pending = m_Socket->bytesToWrite() + static_cast<qint64>(m_Held.size());
     if (pending - static_cast<qint64>(bytes.size()) > kMaxPendingOutput) {
-        qCDebug(lcLink).noquote() << QStringLiteral("#%1 does not read, closing").arg(m_Id);
+        qCWarning(lcSim).noquote()
+            << QStringLiteral("%1 does not read what it is sent, closing").arg(describe());
         close();
     }
 }

@@ -7,6 +7,7 @@
 namespace pelorin::sim {
 
 Q_LOGGING_CATEGORY(lcLink, "pelorin.link", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcSim, "pelorin.sim", QtInfoMsg)
 
 namespace {
 

@@ -9,6 +9,8 @@ namespace pelorin::sim {
 
 // The protocol trace; off unless switched on (QT_LOGGING_RULES or the simulator's --verbose).
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
+// Connections refused or closed by the simulator's limits; shown unless switched off.
+Q_DECLARE_LOGGING_CATEGORY(lcSim)
 
 enum class Direction { In, Out };
 
