@@ -17,6 +17,9 @@ namespace {
 
 // How often deadlines are looked at with the real clock; they may be passed by up to this much.
 constexpr int kGuardIntervalMs = 200;
+// Terminal connections waiting for their claim, and what each may send meanwhile (and later per read).
+constexpr int kMaxPendingTerminals = 64;
+constexpr qint64 kTerminalReadBuffer = 64 * 1024;
 
 } // namespace
 
@@ -37,6 +40,8 @@ Server::~Server() {
         disconnect(terminal, nullptr, this, nullptr);
         delete terminal;
     }
+    for (const PendingTerminal& pending : m_PendingTerminals)
+        disconnect(pending.socket, nullptr, this, nullptr);
 }
 
 bool Server::start(QString* error) {
@@ -105,31 +110,76 @@ void Server::acceptFramed() {
     }
 }
 
-// The terminal connection belongs to the oldest claim from the same host that has no terminal yet;
-// without a claimed channel there is no terminal.
+// A client claims its channel and connects its terminal at once, so the terminal may come first:
+// it waits a moment for the claim. Its first bytes (the wake-up) stay in the socket meanwhile.
 void Server::acceptTerminal() {
     while (QTcpSocket* socket = m_Terminal->nextPendingConnection()) {
-        Session* owner = nullptr;
-        for (uint64_t id : m_Context.channels.awaitingTerminal()) {
-            Session* session = findSession(id);
-            if (session && session->user() &&
-                session->peerAddress().isEqual(socket->peerAddress(), QHostAddress::TolerantConversion)) {
-                owner = session;
-                break;
-            }
-        }
-        if (!owner) {
-            qCDebug(lcLink) << "terminal refused: no channel claimed";
+        socket->setReadBufferSize(kTerminalReadBuffer);
+        if (static_cast<int>(m_PendingTerminals.size()) >= kMaxPendingTerminals) {
+            qCWarning(lcSim).noquote()
+                << QStringLiteral("terminal connection from %1 refused: %2 already wait "
+                                  "for their channel")
+                       .arg(socket->peerAddress().toString())
+                       .arg(kMaxPendingTerminals);
             socket->abort();
             socket->deleteLater();
             continue;
         }
+        m_PendingTerminals.push_back({socket, m_Context.nowMs()});
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            std::erase_if(m_PendingTerminals,
+                          [socket](const PendingTerminal& p) { return p.socket == socket; });
+            socket->deleteLater();
+        });
+    }
+    attachTerminals();
+}
+
+void Server::attachTerminals() {
+    std::vector<PendingTerminal> waiting;
+    for (const PendingTerminal& pending : std::exchange(m_PendingTerminals, {})) {
+        Session* owner = terminalOwner(*pending.socket);
+        if (!owner) {
+            waiting.push_back(pending);
+            continue;
+        }
+        disconnect(pending.socket, nullptr, this, nullptr);
         m_Context.channels.attachTerminal(owner->id());
-        auto* terminal = new TerminalSession(owner->id(), socket, *m_Context.model, *owner->user(),
+        auto* terminal = new TerminalSession(owner->id(), pending.socket, *m_Context.model, *owner->user(),
                                              m_Context.plant.name, this);
         m_Terminals.emplace(owner->id(), terminal);
         connect(terminal, &TerminalSession::closed, this, &Server::onTerminalClosed);
         connect(terminal, &TerminalSession::valuesWritten, this, &Server::publishValues);
+    }
+    m_PendingTerminals = std::move(waiting);
+}
+
+// The oldest claim from the same host that has no terminal yet.
+Session* Server::terminalOwner(const QTcpSocket& socket) const {
+    for (uint64_t id : m_Context.channels.awaitingTerminal()) {
+        Session* session = findSession(id);
+        if (session && session->user() &&
+            session->peerAddress().isEqual(socket.peerAddress(), QHostAddress::TolerantConversion))
+            return session;
+    }
+    return nullptr;
+}
+
+void Server::refuseLateTerminals(int64_t nowMs) {
+    const int64_t grace = m_Context.options.terminalGraceMs;
+    std::vector<QTcpSocket*> late;
+    for (const PendingTerminal& pending : m_PendingTerminals)
+        if (nowMs - pending.arrivedMs > grace)
+            late.push_back(pending.socket);
+    for (QTcpSocket* socket : late) {
+        qCInfo(lcSim).noquote() << QStringLiteral(
+                                       "terminal connection from %1 refused: no channel claimed within %2 ms")
+                                       .arg(socket->peerAddress().toString())
+                                       .arg(grace);
+        std::erase_if(m_PendingTerminals, [socket](const PendingTerminal& p) { return p.socket == socket; });
+        disconnect(socket, nullptr, this, nullptr);
+        socket->abort();
+        socket->deleteLater();
     }
 }
 
@@ -158,6 +208,7 @@ void Server::enforceDeadlines() {
     const int64_t now = m_Context.nowMs();
     for (Session* session : sessions())
         session->enforceDeadlines(now);
+    refuseLateTerminals(now);
 }
 
 void Server::publishValues() {
@@ -181,6 +232,7 @@ void Server::onTerminalClosed(TerminalSession* terminal) {
 }
 
 void Server::channelsChanged() {
+    attachTerminals();
     std::vector<TerminalSession*> orphaned;
     for (const auto& [id, terminal] : m_Terminals)
         if (!m_Context.channels.holds(id))

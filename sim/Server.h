@@ -11,6 +11,7 @@
 #include <vector>
 
 class QTcpServer;
+class QTcpSocket;
 
 namespace pelorin::sim {
 
@@ -52,6 +53,8 @@ public:
     int loggedInCount() const;
     int channelsInUse() const { return m_Context.channels.inUse(); }
     int terminalCount() const { return static_cast<int>(m_Terminals.size()); }
+    // Terminal connections waiting for their channel claim.
+    int pendingTerminalCount() const { return static_cast<int>(m_PendingTerminals.size()); }
     // Bytes of unfinished frames held for all connections.
     size_t bufferedInput() const { return m_Context.bufferedInput; }
 
@@ -68,6 +71,10 @@ public:
 private:
     void acceptFramed();
     void acceptTerminal();
+    // Gives waiting terminal connections to the claims that have come, oldest first.
+    void attachTerminals();
+    Session* terminalOwner(const QTcpSocket& socket) const;
+    void refuseLateTerminals(int64_t nowMs);
     void tick();
     void enforceDeadlines();
     // Closes the oldest connection that has not logged in; false when every one has.
@@ -89,6 +96,11 @@ private:
     uint64_t m_NextId = 1;
     std::map<uint64_t, Session*> m_Sessions;
     std::map<uint64_t, TerminalSession*> m_Terminals;
+    struct PendingTerminal {
+        QTcpSocket* socket;
+        int64_t arrivedMs;
+    };
+    std::vector<PendingTerminal> m_PendingTerminals;
 };
 
 } // namespace pelorin::sim

@@ -39,6 +39,8 @@ struct ServerOptions {
     // Picture link connections. When all are taken, a new one displaces the oldest that has not
     // logged in; only when every one has logged in is it refused.
     int maxConnections = 1000;
+    // A terminal connection that arrives before its channel is claimed waits this long for the claim.
+    int terminalGraceMs = 1000;
     // A claimed channel is released when its keep-alive stops for longer than this.
     int keepAliveTimeoutMs = 30000;
     // A connection must log in this long after it connected (or logged out), or it is closed.

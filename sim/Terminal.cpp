@@ -44,6 +44,9 @@ TerminalSession::TerminalSession(uint64_t session, QTcpSocket* socket, ProcessMo
             return;
         emit closed(this);
     });
+    // What came while the connection waited for its channel claim.
+    if (socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &TerminalSession::onReadyRead, Qt::QueuedConnection);
 }
 
 void TerminalSession::close() {

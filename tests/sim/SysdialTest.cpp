@@ -66,12 +66,28 @@ TEST_F(SysdialTest, LoginGetsChannelInfoAndClaimingAChannelTellsEveryClient) {
     EXPECT_EQ(ReadInfo(released->payload).used, 0);
 }
 
-TEST_F(SysdialTest, ChannelNeedsTheRightAndAFreeChannelAndTheTerminalAClaim) {
-    SimTestClient unclaimed(false);
-    unclaimed.startConnecting(m_Server->terminalPort());
-    EXPECT_TRUE(unclaimed.waitForClose());
-    EXPECT_EQ(m_Server->terminalCount(), 0);
+TEST_F(SysdialTest, TerminalArrivingBeforeItsClaimIsHeldForASecond) {
+    auto client = loggedInClient();
+    SimTestClient early(false), unclaimed(false);
+    ASSERT_TRUE(early.connectTo(m_Server->terminalPort()));
+    early.sendRaw("\x10");
+    ASSERT_TRUE(waitFor([&] { return m_Server->pendingTerminalCount() == 1; }));
+    m_Server->advanceClock(1000);
+    client->send(CMD_SYSDIAL_CHANNEL);
+    EXPECT_TRUE(early.waitForText("PELORIN> ").contains("systemdialog")) << "the wake-up sent early counts";
+    EXPECT_EQ(m_Server->terminalCount(), 1);
 
+    ASSERT_TRUE(unclaimed.connectTo(m_Server->terminalPort()));
+    ASSERT_TRUE(waitFor([&] { return m_Server->pendingTerminalCount() == 1; }));
+    m_Server->advanceClock(1000);
+    EXPECT_EQ(m_Server->pendingTerminalCount(), 1);
+    m_Server->advanceClock(1);
+    EXPECT_TRUE(unclaimed.waitForClose());
+    EXPECT_EQ(m_Server->pendingTerminalCount(), 0);
+    EXPECT_EQ(m_Server->terminalCount(), 1);
+}
+
+TEST_F(SysdialTest, ChannelNeedsTheRightAndAFreeChannel) {
     startServer([](sim::ServerOptions& o) { o.channels = 1; });
     auto reader = loggedInClient("LAS", "las");
     reader->send(CMD_SYSDIAL_CHANNEL);
