@@ -129,7 +129,7 @@ void TerminalSession::runCommand(const QString& line) {
             return;
         }
         m_Pending = arguments;
-        print(QStringLiteral("KODORD: "));
+        print(QStringLiteral("KODORD: ") + kNewLine);
     } else if (command == QStringLiteral("SLUT") || command == QStringLiteral("EXIT")) {
         print(QStringLiteral("Hej då.") + kNewLine);
         m_Socket->disconnectFromHost();
@@ -225,8 +225,10 @@ void TerminalSession::print(const QString& text) {
         close();
 }
 
+// The prompt ends its line: a client sends back the whole line its caret is on, which must hold
+// only what was typed.
 void TerminalSession::prompt() {
-    print(QStringLiteral("PELORIN> "));
+    print(QStringLiteral("PELORIN> ") + kNewLine);
 }
 
 } // namespace pelorin::sim
