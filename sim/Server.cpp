@@ -150,6 +150,10 @@ void Server::attachTerminals() {
         m_Terminals.emplace(owner->id(), terminal);
         connect(terminal, &TerminalSession::closed, this, &Server::onTerminalClosed);
         connect(terminal, &TerminalSession::valuesWritten, this, &Server::publishValues);
+        connect(terminal, &TerminalSession::inputArrived, this, [this](const QByteArray& bytes) {
+            m_Context.recordTerminalInput(
+                std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        });
     }
     m_PendingTerminals = std::move(waiting);
 }
@@ -249,6 +253,14 @@ void Server::broadcastSysdialInfo() {
             session->send(MSG_SYSDIAL_INFO, payload);
 }
 
+// A copy, as sessions() is.
+std::vector<TerminalSession*> Server::terminals() const {
+    std::vector<TerminalSession*> list;
+    for (const auto& [id, terminal] : m_Terminals)
+        list.push_back(terminal);
+    return list;
+}
+
 Session* Server::findSession(uint64_t id) const {
     const auto it = m_Sessions.find(id);
     return it == m_Sessions.end() ? nullptr : it->second;
@@ -306,6 +318,13 @@ std::optional<WriteRecord> Server::lastWrite(const std::string& address) const {
     return it == writes.rend() ? std::nullopt : std::optional<WriteRecord>(*it);
 }
 
+int Server::sendToTerminals(std::string_view bytes) {
+    const std::vector<TerminalSession*> all = terminals();
+    for (TerminalSession* terminal : all)
+        terminal->sendRaw(bytes);
+    return static_cast<int>(all.size());
+}
+
 int Server::loggedInCount() const {
     return static_cast<int>(std::count_if(m_Sessions.begin(), m_Sessions.end(),
                                           [](const auto& entry) { return entry.second->user() != nullptr; }));
@@ -339,10 +358,7 @@ void Server::sendFrameToAll(uint8_t code, const std::string& payload) {
 void Server::closeAllConnections() {
     for (Session* session : sessions())
         session->close();
-    std::vector<TerminalSession*> terminals;
-    for (const auto& [id, terminal] : m_Terminals)
-        terminals.push_back(terminal);
-    for (TerminalSession* terminal : terminals)
+    for (TerminalSession* terminal : terminals())
         terminal->close();
 }
 

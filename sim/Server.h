@@ -46,8 +46,14 @@ public:
     // What clients sent: every frame, and the write requests with their outcome.
     std::vector<ReceivedFrame> receivedFrames() const;
     void clearReceivedFrames();
+    // Every CMD_WRITE_VALUE in order, applied or not.
     std::vector<WriteRecord> writes() const;
     std::optional<WriteRecord> lastWrite(const std::string& address) const;
+    // What clients typed on their terminals (all terminals, in arrival order), and bytes sent as
+    // they are to every terminal; returns how many terminals there were.
+    std::string terminalInput() const { return m_Context.terminalInput; }
+    void clearTerminalInput() { m_Context.terminalInput.clear(); }
+    int sendToTerminals(std::string_view bytes);
 
     int sessionCount() const { return static_cast<int>(m_Sessions.size()); }
     int loggedInCount() const;
@@ -86,6 +92,7 @@ private:
     void channelsChanged();
     Session* findSession(uint64_t id) const;
     std::vector<Session*> sessions() const;
+    std::vector<TerminalSession*> terminals() const;
 
     SimContext m_Context;
     QTcpServer* m_Framed = nullptr;

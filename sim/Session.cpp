@@ -266,28 +266,32 @@ void Session::sendValue(int32_t number, const std::string& text) {
 }
 
 void Session::handleWriteValue(const std::string& payload) {
-    if (!m_Picture || payload.size() < 4)
+    if (payload.size() < 4)
         return;
     const int32_t number = String2Long(payload, 0);
-    const auto count = static_cast<int32_t>(m_Picture->dynamics.size());
-    const bool watchedParameter = m_Watched && number >= count && number < count + kWatchedParameters;
-    if (number < 0 || (number >= count && !watchedParameter))
-        return;
-    WriteRecord record{m_Id, number, {}, payload.substr(4), false};
-    if (watchedParameter) {
-        record.address = (*m_Watched)[static_cast<size_t>(number - count)];
-    } else {
-        const DynamicPoint& point = m_Picture->dynamics[static_cast<size_t>(number)];
-        record.address = point.setpointKind < 0 ? point.address : std::string();
-    }
+    WriteRecord record{m_Id, number, writeAddress(number), payload.substr(4), false};
     const std::optional<double> value = ParseValueText(record.text);
     record.accepted = may(kAccessWrite) && !record.address.empty() && value &&
                       m_Context.model->write(record.address, *value);
     m_Context.recordWrite(record);
     // The value goes back whether or not it was taken: the client shows what the plant holds.
-    sendValueIfChanged(number, true);
+    if (m_Picture && number >= 0 && static_cast<size_t>(number) < m_Sent.size())
+        sendValueIfChanged(number, true);
     if (record.accepted)
         emit valuesChanged();
+}
+
+std::string Session::writeAddress(int32_t number) const {
+    if (!m_Picture || number < 0)
+        return {};
+    const auto count = static_cast<int32_t>(m_Picture->dynamics.size());
+    if (number < count) {
+        const DynamicPoint& point = m_Picture->dynamics[static_cast<size_t>(number)];
+        return point.setpointKind < 0 ? point.address : std::string();
+    }
+    if (m_Watched && number < count + kWatchedParameters)
+        return (*m_Watched)[static_cast<size_t>(number - count)];
+    return {};
 }
 
 void Session::handleWatchSetpoint(const std::string& payload) {

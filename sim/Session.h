@@ -55,6 +55,8 @@ private:
     void handleLogin(const std::string& payload);
     void handleGetPicture(const std::string& payload);
     void handleWriteValue(const std::string& payload);
+    // The address a write to `number` goes to; empty when it goes nowhere.
+    std::string writeAddress(int32_t number) const;
     void handleWatchSetpoint(const std::string& payload);
     void handleSysdialChannel();
     void handleFunctionText(const std::string& payload);

@@ -53,7 +53,8 @@ struct ServerOptions {
     size_t maxBufferedInput = 256u * 1024u * 1024u;
 };
 
-// One write request as it arrived, for tests and the trace.
+// One write request as it arrived, for tests and the trace. Writes that could not be applied are
+// recorded too (no picture, a number outside it, parameters not watched): their address is empty.
 struct WriteRecord {
     uint64_t session = 0;
     int32_t dynamicNumber = 0;
@@ -78,6 +79,7 @@ public:
     void recordFrame(uint64_t session, uint8_t code, const std::string& payload);
     void clearReceived();
     void recordWrite(WriteRecord record);
+    void recordTerminalInput(std::string_view bytes);
 
     ServerOptions options;
     Plant plant;
@@ -92,6 +94,8 @@ public:
     std::deque<ReceivedFrame> received;
     size_t receivedBytes = 0;
     std::deque<WriteRecord> writes;
+    // What clients typed on their terminals, all terminals in arrival order.
+    std::string terminalInput;
     // Bytes of unfinished frames held by all sessions.
     size_t bufferedInput = 0;
 };

@@ -61,6 +61,7 @@ void TerminalSession::onReadyRead() {
     const QByteArray arrived = m_Socket->readAll();
     qCDebug(lcLink).noquote()
         << QStringLiteral("terminal #%1 <- %2").arg(m_Session).arg(Printable(arrived.toStdString()));
+    emit inputArrived(arrived);
     for (char c : arrived) {
         if (m_Closed || m_Socket->state() != QAbstractSocket::ConnectedState)
             return;
@@ -218,9 +219,13 @@ void TerminalSession::printListing(const QString& prefix) {
 }
 
 void TerminalSession::print(const QString& text) {
+    sendRaw(text.toLatin1().toStdString());
+}
+
+void TerminalSession::sendRaw(std::string_view bytes) {
     if (m_Closed || m_Socket->state() != QAbstractSocket::ConnectedState)
         return;
-    m_Socket->write(text.toLatin1());
+    m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (m_Socket->bytesToWrite() > kMaxPendingOutput)
         close();
 }

@@ -136,6 +136,25 @@ TEST_F(SysdialTest, TerminalEchoesLinesAndAsksForTheCodeWordWithoutEchoingIt) {
     EXPECT_EQ(*m_Server->modelValue("PG01.BV.GP1"), 55);
 }
 
+// Client tests check what their terminal sent and feed it any bytes (a CR LF split over two arrivals).
+TEST_F(SysdialTest, TerminalInputIsRecordedAndAnyBytesCanBeSentToTerminals) {
+    auto [client, terminal] = openTerminal();
+    terminal->sendRaw("sta");
+    ASSERT_TRUE(waitFor([&] { return m_Server->terminalInput() == "\x10sta"; }));
+    terminal->sendRaw("tus\r");
+    EXPECT_TRUE(waitFor([&] { return m_Server->terminalInput() == "\x10status\r"; }))
+        << m_Server->terminalInput();
+    terminal->waitForText(kPrompt);
+    m_Server->clearTerminalInput();
+    EXPECT_EQ(m_Server->terminalInput(), "");
+
+    EXPECT_EQ(m_Server->sendToTerminals("KODORD:\r"), 1);
+    ASSERT_TRUE(terminal->waitForText("KODORD:\r") == "KODORD:\r");
+    m_Server->sendToTerminals(std::string("\n\xE5\0", 3));
+    const QByteArray rest("\n\xE5\0", 3);
+    EXPECT_EQ(terminal->waitForText(rest), rest);
+}
+
 TEST_F(SysdialTest, ChannelIsReleasedWhenTheKeepAliveStopsOrEitherConnectionCloses) {
     {
         auto [client, terminal] = openTerminal();
