@@ -5,6 +5,7 @@
 #include "WireText.h"
 #include "core/ClientProcs.h"
 #include "core/FrameCutter.h"
+#include "core/FrameTrace.h"
 #include "core/Protocol.h"
 
 #include <QTcpSocket>
@@ -127,7 +128,8 @@ void Session::enforceDeadlines(int64_t nowMs) {
 }
 
 void Session::handle(uint8_t code, const std::string& payload) {
-    qCDebug(lcLink).noquote() << DescribeFrame(m_Id, Direction::In, code, payload);
+    qCDebug(lcLink).noquote() << QStringLiteral("#%1 %2").arg(m_Id).arg(
+        DescribeFrame(FrameDirection::ToServer, code, payload));
     m_Context.recordFrame(m_Id, code, payload);
     if (code == CMD_LOGIN) {
         handleLogin(payload);
@@ -349,7 +351,8 @@ bool Session::may(int32_t accessBit) const {
 }
 
 void Session::send(uint8_t code, std::string_view payload) {
-    qCDebug(lcLink).noquote() << DescribeFrame(m_Id, Direction::Out, code, payload);
+    qCDebug(lcLink).noquote() << QStringLiteral("#%1 %2").arg(m_Id).arg(
+        DescribeFrame(FrameDirection::ToClient, code, payload));
     const std::string frame = EncodeFrame(code, payload);
     const Fault fault = std::exchange(m_Fault, Fault::None);
     if (fault == Fault::None) {

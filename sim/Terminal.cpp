@@ -3,6 +3,7 @@
 #include "ProcessModel.h"
 #include "Trace.h"
 #include "WireText.h"
+#include "core/FrameTrace.h"
 
 #include <QTcpSocket>
 #include <cmath>
@@ -60,7 +61,7 @@ void TerminalSession::close() {
 void TerminalSession::onReadyRead() {
     const QByteArray arrived = m_Socket->readAll();
     qCDebug(lcLink).noquote()
-        << QStringLiteral("terminal #%1 <- %2").arg(m_Session).arg(Printable(arrived.toStdString()));
+        << QStringLiteral("terminal #%1 <- %2").arg(m_Session).arg(PrintableBytes(arrived.toStdString()));
     emit inputArrived(arrived);
     for (char c : arrived) {
         if (m_Closed || m_Socket->state() != QAbstractSocket::ConnectedState)
