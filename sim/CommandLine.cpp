@@ -59,8 +59,15 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
          QStringLiteral("ms")},
         {QStringLiteral("seed"), QStringLiteral("Random seed, for repeatable runs (default 1)."),
          QStringLiteral("n")},
-        {QStringLiteral("speed"), QStringLiteral("Simulated seconds per real second (default 60)."),
+        {QStringLiteral("speed"),
+         QStringLiteral("Simulated seconds per real second (default 60); with --replay, the replay's pace "
+                        "(default 1, the recorded pace)."),
          QStringLiteral("factor")},
+        {QStringLiteral("replay"),
+         QStringLiteral(
+             "Serve a capture file back to a client instead of the plant: the captured login reply, "
+             "then the captured frames and terminal output at their recorded pace."),
+         QStringLiteral("file")},
         {QStringLiteral("start-time"), QStringLiteral("Simulated time of day at start (default 08:00)."),
          QStringLiteral("hh:mm")},
         {QStringLiteral("channels"), QStringLiteral("Number of system-dialog channels (default 2)."),
@@ -119,6 +126,14 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
     options.dataFolder = parser.isSet(QStringLiteral("data"))
                              ? parser.value(QStringLiteral("data"))
                              : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    out.replayFile = parser.value(QStringLiteral("replay"));
+    if (!out.replayFile.isEmpty() && parser.isSet(QStringLiteral("speed"))) {
+        if (options.speed <= 0) {
+            *message = QStringLiteral("--speed must be above 0 with --replay");
+            return CommandLineResult::Error;
+        }
+        out.replaySpeed = options.speed;
+    }
     out.verbose = parser.isSet(QStringLiteral("verbose"));
     out.checkOnly = parser.isSet(QStringLiteral("check"));
     return CommandLineResult::Run;
