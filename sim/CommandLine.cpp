@@ -59,12 +59,21 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
          QStringLiteral("ms")},
         {QStringLiteral("seed"), QStringLiteral("Random seed, for repeatable runs (default 1)."),
          QStringLiteral("n")},
-        {QStringLiteral("speed"), QStringLiteral("Simulated seconds per real second (default 60)."),
+        {QStringLiteral("speed"),
+         QStringLiteral("Simulated seconds per real second (default 60); with --replay, the replay's pace "
+                        "(default 1, the recorded pace)."),
          QStringLiteral("factor")},
+        {QStringLiteral("replay"),
+         QStringLiteral(
+             "Serve a capture file back to a client instead of the plant: the captured login reply, "
+             "then the captured frames and terminal output at their recorded pace."),
+         QStringLiteral("file")},
         {QStringLiteral("start-time"), QStringLiteral("Simulated time of day at start (default 08:00)."),
          QStringLiteral("hh:mm")},
         {QStringLiteral("channels"), QStringLiteral("Number of system-dialog channels (default 2)."),
          QStringLiteral("n")},
+        {QStringLiteral("max-connections"),
+         QStringLiteral("Picture link connections served at once (default 1000)."), QStringLiteral("n")},
         {QStringLiteral("verbose"), QStringLiteral("Trace every frame to stderr.")},
         {QStringLiteral("check"), QStringLiteral("Load and check the plant and users, then exit.")},
     });
@@ -83,19 +92,21 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
 
     ServerOptions& options = out.options;
     double port = 2001, terminalPort = 2002, interval = options.updateIntervalMs, seed = options.seed,
-           channels = options.channels;
+           channels = options.channels, maxConnections = options.maxConnections;
     if (!ReadNumberOption(parser, {QStringLiteral("port"), 0, 65535}, port, message) ||
         !ReadNumberOption(parser, {QStringLiteral("terminal-port"), 0, 65535}, terminalPort, message) ||
         !ReadNumberOption(parser, {QStringLiteral("interval"), 10, 3600000}, interval, message) ||
         !ReadNumberOption(parser, {QStringLiteral("seed"), 0, 4294967295.0}, seed, message) ||
         !ReadNumberOption(parser, {QStringLiteral("speed"), 0, 86400}, options.speed, message) ||
-        !ReadNumberOption(parser, {QStringLiteral("channels"), 0, 100}, channels, message))
+        !ReadNumberOption(parser, {QStringLiteral("channels"), 0, 100}, channels, message) ||
+        !ReadNumberOption(parser, {QStringLiteral("max-connections"), 1, 100000}, maxConnections, message))
         return CommandLineResult::Error;
     options.framedPort = static_cast<quint16>(port);
     options.terminalPort = static_cast<quint16>(terminalPort);
     options.updateIntervalMs = static_cast<int>(interval);
     options.seed = static_cast<unsigned>(seed);
     options.channels = static_cast<int>(channels);
+    options.maxConnections = static_cast<int>(maxConnections);
     if (parser.isSet(QStringLiteral("start-time"))) {
         const QTime time =
             QTime::fromString(parser.value(QStringLiteral("start-time")), QStringLiteral("H:mm"));
@@ -115,6 +126,14 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
     options.dataFolder = parser.isSet(QStringLiteral("data"))
                              ? parser.value(QStringLiteral("data"))
                              : QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    out.replayFile = parser.value(QStringLiteral("replay"));
+    if (!out.replayFile.isEmpty() && parser.isSet(QStringLiteral("speed"))) {
+        if (options.speed <= 0) {
+            *message = QStringLiteral("--speed must be above 0 with --replay");
+            return CommandLineResult::Error;
+        }
+        out.replaySpeed = options.speed;
+    }
     out.verbose = parser.isSet(QStringLiteral("verbose"));
     out.checkOnly = parser.isSet(QStringLiteral("check"));
     return CommandLineResult::Run;

@@ -12,6 +12,9 @@ struct CommandLine {
     bool verbose = false;
     // Load and check the plant and users, then exit.
     bool checkOnly = false;
+    // Serve this capture instead of the plant, at this multiple of its recorded pace.
+    QString replayFile;
+    double replaySpeed = 1;
 };
 
 enum class CommandLineResult { Run, Help, Error };

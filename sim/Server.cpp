@@ -13,8 +13,20 @@
 
 namespace pelorin::sim {
 
-Server::Server(const ServerOptions& options, QObject* parent) : QObject(parent), m_Context(options) {
-    connect(&m_Timer, &QTimer::timeout, this, &Server::tick);
+namespace {
+
+// How often deadlines are looked at with the real clock; they may be passed by up to this much.
+constexpr int kGuardIntervalMs = 200;
+// Terminal connections waiting for their claim, and what each may send meanwhile (and later per read).
+constexpr int kMaxPendingTerminals = 64;
+constexpr qint64 kTerminalReadBuffer = 64 * 1024;
+
+} // namespace
+
+Server::Server(const ServerOptions& options, QObject* parent)
+    : QObject(parent), m_Context(options), m_Timer(new QTimer(this)), m_GuardTimer(new QTimer(this)) {
+    connect(m_Timer, &QTimer::timeout, this, &Server::tick);
+    connect(m_GuardTimer, &QTimer::timeout, this, &Server::enforceDeadlines);
 }
 
 // Sessions and terminals go first: they use the shared context, and must not report their closing
@@ -28,6 +40,8 @@ Server::~Server() {
         disconnect(terminal, nullptr, this, nullptr);
         delete terminal;
     }
+    for (const PendingTerminal& pending : m_PendingTerminals)
+        disconnect(pending.socket, nullptr, this, nullptr);
 }
 
 bool Server::start(QString* error) {
@@ -59,8 +73,10 @@ bool Server::start(QString* error) {
     m_Context.terminalPort = m_Terminal->serverPort();
     m_Context.realClock.start();
     m_LastTickMs = m_Context.nowMs();
-    if (!options.fakeClock)
-        m_Timer.start(std::max(10, options.updateIntervalMs));
+    if (!options.fakeClock) {
+        m_Timer->start(std::max(10, options.updateIntervalMs));
+        m_GuardTimer->start(kGuardIntervalMs);
+    }
     return true;
 }
 
@@ -74,8 +90,11 @@ quint16 Server::terminalPort() const {
 
 void Server::acceptFramed() {
     while (QTcpSocket* socket = m_Framed->nextPendingConnection()) {
-        if (static_cast<int>(m_Sessions.size()) >= m_Context.options.maxConnections) {
-            qCDebug(lcLink) << "connection refused: too many connections";
+        if (static_cast<int>(m_Sessions.size()) >= m_Context.options.maxConnections && !makeRoom()) {
+            qCWarning(lcSim).noquote()
+                << QStringLiteral("connection from %1 refused: all %2 connections in use")
+                       .arg(socket->peerAddress().toString())
+                       .arg(m_Context.options.maxConnections);
             socket->abort();
             socket->deleteLater();
             continue;
@@ -91,32 +110,93 @@ void Server::acceptFramed() {
     }
 }
 
-// The terminal connection belongs to the oldest claim from the same host that has no terminal yet;
-// without a claimed channel there is no terminal.
+// A client claims its channel and connects its terminal at once, so the terminal may come first:
+// it waits a moment for the claim. Its first bytes (the wake-up) stay in the socket meanwhile.
 void Server::acceptTerminal() {
     while (QTcpSocket* socket = m_Terminal->nextPendingConnection()) {
-        Session* owner = nullptr;
-        for (uint64_t id : m_Context.channels.awaitingTerminal()) {
-            Session* session = findSession(id);
-            if (session && session->user() &&
-                session->peerAddress().isEqual(socket->peerAddress(), QHostAddress::TolerantConversion)) {
-                owner = session;
-                break;
-            }
-        }
-        if (!owner) {
-            qCDebug(lcLink) << "terminal refused: no channel claimed";
+        socket->setReadBufferSize(kTerminalReadBuffer);
+        if (static_cast<int>(m_PendingTerminals.size()) >= kMaxPendingTerminals) {
+            qCWarning(lcSim).noquote()
+                << QStringLiteral("terminal connection from %1 refused: %2 already wait "
+                                  "for their channel")
+                       .arg(socket->peerAddress().toString())
+                       .arg(kMaxPendingTerminals);
             socket->abort();
             socket->deleteLater();
             continue;
         }
+        m_PendingTerminals.push_back({socket, m_Context.nowMs()});
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            std::erase_if(m_PendingTerminals,
+                          [socket](const PendingTerminal& p) { return p.socket == socket; });
+            socket->deleteLater();
+        });
+    }
+    attachTerminals();
+}
+
+void Server::attachTerminals() {
+    std::vector<PendingTerminal> waiting;
+    for (const PendingTerminal& pending : std::exchange(m_PendingTerminals, {})) {
+        Session* owner = terminalOwner(*pending.socket);
+        if (!owner) {
+            waiting.push_back(pending);
+            continue;
+        }
+        disconnect(pending.socket, nullptr, this, nullptr);
         m_Context.channels.attachTerminal(owner->id());
-        auto* terminal = new TerminalSession(owner->id(), socket, *m_Context.model, *owner->user(),
+        auto* terminal = new TerminalSession(owner->id(), pending.socket, *m_Context.model, *owner->user(),
                                              m_Context.plant.name, this);
         m_Terminals.emplace(owner->id(), terminal);
         connect(terminal, &TerminalSession::closed, this, &Server::onTerminalClosed);
         connect(terminal, &TerminalSession::valuesWritten, this, &Server::publishValues);
+        connect(terminal, &TerminalSession::inputArrived, this, [this](const QByteArray& bytes) {
+            m_Context.recordTerminalInput(
+                std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        });
     }
+    m_PendingTerminals = std::move(waiting);
+}
+
+// The oldest claim from the same host that has no terminal yet.
+Session* Server::terminalOwner(const QTcpSocket& socket) const {
+    for (uint64_t id : m_Context.channels.awaitingTerminal()) {
+        Session* session = findSession(id);
+        if (session && session->user() &&
+            session->peerAddress().isEqual(socket.peerAddress(), QHostAddress::TolerantConversion))
+            return session;
+    }
+    return nullptr;
+}
+
+void Server::refuseLateTerminals(int64_t nowMs) {
+    const int64_t grace = m_Context.options.terminalGraceMs;
+    std::vector<QTcpSocket*> late;
+    for (const PendingTerminal& pending : m_PendingTerminals)
+        if (nowMs - pending.arrivedMs > grace)
+            late.push_back(pending.socket);
+    for (QTcpSocket* socket : late) {
+        qCInfo(lcSim).noquote() << QStringLiteral(
+                                       "terminal connection from %1 refused: no channel claimed within %2 ms")
+                                       .arg(socket->peerAddress().toString())
+                                       .arg(grace);
+        std::erase_if(m_PendingTerminals, [socket](const PendingTerminal& p) { return p.socket == socket; });
+        disconnect(socket, nullptr, this, nullptr);
+        socket->abort();
+        socket->deleteLater();
+    }
+}
+
+bool Server::makeRoom() {
+    const auto waiting = std::find_if(m_Sessions.begin(), m_Sessions.end(),
+                                      [](const auto& entry) { return entry.second->user() == nullptr; });
+    if (waiting == m_Sessions.end())
+        return false;
+    qCInfo(lcSim).noquote() << QStringLiteral(
+                                   "%1 closed to make room: all connections in use, it has not logged in")
+                                   .arg(waiting->second->describe());
+    waiting->second->close();
+    return true;
 }
 
 void Server::tick() {
@@ -125,9 +205,14 @@ void Server::tick() {
     m_LastTickMs = now;
     if (!m_Context.channels.expire(now, m_Context.options.keepAliveTimeoutMs).empty())
         channelsChanged();
-    for (Session* session : sessions())
-        session->checkInputTimeout(now);
     publishValues();
+}
+
+void Server::enforceDeadlines() {
+    const int64_t now = m_Context.nowMs();
+    for (Session* session : sessions())
+        session->enforceDeadlines(now);
+    refuseLateTerminals(now);
 }
 
 void Server::publishValues() {
@@ -151,6 +236,7 @@ void Server::onTerminalClosed(TerminalSession* terminal) {
 }
 
 void Server::channelsChanged() {
+    attachTerminals();
     std::vector<TerminalSession*> orphaned;
     for (const auto& [id, terminal] : m_Terminals)
         if (!m_Context.channels.holds(id))
@@ -165,6 +251,14 @@ void Server::broadcastSysdialInfo() {
     for (Session* session : sessions())
         if (session->user())
             session->send(MSG_SYSDIAL_INFO, payload);
+}
+
+// A copy, as sessions() is.
+std::vector<TerminalSession*> Server::terminals() const {
+    std::vector<TerminalSession*> list;
+    for (const auto& [id, terminal] : m_Terminals)
+        list.push_back(terminal);
+    return list;
 }
 
 Session* Server::findSession(uint64_t id) const {
@@ -202,6 +296,7 @@ void Server::advanceClock(int ms) {
         return;
     m_Context.fakeNowMs += ms;
     tick();
+    enforceDeadlines();
 }
 
 std::vector<ReceivedFrame> Server::receivedFrames() const {
@@ -221,6 +316,13 @@ std::optional<WriteRecord> Server::lastWrite(const std::string& address) const {
     const auto it = std::find_if(writes.rbegin(), writes.rend(),
                                  [&](const WriteRecord& w) { return w.address == address; });
     return it == writes.rend() ? std::nullopt : std::optional<WriteRecord>(*it);
+}
+
+int Server::sendToTerminals(std::string_view bytes) {
+    const std::vector<TerminalSession*> all = terminals();
+    for (TerminalSession* terminal : all)
+        terminal->sendRaw(bytes);
+    return static_cast<int>(all.size());
 }
 
 int Server::loggedInCount() const {
@@ -256,10 +358,7 @@ void Server::sendFrameToAll(uint8_t code, const std::string& payload) {
 void Server::closeAllConnections() {
     for (Session* session : sessions())
         session->close();
-    std::vector<TerminalSession*> terminals;
-    for (const auto& [id, terminal] : m_Terminals)
-        terminals.push_back(terminal);
-    for (TerminalSession* terminal : terminals)
+    for (TerminalSession* terminal : terminals())
         terminal->close();
 }
 

@@ -8,9 +8,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QTcpServer;
+class QTcpSocket;
 
 namespace pelorin::sim {
 
@@ -45,13 +47,23 @@ public:
     // What clients sent: every frame, and the write requests with their outcome.
     std::vector<ReceivedFrame> receivedFrames() const;
     void clearReceivedFrames();
+    // Every CMD_WRITE_VALUE in order, applied or not.
     std::vector<WriteRecord> writes() const;
     std::optional<WriteRecord> lastWrite(const std::string& address) const;
+    // What clients typed on their terminals (all terminals, in arrival order), and bytes sent as
+    // they are to every terminal; returns how many terminals there were.
+    std::string terminalInput() const { return m_Context.terminalInput; }
+    void clearTerminalInput() { m_Context.terminalInput.clear(); }
+    int sendToTerminals(std::string_view bytes);
 
     int sessionCount() const { return static_cast<int>(m_Sessions.size()); }
     int loggedInCount() const;
     int channelsInUse() const { return m_Context.channels.inUse(); }
     int terminalCount() const { return static_cast<int>(m_Terminals.size()); }
+    // Terminal connections waiting for their channel claim.
+    int pendingTerminalCount() const { return static_cast<int>(m_PendingTerminals.size()); }
+    // Bytes of unfinished frames held for all connections.
+    size_t bufferedInput() const { return m_Context.bufferedInput; }
 
     // Failure injection for the client's tests, applied to every connected session.
     void setRefuseLogins(bool refuse) { m_Context.refuseLogins = refuse; }
@@ -66,7 +78,14 @@ public:
 private:
     void acceptFramed();
     void acceptTerminal();
+    // Gives waiting terminal connections to the claims that have come, oldest first.
+    void attachTerminals();
+    Session* terminalOwner(const QTcpSocket& socket) const;
+    void refuseLateTerminals(int64_t nowMs);
     void tick();
+    void enforceDeadlines();
+    // Closes the oldest connection that has not logged in; false when every one has.
+    bool makeRoom();
     void publishValues();
     void onSessionClosed(Session* session);
     void onTerminalClosed(TerminalSession* terminal);
@@ -74,15 +93,22 @@ private:
     void channelsChanged();
     Session* findSession(uint64_t id) const;
     std::vector<Session*> sessions() const;
+    std::vector<TerminalSession*> terminals() const;
 
     SimContext m_Context;
     QTcpServer* m_Framed = nullptr;
     QTcpServer* m_Terminal = nullptr;
-    QTimer m_Timer;
+    QTimer* m_Timer;
+    QTimer* m_GuardTimer;
     int64_t m_LastTickMs = 0;
     uint64_t m_NextId = 1;
     std::map<uint64_t, Session*> m_Sessions;
     std::map<uint64_t, TerminalSession*> m_Terminals;
+    struct PendingTerminal {
+        QTcpSocket* socket;
+        int64_t arrivedMs;
+    };
+    std::vector<PendingTerminal> m_PendingTerminals;
 };
 
 } // namespace pelorin::sim

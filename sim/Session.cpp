@@ -3,8 +3,10 @@
 #include "SimContext.h"
 #include "Trace.h"
 #include "WireText.h"
+#include "core/Access.h"
 #include "core/ClientProcs.h"
 #include "core/FrameCutter.h"
+#include "core/FrameTrace.h"
 #include "core/Protocol.h"
 
 #include <QTcpSocket>
@@ -14,29 +16,26 @@ namespace pelorin::sim {
 
 namespace {
 
-constexpr int32_t kAccessWrite = 2;
-constexpr int32_t kAccessSysdial = 4;
-constexpr int32_t kAccessPictureLog = 8;
-constexpr int32_t kAccessGlobalLog = 16;
 constexpr int kWatchedParameters = 4;
 constexpr char kVisaEnd = '\xFF';
 
-// The largest command a client has reason to send is a logbook; a connection announcing more
-// is not a client of ours.
-constexpr uint32_t kMaxCommandPayload = 2u * 1024u * 1024u;
-// A client that does not read what it is sent is dropped rather than buffered without end.
+// A client that does not read what it is sent is dropped rather than buffered without end. The
+// allowance comes on top of the frame being written, which may be a logbook of any allowed size.
 constexpr qint64 kMaxPendingOutput = 4 * 1024 * 1024;
+constexpr qint64 kMaxArrival = 1024 * 1024;
 
 } // namespace
 
 Session::Session(uint64_t id, QTcpSocket* socket, SimContext& context, QObject* parent)
-    : QObject(parent), m_Id(id), m_Socket(socket), m_Context(context), m_LastArrivalMs(context.nowMs()) {
+    : QObject(parent), m_Id(id), m_Socket(socket), m_Context(context),
+      m_LoginDeadlineMs(context.nowMs() + context.options.loginTimeoutMs) {
     socket->setParent(this);
+    // Each arrival is taken whole; the limit keeps one arrival, and so the budget's overshoot, small.
+    socket->setReadBufferSize(kMaxArrival);
     connect(socket, &QTcpSocket::readyRead, this, &Session::onReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, [this] {
-        if (std::exchange(m_Closed, true))
-            return;
-        emit closed(this);
+        if (!m_Closed)
+            finish();
     });
 }
 
@@ -47,38 +46,87 @@ QHostAddress Session::peerAddress() const {
 void Session::close() {
     if (m_Closed)
         return;
-    m_Closed = true;
     m_Socket->abort();
+    finish();
+}
+
+void Session::finish() {
+    m_Closed = true;
+    m_Buffer.clear();
+    budgetInput();
     emit closed(this);
+}
+
+QString Session::describe() const {
+    return QStringLiteral("#%1 (%2)").arg(m_Id).arg(m_Socket->peerAddress().toString());
 }
 
 void Session::onReadyRead() {
     const QByteArray arrived = m_Socket->readAll();
-    m_LastArrivalMs = m_Context.nowMs();
+    const bool startsFrame = m_Buffer.empty();
+    int completed = 0;
     const CutResult result =
         CutFrames(m_Buffer, std::string_view(arrived.constData(), static_cast<size_t>(arrived.size())),
-                  [this](uint8_t code, const std::string& payload) {
+                  [this, &completed](uint8_t code, const std::string& payload) {
+                      ++completed;
                       if (!m_Closed)
                           handle(code, payload);
                   });
-    const bool oversized = m_Buffer.size() >= kFrameHeadSize &&
-                           static_cast<uint32_t>(String2Long(m_Buffer, 1)) > kMaxCommandPayload;
-    if (result == CutResult::ProtocolError || oversized) {
-        qCDebug(lcLink).noquote() << QStringLiteral("#%1 bad frame length, closing").arg(m_Id);
+    if (m_Closed)
+        return;
+    if (result == CutResult::ProtocolError) {
+        qCWarning(lcLink).noquote() << QStringLiteral("%1 announced a frame longer than %2 bytes, closing")
+                                           .arg(describe())
+                                           .arg(kMaxPayloadLength);
+        close();
+        return;
+    }
+    // The deadline runs from the first byte of the frame now unfinished, however slowly the rest comes.
+    if (startsFrame || completed > 0)
+        m_FrameStartMs = m_Context.nowMs();
+    if (!budgetInput()) {
+        qCWarning(lcSim).noquote() << QStringLiteral("%1 would hold more than %2 bytes of unfinished input "
+                                                     "for all connections together, closing")
+                                          .arg(describe())
+                                          .arg(m_Context.options.maxBufferedInput);
         close();
     }
 }
 
-void Session::checkInputTimeout(int64_t nowMs) {
-    const bool owing = !m_Buffer.empty() || !m_User;
-    if (owing && nowMs - m_LastArrivalMs > m_Context.options.inputTimeoutMs) {
-        qCDebug(lcLink).noquote() << QStringLiteral("#%1 silent too long, closing").arg(m_Id);
+bool Session::budgetInput() {
+    size_t& total = m_Context.bufferedInput;
+    if (m_Buffer.size() > m_BudgetedInput &&
+        total - m_BudgetedInput + m_Buffer.size() > m_Context.options.maxBufferedInput)
+        return false;
+    total = total - m_BudgetedInput + m_Buffer.size();
+    m_BudgetedInput = m_Buffer.size();
+    return true;
+}
+
+int64_t Session::frameDeadlineMs() const {
+    const bool headComplete = m_Buffer.size() >= kFrameHeadSize;
+    const auto announced = headComplete ? static_cast<uint32_t>(String2Long(m_Buffer, 1)) : 0u;
+    return m_FrameStartMs + m_Context.options.frameTimeoutMs + announced / 1024;
+}
+
+void Session::enforceDeadlines(int64_t nowMs) {
+    if (m_LoginDeadlineMs && nowMs > *m_LoginDeadlineMs) {
+        qCInfo(lcSim).noquote() << QStringLiteral("%1 did not log in within %2 ms, closing")
+                                       .arg(describe())
+                                       .arg(m_Context.options.loginTimeoutMs);
+        close();
+    } else if (!m_Buffer.empty() && nowMs > frameDeadlineMs()) {
+        qCInfo(lcSim).noquote()
+            << QStringLiteral("%1 did not complete a frame in time (%2 ms since its first byte), closing")
+                   .arg(describe())
+                   .arg(nowMs - m_FrameStartMs);
         close();
     }
 }
 
 void Session::handle(uint8_t code, const std::string& payload) {
-    qCDebug(lcLink).noquote() << DescribeFrame(m_Id, Direction::In, code, payload);
+    qCDebug(lcLink).noquote() << QStringLiteral("#%1 %2").arg(m_Id).arg(
+        DescribeFrame(FrameDirection::ToServer, code, payload));
     m_Context.recordFrame(m_Id, code, payload);
     if (code == CMD_LOGIN) {
         handleLogin(payload);
@@ -144,10 +192,13 @@ void Session::handleLogin(const std::string& payload) {
     if (!accepted)
         return;
     m_User = user;
+    m_LoginDeadlineMs.reset();
     send(MSG_SYSDIAL_INFO, m_Context.channels.infoPayload(m_Context.plant.macroList));
 }
 
 void Session::endLogin() {
+    if (m_User)
+        m_LoginDeadlineMs = m_Context.nowMs() + m_Context.options.loginTimeoutMs;
     m_User = nullptr;
     m_Picture = nullptr;
     m_Watched.reset();
@@ -214,28 +265,32 @@ void Session::sendValue(int32_t number, const std::string& text) {
 }
 
 void Session::handleWriteValue(const std::string& payload) {
-    if (!m_Picture || payload.size() < 4)
+    if (payload.size() < 4)
         return;
     const int32_t number = String2Long(payload, 0);
-    const auto count = static_cast<int32_t>(m_Picture->dynamics.size());
-    const bool watchedParameter = m_Watched && number >= count && number < count + kWatchedParameters;
-    if (number < 0 || (number >= count && !watchedParameter))
-        return;
-    WriteRecord record{m_Id, number, {}, payload.substr(4), false};
-    if (watchedParameter) {
-        record.address = (*m_Watched)[static_cast<size_t>(number - count)];
-    } else {
-        const DynamicPoint& point = m_Picture->dynamics[static_cast<size_t>(number)];
-        record.address = point.setpointKind < 0 ? point.address : std::string();
-    }
+    WriteRecord record{m_Id, number, writeAddress(number), payload.substr(4), false};
     const std::optional<double> value = ParseValueText(record.text);
-    record.accepted = may(kAccessWrite) && !record.address.empty() && value &&
+    record.accepted = may(ACCESS_WRITE) && !record.address.empty() && value &&
                       m_Context.model->write(record.address, *value);
     m_Context.recordWrite(record);
     // The value goes back whether or not it was taken: the client shows what the plant holds.
-    sendValueIfChanged(number, true);
+    if (m_Picture && number >= 0 && static_cast<size_t>(number) < m_Sent.size())
+        sendValueIfChanged(number, true);
     if (record.accepted)
         emit valuesChanged();
+}
+
+std::string Session::writeAddress(int32_t number) const {
+    if (!m_Picture || number < 0)
+        return {};
+    const auto count = static_cast<int32_t>(m_Picture->dynamics.size());
+    if (number < count) {
+        const DynamicPoint& point = m_Picture->dynamics[static_cast<size_t>(number)];
+        return point.setpointKind < 0 ? point.address : std::string();
+    }
+    if (m_Watched && number < count + kWatchedParameters)
+        return (*m_Watched)[static_cast<size_t>(number - count)];
+    return {};
 }
 
 void Session::handleWatchSetpoint(const std::string& payload) {
@@ -251,7 +306,7 @@ void Session::handleWatchSetpoint(const std::string& payload) {
 }
 
 void Session::handleSysdialChannel() {
-    if (!may(kAccessSysdial))
+    if (!may(ACCESS_SYSDIAL))
         return;
     const auto claim = m_Context.channels.claim(m_Id, m_User->name, m_Context.nowMs());
     if (claim == SysdialChannels::Claim::Claimed)
@@ -275,14 +330,14 @@ void Session::handleGetPictureLog(const std::string& payload) {
 
 void Session::handleSavePictureLog(const std::string& payload) {
     const int32_t number = String2Long(payload, 0);
-    if (!may(kAccessPictureLog) || payload.size() < 4 || !m_Context.plant.picture(number))
+    if (!may(ACCESS_PICTURE_LOG) || payload.size() < 4 || !m_Context.plant.picture(number))
         return;
     if (!m_Context.texts.savePictureLog(number, std::string_view(payload).substr(4)))
         qWarning("pelorin-sim: the logbook of picture %d could not be saved", number);
 }
 
 void Session::handleSaveGlobalLog(const std::string& payload) {
-    if (!may(kAccessGlobalLog))
+    if (!may(ACCESS_GLOBAL_LOG))
         return;
     if (!m_Context.texts.saveGlobalLog(payload))
         qWarning("pelorin-sim: the global logbook could not be saved");
@@ -293,7 +348,8 @@ bool Session::may(int32_t accessBit) const {
 }
 
 void Session::send(uint8_t code, std::string_view payload) {
-    qCDebug(lcLink).noquote() << DescribeFrame(m_Id, Direction::Out, code, payload);
+    qCDebug(lcLink).noquote() << QStringLiteral("#%1 %2").arg(m_Id).arg(
+        DescribeFrame(FrameDirection::ToClient, code, payload));
     const std::string frame = EncodeFrame(code, payload);
     const Fault fault = std::exchange(m_Fault, Fault::None);
     if (fault == Fault::None) {
@@ -326,8 +382,10 @@ void Session::write(std::string_view bytes) {
         m_Held += bytes;
     else
         m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (m_Socket->bytesToWrite() + static_cast<qint64>(m_Held.size()) > kMaxPendingOutput) {
-        qCDebug(lcLink).noquote() << QStringLiteral("#%1 does not read, closing").arg(m_Id);
+    const qint64 pending = m_Socket->bytesToWrite() + static_cast<qint64>(m_Held.size());
+    if (pending - static_cast<qint64>(bytes.size()) > kMaxPendingOutput) {
+        qCWarning(lcSim).noquote()
+            << QStringLiteral("%1 does not read what it is sent, closing").arg(describe());
         close();
     }
 }

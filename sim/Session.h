@@ -26,14 +26,16 @@ public:
 
     uint64_t id() const { return m_Id; }
     QHostAddress peerAddress() const;
+    // "#id (address)", for the log.
+    QString describe() const;
     const User* user() const { return m_User; }
 
     // Sends the values that changed since they were last sent.
     void publishValues();
     void send(uint8_t code, std::string_view payload);
     void sendRaw(std::string_view bytes);
-    // Closes a connection that owes the rest of a frame, or a login, for too long.
-    void checkInputTimeout(int64_t nowMs);
+    // Closes a connection that has not logged in in time, or not completed a frame in time.
+    void enforceDeadlines(int64_t nowMs);
     void close();
 
     // Failure injection: the next frame goes out half; then the connection closes, or the rest
@@ -53,6 +55,8 @@ private:
     void handleLogin(const std::string& payload);
     void handleGetPicture(const std::string& payload);
     void handleWriteValue(const std::string& payload);
+    // The address a write to `number` goes to; empty when it goes nowhere.
+    std::string writeAddress(int32_t number) const;
     void handleWatchSetpoint(const std::string& payload);
     void handleSysdialChannel();
     void handleFunctionText(const std::string& payload);
@@ -60,6 +64,10 @@ private:
     void handleSavePictureLog(const std::string& payload);
     void handleSaveGlobalLog(const std::string& payload);
     void endLogin();
+    // Counts the unfinished frame in the shared input budget; false when it does not fit.
+    bool budgetInput();
+    int64_t frameDeadlineMs() const;
+    void finish();
 
     bool may(int32_t accessBit) const;
     // The current text of dynamic number `number` of the picture, or of a watched parameter.
@@ -74,7 +82,10 @@ private:
     QTcpSocket* m_Socket;
     SimContext& m_Context;
     std::string m_Buffer;
-    int64_t m_LastArrivalMs;
+    // The part of m_Buffer counted in the shared budget.
+    size_t m_BudgetedInput = 0;
+    int64_t m_FrameStartMs = 0;
+    std::optional<int64_t> m_LoginDeadlineMs;
     bool m_Closed = false;
     const User* m_User = nullptr;
     const ServedPicture* m_Picture = nullptr;

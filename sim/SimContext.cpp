@@ -8,6 +8,7 @@ namespace {
 // logbooks can be large, the frame log also keeps its bytes bounded.
 constexpr size_t kLogLimit = 10000;
 constexpr size_t kLogByteLimit = 16 * 1024 * 1024;
+constexpr size_t kTerminalLogLimit = 1024 * 1024;
 
 } // namespace
 
@@ -33,6 +34,12 @@ void SimContext::recordWrite(WriteRecord record) {
     writes.push_back(std::move(record));
     if (writes.size() > kLogLimit)
         writes.pop_front();
+}
+
+void SimContext::recordTerminalInput(std::string_view bytes) {
+    terminalInput += bytes;
+    if (terminalInput.size() > kTerminalLogLimit)
+        terminalInput.erase(0, terminalInput.size() - kTerminalLogLimit);
 }
 
 } // namespace pelorin::sim

@@ -36,14 +36,25 @@ struct ServerOptions {
     bool fakeClock = false;
     int channels = 2;
     int historySize = 20000;
-    int maxConnections = 256;
+    // Picture link connections. When all are taken, a new one displaces the oldest that has not
+    // logged in; only when every one has logged in is it refused.
+    int maxConnections = 1000;
+    // A terminal connection that arrives before its channel is claimed waits this long for the claim.
+    int terminalGraceMs = 1000;
     // A claimed channel is released when its keep-alive stops for longer than this.
     int keepAliveTimeoutMs = 30000;
-    // A connection that owes the rest of a frame, or has not logged in, for this long is closed.
-    int inputTimeoutMs = 30000;
+    // A connection must log in this long after it connected (or logged out), or it is closed.
+    int loginTimeoutMs = 5000;
+    // A frame must be complete this long after its first byte, plus a millisecond per KiB it
+    // announces (a slowest link of 1 MiB/s), or the connection is closed. Counting from the first
+    // byte keeps a client that drips a byte now and then from holding a connection for ever.
+    int frameTimeoutMs = 30000;
+    // Unfinished frames of all connections together; a connection that would exceed it is closed.
+    size_t maxBufferedInput = 256u * 1024u * 1024u;
 };
 
-// One write request as it arrived, for tests and the trace.
+// One write request as it arrived, for tests and the trace. Writes that could not be applied are
+// recorded too (no picture, a number outside it, parameters not watched): their address is empty.
 struct WriteRecord {
     uint64_t session = 0;
     int32_t dynamicNumber = 0;
@@ -68,6 +79,7 @@ public:
     void recordFrame(uint64_t session, uint8_t code, const std::string& payload);
     void clearReceived();
     void recordWrite(WriteRecord record);
+    void recordTerminalInput(std::string_view bytes);
 
     ServerOptions options;
     Plant plant;
@@ -82,6 +94,10 @@ public:
     std::deque<ReceivedFrame> received;
     size_t receivedBytes = 0;
     std::deque<WriteRecord> writes;
+    // What clients typed on their terminals, all terminals in arrival order.
+    std::string terminalInput;
+    // Bytes of unfinished frames held by all sessions.
+    size_t bufferedInput = 0;
 };
 
 } // namespace pelorin::sim

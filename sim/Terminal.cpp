@@ -3,6 +3,7 @@
 #include "ProcessModel.h"
 #include "Trace.h"
 #include "WireText.h"
+#include "core/FrameTrace.h"
 
 #include <QTcpSocket>
 #include <cmath>
@@ -44,6 +45,9 @@ TerminalSession::TerminalSession(uint64_t session, QTcpSocket* socket, ProcessMo
             return;
         emit closed(this);
     });
+    // What came while the connection waited for its channel claim.
+    if (socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &TerminalSession::onReadyRead, Qt::QueuedConnection);
 }
 
 void TerminalSession::close() {
@@ -57,7 +61,8 @@ void TerminalSession::close() {
 void TerminalSession::onReadyRead() {
     const QByteArray arrived = m_Socket->readAll();
     qCDebug(lcLink).noquote()
-        << QStringLiteral("terminal #%1 <- %2").arg(m_Session).arg(Printable(arrived.toStdString()));
+        << QStringLiteral("terminal #%1 <- %2").arg(m_Session).arg(PrintableBytes(arrived.toStdString()));
+    emit inputArrived(arrived);
     for (char c : arrived) {
         if (m_Closed || m_Socket->state() != QAbstractSocket::ConnectedState)
             return;
@@ -126,7 +131,7 @@ void TerminalSession::runCommand(const QString& line) {
             return;
         }
         m_Pending = arguments;
-        print(QStringLiteral("KODORD: "));
+        print(QStringLiteral("KODORD: ") + kNewLine);
     } else if (command == QStringLiteral("SLUT") || command == QStringLiteral("EXIT")) {
         print(QStringLiteral("Hej då.") + kNewLine);
         m_Socket->disconnectFromHost();
@@ -215,15 +220,21 @@ void TerminalSession::printListing(const QString& prefix) {
 }
 
 void TerminalSession::print(const QString& text) {
+    sendRaw(text.toLatin1().toStdString());
+}
+
+void TerminalSession::sendRaw(std::string_view bytes) {
     if (m_Closed || m_Socket->state() != QAbstractSocket::ConnectedState)
         return;
-    m_Socket->write(text.toLatin1());
+    m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (m_Socket->bytesToWrite() > kMaxPendingOutput)
         close();
 }
 
+// The prompt ends its line: a client sends back the whole line its caret is on, which must hold
+// only what was typed.
 void TerminalSession::prompt() {
-    print(QStringLiteral("PELORIN> "));
+    print(QStringLiteral("PELORIN> ") + kNewLine);
 }
 
 } // namespace pelorin::sim

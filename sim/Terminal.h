@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class QTcpSocket;
 
@@ -25,9 +26,12 @@ public:
     // The framed session whose channel this terminal uses.
     uint64_t session() const { return m_Session; }
     void close();
+    // Any bytes, as they are (for the client's tests).
+    void sendRaw(std::string_view bytes);
 
 signals:
     void valuesWritten();
+    void inputArrived(const QByteArray& bytes);
     void closed(pelorin::sim::TerminalSession* terminal);
 
 private:

@@ -1,22 +1,13 @@
 #pragma once
 
 #include <QLoggingCategory>
-#include <QString>
-#include <cstdint>
-#include <string_view>
 
 namespace pelorin::sim {
 
 // The protocol trace; off unless switched on (QT_LOGGING_RULES or the simulator's --verbose).
+// Its frame lines come from DescribeFrame (core/FrameTrace.h), the same as the control's.
 Q_DECLARE_LOGGING_CATEGORY(lcLink)
-
-enum class Direction { In, Out };
-
-// One line per frame: connection, direction, code name, length and a readable start of the
-// payload. Login payloads carry the password and are never shown.
-QString DescribeFrame(uint64_t connection, Direction direction, uint8_t code, std::string_view payload);
-
-// Bytes as readable text: printable Latin-1 kept, everything else as \xNN; cut after `limit` bytes.
-QString Printable(std::string_view bytes, size_t limit = 60);
+// Connections refused or closed by the simulator's limits; shown unless switched off.
+Q_DECLARE_LOGGING_CATEGORY(lcSim)
 
 } // namespace pelorin::sim

@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "Replay.h"
 #include "Server.h"
 #include "WireText.h"
 
@@ -6,6 +7,7 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 
+using namespace pelorin;
 using namespace pelorin::sim;
 
 namespace {
@@ -26,6 +28,32 @@ void PrintWelcome(const Server& server, const CommandLine& commandLine, QTextStr
     for (const auto& [number, picture] : server.plant().pictures)
         out << "    " << number << "  " << picture.title << "\n";
     out.flush();
+}
+
+int Replay(const CommandLine& commandLine, QTextStream& out, QTextStream& err) {
+    const CaptureContents capture = ReadCaptureFile(commandLine.replayFile);
+    if (!capture.error.isEmpty())
+        err << "pelorin-sim: " << commandLine.replayFile << ": " << capture.error
+            << (capture.records.empty() ? "" : "; replaying the records before it") << "\n";
+    ReplayScript script;
+    QString error;
+    if (!BuildReplayScript(capture.records, script, &error)) {
+        err << "pelorin-sim: " << commandLine.replayFile << ": " << error << "\n";
+        return 1;
+    }
+    ReplayServer server(commandLine.options, std::move(script), commandLine.replaySpeed);
+    if (!server.start(&error)) {
+        err << "pelorin-sim: " << error << "\n";
+        return 1;
+    }
+    err.flush();
+    out << "pelorin-sim: replaying " << commandLine.replayFile << " (" << capture.records.size()
+        << " records) at " << commandLine.replaySpeed << " times its pace\n"
+        << "  picture link port: " << server.framedPort() << "\n"
+        << "  terminal port:     " << server.terminalPort() << "\n"
+        << "  log in with any visa and password\n";
+    out.flush();
+    return QCoreApplication::exec();
 }
 
 } // namespace
@@ -51,6 +79,8 @@ int main(int argc, char** argv) {
     if (commandLine.verbose)
         QLoggingCategory::setFilterRules(QStringLiteral("pelorin.link.debug=true"));
 
+    if (!commandLine.replayFile.isEmpty())
+        return Replay(commandLine, out, err);
     if (commandLine.checkOnly)
         commandLine.options.framedPort = commandLine.options.terminalPort = 0;
     Server server(commandLine.options);

@@ -39,9 +39,10 @@ enum Message : uint8_t {
 constexpr int kFrameHeadSize = 5;
 
 // Largest payload either side accepts. Pictures are at most 16 KiB of element data and the
-// picture table about 1 KiB plus its parameter list; logbooks are text kept for years, so the
-// limit leaves them ample room while a corrupt length can never make us wait for gigabytes.
-constexpr uint32_t kMaxPayloadLength = 8u * 1024u * 1024u;
+// picture table about 1 KiB plus its parameter list; logbooks are text kept for years and may grow
+// to many megabytes, so the limit leaves them ample room while a corrupt length can never make us
+// wait for gigabytes.
+constexpr uint32_t kMaxPayloadLength = 64u * 1024u * 1024u;
 
 // The picture table covers picture numbers 0..999.
 constexpr int kPictureTableSize = 1000;

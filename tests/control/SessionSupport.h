@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ControlFixture.h"
 #include "common/TestSupport.h"
+#include "control/ControlFixture.h"
 
 #include "Server.h"
 #include "core/FrameCutter.h"

@@ -23,7 +23,7 @@ TEST_F(BadInputTest, ImpossibleFrameLengthsCloseTheConnection) {
     const QByteArray heads[] = {
         QByteArray("\x01\x80\x00\x00\x00", 5), // top bit set
         QByteArray("\x0E\x7F\xFF\xFF\xFF", 5), // two gigabytes of logbook
-        QByteArray("\x0E\x00\x40\x00\x00", 5), // four megabytes: more than any command needs
+        QByteArray::fromStdString(Byte2String(CMD_SAVE_GLOBAL_LOG) + Long2String(kMaxPayloadLength + 1)),
     };
     for (const QByteArray& head : heads) {
         SCOPED_TRACE(head.toHex().toStdString());
@@ -107,7 +107,7 @@ TEST_F(BadInputTest, UnknownCodesAndShortPayloadsAreIgnored) {
     EXPECT_TRUE(client->next(MSG_PICTURE_TABLE));
 }
 
-TEST_F(BadInputTest, ManyConnectionsAreServedAndThoseBeyondTheLimitClosedAtOnce) {
+TEST_F(BadInputTest, ManyConnectionsAreServed) {
     std::vector<std::unique_ptr<SimTestClient>> crowd;
     for (int i = 0; i < 200; ++i) {
         crowd.push_back(std::make_unique<SimTestClient>());
@@ -119,20 +119,6 @@ TEST_F(BadInputTest, ManyConnectionsAreServedAndThoseBeyondTheLimitClosedAtOnce)
     expectOthersServed();
     crowd.clear();
     EXPECT_TRUE(waitFor([&] { return m_Server->sessionCount() == 0; }));
-
-    startServer([](sim::ServerOptions& o) { o.maxConnections = 50; });
-    for (int i = 0; i < 60; ++i) {
-        crowd.push_back(std::make_unique<SimTestClient>());
-        crowd.back()->startConnecting(m_Server->framedPort());
-    }
-    EXPECT_TRUE(waitFor([&] {
-        return std::count_if(crowd.begin(), crowd.end(), [](const auto& c) { return c->isConnected(); }) ==
-               50;
-    }));
-    EXPECT_EQ(m_Server->sessionCount(), 50);
-    crowd.resize(10);
-    EXPECT_TRUE(waitFor([&] { return m_Server->sessionCount() == 10; }));
-    expectOthersServed();
 }
 
 // The failure seams that the control's tests rely on.

@@ -7,6 +7,7 @@
 #include "core/Protocol.h"
 
 #include <QHostAddress>
+#include <QStringList>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -122,6 +123,44 @@ private:
     std::string m_Buffer;
     std::vector<Frame> m_Frames;
     std::map<int, std::string> m_Values;
+};
+
+// Collects what is logged on one category while it lives (one capture at a time).
+class LogCapture {
+public:
+    explicit LogCapture(const char* category) : m_Category(category) {
+        s_Active = this;
+        m_Previous = qInstallMessageHandler(&LogCapture::handle);
+    }
+    ~LogCapture() {
+        qInstallMessageHandler(m_Previous);
+        s_Active = nullptr;
+    }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    // True when a message that contains every one of `parts` was logged.
+    bool contains(const QStringList& parts) const {
+        return std::any_of(m_Messages.begin(), m_Messages.end(), [&](const QString& message) {
+            return std::all_of(parts.begin(), parts.end(),
+                               [&](const QString& part) { return message.contains(part); });
+        });
+    }
+    const QStringList& messages() const { return m_Messages; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        LogCapture* self = s_Active;
+        if (context.category && qstrcmp(context.category, self->m_Category) == 0)
+            self->m_Messages.append(message);
+        else if (self->m_Previous)
+            self->m_Previous(type, context, message);
+    }
+
+    static inline LogCapture* s_Active = nullptr;
+    const char* m_Category;
+    QtMessageHandler m_Previous = nullptr;
+    QStringList m_Messages;
 };
 
 // A simulator with the demo plant on free ports, a fake clock and its own data folder.

@@ -5,6 +5,10 @@ using namespace pelorin::test;
 
 namespace {
 
+// Prompts end their line, so that the line a client sends back holds only what was typed.
+const QByteArray kPrompt = "PELORIN> \r\n";
+const QByteArray kCodeWordPrompt = "KODORD: \r\n";
+
 struct SysdialInfo {
     int32_t used;
     int32_t total;
@@ -38,7 +42,7 @@ protected:
         auto terminal = std::make_unique<SimTestClient>(false);
         EXPECT_TRUE(terminal->connectTo(m_Server->terminalPort()));
         terminal->sendRaw("\x10");
-        EXPECT_TRUE(terminal->waitForText("PELORIN> ").contains(QByteArray::fromStdString(kDemoName)));
+        EXPECT_TRUE(terminal->waitForText(kPrompt).contains(QByteArray::fromStdString(kDemoName)));
         return {std::move(client), std::move(terminal)};
     }
 };
@@ -66,12 +70,28 @@ TEST_F(SysdialTest, LoginGetsChannelInfoAndClaimingAChannelTellsEveryClient) {
     EXPECT_EQ(ReadInfo(released->payload).used, 0);
 }
 
-TEST_F(SysdialTest, ChannelNeedsTheRightAndAFreeChannelAndTheTerminalAClaim) {
-    SimTestClient unclaimed(false);
-    unclaimed.startConnecting(m_Server->terminalPort());
-    EXPECT_TRUE(unclaimed.waitForClose());
-    EXPECT_EQ(m_Server->terminalCount(), 0);
+TEST_F(SysdialTest, TerminalArrivingBeforeItsClaimIsHeldForASecond) {
+    auto client = loggedInClient();
+    SimTestClient early(false), unclaimed(false);
+    ASSERT_TRUE(early.connectTo(m_Server->terminalPort()));
+    early.sendRaw("\x10");
+    ASSERT_TRUE(waitFor([&] { return m_Server->pendingTerminalCount() == 1; }));
+    m_Server->advanceClock(1000);
+    client->send(CMD_SYSDIAL_CHANNEL);
+    EXPECT_TRUE(early.waitForText(kPrompt).contains("systemdialog")) << "the wake-up sent early counts";
+    EXPECT_EQ(m_Server->terminalCount(), 1);
 
+    ASSERT_TRUE(unclaimed.connectTo(m_Server->terminalPort()));
+    ASSERT_TRUE(waitFor([&] { return m_Server->pendingTerminalCount() == 1; }));
+    m_Server->advanceClock(1000);
+    EXPECT_EQ(m_Server->pendingTerminalCount(), 1);
+    m_Server->advanceClock(1);
+    EXPECT_TRUE(unclaimed.waitForClose());
+    EXPECT_EQ(m_Server->pendingTerminalCount(), 0);
+    EXPECT_EQ(m_Server->terminalCount(), 1);
+}
+
+TEST_F(SysdialTest, ChannelNeedsTheRightAndAFreeChannel) {
     startServer([](sim::ServerOptions& o) { o.channels = 1; });
     auto reader = loggedInClient("LAS", "las");
     reader->send(CMD_SYSDIAL_CHANNEL);
@@ -89,30 +109,50 @@ TEST_F(SysdialTest, ChannelNeedsTheRightAndAFreeChannelAndTheTerminalAClaim) {
 TEST_F(SysdialTest, TerminalEchoesLinesAndAsksForTheCodeWordWithoutEchoingIt) {
     auto [client, terminal] = openTerminal();
     terminal->sendRaw("status\r");
-    const QByteArray status = terminal->waitForText("PELORIN> ");
+    const QByteArray status = terminal->waitForText(kPrompt);
     EXPECT_TRUE(status.startsWith("status\r\n")) << status.toStdString();
+    EXPECT_TRUE(status.endsWith(kPrompt));
     EXPECT_TRUE(status.contains("Utetemperatur:")) << status.toStdString();
     terminal->sendRaw("lista vs01.dag\r");
-    const QByteArray listing = terminal->waitForText("PELORIN> ");
+    const QByteArray listing = terminal->waitForText(kPrompt);
     EXPECT_TRUE(listing.startsWith("lista vs01.dag\r\n"));
     EXPECT_TRUE(listing.contains("VS01.DAG.PAR2                    42  skrivbar")) << listing.toStdString();
     terminal->sendRaw("nonsens\r");
-    EXPECT_TRUE(terminal->waitForText("PELORIN> ").contains("Ok\xE4nt kommando: NONSENS"));
+    EXPECT_TRUE(terminal->waitForText(kPrompt).contains("Ok\xE4nt kommando: NONSENS"));
 
     terminal->sendRaw("skriv pg01.bv.gp1 55\r");
-    EXPECT_TRUE(terminal->waitForText("KODORD: ").startsWith("skriv pg01.bv.gp1 55\r\n"));
+    EXPECT_TRUE(terminal->waitForText(kCodeWordPrompt).startsWith("skriv pg01.bv.gp1 55\r\n"));
     terminal->sendRaw("9999\r");
-    const QByteArray refused = terminal->waitForText("PELORIN> ");
+    const QByteArray refused = terminal->waitForText(kPrompt);
     EXPECT_TRUE(refused.contains("Fel kodord."));
     EXPECT_FALSE(refused.contains("9999"));
     EXPECT_EQ(*m_Server->modelValue("PG01.BV.GP1"), 45);
     terminal->sendRaw("skriv pg01.bv.gp1 55\r");
-    terminal->waitForText("KODORD: ");
+    terminal->waitForText(kCodeWordPrompt);
     terminal->sendRaw("1234\r");
-    const QByteArray accepted = terminal->waitForText("PELORIN> ");
+    const QByteArray accepted = terminal->waitForText(kPrompt);
     EXPECT_TRUE(accepted.contains("OK  PG01.BV.GP1 = 55")) << accepted.toStdString();
     EXPECT_FALSE(accepted.contains("1234"));
     EXPECT_EQ(*m_Server->modelValue("PG01.BV.GP1"), 55);
+}
+
+// Client tests check what their terminal sent and feed it any bytes (a CR LF split over two arrivals).
+TEST_F(SysdialTest, TerminalInputIsRecordedAndAnyBytesCanBeSentToTerminals) {
+    auto [client, terminal] = openTerminal();
+    terminal->sendRaw("sta");
+    ASSERT_TRUE(waitFor([&] { return m_Server->terminalInput() == "\x10sta"; }));
+    terminal->sendRaw("tus\r");
+    EXPECT_TRUE(waitFor([&] { return m_Server->terminalInput() == "\x10status\r"; }))
+        << m_Server->terminalInput();
+    terminal->waitForText(kPrompt);
+    m_Server->clearTerminalInput();
+    EXPECT_EQ(m_Server->terminalInput(), "");
+
+    EXPECT_EQ(m_Server->sendToTerminals("KODORD:\r"), 1);
+    ASSERT_TRUE(terminal->waitForText("KODORD:\r") == "KODORD:\r");
+    m_Server->sendToTerminals(std::string("\n\xE5\0", 3));
+    const QByteArray rest("\n\xE5\0", 3);
+    EXPECT_EQ(terminal->waitForText(rest), rest);
 }
 
 TEST_F(SysdialTest, ChannelIsReleasedWhenTheKeepAliveStopsOrEitherConnectionCloses) {

@@ -1,7 +1,7 @@
 // The simulator's demo plant drawn straight through the parser and the painting code at 1024x768, as
 // the operator sees it. With PELORIN_SHOTS_DIR set the views are also saved there as PNG files.
 
-#include "ControlFixture.h"
+#include "control/ControlFixture.h"
 
 #include "Plant.h"
 #include "platform/Colour.h"

@@ -1,7 +1,7 @@
 // Login and the ways a session ends: refused logins, connections that fail or close, protocol
 // errors, and what is left of a half-received frame.
 
-#include "SessionSupport.h"
+#include "control/SessionSupport.h"
 
 namespace pelorin::test {
 namespace {

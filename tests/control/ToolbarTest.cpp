@@ -1,5 +1,5 @@
-#include "ControlFixture.h"
-#include "SessionSupport.h"
+#include "control/ControlFixture.h"
+#include "control/SessionSupport.h"
 
 #include "platform/PictureBox.h"
 

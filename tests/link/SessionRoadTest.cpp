@@ -2,7 +2,7 @@
 // drawn, live values until the indicator is complete, a value selected, blinking, written with a
 // decimal comma and coming back, and a picture link followed.
 
-#include "SessionSupport.h"
+#include "control/SessionSupport.h"
 
 #include <QApplication>
 #include <QTest>

@@ -2,7 +2,7 @@
 // indicator, value formats, setpoint kinds, values beyond the picture, short payloads, texts, the
 // picture table and the system-dialog information.
 
-#include "SessionSupport.h"
+#include "control/SessionSupport.h"
 
 namespace pelorin::test {
 namespace {

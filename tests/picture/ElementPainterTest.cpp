@@ -1,7 +1,7 @@
 // Every element type painted on real image surfaces and checked by its pixels, and what the painting
 // code does differently on paper.
 
-#include "ControlFixture.h"
+#include "control/ControlFixture.h"
 
 #include "platform/Colour.h"
 #include "platform/ImageSurface.h"

@@ -1,8 +1,8 @@
 // What the host's parameters and the stored settings make of a new control, and how its picture and
 // panels are laid out for a size.
 
-#include "ControlFixture.h"
 #include "common/TestSupport.h"
+#include "control/ControlFixture.h"
 
 #include "platform/ImageSurface.h"
 #include "platform/PictureBox.h"

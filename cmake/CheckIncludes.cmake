@@ -1,0 +1,41 @@
+cmake_minimum_required(VERSION 3.25)
+# Checks that each source folder includes only what its library may use:
+#   core      includes nothing of ours outside core
+#   platform  core and platform
+#   the control's folders: core, platform and each other's component headers, but never the facade
+#   (control/PelorinControl.h), which only the facade's own files and the host include.
+# Usage: cmake -DROOT=<src folder> -P CheckIncludes.cmake
+set(_component_dirs control link picture setpoints texts sysdial printing)
+set(_allowed_core core)
+set(_allowed_platform core platform)
+foreach(dir IN LISTS _component_dirs)
+    set(_allowed_${dir} core platform ${_component_dirs})
+endforeach()
+set(_facade_files control/PelorinControl.cpp control/ControlHandlers.cpp)
+
+set(_violations 0)
+file(GLOB_RECURSE _files RELATIVE ${ROOT} ${ROOT}/*.h ${ROOT}/*.cpp)
+foreach(file IN LISTS _files)
+    string(REGEX MATCH "^[^/]+" folder ${file})
+    if(NOT DEFINED _allowed_${folder})
+        continue()
+    endif()
+    file(STRINGS ${ROOT}/${file} includes REGEX "^#include \"[^\"]+\"")
+    foreach(line IN LISTS includes)
+        string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" included "${line}")
+        string(REGEX MATCH "^[^/]+" target "${included}")
+        if(NOT included MATCHES "/")
+            continue()
+        endif()
+        if(included STREQUAL "control/PelorinControl.h" AND NOT file IN_LIST _facade_files)
+            message("${file}: a component must not include the facade ${included}")
+            math(EXPR _violations "${_violations} + 1")
+        elseif(NOT target IN_LIST _allowed_${folder})
+            message("${file}: the ${folder} library may not include ${included}")
+            math(EXPR _violations "${_violations} + 1")
+        endif()
+    endforeach()
+endforeach()
+if(_violations GREATER 0)
+    message(FATAL_ERROR "${_violations} include rule violations")
+endif()

@@ -1,0 +1,121 @@
+#include "SimFixture.h"
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+class LimitsTest : public SimFixture {
+protected:
+    // Sends the start of a frame and waits until the simulator holds it as unfinished input.
+    void sendUnfinished(SimTestClient& client, const std::string& bytes) {
+        const size_t before = m_Server->bufferedInput();
+        client.sendRaw(QByteArray::fromStdString(bytes));
+        ASSERT_TRUE(waitFor([&] { return m_Server->bufferedInput() == before + bytes.size(); }));
+    }
+    static std::string logbookHead(uint32_t length) {
+        return Byte2String(CMD_SAVE_GLOBAL_LOG) + Long2String(static_cast<int32_t>(length));
+    }
+};
+
+TEST_F(LimitsTest, LogbooksUpToTheFrameLimitAreTakenAndLongerFramesClosedWithTheReason) {
+    auto client = loggedInClient();
+    std::string logbook;
+    for (int day = 0; logbook.size() < 10u * 1024u * 1024u; ++day)
+        logbook += "Dag " + std::to_string(day) + ": filter bytt i LB01, fl\xE4kten g\xE5r.\r\n";
+    client->send(CMD_SAVE_GLOBAL_LOG, logbook);
+    client->send(CMD_GET_GLOBAL_LOG);
+    const auto stored = client->next(MSG_GLOBAL_LOG, 20000);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->payload.size(), logbook.size());
+    EXPECT_TRUE(stored->payload == logbook);
+
+    LogCapture log("pelorin.link");
+    client->sendRaw(QByteArray::fromStdString(Byte2String(CMD_SAVE_GLOBAL_LOG) +
+                                              Long2String(kMaxPayloadLength + 1) + "text"));
+    EXPECT_TRUE(client->waitForClose());
+    EXPECT_TRUE(log.contains({QStringLiteral("closing"), QString::number(kMaxPayloadLength)}))
+        << log.messages().join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(LimitsTest, DeadlinesRunFromConnectingAndFromTheFirstByteOfAFrame) {
+    SimTestClient silent;
+    ASSERT_TRUE(silent.connectTo(m_Server->framedPort()));
+    auto dripper = loggedInClient();
+    auto bigFrame = loggedInClient();
+    auto idle = loggedInClient();
+    ASSERT_TRUE(waitFor([&] { return m_Server->sessionCount() == 4; }));
+    const std::string drip = logbookHead(100) + "text";
+    sendUnfinished(*dripper, drip.substr(0, 1));
+    // Two MiB announced: two seconds more than the frame time-out.
+    sendUnfinished(*bigFrame, logbookHead(2u * 1024u * 1024u) + "start");
+
+    // A byte every five seconds does not keep a frame alive past 30 s from its first byte.
+    for (size_t i = 1; i <= 6; ++i) {
+        m_Server->advanceClock(5000);
+        if (i == 1) {
+            EXPECT_EQ(m_Server->sessionCount(), 4) << "five seconds to log in";
+        } else if (i == 2) {
+            EXPECT_TRUE(silent.waitForClose());
+        }
+        sendUnfinished(*dripper, drip.substr(i, 1));
+    }
+    EXPECT_EQ(m_Server->sessionCount(), 3);
+    m_Server->advanceClock(1);
+    EXPECT_TRUE(dripper->waitForClose());
+    m_Server->advanceClock(2047);
+    EXPECT_EQ(m_Server->sessionCount(), 2);
+    m_Server->advanceClock(1);
+    EXPECT_TRUE(bigFrame->waitForClose());
+    m_Server->advanceClock(600000);
+    EXPECT_TRUE(idle->sync()) << "a logged-in connection with no unfinished frame may idle";
+    EXPECT_EQ(m_Server->bufferedInput(), 0u);
+}
+
+TEST_F(LimitsTest, UnfinishedInputIsCappedForAllConnectionsTogether) {
+    startServer([](sim::ServerOptions& o) { o.maxBufferedInput = 64 * 1024; });
+    auto first = loggedInClient();
+    auto second = loggedInClient();
+    const std::string logbook(60 * 1024, 'x');
+    sendUnfinished(*first, logbookHead(60 * 1024) + logbook.substr(0, 40 * 1024));
+
+    LogCapture log("pelorin.sim");
+    second->sendRaw(QByteArray::fromStdString(logbookHead(60 * 1024) + logbook.substr(0, 30 * 1024)));
+    EXPECT_TRUE(second->waitForClose());
+    EXPECT_TRUE(log.contains({QStringLiteral("unfinished input"), QStringLiteral("closing")}))
+        << log.messages().join(QLatin1Char('\n')).toStdString();
+
+    first->sendRaw(QByteArray::fromStdString(logbook.substr(40 * 1024)));
+    first->send(CMD_GET_GLOBAL_LOG);
+    const auto stored = first->next(MSG_GLOBAL_LOG);
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(stored->payload == logbook);
+    EXPECT_EQ(m_Server->bufferedInput(), 0u);
+}
+
+TEST_F(LimitsTest, WhenAllConnectionsAreTakenOneThatHasNotLoggedInMakesRoom) {
+    startServer([](sim::ServerOptions& o) { o.maxConnections = 4; });
+    auto a = loggedInClient();
+    auto b = loggedInClient();
+    SimTestClient idle[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(idle[i].connectTo(m_Server->framedPort()));
+        ASSERT_TRUE(waitFor([&] { return m_Server->sessionCount() == 3 + i; }));
+    }
+    LogCapture log("pelorin.sim");
+    auto c = loggedInClient();
+    EXPECT_TRUE(idle[0].waitForClose()) << "the oldest that has not logged in goes first";
+    EXPECT_TRUE(idle[1].isConnected());
+    auto d = loggedInClient();
+    EXPECT_TRUE(idle[1].waitForClose());
+
+    SimTestClient refused;
+    refused.startConnecting(m_Server->framedPort());
+    EXPECT_TRUE(refused.waitForClose());
+    EXPECT_EQ(m_Server->loggedInCount(), 4);
+    EXPECT_TRUE(log.contains({QStringLiteral("refused"), QStringLiteral("all 4 connections in use")}))
+        << log.messages().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(a->sync() && d->sync());
+}
+
+} // namespace

@@ -1,0 +1,89 @@
+#include "Replay.h"
+#include "SimFixture.h"
+#include "core/Capture.h"
+
+#include <QTemporaryDir>
+
+using namespace pelorin;
+using namespace pelorin::test;
+
+namespace {
+
+constexpr auto kLink = CaptureConnection::PictureLink;
+constexpr auto kTerminal = CaptureConnection::Terminal;
+constexpr auto kToServer = CaptureDirection::ToServer;
+constexpr auto kToClient = CaptureDirection::ToClient;
+
+std::string Value(int number, const std::string& text) {
+    return EncodeFrame(MSG_VALUE,
+                       std::string{static_cast<char>(number >> 8), static_cast<char>(number)} + text);
+}
+
+class ReplayTest : public ::testing::Test {
+protected:
+    // Writes a capture the way a client records one: the picture link cut anywhere, the terminal as it came.
+    QString writeCapture(bool withLogin = true) {
+        const QString path = m_Dir.filePath(QStringLiteral("session.cap"));
+        CaptureWriter writer(path);
+        EXPECT_TRUE(writer.isOpen());
+        const std::string login =
+            EncodeFrame(MSG_LOGIN_REPLY, Long2String(31) + Long2String(2002) + Long2String(500) + "\xC5sa");
+        const std::string table = EncodeFrame(MSG_PICTURE_TABLE, std::string(1004, '\0'));
+        writer.RecordAt(0, kLink, kToServer, EncodeFrame(CMD_LOGIN, "scrambled"));
+        writer.RecordAt(10, kLink, kToClient, (withLogin ? login : std::string()) + table.substr(0, 7));
+        writer.RecordAt(20, kLink, kToClient, table.substr(7));
+        writer.RecordAt(150, kLink, kToClient,
+                        EncodeFrame(MSG_PICTURE, std::string(60, '\x01')) + Value(0, "21.5"));
+        writer.RecordAt(200, kTerminal, kToClient, "Pelorin\r\n");
+        writer.RecordAt(250, kTerminal, kToClient, "PELORIN> \r\n");
+        writer.RecordAt(300, kLink, kToClient, Value(0, "22") + Value(1, "1"));
+        return path;
+    }
+
+    bool startReplay(const QString& path, QString* error) {
+        sim::ReplayScript script;
+        if (!sim::BuildReplayScript(ReadCaptureFile(path).records, script, error))
+            return false;
+        m_Replay = std::make_unique<sim::ReplayServer>(sim::ServerOptions(), std::move(script), 10.0);
+        return m_Replay->start(error);
+    }
+
+    QTemporaryDir m_Dir;
+    std::unique_ptr<sim::ReplayServer> m_Replay;
+};
+
+TEST_F(ReplayTest, CapturedFramesAndTerminalOutputArriveInOrderAfterTheCapturedLoginReply) {
+    QString error;
+    ASSERT_TRUE(startReplay(writeCapture(), &error)) << error.toStdString();
+    SimTestClient client;
+    ASSERT_TRUE(client.connectTo(m_Replay->framedPort()));
+    client.send(CMD_GET_PICTURE, "7"); // asks for nothing the capture does not hold: not answered
+    client.send(CMD_LOGIN, ScrambleLogin("ANY\xFFthing", 3));
+    const auto reply = client.next(MSG_LOGIN_REPLY);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(String2Long(reply->payload, 0), 31);
+    EXPECT_EQ(String2Long(reply->payload, 4), m_Replay->terminalPort())
+        << "the reply names this server's terminal";
+    EXPECT_EQ(reply->payload.substr(8), Long2String(500) + "\xC5sa");
+
+    SimTestClient terminal(false);
+    ASSERT_TRUE(terminal.connectTo(m_Replay->terminalPort()));
+    EXPECT_EQ(terminal.waitForText("PELORIN> \r\n"), "Pelorin\r\nPELORIN> \r\n");
+    ASSERT_TRUE(waitFor([&] { return client.value(1) == "1"; }));
+    std::vector<std::pair<uint8_t, std::string>> frames;
+    for (const Frame& frame : client.takeAll())
+        frames.emplace_back(frame.code, frame.code == MSG_VALUE ? frame.payload.substr(2) : std::string());
+    EXPECT_EQ(frames, (std::vector<std::pair<uint8_t, std::string>>{{MSG_PICTURE_TABLE, ""},
+                                                                    {MSG_PICTURE, ""},
+                                                                    {MSG_VALUE, "21.5"},
+                                                                    {MSG_VALUE, "22"},
+                                                                    {MSG_VALUE, "1"}}));
+}
+
+TEST_F(ReplayTest, CaptureWithoutALoginReplyIsRefused) {
+    QString error;
+    EXPECT_FALSE(startReplay(writeCapture(false), &error));
+    EXPECT_EQ(error.toStdString(), "the capture holds no login reply");
+}
+
+} // namespace
