@@ -1,6 +1,7 @@
 // Random and mutated input through the frame cutter and the picture parser, with fixed seeds so that
 // a failure can be replayed. The properties checked hold for any bytes whatsoever.
 
+#include "ElementModelCheck.h"
 #include "FrameSupport.h"
 #include "core/PictureParser.h"
 #include "core/PictureWriter.h"
@@ -84,32 +85,6 @@ TEST(Fuzz, RandomSplitsDeliverValidStreamsAndCutMutatedOnesAsWhole) {
     }
 }
 
-// Element-model invariants that must hold for any element data: only known types below the top
-// level, nesting bounded, and dynamic numbers given in order to top-level dynamic elements only.
-void ExpectChildInvariants(const ElementList& children, int depth) {
-    ASSERT_LE(depth, PictureParser::kBufferSize / 4);
-    for (const auto& child : children) {
-        const int32_t type = child->m_ElementType;
-        ASSERT_TRUE((type >= ET_TEXT && type <= ET_PICTURELINK) || type == ET_EMPTY) << type;
-        ASSERT_EQ(child->m_DynamicArrayPointer, -1);
-        ASSERT_TRUE(child->m_DynamicElements.empty());
-        ExpectChildInvariants(child->m_SymbolElements, depth + 1);
-    }
-}
-
-void ExpectModelInvariants(const ElementList& elements, int32_t dynamicPointers) {
-    int32_t nextIndex = 0;
-    for (const auto& element : elements) {
-        const int32_t type = element->m_ElementType;
-        ASSERT_GT(type, 0);
-        const bool dynamic = type == ET_DYNVALUE || type == ET_DYNGROUP || type == ET_SETPOINT;
-        ASSERT_EQ(element->m_DynamicArrayPointer, dynamic ? nextIndex++ : -1);
-        ExpectChildInvariants(element->m_SymbolElements, 2);
-        ExpectChildInvariants(element->m_DynamicElements, 2);
-    }
-    ASSERT_EQ(dynamicPointers, nextIndex);
-}
-
 // Appends one random record of a type that may stand at `depth` (1 = top level) to `w`.
 void AddRandomRecord(Random& r, PictureWriter& w, int depth) {
     const auto c = [&] { return static_cast<uint8_t>(r(0, 9)); }; // colour indexes, some past the palette
@@ -173,7 +148,7 @@ TEST(Fuzz, ValidPicturesParseCompletelyWhateverFollows) {
         ElementList elements;
         const int32_t dynamicPointers = parser.ExtractAllElements(picture.data(), elements);
         ASSERT_EQ(elements.size(), kept) << "round " << round;
-        ExpectModelInvariants(elements, dynamicPointers);
+        ASSERT_EQ(ElementModelViolation(elements, dynamicPointers), "") << "round " << round;
 
         ElementList followed;
         parser.ExtractAllElements(picture.data() + r.bytes(r(1, 50)), followed);
@@ -190,9 +165,8 @@ TEST(Fuzz, MutatedAndRandomPicturesKeepTheModelInvariants) {
         const size_t size = r(0, 19) == 0 ? PictureParser::kBufferSize + 200 : 600;
         const std::string data = r(0, 3) == 0 ? r.bytes(r(0, 600)) : Mutate(r, RandomPicture(r, size));
         ElementList elements;
-        ExpectModelInvariants(elements, parser.ExtractAllElements(data, elements));
-        if (HasFatalFailure())
-            FAIL() << "round " << round;
+        const int32_t dynamicPointers = parser.ExtractAllElements(data, elements);
+        ASSERT_EQ(ElementModelViolation(elements, dynamicPointers), "") << "round " << round;
     }
 }
 
