@@ -147,7 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (piece.marked) {
             context.fakeNowMs += 1000;
             context.model->advance(ProcessModel::kStepSeconds);
-            session.checkInputTimeout(context.fakeNowMs);
+            session.enforceDeadlines(context.fakeNowMs);
             session.publishValues();
         }
     }
