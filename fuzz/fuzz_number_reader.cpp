@@ -5,9 +5,11 @@
 #include "FuzzSupport.h"
 #include "core/ClientProcs.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace {

@@ -34,7 +34,10 @@ public:
         setSocketState(ConnectedState);
         setOpenMode(ReadWrite);
     }
+    // Once the session has closed the connection, nothing more arrives.
     void arrive(std::string_view bytes) {
+        if (!isOpen())
+            return;
         m_Incoming.assign(bytes);
         emit readyRead();
     }
