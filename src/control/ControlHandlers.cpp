@@ -54,6 +54,7 @@ void PelorinControl::UpdateToolBarView() {
 }
 
 void PelorinControl::Toolbar_ButtonClick(const std::string& ButtonKey) {
+    m_Texts->BeforeToolbarAction(ButtonKey);
     if (ButtonKey == "TB_HOME") {
         if (m_ViewState == VS_PICTURE && m_Model->PictureExists(1))
             TCPSend(CMD_GET_PICTURE, "1");
@@ -102,6 +103,7 @@ void PelorinControl::StepPicture(int direction) {
 
 void PelorinControl::Toolbar_ButtonMenuClick(const std::string& MenuKey, const std::string& ParentKey,
                                              const std::string& MenuTag) {
+    m_Texts->BeforeToolbarAction(MenuKey);
     if (m_ViewState == VS_SYSDIAL)
         m_SystemDialog->CloseTerminal();
     if (MenuKey == "TB_LOGOUT")

@@ -58,12 +58,14 @@ void PelorinControl::CreateComponents() {
     m_Link = std::make_unique<ServerLink>(*this, actions);
     m_View =
         std::make_unique<PictureView>(this, *this, *m_Model, *this, *this, *m_Toolbar, viewSwitch, *m_Link);
-    m_Texts = std::make_unique<TextView>(this, *this, *this, viewSwitch, *m_Link);
+    m_Texts = std::make_unique<TextView>(this, *this, *this, *this, *this, viewSwitch, *m_Link, *m_Toolbar,
+                                         actions, *m_Services.dialogs);
     m_SystemDialog = std::make_unique<SystemDialog>(this, *this, *m_Link, *m_Services.settings);
     m_Setpoints =
         std::make_unique<SetpointPanel>(this, *this, *this, *m_Toolbar, *m_View, viewSwitch, *m_Link);
     m_CurveEditor = std::make_unique<CurveEditor>(this);
-    m_SettingsPanel = std::make_unique<SettingsPanel>(this, *this, *m_Services.settings, viewSwitch);
+    m_SettingsPanel = std::make_unique<SettingsPanel>(this, *this, *m_Services.settings, viewSwitch, *m_View,
+                                                      [this] { UpdateSize(); });
     m_Session =
         std::make_unique<Session>(this, *this, *m_Link, *m_SystemDialog, *m_Toolbar, viewSwitch, actions);
     m_Printout = std::make_unique<Printout>(*m_Services.printer);

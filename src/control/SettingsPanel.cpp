@@ -4,6 +4,7 @@
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
+#include "picture/PictureView.h"
 #include "platform/Screen.h"
 
 #include <algorithm>
@@ -17,6 +18,8 @@ namespace {
 constexpr const char* kCourierNew = "Courier New";
 // The per-user picture settings are kept under a fixed application name.
 constexpr const char* kClientApp = "Pelorin_Client";
+constexpr const char* kPictureSection = "Picture";
+const char* const kStoredKeys[] = {"FontName", "FontSize", "FontBold", "Resolution"};
 
 const char* const kResolutions[] = {"640 x 480", "800 x 600", "1024 x 768", "1280 x 1024"};
 constexpr int kSmallestFontSize = 6;
@@ -49,15 +52,18 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 } // namespace
 
 SettingsPanel::SettingsPanel(QWidget* parent, SettingsMembers& members, SettingsStore& settings,
-                             ViewSwitch& view)
-    : m_(members), m_Settings(settings), m_View(view) {
+                             ViewSwitch& view, PictureView& picture, std::function<void()> updateSize)
+    : m_(members), m_Settings(settings), m_View(view), m_Picture(picture),
+      m_UpdateSize(std::move(updateSize)) {
     CreateFrame(parent);
+    ConnectEvents();
 }
 
 void SettingsPanel::CreateFrame(QWidget* parent) {
     Frame_Settings = m_Controls.Make<Frame>(parent, Latin1FromUtf8("&Inställningar"));
     Frame_Settings->SetWidth(5952);
     Frame_Settings->SetHeight(1812);
+    Frame_Settings->SetFontSize(8);
     QWidget* frame = Frame_Settings->widget();
     Place(*m_Controls.Make<Label>(frame, "Typsnitt:"), {60, 360, 912, 192});
     Combo_FontName = m_Controls.Make<ComboBox>(frame);
@@ -78,6 +84,16 @@ void SettingsPanel::CreateFrame(QWidget* parent) {
     Place(*Command_Ok_Settings, {4740, 1296, 795, 315});
 }
 
+void SettingsPanel::ConnectEvents() {
+    Combo_Resolution->OnClick = [this] { Combo_Resolution_Click(); };
+    Combo_FontName->OnClick = [this] { Combo_FontName_Click(); };
+    Combo_FontSize->OnClick = [this] { Combo_FontSize_Click(); };
+    Check_FontBold->OnClick = [this] { Check_FontBold_Click(); };
+    Command_Ok_Settings->OnClick = [this] { Command_Ok_Settings_Click(); };
+    Command_Cancel_Settings->OnClick = [this] { Command_Cancel_Settings_Click(); };
+    Command_Settings_Default->OnClick = [this] { Command_Settings_Default_Click(); };
+}
+
 void SettingsPanel::SetStartUpValues() {
     m_.m_Height = 800;
     m_.m_Width = 1024;
@@ -86,6 +102,7 @@ void SettingsPanel::SetStartUpValues() {
     m_.m_FontBold = -1;
     m_.m_FontSize = 8.5f;
     m_.m_Orientation = 2;
+    KeepHostValuesAsDefaults();
 }
 
 void SettingsPanel::FillFixedLists() {
@@ -108,6 +125,10 @@ void SettingsPanel::ReadHostParameters(const PropertyBag& PropBag) {
     m_.m_PrinterFontBold = static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
 
     // "Återställ till standard" returns to the host's values, not to the user's stored ones.
+    KeepHostValuesAsDefaults();
+}
+
+void SettingsPanel::KeepHostValuesAsDefaults() {
     m_.m_DefaultFontSize = m_.m_FontSize;
     m_.m_DefaultFontName = m_.m_FontName;
     m_.m_DefaultFontBold = m_.m_FontBold;
@@ -116,7 +137,9 @@ void SettingsPanel::ReadHostParameters(const PropertyBag& PropBag) {
 }
 
 void SettingsPanel::ApplyStoredSettings() {
-    const auto stored = [this](const char* key) { return m_Settings.GetSetting(kClientApp, "Picture", key); };
+    const auto stored = [this](const char* key) {
+        return m_Settings.GetSetting(kClientApp, kPictureSection, key);
+    };
     if (const std::string fontName = stored("FontName"); !fontName.empty())
         m_.m_FontName = fontName;
     if (const std::string fontSize = stored("FontSize"); !fontSize.empty())
@@ -148,6 +171,82 @@ void SettingsPanel::Open() {
 
 void SettingsPanel::SetVisible(bool visible) {
     Frame_Settings->SetVisible(visible);
+}
+
+// The control's size follows the picture's, and the panels are centred in the control's new size.
+void SettingsPanel::UpdateSizeTwice() {
+    m_UpdateSize();
+    m_UpdateSize();
+}
+
+void SettingsPanel::Combo_Resolution_Click() {
+    if (m_View.View() != VS_SETTINGS)
+        return;
+    const std::string resolution = Combo_Resolution->Text();
+    m_.m_Width = ToLong(GetField(resolution, 0, "x"));
+    m_.m_Height = ToLong(GetField(resolution, 1, "x"));
+    UpdateSizeTwice();
+}
+
+void SettingsPanel::Combo_FontName_Click() {
+    if (m_View.View() != VS_SETTINGS)
+        return;
+    m_.m_FontName = Combo_FontName->Text();
+    m_UpdateSize();
+}
+
+void SettingsPanel::Combo_FontSize_Click() {
+    if (m_View.View() != VS_SETTINGS)
+        return;
+    m_.m_FontSize = ToSingle(ReadNumber(Combo_FontSize->Text()));
+    m_UpdateSize();
+}
+
+void SettingsPanel::Check_FontBold_Click() {
+    if (m_View.View() != VS_SETTINGS)
+        return;
+    m_.m_FontBold = Check_FontBold->Value() != 0 ? -1 : 0;
+    m_UpdateSize();
+}
+
+// All four keys, changed or not. The size is written with "." whatever the locale, so that 8.5 reads
+// back as 8.5 and not as 8.
+void SettingsPanel::Command_Ok_Settings_Click() {
+    m_Settings.SaveSetting(kClientApp, kPictureSection, "FontName", m_.m_FontName);
+    m_Settings.SaveSetting(kClientApp, kPictureSection, "FontSize", SingleText(m_.m_FontSize));
+    m_Settings.SaveSetting(kClientApp, kPictureSection, "FontBold", std::to_string(m_.m_FontBold));
+    m_Settings.SaveSetting(kClientApp, kPictureSection, "Resolution",
+                           std::to_string(m_.m_Width) + " x " + std::to_string(m_.m_Height));
+    m_View.ShowView(VS_PICTURE);
+    m_Picture.PaintAllElements(-1);
+}
+
+// Back to the values from before the panel opened; nothing is stored or deleted.
+void SettingsPanel::Command_Cancel_Settings_Click() {
+    m_.m_FontSize = m_.m_TempFontSize;
+    m_.m_FontName = m_.m_TempFontName;
+    m_.m_FontBold = m_.m_TempFontBold;
+    m_.m_Height = m_.m_TempHeight;
+    m_.m_Width = m_.m_TempWidth;
+    UpdateSizeTwice();
+    m_View.ShowView(VS_PICTURE);
+}
+
+// Back to the host's values, and the stored ones are forgotten so that the next start-up uses them too.
+// A size or font name the host left unusable (none, zero) keeps the current one.
+void SettingsPanel::Command_Settings_Default_Click() {
+    m_.m_FontSize = m_.m_DefaultFontSize;
+    if (!m_.m_DefaultFontName.empty())
+        m_.m_FontName = m_.m_DefaultFontName;
+    m_.m_FontBold = m_.m_DefaultFontBold;
+    if (m_.m_DefaultHeight > 0 && m_.m_DefaultWidth > 0) {
+        m_.m_Height = m_.m_DefaultHeight;
+        m_.m_Width = m_.m_DefaultWidth;
+    }
+    for (const char* key : kStoredKeys)
+        m_Settings.DeleteSetting(kClientApp, kPictureSection, key);
+    UpdateSizeTwice();
+    m_View.ShowView(VS_PICTURE);
 }
 
 } // namespace pelorin

@@ -3,19 +3,25 @@
 #include "control/ControlMembers.h"
 #include "platform/ChildControls.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace pelorin {
 
+class PictureView;
 class PropertyBag;
 class SettingsStore;
 class ViewSwitch;
 
 // The picture's size and font: their start-up values, the host's parameters, the user's stored
-// settings, and the settings panel that changes them.
+// settings, and the settings panel that changes them. Every choice in the panel is applied to the live
+// picture at once; the panel's buttons keep, undo or forget the choices.
 class SettingsPanel {
 public:
-    SettingsPanel(QWidget* parent, SettingsMembers& members, SettingsStore& settings, ViewSwitch& view);
+    // `updateSize` lays the control out for the current size and font and repaints the picture.
+    SettingsPanel(QWidget* parent, SettingsMembers& members, SettingsStore& settings, ViewSwitch& view,
+                  PictureView& picture, std::function<void()> updateSize);
 
     Frame* Frame_Settings = nullptr;
     ComboBox* Combo_FontName = nullptr;
@@ -26,6 +32,8 @@ public:
     CommandButton* Command_Cancel_Settings = nullptr;
     CommandButton* Command_Settings_Default = nullptr;
 
+    // The start-up values are also the defaults until the host gives its own, so that "Återställ till
+    // standard" on a control without host parameters keeps a usable picture.
     void SetStartUpValues();
     // The screen's fonts, the sizes 6..15 and the four resolutions.
     void FillFixedLists();
@@ -36,12 +44,26 @@ public:
     void Open();
     void SetVisible(bool visible);
 
+    // The four change handlers act only while the panel is open (VS_SETTINGS).
+    void Combo_Resolution_Click();
+    void Combo_FontName_Click();
+    void Combo_FontSize_Click();
+    void Check_FontBold_Click();
+    void Command_Ok_Settings_Click();
+    void Command_Cancel_Settings_Click();
+    void Command_Settings_Default_Click();
+
 private:
     void CreateFrame(QWidget* parent);
+    void ConnectEvents();
+    void KeepHostValuesAsDefaults();
+    void UpdateSizeTwice();
 
     SettingsMembers& m_;
     SettingsStore& m_Settings;
     ViewSwitch& m_View;
+    PictureView& m_Picture;
+    std::function<void()> m_UpdateSize;
     ChildControls m_Controls;
 };
 

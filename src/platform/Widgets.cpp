@@ -368,6 +368,8 @@ Colour TextBox::ForeColor() const {
 // ---------------------------------------------------------------- Frame, Label
 
 Frame::Frame(QWidget* parent, const std::string& caption) : ControlBase(new QGroupBox(ToQ(caption), parent)) {
+    // A frame lies over the picture: it shows its own background, not the picture through it.
+    m_Widget->setAutoFillBackground(true);
     m_Filter = new EventRelay([this](QObject*, QEvent* event) {
         if (event->type() == QEvent::MouseButtonDblClick && OnDblClick)
             OnDblClick();

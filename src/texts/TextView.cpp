@@ -1,18 +1,70 @@
 #include "texts/TextView.h"
 
 #include "control/Ports.h"
+#include "control/ToolbarRow.h"
 #include "core/Access.h"
+#include "core/ClientProcs.h"
+#include "core/Latin1.h"
+#include "core/Protocol.h"
+#include "core/RegionalTime.h"
+#include "platform/InputCodes.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <iterator>
 
 namespace pelorin {
 
-TextView::TextView(QWidget* parent, TextMembers& members, const SessionMembers& session, ViewSwitch& view,
-                   CommandSender& sender)
-    : m_(members), m_Session(session), m_View(view), m_Sender(sender) {
-    Text_Any = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
+namespace {
+
+constexpr const char* kCourierNew = "Courier New";
+// KeyAscii of Ctrl+D, and the Shift argument of Shift with Ctrl.
+constexpr int16_t kKeyCtrlD = 4;
+constexpr int16_t kShiftCtrl = 3;
+
+// The toolbar actions that replace the text view. The others stay in it (printing) or do nothing there;
+// a logout there comes from the session's end, when nothing can be saved any more.
+const char* const kLeavingKeys[] = {"TB_GET_PCT",      "TB_GET_PREVIOUS",    "TB_GET_NEXT", "TB_SHOW_FB",
+                                    "TB_SHOW_LOG_PCT", "TB_SHOW_LOG_GLOBAL", "TB_SYSDIAL",  "TB_SETTINGS"};
+
+bool LeavesTextView(const std::string& key) {
+    return std::any_of(std::begin(kLeavingKeys), std::end(kLeavingKeys),
+                       [&](const char* leaving) { return key == leaving; });
 }
 
-// Requesting the texts comes with the text view's editing; until then the entries do nothing.
-void TextView::RequestText(const std::string& /*MenuKey*/) {}
+} // namespace
+
+TextView::TextView(QWidget* parent, TextMembers& members, SelectionMembers& keys,
+                   const SessionMembers& session, const PictureMembers& picture, ViewSwitch& view,
+                   CommandSender& sender, ToolbarRow& toolbar, ControlActions& actions, Dialogs& dialogs)
+    : m_(members), m_Keys(keys), m_Session(session), m_Picture(picture), m_View(view), m_Sender(sender),
+      m_Toolbar(toolbar), m_Actions(actions), m_Dialogs(dialogs) {
+    Text_Any = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
+    Text_Any->SetFont(kCourierNew, 0, false);
+    Text_Any->OnChange = [this] { Text_Any_Change(); };
+    Text_Any->OnKeyDown = [this](int16_t& keyCode, int16_t shift) { Text_Any_KeyDown(keyCode, shift); };
+    Text_Any->OnKeyPress = [this](int16_t& keyAscii) { Text_Any_KeyPress(keyAscii); };
+}
+
+// The picture is left first; the view changes only when the text arrives.
+void TextView::RequestText(const std::string& MenuKey) {
+    int16_t command = 0;
+    std::string payload;
+    if (MenuKey == "TB_SHOW_FB") {
+        command = CMD_GET_FUNCTION_TEXT;
+        payload = std::to_string(m_Picture.m_PictureNumber);
+    } else if (MenuKey == "TB_SHOW_LOG_PCT") {
+        command = CMD_GET_PICTURE_LOG;
+        payload = Long2String(m_Picture.m_PictureNumber);
+    } else if (MenuKey == "TB_SHOW_LOG_GLOBAL") {
+        command = CMD_GET_GLOBAL_LOG;
+    } else {
+        return;
+    }
+    m_Sender.TCPSend(CMD_GET_PICTURE, "0");
+    m_Toolbar.Toolbar->Button("TB_SHOW_TEXTS")->MenuEntry(MenuKey)->SetEnabled(false);
+    m_Sender.TCPSend(command, payload);
+}
 
 void TextView::OnFunctionText(const std::string& payload) {
     Text_Any->SetText(payload);
@@ -42,6 +94,72 @@ void TextView::ShowLogbook(const std::string& text, int16_t view, int32_t editBi
 
 void TextView::SetVisible(bool visible) {
     Text_Any->SetVisible(visible);
+}
+
+void TextView::Text_Any_Change() {
+    m_.m_TextAnyChanged = -1;
+}
+
+void TextView::Text_Any_KeyDown(int16_t& /*KeyCode*/, int16_t Shift) {
+    m_Keys.m_ShiftState = Shift;
+}
+
+void TextView::Text_Any_KeyPress(int16_t& KeyAscii) {
+    if (KeyAscii == kKeyEscape) {
+        LeaveWithEscape();
+        KeyAscii = 0;
+    } else if (KeyAscii == kKeyCtrlD && m_Keys.m_ShiftState == kShiftCtrl) {
+        InsertStamp();
+        KeyAscii = 0;
+    }
+}
+
+void TextView::BeforeToolbarAction(const std::string& key) {
+    if (!m_LeavingAsked && LeavesTextView(key))
+        OfferToSave();
+}
+
+bool TextView::IsChangedEditableLogbook() const {
+    if (m_.m_TextAnyChanged == 0)
+        return false;
+    const int16_t view = m_View.View();
+    const int32_t access = m_Session.m_AccessLevel;
+    return (view == VS_LOG_PCT && (access & ACCESS_PICTURE_LOG) != 0) ||
+           (view == VS_LOG_GLOBAL && (access & ACCESS_GLOBAL_LOG) != 0);
+}
+
+// What is saved is taken before the question: the server's messages are handled while the box is open
+// and may replace the text, the view or the picture.
+void TextView::OfferToSave() {
+    if (!IsChangedEditableLogbook())
+        return;
+    const int16_t view = m_View.View();
+    const int32_t picture = m_Picture.m_PictureNumber;
+    const std::string text = Text_Any->Text();
+    if (m_Dialogs.Ask(Latin1FromUtf8("Vill du spara ändringar gjorda i loggen?"), {}) != Dialogs::Answer::Yes)
+        return;
+    if (view == VS_LOG_PCT)
+        m_Sender.TCPSend(CMD_SAVE_PICTURE_LOG, Long2String(picture) + text);
+    else
+        m_Sender.TCPSend(CMD_SAVE_GLOBAL_LOG, text);
+}
+
+void TextView::LeaveWithEscape() {
+    OfferToSave();
+    m_LeavingAsked = true;
+    m_Actions.Toolbar_ButtonClick("TB_GET_PCT");
+    m_LeavingAsked = false;
+}
+
+// A line of its own at the caret with the date, the time and the user's visa; the caret lands after it.
+// A selection is collapsed, not replaced, and a read-only logbook gets the stamp too.
+void TextView::InsertStamp() {
+    const int32_t at = Text_Any->SelStart();
+    Text_Any->SetSelLength(0);
+    const std::string stamp =
+        "\r\n" + RegionalDateTime(QDateTime::currentDateTime()) + " / " + m_Session.m_UserVisa + "\r\n";
+    Text_Any->SetSelText(stamp);
+    Text_Any->SetSelStart(at + static_cast<int32_t>(stamp.size()));
 }
 
 } // namespace pelorin

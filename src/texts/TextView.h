@@ -11,13 +11,18 @@ class QWidget;
 namespace pelorin {
 
 class CommandSender;
+class ControlActions;
+class Dialogs;
+class ToolbarRow;
 class ViewSwitch;
 
 // The text view over the picture: the function description of the current picture and the logbooks.
+// A logbook the user may edit is offered for saving on the server before the view is left.
 class TextView {
 public:
-    TextView(QWidget* parent, TextMembers& members, const SessionMembers& session, ViewSwitch& view,
-             CommandSender& sender);
+    TextView(QWidget* parent, TextMembers& members, SelectionMembers& keys, const SessionMembers& session,
+             const PictureMembers& picture, ViewSwitch& view, CommandSender& sender, ToolbarRow& toolbar,
+             ControlActions& actions, Dialogs& dialogs);
 
     TextBox* Text_Any = nullptr;
 
@@ -28,14 +33,33 @@ public:
     void OnGlobalLog(const std::string& payload);
     void SetVisible(bool visible);
 
+    void Text_Any_Change();
+    void Text_Any_KeyDown(int16_t& KeyCode, int16_t Shift);
+    void Text_Any_KeyPress(int16_t& KeyAscii);
+
+    // Called before every toolbar action: one that leaves a changed logbook the user may edit asks
+    // whether to save it first.
+    void BeforeToolbarAction(const std::string& key);
+
 private:
     void ShowLogbook(const std::string& text, int16_t view, int32_t editBit);
+    bool IsChangedEditableLogbook() const;
+    void OfferToSave();
+    void LeaveWithEscape();
+    void InsertStamp();
 
     TextMembers& m_;
+    SelectionMembers& m_Keys;
     const SessionMembers& m_Session;
+    const PictureMembers& m_Picture;
     ViewSwitch& m_View;
     CommandSender& m_Sender;
+    ToolbarRow& m_Toolbar;
+    ControlActions& m_Actions;
+    Dialogs& m_Dialogs;
     ChildControls m_Controls;
+    // Escape has asked already while it leaves through TB_GET_PCT.
+    bool m_LeavingAsked = false;
 };
 
 } // namespace pelorin

@@ -3,6 +3,7 @@
 #include "platform/Widgets.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     std::deque<Answer> answers;
     std::deque<std::string> savePaths;
     std::vector<Question> asked;
+    // Runs while a Yes/No question is open, as the events a modal box's own loop delivers would.
+    std::function<void()> whileAsking;
 
     Answer Message(const std::string& text, const std::string& title, bool yesNoCancel) override {
         asked.push_back({yesNoCancel ? Kind::YesNoCancel : Kind::Ok, text, title});
@@ -32,6 +35,8 @@ public:
 
     Answer Ask(const std::string& text, const std::string& title) override {
         asked.push_back({Kind::YesNo, text, title});
+        if (whileAsking)
+            whileAsking();
         return Next(Answer::No);
     }
 

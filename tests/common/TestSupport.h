@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QThread>
+#include <QWidget>
 #include <functional>
 
 namespace pelorin::test {
@@ -17,6 +19,15 @@ inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000
         QThread::msleep(1);
     }
     return true;
+}
+
+// Saves what `widget` shows as `name`.png in the folder named by PELORIN_SHOTS, when that is set, so that
+// a person can look at what a test saw.
+inline void SaveShot(QWidget& widget, const char* name) {
+    const QString folder = qEnvironmentVariable("PELORIN_SHOTS");
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return;
+    widget.grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
 }
 
 } // namespace pelorin::test

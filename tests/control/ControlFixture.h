@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ScriptedDialogs.h"
 #include "control/ControlLayout.h"
 #include "control/PelorinControl.h"
 #include "control/SettingsPanel.h"
@@ -26,15 +27,6 @@
 
 namespace pelorin::test {
 
-// Answers the control's questions with Yes and cancels its file dialogs, without a modal loop.
-class YesDialogs : public Dialogs {
-public:
-    Answer Message(const std::string&, const std::string&, bool yesNoCancel) override {
-        return yesNoCancel ? Answer::Yes : Answer::Ok;
-    }
-    std::string SaveFile(const std::string&, const std::string&, const std::string&) override { return {}; }
-};
-
 inline PropertyBag Bag(std::initializer_list<std::pair<const char*, std::string>> values) {
     PropertyBag bag;
     for (const auto& [key, value] : values)
@@ -42,11 +34,16 @@ inline PropertyBag Bag(std::initializer_list<std::pair<const char*, std::string>
     return bag;
 }
 
-// A control with its settings store and a PDF printer in a temporary folder. The control exists from
-// construction, so that a test can prepare stored settings before starting it.
+// A control with its settings store and a PDF printer in a temporary folder, its questions answered by
+// ScriptedDialogs. The control exists from construction, so that a test can prepare stored settings
+// before starting it.
 class ControlFixture {
 public:
-    ControlFixture() : m_Settings(m_Dir.path().toStdString()), m_Printer(PrinterSurface::Output::Pdf) {
+    // `settingsFolder` empty: a settings store of its own; otherwise another control's, as a second
+    // start-up on the same computer would see it.
+    explicit ControlFixture(const std::string& settingsFolder = {})
+        : m_SettingsFolder(settingsFolder.empty() ? m_Dir.path().toStdString() : settingsFolder),
+          m_Settings(m_SettingsFolder), m_Printer(PrinterSurface::Output::Pdf) {
         m_Printer.SetPdfPath(m_Dir.filePath(QStringLiteral("printout.pdf")));
         m_Control = std::make_unique<PelorinControl>(
             ControlServices{.printer = &m_Printer, .settings = &m_Settings, .dialogs = &m_Dialogs});
@@ -73,11 +70,14 @@ public:
     PelorinControl& control() { return *m_Control; }
     PelorinControl* operator->() { return m_Control.get(); }
     SettingsStore& settings() { return m_Settings; }
+    const std::string& settingsFolder() const { return m_SettingsFolder; }
+    ScriptedDialogs& dialogs() { return m_Dialogs; }
 
 private:
     QTemporaryDir m_Dir;
+    std::string m_SettingsFolder;
     SettingsStore m_Settings;
-    YesDialogs m_Dialogs;
+    ScriptedDialogs m_Dialogs;
     PrinterSurface m_Printer;
     std::unique_ptr<PelorinControl> m_Control;
     bool m_Started = false;

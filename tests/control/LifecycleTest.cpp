@@ -29,7 +29,7 @@ TEST(ControlLifecycle, WithoutHostParametersKeepsTheStartUpValuesAndIgnoresStore
     EXPECT_EQ(PictureArea(c), QSize(1024, 800));
     EXPECT_EQ(c.m_PrinterFontBold, 0);
     EXPECT_EQ(c.m_FontBold, -1);
-    EXPECT_EQ(c.m_DefaultWidth, 0) << "the host's values were never read";
+    EXPECT_EQ(c.m_DefaultWidth, 1024) << "the start-up values stand in for the host's";
     EXPECT_EQ(c.m_ViewState, VS_LOGIN);
 }
 

@@ -100,6 +100,8 @@ protected:
 
     PelorinControl& c() { return f.control(); }
     sim::Server& server() { return *m_Server; }
+    // The simulator's data folder, where it keeps the logbooks.
+    QString dataFolder() const { return m_DataDir.path(); }
 
     // How many frames with `code` the clients sent.
     int Received(uint8_t code) const {
