@@ -10,12 +10,13 @@
 #include "sysdial/SystemDialog.h"
 
 #include <QLoggingCategory>
+#include <utility>
 
 namespace pelorin::host {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcLink, "pelorin.link")
+Q_LOGGING_CATEGORY(lcLink, "pelorin.link", QtInfoMsg)
 
 constexpr char kVisaEnd = '\xFF';
 constexpr std::string_view kCodeWordPrompt = "KODORD:";
@@ -67,8 +68,11 @@ private:
 } // namespace
 
 void WatchLinks(PelorinControl& control, std::shared_ptr<CaptureWriter> capture) {
+    // The login is shown as the capture keeps it, so that not even the password's length shows.
     control.link().OnFrame = [](FrameDirection direction, uint8_t code, const std::string& payload) {
-        qCDebug(lcLink).noquote() << DescribeFrame(direction, code, payload);
+        const bool login = direction == FrameDirection::ToServer && code == CMD_LOGIN;
+        qCDebug(lcLink).noquote() << DescribeFrame(direction, code,
+                                                   login ? LoginWithoutPassword(payload) : payload);
     };
     auto watch = std::make_shared<Watch>(std::move(capture));
     Winsock& link = *control.link().Winsock_Client;
@@ -93,9 +97,12 @@ std::string WithoutPassword(std::string_view frame) {
                        String2Long(frame, 1) == static_cast<int64_t>(frame.size()) - kFrameHeadSize;
     if (!login)
         return std::string(frame);
-    const std::string text = UnscrambleLogin(frame.substr(kFrameHeadSize));
-    const std::string visa = text.substr(0, text.find(kVisaEnd));
-    return EncodeFrame(CMD_LOGIN, ScrambleLogin(visa + kVisaEnd));
+    return EncodeFrame(CMD_LOGIN, LoginWithoutPassword(frame.substr(kFrameHeadSize)));
+}
+
+std::string LoginWithoutPassword(std::string_view payload) {
+    const std::string text = UnscrambleLogin(payload);
+    return ScrambleLogin(text.substr(0, text.find(kVisaEnd)) + kVisaEnd);
 }
 
 } // namespace pelorin::host

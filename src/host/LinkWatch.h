@@ -24,7 +24,9 @@ void WatchLinks(PelorinControl& control, std::shared_ptr<CaptureWriter> capture 
 // The trace line of bytes on the terminal: "-> terminal 7 bytes: "status\x0d"".
 QString DescribeTerminalBytes(FrameDirection direction, std::string_view bytes);
 
-// A login frame with its password left out (the visa and its end mark stay); any other frame as it is.
+// A login payload with its password left out: the visa and its end mark, scrambled again.
+std::string LoginWithoutPassword(std::string_view payload);
+// A login frame with its password left out; any other frame as it is.
 std::string WithoutPassword(std::string_view frame);
 
 } // namespace pelorin::host

@@ -13,15 +13,15 @@ namespace pelorin::host {
 // if the server had sent them, so that the drawing is the screen's, pixel for pixel.
 struct RenderJob {
     // A picture description as plants hold it (JSON), or a MSG_PICTURE payload as the server sends it.
-    QString picture;
+    QString picture{};
     // A .png gets the picture area; a .pdf the picture fitted to a page, drawn as on the printer.
-    QString out;
+    QString out{};
     // The picture area in pixels; empty for the host's default.
-    QSize size;
+    QSize size{};
     // Optional: lines "dynamic-number=value", or a capture whose last showing of the picture gives them.
-    QString values;
+    QString values{};
     // Host parameters (FontName, FontSize, FontBold, ...); the size above wins over PCTWidth/PCTHeight.
-    PropertyBag parameters;
+    PropertyBag parameters{};
 };
 
 // Empty when the file was written, otherwise what went wrong.
