@@ -68,6 +68,10 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
              "Serve a capture file back to a client instead of the plant: the captured login reply, "
              "then the captured frames and terminal output at their recorded pace."),
          QStringLiteral("file")},
+        {QStringLiteral("in-step"),
+         QStringLiteral("With --replay: each captured frame waits until the client has sent as many requests "
+                        "as the captured client had, then comes as long after the last one as it did then "
+                        "(for clients that repeat the captured session, such as the demo tour).")},
         {QStringLiteral("start-time"), QStringLiteral("Simulated time of day at start (default 08:00)."),
          QStringLiteral("hh:mm")},
         {QStringLiteral("channels"), QStringLiteral("Number of system-dialog channels (default 2)."),
@@ -134,6 +138,7 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
         }
         out.replaySpeed = options.speed;
     }
+    out.replayInStep = parser.isSet(QStringLiteral("in-step"));
     out.verbose = parser.isSet(QStringLiteral("verbose"));
     out.checkOnly = parser.isSet(QStringLiteral("check"));
     return CommandLineResult::Run;

@@ -15,6 +15,8 @@ struct CommandLine {
     // Serve this capture instead of the plant, at this multiple of its recorded pace.
     QString replayFile;
     double replaySpeed = 1;
+    // Each captured answer waits for the client's request before it (ReplayServer::setInStep).
+    bool replayInStep = false;
 };
 
 enum class CommandLineResult { Run, Help, Error };

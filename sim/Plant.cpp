@@ -201,4 +201,14 @@ bool LoadPlant(const QString& folder, Plant& plant, QString* error) {
     }
 }
 
+bool LoadPicture(const QString& path, ServedPicture& picture, QString* error) {
+    try {
+        picture = ReadPicture(path);
+        return true;
+    } catch (const PlantError& failure) {
+        *error = QStringLiteral("%1: %2").arg(path, failure.message);
+        return false;
+    }
+}
+
 } // namespace pelorin::sim

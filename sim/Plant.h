@@ -55,4 +55,8 @@ QString DemoUsersFile();
 // Fails with a message naming the file and, for pictures, the element.
 bool LoadPlant(const QString& folder, Plant& plant, QString* error);
 
+// Loads and encodes one picture file (pictures/*.json of a plant); fails with a message naming the
+// element.
+bool LoadPicture(const QString& path, ServedPicture& picture, QString* error);
+
 } // namespace pelorin::sim

@@ -22,21 +22,50 @@ struct TimedFrame {
     uint32_t timeMs;
     uint8_t code;
     std::string payload;
+    size_t afterRequests;
+    uint32_t lastRequestMs;
 };
 
-// The server's side of the picture link as frames, each at the time of the record that completed it.
-bool CutServerFrames(const std::vector<CaptureRecord>& records, std::vector<TimedFrame>& frames,
-                     QString* error) {
+// The client's requests (its frames after the login) as the records go by.
+class RequestCount {
+public:
+    bool take(const CaptureRecord& record) {
+        return CutFrames(m_Buffer, record.bytes, [&](uint8_t code, const std::string&) {
+                   if (m_LoggedIn) {
+                       ++m_Count;
+                       m_LastMs = record.timeMs;
+                   }
+                   m_LoggedIn = m_LoggedIn || code == CMD_LOGIN;
+               }) == CutResult::Ok;
+    }
+    size_t count() const { return m_Count; }
+    uint32_t lastMs() const { return m_LastMs; }
+
+private:
+    std::string m_Buffer;
+    bool m_LoggedIn = false;
+    size_t m_Count = 0;
+    uint32_t m_LastMs = 0;
+};
+
+// The server's side of the picture link as frames, each at the time of the record that completed it,
+// and the terminal's output; each with the client's requests before it.
+bool CutServerSide(const std::vector<CaptureRecord>& records, std::vector<TimedFrame>& frames,
+                   std::vector<TimedFrame>& terminal, QString* error) {
     std::string buffer;
+    RequestCount requests;
     for (const CaptureRecord& record : records) {
-        if (record.connection != CaptureConnection::PictureLink ||
-            record.direction != CaptureDirection::ToClient)
-            continue;
-        const CutResult result =
-            CutFrames(buffer, record.bytes, [&](uint8_t code, const std::string& payload) {
-                frames.push_back({record.timeMs, code, payload});
-            });
-        if (result == CutResult::ProtocolError) {
+        const bool toClient = record.direction == CaptureDirection::ToClient;
+        bool ok = true;
+        if (record.connection == CaptureConnection::Terminal && toClient)
+            terminal.push_back({record.timeMs, 0, record.bytes, requests.count(), requests.lastMs()});
+        else if (record.connection == CaptureConnection::PictureLink && toClient)
+            ok = CutFrames(buffer, record.bytes, [&](uint8_t code, const std::string& payload) {
+                     frames.push_back({record.timeMs, code, payload, requests.count(), requests.lastMs()});
+                 }) == CutResult::Ok;
+        else if (record.connection == CaptureConnection::PictureLink)
+            ok = requests.take(record);
+        if (!ok) {
             *error = QStringLiteral("the captured picture link is not a sequence of frames");
             return false;
         }
@@ -47,8 +76,8 @@ bool CutServerFrames(const std::vector<CaptureRecord>& records, std::vector<Time
 } // namespace
 
 bool BuildReplayScript(const std::vector<CaptureRecord>& records, ReplayScript& script, QString* error) {
-    std::vector<TimedFrame> frames;
-    if (!CutServerFrames(records, frames, error))
+    std::vector<TimedFrame> frames, terminal;
+    if (!CutServerSide(records, frames, terminal, error))
         return false;
     const auto login = std::find_if(frames.begin(), frames.end(),
                                     [](const TimedFrame& f) { return f.code == MSG_LOGIN_REPLY; });
@@ -57,16 +86,20 @@ bool BuildReplayScript(const std::vector<CaptureRecord>& records, ReplayScript& 
         return false;
     }
     const int64_t start = login->timeMs;
+    const size_t requestsBefore = login->afterRequests;
+    const auto event = [&](const TimedFrame& f, CaptureConnection connection, std::string bytes) {
+        const size_t after = f.afterRequests - std::min(f.afterRequests, requestsBefore);
+        const int64_t anchor = after == 0 ? start : f.lastRequestMs;
+        return ReplayScript::Event{std::max<int64_t>(0, f.timeMs - start), connection, std::move(bytes),
+                                   after, std::max<int64_t>(0, f.timeMs - anchor)};
+    };
     script.loginReply = login->payload;
     script.events.clear();
     for (auto frame = login + 1; frame != frames.end(); ++frame)
-        script.events.push_back({std::max<int64_t>(0, frame->timeMs - start), CaptureConnection::PictureLink,
-                                 EncodeFrame(frame->code, frame->payload)});
-    for (const CaptureRecord& record : records)
-        if (record.connection == CaptureConnection::Terminal &&
-            record.direction == CaptureDirection::ToClient)
-            script.events.push_back(
-                {std::max<int64_t>(0, record.timeMs - start), CaptureConnection::Terminal, record.bytes});
+        script.events.push_back(
+            event(*frame, CaptureConnection::PictureLink, EncodeFrame(frame->code, frame->payload)));
+    for (const TimedFrame& output : terminal)
+        script.events.push_back(event(output, CaptureConnection::Terminal, output.payload));
     std::stable_sort(script.events.begin(), script.events.end(),
                      [](const auto& a, const auto& b) { return a.atMs < b.atMs; });
     return true;
@@ -121,7 +154,7 @@ void ReplayServer::acceptFramed() {
             socket->deleteLater();
             continue;
         }
-        auto* playback = new Playback(socket, m_Script, m_Speed, terminalPort(), this);
+        auto* playback = new Playback(socket, m_Script, m_Speed, m_InStep, terminalPort(), this);
         m_Playbacks.push_back(playback);
         connect(playback, &Playback::finished, this, [this](Playback* done) {
             std::erase(m_Playbacks, done);
@@ -147,9 +180,10 @@ void ReplayServer::acceptTerminal() {
     }
 }
 
-Playback::Playback(QTcpSocket* socket, const ReplayScript& script, double speed, quint16 terminalPort,
-                   QObject* parent)
-    : QObject(parent), m_Socket(socket), m_Script(script), m_Speed(speed), m_TerminalPort(terminalPort) {
+Playback::Playback(QTcpSocket* socket, const ReplayScript& script, double speed, bool inStep,
+                   quint16 terminalPort, QObject* parent)
+    : QObject(parent), m_Socket(socket), m_Script(script), m_Speed(speed), m_InStep(inStep),
+      m_TerminalPort(terminalPort) {
     socket->setParent(this);
     m_Timer.setSingleShot(true);
     connect(&m_Timer, &QTimer::timeout, this, &Playback::playDue);
@@ -179,9 +213,13 @@ void Playback::onReadyRead() {
             qCDebug(lcLink).noquote() << DescribeFrame(FrameDirection::ToServer, code, payload);
             if (code == CMD_LOGIN)
                 startScript();
+            else if (m_Started)
+                m_RequestTimes.push_back(m_Clock.elapsed());
         });
     if (result == CutResult::ProtocolError)
         m_Socket->abort();
+    else if (m_InStep && m_Started)
+        playDue();
 }
 
 // Every login gets the captured reply; the first one starts the script.
@@ -199,13 +237,30 @@ void Playback::startScript() {
 
 void Playback::playDue() {
     const auto& events = m_Script.events;
-    const auto dueBy = static_cast<int64_t>(std::floor(static_cast<double>(m_Clock.elapsed()) * m_Speed));
-    for (; m_Next < events.size() && events[m_Next].atMs <= dueBy; ++m_Next)
+    for (; m_Next < events.size(); ++m_Next) {
+        const std::optional<double> wait = msUntilDue(events[m_Next]);
+        if (!wait) {
+            m_Timer.stop();
+            return;
+        }
+        if (*wait > 0) {
+            m_Timer.start(static_cast<int>(std::clamp(std::ceil(*wait), 1.0, 86400000.0)));
+            return;
+        }
         send(events[m_Next]);
-    if (m_Next < events.size()) {
-        const double wait = static_cast<double>(events[m_Next].atMs - dueBy) / m_Speed;
-        m_Timer.start(static_cast<int>(std::clamp(std::ceil(wait), 0.0, 86400000.0)));
     }
+}
+
+std::optional<double> Playback::msUntilDue(const ReplayScript::Event& event) const {
+    double anchor = 0;
+    double offset = static_cast<double>(event.atMs);
+    if (m_InStep) {
+        if (event.afterRequests > m_RequestTimes.size())
+            return std::nullopt;
+        anchor = event.afterRequests == 0 ? 0 : static_cast<double>(m_RequestTimes[event.afterRequests - 1]);
+        offset = static_cast<double>(event.sinceRequestMs);
+    }
+    return anchor + offset / m_Speed - static_cast<double>(m_Clock.elapsed());
 }
 
 void Playback::send(const ReplayScript::Event& event) {

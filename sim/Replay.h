@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct ReplayScript {
         int64_t atMs;
         CaptureConnection connection;
         std::string bytes;
+        // How many requests (frames after its login) the captured client had sent before this came,
+        // and how long after the last of them (after the login reply when none).
+        size_t afterRequests = 0;
+        int64_t sinceRequestMs = 0;
     };
     std::vector<Event> events;
 };
@@ -43,6 +48,12 @@ public:
     ReplayServer(const ServerOptions& options, ReplayScript script, double speed, QObject* parent = nullptr);
     ~ReplayServer() override;
 
+    // In step: each event waits until the client has sent as many requests as the captured client
+    // had, and then comes as long after the last of them as it did then; a client that repeats the
+    // captured session (the demo tour) sees every answer after its question, however its pace
+    // differs. Otherwise events come at their recorded times.
+    void setInStep(bool inStep) { m_InStep = inStep; }
+
     bool start(QString* error);
     quint16 framedPort() const;
     quint16 terminalPort() const;
@@ -54,6 +65,7 @@ private:
     ServerOptions m_Options;
     ReplayScript m_Script;
     double m_Speed;
+    bool m_InStep = false;
     QTcpServer* m_Framed = nullptr;
     QTcpServer* m_Terminal = nullptr;
     std::vector<Playback*> m_Playbacks;
@@ -63,7 +75,7 @@ private:
 class Playback : public QObject {
     Q_OBJECT
 public:
-    Playback(QTcpSocket* socket, const ReplayScript& script, double speed, quint16 terminalPort,
+    Playback(QTcpSocket* socket, const ReplayScript& script, double speed, bool inStep, quint16 terminalPort,
              QObject* parent);
 
     bool hasTerminal() const { return m_Terminal != nullptr; }
@@ -76,18 +88,23 @@ private:
     void onReadyRead();
     void startScript();
     void playDue();
+    // Milliseconds until `event` is due; none while it waits for a request.
+    std::optional<double> msUntilDue(const ReplayScript::Event& event) const;
     void send(const ReplayScript::Event& event);
 
     QTcpSocket* m_Socket;
     QTcpSocket* m_Terminal = nullptr;
     const ReplayScript& m_Script;
     double m_Speed;
+    bool m_InStep;
     quint16 m_TerminalPort;
     std::string m_Buffer;
     QElapsedTimer m_Clock;
     QTimer m_Timer;
     size_t m_Next = 0;
     bool m_Started = false;
+    // When each request after the login came, on m_Clock.
+    std::vector<int64_t> m_RequestTimes;
     // Terminal output that came due before the terminal connected.
     std::string m_TerminalBacklog;
 };

@@ -42,13 +42,15 @@ int Replay(const CommandLine& commandLine, QTextStream& out, QTextStream& err) {
         return 1;
     }
     ReplayServer server(commandLine.options, std::move(script), commandLine.replaySpeed);
+    server.setInStep(commandLine.replayInStep);
     if (!server.start(&error)) {
         err << "pelorin-sim: " << error << "\n";
         return 1;
     }
     err.flush();
     out << "pelorin-sim: replaying " << commandLine.replayFile << " (" << capture.records.size()
-        << " records) at " << commandLine.replaySpeed << " times its pace\n"
+        << " records) at " << commandLine.replaySpeed << " times its pace"
+        << (commandLine.replayInStep ? ", each answer after its request\n" : "\n")
         << "  picture link port: " << server.framedPort() << "\n"
         << "  terminal port:     " << server.terminalPort() << "\n"
         << "  log in with any visa and password\n";

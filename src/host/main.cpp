@@ -2,13 +2,17 @@
 // line, delivers the lifecycle calls in their order and shows it in a window of the size it asks for.
 
 #include "control/PelorinControl.h"
+#include "core/Capture.h"
 #include "core/Latin1.h"
+#include "host/LinkWatch.h"
+#include "host/PictureRender.h"
 #include "host/Tour.h"
 #include "platform/Widgets.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTimer>
@@ -81,17 +85,43 @@ bool ReadCommandLineParameter(const QString& option, PropertyBag& bag) {
 }
 
 // Help and headless screenshots need no display: without one they run on the offscreen platform.
+// A render always does, so that its fonts come out at the same resolution wherever it runs.
 void UseOffscreenWithoutDisplay(int argc, char** argv) {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
-        qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return;
+    const bool display = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "--help" || arg == "-h" || arg == "-?" || arg.startsWith("--screenshot")) {
+        const bool headless = arg == "--help" || arg == "-h" || arg == "-?" || arg.startsWith("--screenshot");
+        if (arg.startsWith("--render") || (headless && !display)) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }
     }
+}
+
+// --render PICTURE --out FILE [--size WxH] [--values FILE], with the --param host parameters.
+int Render(const QCommandLineParser& parser, const PropertyBag& parameters) {
+    pelorin::host::RenderJob job;
+    job.picture = parser.value(QStringLiteral("render"));
+    job.out = parser.value(QStringLiteral("out"));
+    job.values = parser.value(QStringLiteral("values"));
+    job.parameters = parameters;
+    if (job.out.isEmpty()) {
+        std::fprintf(stderr, "pelorin: --render needs --out FILE.png or FILE.pdf\n");
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("size")) &&
+        !pelorin::host::ParseSize(parser.value(QStringLiteral("size")), job.size)) {
+        std::fprintf(stderr, "pelorin: --size takes WIDTHxHEIGHT, each from 1 to 8192\n");
+        return 2;
+    }
+    const QString error = pelorin::host::RenderPicture(job);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "pelorin: %s\n", qPrintable(error));
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -128,8 +158,33 @@ int main(int argc, char** argv) {
         QStringLiteral("Run the scripted demo (log in as DEMO, show picture 1, write a "
                        "value, follow a link), save screenshots in DIR, then exit."),
         QStringLiteral("DIR"));
-    parser.addOptions({param, page, settingsDir, screenshot, screenshotAfter, tour});
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Trace every frame of the picture link and every send and arrival on the terminal "
+                       "(logging category pelorin.link; passwords and code words are masked)."));
+    const QCommandLineOption capture(QStringLiteral("capture"),
+                                     QStringLiteral("Record both connections with their timing in FILE, "
+                                                    "for pelorin-sim --replay (passwords left out)."),
+                                     QStringLiteral("FILE"));
+    const QCommandLineOption render(
+        QStringLiteral("render"),
+        QStringLiteral("Draw PICTURE (a plant's JSON picture, or MSG_PICTURE data) into --out without a "
+                       "server or a display, then exit."),
+        QStringLiteral("PICTURE"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("The render's file: .png or .pdf."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption size(QStringLiteral("size"),
+                                  QStringLiteral("The render's picture area in pixels (default 800x600)."),
+                                  QStringLiteral("WxH"));
+    const QCommandLineOption values(
+        QStringLiteral("values"),
+        QStringLiteral("Values for the render: lines \"dynamic-number=value\", or a capture."),
+        QStringLiteral("FILE"));
+    parser.addOptions({param, page, settingsDir, screenshot, screenshotAfter, tour, trace, capture, render,
+                       out, size, values});
     parser.process(app);
+    if (parser.isSet(trace))
+        QLoggingCategory::setFilterRules(QStringLiteral("pelorin.link.debug=true"));
 
     PropertyBag bag;
     int parameters = 0;
@@ -137,12 +192,25 @@ int main(int argc, char** argv) {
         parameters += ReadPageParameters(parser.value(page), bag);
     for (const QString& option : parser.values(param))
         parameters += ReadCommandLineParameter(option, bag) ? 1 : 0;
+    if (parser.isSet(render))
+        return Render(parser, bag);
+
+    std::shared_ptr<pelorin::CaptureWriter> captureWriter;
+    if (parser.isSet(capture)) {
+        captureWriter = std::make_shared<pelorin::CaptureWriter>(parser.value(capture));
+        if (!captureWriter->isOpen()) {
+            std::fprintf(stderr, "pelorin: cannot write the capture %s: %s\n",
+                         qPrintable(parser.value(capture)), qPrintable(captureWriter->errorString()));
+            return 1;
+        }
+    }
 
     std::unique_ptr<pelorin::SettingsStore> settings;
     if (parser.isSet(settingsDir))
         settings = std::make_unique<pelorin::SettingsStore>(ToLatin1(parser.value(settingsDir)));
     pelorin::PelorinControl control({.settings = settings.get()});
     control.setWindowTitle(QStringLiteral("Pelorin"));
+    pelorin::host::WatchLinks(control, captureWriter);
 
     control.UserControl_Initialize();
     if (parameters > 0 || parser.isSet(page))

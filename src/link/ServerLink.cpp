@@ -31,7 +31,10 @@ void ServerLink::TCPSend(int16_t TCPCommand, const std::string& Buffer) {
     // Requests are fire-and-forget: one made while not connected is lost, and no one is told.
     if (Winsock_Client->State() != Winsock::sckConnected)
         return;
-    Winsock_Client->SendData(EncodeFrame(static_cast<uint8_t>(TCPCommand), Buffer));
+    const auto code = static_cast<uint8_t>(TCPCommand);
+    if (OnFrame)
+        OnFrame(FrameDirection::ToServer, code, Buffer);
+    Winsock_Client->SendData(EncodeFrame(code, Buffer));
 }
 
 void ServerLink::Winsock_Client_DataArrival(int64_t /*bytesTotal*/) {
@@ -39,6 +42,8 @@ void ServerLink::Winsock_Client_DataArrival(int64_t /*bytesTotal*/) {
     Winsock_Client->GetData(arrived);
     const CutResult result =
         CutFrames(m_.m_TCPData, arrived, [this](uint8_t code, const std::string& payload) {
+            if (OnFrame)
+                OnFrame(FrameDirection::ToClient, code, payload);
             m_Actions.DispatchFrame(code, payload);
         });
     if (result == CutResult::ProtocolError) {

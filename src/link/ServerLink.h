@@ -2,8 +2,10 @@
 
 #include "control/ControlMembers.h"
 #include "control/Ports.h"
+#include "core/FrameTrace.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,6 +32,10 @@ public:
     // Ends the connection; a half-received frame goes with it.
     void Close();
     bool Connected() const;
+
+    // Watches every frame sent and every frame cut from the stream, before it is handled (the
+    // host's protocol trace). The control never sets it.
+    std::function<void(FrameDirection direction, uint8_t code, const std::string& payload)> OnFrame;
 
 private:
     LinkMembers& m_;

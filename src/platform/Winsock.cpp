@@ -75,6 +75,7 @@ void Winsock::SendData(std::string_view bytes) {
     if (m_State != sckConnected || !m_Socket)
         return;
     m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    Raise(OnBytesSent, bytes);
     // Qt would send at the next event-loop turn; the protocol needs the bytes out before the handler
     // goes on. Only what the system takes without blocking leaves now: a peer that reads nothing
     // must not freeze the interface, and the rest follows from the event loop.
@@ -87,6 +88,8 @@ void Winsock::GetData(std::string& data) {
         return;
     const QByteArray waiting = m_Socket->readAll();
     data.assign(waiting.constData(), static_cast<size_t>(waiting.size()));
+    if (!data.empty())
+        Raise(OnBytesTaken, std::string_view(data));
 }
 
 void Winsock::connected() {

@@ -55,6 +55,11 @@ public:
     std::function<void()> OnClose;
     std::function<void(int number, const std::string& description)> OnError;
 
+    // Watch what crosses the socket (traces, captures): the bytes handed to the system by SendData,
+    // and those taken by GetData. The control never sets them.
+    std::function<void(std::string_view bytes)> OnBytesSent;
+    std::function<void(std::string_view bytes)> OnBytesTaken;
+
 private:
     void startConnecting();
     void connected();

@@ -45,4 +45,16 @@ mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 "$usr/bin/pelorin-sim" --check --plant "$usr/share/pelorin/demo" \
     --users "$usr/share/pelorin/demo/users.json" --data "$work/data"
 
-# Render check of the installed client: add it here once pelorin has a headless render option.
+# The installed client renders a picture of the installed demo plant headless, with values from a
+# file: a PNG of the asked size, the same bytes as the build tree's client draws, and a PDF.
+picture="$usr/share/pelorin/demo/pictures/1-oversikt.json"
+printf '0=12.34\n1=-5.5\n' >"$work/values.txt"
+"$usr/bin/pelorin" --render "$picture" --values "$work/values.txt" --size 640x480 --out "$work/render.png"
+size="$(od -An -tu4 --endian=big -j16 -N8 "$work/render.png" | xargs)"
+[ "$size" = "640 480" ] || { echo "render: a 640x480 PNG expected, got ${size:-none}"; exit 1; }
+"$build/src/pelorin" --render "$picture" --values "$work/values.txt" --size 640x480 --out "$work/build-render.png"
+cmp -s "$work/render.png" "$work/build-render.png" ||
+    { echo "render: the installed client draws otherwise than the build tree's"; exit 1; }
+"$usr/bin/pelorin" --render "$picture" --out "$work/render.pdf"
+[ "$(head -c 5 "$work/render.pdf")" = "%PDF-" ] || { echo "render: no PDF written"; exit 1; }
+echo "rendered $(basename "$picture"): PNG $(stat -c %s "$work/render.png") bytes, PDF $(stat -c %s "$work/render.pdf") bytes"

@@ -80,6 +80,41 @@ TEST_F(ReplayTest, CapturedFramesAndTerminalOutputArriveInOrderAfterTheCapturedL
                                                                     {MSG_VALUE, "1"}}));
 }
 
+// In step, an answer waits for its request however early the recorded pace would have sent it, and
+// then keeps its recorded distance from the request.
+TEST_F(ReplayTest, InStepEachAnswerWaitsForItsRequest) {
+    const QString path = m_Dir.filePath(QStringLiteral("requests.cap"));
+    {
+        CaptureWriter writer(path);
+        writer.RecordAt(0, kLink, kToServer, EncodeFrame(CMD_LOGIN, "scrambled"));
+        writer.RecordAt(10, kLink, kToClient, EncodeFrame(MSG_LOGIN_REPLY, std::string(12, '\0')));
+        writer.RecordAt(20, kLink, kToServer, EncodeFrame(CMD_GET_PICTURE_TABLE, {}));
+        writer.RecordAt(30, kLink, kToClient, Value(0, "table"));
+        writer.RecordAt(2900, kLink, kToServer, EncodeFrame(CMD_GET_PICTURE, "1"));
+        writer.RecordAt(3000, kLink, kToClient, Value(1, "picture"));
+    }
+    sim::ReplayScript script;
+    QString error;
+    ASSERT_TRUE(sim::BuildReplayScript(ReadCaptureFile(path).records, script, &error)) << error.toStdString();
+    ASSERT_EQ(script.events.size(), 2u);
+    EXPECT_EQ(script.events[1].afterRequests, 2u);
+    EXPECT_EQ(script.events[1].sinceRequestMs, 100);
+    sim::ReplayServer replay(sim::ServerOptions(), std::move(script), 100.0);
+    replay.setInStep(true);
+    ASSERT_TRUE(replay.start(&error)) << error.toStdString();
+
+    SimTestClient client;
+    ASSERT_TRUE(client.connectTo(replay.framedPort()));
+    client.send(CMD_LOGIN, ScrambleLogin("ANY\xFFthing", 3));
+    ASSERT_TRUE(client.next(MSG_LOGIN_REPLY));
+    client.send(CMD_GET_PICTURE_TABLE, {});
+    ASSERT_TRUE(waitFor([&] { return client.value(0) == "table"; }));
+    // At a hundred times the recorded pace the picture would have come after 30 ms.
+    EXPECT_FALSE(waitFor([&] { return client.value(1).has_value(); }, 300));
+    client.send(CMD_GET_PICTURE, "1");
+    EXPECT_TRUE(waitFor([&] { return client.value(1) == "picture"; }));
+}
+
 TEST_F(ReplayTest, CaptureWithoutALoginReplyIsRefused) {
     QString error;
     EXPECT_FALSE(startReplay(writeCapture(false), &error));
