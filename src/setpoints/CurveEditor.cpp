@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QWidget>
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -125,6 +126,8 @@ void CurveEditor::CreateFrame(QWidget* parent) {
     Frame_SPV_Curve->SetWidth(7800);
     Frame_SPV_Curve->SetHeight(6000);
     QWidget* frame = Frame_SPV_Curve->widget();
+    // The panel lies over the picture, which must not show through it.
+    frame->setAutoFillBackground(true);
     Picture_SPV_Curve = new PictureBox(frame);
     Place(*m_Controls.Make<ControlBase>(Picture_SPV_Curve), {120, 300, 5400, 4200});
     // The frame is hidden, so the box would get its size only when first shown: the chart is laid

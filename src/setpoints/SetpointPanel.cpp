@@ -11,6 +11,7 @@
 #include "platform/InputCodes.h"
 #include "setpoints/CurveEditor.h"
 
+#include <QWidget>
 #include <algorithm>
 #include <optional>
 
@@ -18,7 +19,11 @@ namespace pelorin {
 
 namespace {
 
-enum SetpointKind { SPV_TABLE = 0, SPV_STANDARD = 1, SPV_CURVE_DAY = 2, SPV_CURVE_NIGHT = 3 };
+// The kinds of setpoint block: a table described by the block, the standard four, and two curves.
+constexpr int32_t SPV_TABLE = 0;
+constexpr int32_t SPV_STANDARD = 1;
+constexpr int32_t SPV_CURVE_DAY = 2;
+constexpr int32_t SPV_CURVE_NIGHT = 3;
 
 std::string SetpointKindLabel(int32_t kind) {
     switch (kind) {
@@ -81,6 +86,8 @@ void SetpointPanel::CreateFrame(QWidget* parent) {
     Frame_SPV->SetWidth(5400);
     Frame_SPV->SetHeight(2400);
     QWidget* frame = Frame_SPV->widget();
+    // The panel lies over the picture, which must not show through it.
+    frame->setAutoFillBackground(true);
     for (int16_t i = 0; i < static_cast<int16_t>(Text_SPV.size()); ++i) {
         const auto row = static_cast<size_t>(i);
         const double top = 300 + 400.0 * i;
