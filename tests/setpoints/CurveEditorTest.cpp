@@ -11,6 +11,7 @@
 
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
@@ -158,6 +159,32 @@ TEST_F(CurveEditorTest, AfterAnyEditingTheChartShowsTheAxesAndTheCurveOnce) {
     m_Editor.Picture_SPV_Curve->Surface().SetPixel(3, 3, kRed);
     Expose();
     EXPECT_EQ(Image(), FreshChart(m_Editor));
+}
+
+// The pens show their colours on the box's background: a blue curve and handles, a green support line.
+TEST_F(CurveEditorTest, TheCurveAndItsHandlesAreBlueAndTheSupportLineGreen) {
+    m_Editor.Open(m_Block);
+    ShowCurve("25", "0.5", "0.01");
+    m_Editor.Check_Curve_SPV_SupportLine->SetValue(1);
+    const CurveChart& c = chart();
+    // Pixels of `colour` within `reach` pixels of (x, y).
+    const auto count = [&](Colour colour, double x, double y, int reach) {
+        int n = 0;
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx)
+                n += RgbToColour(Image().pixel(static_cast<int>(std::lround(x)) + dx,
+                                               static_cast<int>(std::lround(y)) + dy)) == colour;
+        return n;
+    };
+    EXPECT_GE(count(kBlue, c.Middle, ChartY(c, c.At0), c.MarkerSize / 2), c.MarkerSize * c.MarkerSize / 2)
+        << "the middle handle";
+    EXPECT_GE(count(kBlue, ChartX(c, 17), ChartY(c, CurveValue(c, 17)), 1), 1) << "the curve at 17";
+    // The support line runs from 49 at +30 to 19 at -30, well above the curve's 25 at 0.
+    const double x = ChartX(c, 5);
+    const double supportY = ChartY(c, c.LeftValue + (c.RightValue - c.LeftValue) * (30 - 5) / 60.0);
+    EXPECT_GE(count(kGreen, x, supportY, 1), 1);
+    m_Editor.Check_Curve_SPV_SupportLine->SetValue(0);
+    EXPECT_EQ(count(kGreen, x, supportY, 1), 0);
 }
 
 // Dragging from the worked curve at 20 + 0.5 T (35 at +30, 5 at -30), 20 pixels up.

@@ -244,9 +244,14 @@ TEST_F(SetpointSession, ADraggedCurveIsWrittenAndTheComputedSetpointRises) {
     ASSERT_TRUE(waitFor([&] { return editor.Chart().Computed > computedBefore + 1; }))
         << editor.Chart().Computed << " was " << computedBefore;
 
-    // The night curve opens on a chart without a trace of the day curve.
+    // A press whose release never comes ends with the block; the night curve then opens on a chart
+    // without a trace of the day curve.
+    QTest::mousePress(box, Qt::LeftButton, {}, CurvePoint(editor.Chart(), 30).toPoint());
+    ASSERT_NE(editor.Chart().DragMode, CURVE_DRAG_NONE);
     QTest::mouseClick(editor.Command_Cancel_Curve_SPV->widget(), Qt::LeftButton);
     EXPECT_EQ(c().m_ViewState, VS_PICTURE);
+    EXPECT_EQ(editor.Chart().DragMode, CURVE_DRAG_NONE);
+    EXPECT_NE(box->cursor().shape(), Qt::SizeVerCursor);
     OpenBlock("VS01.NATT");
     ASSERT_TRUE(waitFor([&] { return Boxes(editor.Text_Curve_SPV)[1] == "37.0"; }));
     EXPECT_EQ(editor.Picture_SPV_Curve->Surface().Image(), FreshChart(editor));
