@@ -35,7 +35,8 @@ public:
     // The block's entry in the TB_SPV menu, once its kind is known.
     void AddBlockEntry(const cElement& e);
     int32_t BlockEntryCount() const;
-    // The picture's elements are gone: no block is open and the menu lists none.
+    // The picture's elements are gone: no block is open (the server stops sending its parameters) and
+    // the menu lists none.
     void ForgetBlocks();
 
     void OpenSetpoint(const std::string& MenuTag);
