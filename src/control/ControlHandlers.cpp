@@ -106,6 +106,9 @@ void PelorinControl::Toolbar_ButtonMenuClick(const std::string& MenuKey, const s
     m_Texts->BeforeToolbarAction(MenuKey);
     if (m_ViewState == VS_SYSDIAL)
         m_SystemDialog->CloseTerminal();
+    // Every entry but printing leads away from an open setpoint block (another block opens afresh).
+    if (MenuKey != "TB_PRINT" && ParentKey != "TB_SPV")
+        m_Setpoints->LeaveSetpoint();
     if (MenuKey == "TB_LOGOUT")
         m_Session->LogOut();
     else if (MenuKey == "TB_SYSDIAL")

@@ -61,9 +61,10 @@ void PelorinControl::CreateComponents() {
     m_Texts = std::make_unique<TextView>(this, *this, *this, *this, *this, viewSwitch, *m_Link, *m_Toolbar,
                                          actions, *m_Services.dialogs);
     m_SystemDialog = std::make_unique<SystemDialog>(this, *this, *m_Link, *m_Services.settings);
-    m_Setpoints =
-        std::make_unique<SetpointPanel>(this, *this, *this, *m_Toolbar, *m_View, viewSwitch, *m_Link);
-    m_CurveEditor = std::make_unique<CurveEditor>(this);
+    m_CurveEditor = std::make_unique<CurveEditor>(this, *this, *this, viewSwitch, *m_Link,
+                                                  [this] { m_Setpoints->Command_CancelSPV_Click(); });
+    m_Setpoints = std::make_unique<SetpointPanel>(this, *this, *this, *this, *m_Toolbar, *m_View,
+                                                  *m_CurveEditor, viewSwitch, *m_Link);
     m_SettingsPanel = std::make_unique<SettingsPanel>(this, *this, *m_Services.settings, viewSwitch, *m_View,
                                                       [this] { UpdateSize(); });
     m_Session =
@@ -105,6 +106,7 @@ void PelorinControl::UserControl_Initialize() {
     UpdateSize();
     ShowView(VS_LOGIN);
     m_View->PaintAllElements(-1);
+    m_CurveEditor->LayoutCurveChart();
     m_SystemDialog->ReadRecordingStartPath();
 }
 

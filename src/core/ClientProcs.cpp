@@ -98,6 +98,10 @@ int32_t String2Short(std::string_view data, int64_t location) {
 }
 
 double ReadNumber(std::string_view text) {
+    return ReadLeadingNumber(text).value_or(0);
+}
+
+std::optional<double> ReadLeadingNumber(std::string_view text) {
     size_t pos = 0;
     while (pos < text.size() && IsBlank(text[pos]))
         ++pos;
@@ -115,7 +119,7 @@ double ReadNumber(std::string_view text) {
         end = fractionEnd;
     }
     if (!hasDigits)
-        return 0;
+        return std::nullopt;
     // An exponent counts only when digits follow its letter and optional sign: "2e" reads as 2.
     if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
         size_t digits = end + 1;
@@ -131,7 +135,7 @@ double ReadNumber(std::string_view text) {
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     // Beyond double's range there is no number to show or send (too small is 0 either way).
     if (result.ec == std::errc::result_out_of_range)
-        value = 0;
+        return std::nullopt;
     return negative ? -value : value;
 }
 

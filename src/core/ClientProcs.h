@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,9 @@ int32_t String2Short(std::string_view data, int64_t location);
 // the text has no leading number. Independent of the C locale. A number beyond double's range
 // is no number and reads as 0, like one too small for it.
 double ReadNumber(std::string_view text);
+// The same reading, with none for a text that holds no leading number (or one beyond double's
+// range), so that such a text can be refused rather than taken as 0.
+std::optional<double> ReadLeadingNumber(std::string_view text);
 
 // Nearest integer, halves to the even neighbour (as every float-to-integer conversion here).
 double RoundHalfEven(double value);

@@ -480,5 +480,8 @@ std::string CommandButton::Caption() const {
 void CommandButton::SetCaption(const std::string& caption) {
     static_cast<QPushButton*>(m_Widget)->setText(ToQ(caption));
 }
+void CommandButton::SetIcon(const QIcon& icon) {
+    static_cast<QPushButton*>(m_Widget)->setIcon(icon);
+}
 
 } // namespace pelorin

@@ -153,6 +153,8 @@ public:
     CommandButton(QWidget* parent, const std::string& caption);
     std::string Caption() const;
     void SetCaption(const std::string& caption);
+    // A picture on the button, beside its caption (a button with only a tooltip shows just the picture).
+    void SetIcon(const QIcon& icon);
     std::function<void()> OnClick;
     // Enter while the button has the focus (Qt clicks on Space only, outside dialogs).
     std::function<void()> OnEnter;

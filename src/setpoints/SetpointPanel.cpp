@@ -1,43 +1,111 @@
 #include "setpoints/SetpointPanel.h"
 
 #include "control/Ports.h"
+#include "control/ToolbarIcons.h"
 #include "control/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
+#include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "picture/PictureView.h"
+#include "platform/InputCodes.h"
+#include "setpoints/CurveEditor.h"
 
+#include <QWidget>
 #include <algorithm>
+#include <optional>
 
 namespace pelorin {
 
 namespace {
 
+// The kinds of setpoint block: a table described by the block, the standard four, and two curves.
+constexpr int32_t SPV_TABLE = 0;
+constexpr int32_t SPV_STANDARD = 1;
+constexpr int32_t SPV_CURVE_DAY = 2;
+constexpr int32_t SPV_CURVE_NIGHT = 3;
+
 std::string SetpointKindLabel(int32_t kind) {
     switch (kind) {
-    case 0:
+    case SPV_TABLE:
         return "(PLSetPnt.DTA)";
-    case 1:
+    case SPV_STANDARD:
         return "(standard)";
-    case 2:
+    case SPV_CURVE_DAY:
         return "(kurva dag)";
-    case 3:
+    case SPV_CURVE_NIGHT:
         return "(kurva natt)";
     default:
         return {};
     }
 }
 
+std::array<std::string, 4> StandardLabels() {
+    return {Latin1FromUtf8("Rum-/frånluftstemp:"), Latin1FromUtf8("Dödzon:"),
+            "Min tilluftstemp:", "Max tilluftstemp:"};
+}
+
+std::array<std::string, 4> DescribedLabels(const cElement& block) {
+    return {block.m_PAR1_Description + ":", block.m_PAR2_Description + ":", block.m_PAR3_Description + ":",
+            block.m_PAR4_Description + ":"};
+}
+
+// The block's four parameters, to be delivered under the numbers after the picture's own.
+std::string WatchList(const std::string& address) {
+    return address + ".PAR1;" + address + ".PAR2;" + address + ".PAR3;" + address + ".PAR4";
+}
+
+// The value typed in `box` with "," as ".", or none when it holds no number: a server reads such a
+// text as 0 and would write 0 to the controller. The box then gets the focus with its text selected,
+// to be typed again.
+std::optional<std::string> TypedValue(TextBox& box) {
+    std::string value = box.Text();
+    std::replace(value.begin(), value.end(), ',', '.');
+    if (ReadLeadingNumber(value))
+        return value;
+    box.SetFocus();
+    box.SetSelStart(0);
+    box.SetSelLength(static_cast<int32_t>(box.Text().size()));
+    return std::nullopt;
+}
+
 } // namespace
 
 SetpointPanel::SetpointPanel(QWidget* parent, SetpointMembers& members, const SelectionMembers& selection,
-                             ToolbarRow& toolbar, PictureView& view, ViewSwitch& viewSwitch,
-                             CommandSender& sender)
-    : m_(members), m_Selection(selection), m_Toolbar(toolbar), m_PictureView(view), m_View(viewSwitch),
-      m_Sender(sender) {
+                             const PictureMembers& picture, ToolbarRow& toolbar, PictureView& view,
+                             CurveEditor& curve, ViewSwitch& viewSwitch, CommandSender& sender)
+    : m_(members), m_Selection(selection), m_Picture(picture), m_Toolbar(toolbar), m_PictureView(view),
+      m_Curve(curve), m_View(viewSwitch), m_Sender(sender) {
+    CreateFrame(parent);
+}
+
+// One row per parameter, top to bottom: its label, its value box and the button that writes it; "Åter"
+// below, right-aligned with the buttons.
+void SetpointPanel::CreateFrame(QWidget* parent) {
     Frame_SPV = m_Controls.Make<Frame>(parent, Latin1FromUtf8("&Börvärden"));
     Frame_SPV->SetWidth(5400);
     Frame_SPV->SetHeight(2400);
+    QWidget* frame = Frame_SPV->widget();
+    // The panel lies over the picture, which must not show through it.
+    frame->setAutoFillBackground(true);
+    for (int16_t i = 0; i < static_cast<int16_t>(Text_SPV.size()); ++i) {
+        const auto row = static_cast<size_t>(i);
+        const double top = 300 + 400.0 * i;
+        Label_SPV[row] = m_Controls.Make<Label>(frame, std::string());
+        Place(*Label_SPV[row], {120, top + 48, 2760, 192});
+        Text_SPV[row] = m_Controls.Make<TextBox>(frame, TextBox::Kind::SingleLine);
+        Text_SPV[row]->SetToolTip(Latin1FromUtf8("Signalvärde för vald adress"));
+        Place(*Text_SPV[row], {2940, top + 21, 1500, 288});
+        Text_SPV[row]->OnKeyPress = [this, i](int16_t& keyAscii) { Text_SPV_KeyPress(i, keyAscii); };
+        Command_SendSPV[row] = m_Controls.Make<CommandButton>(frame, std::string());
+        Command_SendSPV[row]->SetIcon(ToolbarIcon("TB_SEND_SPV"));
+        Command_SendSPV[row]->SetToolTip(Latin1FromUtf8("Skriv ner nytt signalvärde"));
+        Place(*Command_SendSPV[row], {4500, top, 480, 330});
+        Command_SendSPV[row]->OnClick = [this, i] { Command_SendSPV_Click(i); };
+    }
+    Command_CancelSPV = m_Controls.Make<CommandButton>(frame, Latin1FromUtf8("Åter"));
+    Place(*Command_CancelSPV, {4140, 1980, 840, 315});
+    Command_CancelSPV->OnClick = [this] { Command_CancelSPV_Click(); };
 }
 
 void SetpointPanel::AddBlockEntry(const cElement& e) {
@@ -51,15 +119,84 @@ int32_t SetpointPanel::BlockEntryCount() const {
 }
 
 void SetpointPanel::ForgetBlocks() {
-    m_.m_SPVElement = nullptr;
+    LeaveSetpoint();
     m_Toolbar.Toolbar->Button("TB_SPV")->ClearMenu();
 }
 
-// The panel and the curve editor come with the setpoint work; until then a block does not open and its
-// parameters are not shown.
-void SetpointPanel::OpenSetpoint(const std::string& /*MenuTag*/) {}
+// A block stays open with its request standing even when its kind opens nothing.
+void SetpointPanel::OpenSetpoint(const std::string& MenuTag) {
+    m_Sender.TCPSend(CMD_UNWATCH_SETPOINT, {});
+    m_.m_SPVElement = FindBlock(MenuTag);
+    if (!m_.m_SPVElement)
+        return;
+    const cElement& block = *m_.m_SPVElement;
+    m_Sender.TCPSend(CMD_WATCH_SETPOINT, WatchList(block.m_Address));
+    for (TextBox* box : Text_SPV)
+        box->SetText({});
+    switch (block.m_SPVType) {
+    case SPV_TABLE:
+        ShowPanel(DescribedLabels(block));
+        break;
+    case SPV_STANDARD:
+        ShowPanel(StandardLabels());
+        break;
+    case SPV_CURVE_DAY:
+    case SPV_CURVE_NIGHT:
+        m_Curve.Open(block);
+        break;
+    default:
+        break;
+    }
+}
 
-void SetpointPanel::ShowSetpointValue(int16_t /*Index*/, const std::string& /*Value*/) {}
+cElement* SetpointPanel::FindBlock(const std::string& MenuTag) const {
+    const double tag = ReadNumber(MenuTag);
+    for (const auto& e : m_Picture.m_Elements)
+        if (e->m_ElementType == ET_SETPOINT && e->m_DynamicArrayPointer == tag)
+            return e.get();
+    return nullptr;
+}
+
+void SetpointPanel::ShowPanel(const std::array<std::string, 4>& labels) {
+    for (size_t i = 0; i < labels.size(); ++i)
+        Label_SPV[i]->SetCaption(labels[i]);
+    Frame_SPV->SetCaption(Latin1FromUtf8("&Börvärden ") + m_.m_SPVElement->m_Address);
+    m_View.ShowView(VS_SPV);
+    Text_SPV[0]->SetFocus();
+}
+
+// The block's kind is also its value; an unsent edit gives way to the value that arrives.
+void SetpointPanel::ShowSetpointValue(int16_t Index, const std::string& Value) {
+    if (!m_.m_SPVElement || Index < 0 || Index >= static_cast<int16_t>(Text_SPV.size()))
+        return;
+    const double kind = m_.m_SPVElement->m_Value;
+    if (kind == SPV_TABLE || kind == SPV_STANDARD)
+        Text_SPV[static_cast<size_t>(Index)]->SetText(RegionalNumber(ReadNumber(Value)));
+    else if (kind == SPV_CURVE_DAY || kind == SPV_CURVE_NIGHT)
+        m_Curve.ShowParameter(Index, Value);
+}
+
+// The panel stays open; the box shows what the controller reports next.
+void SetpointPanel::Command_SendSPV_Click(int16_t Index) {
+    if (!m_.m_SPVElement || Index < 0 || Index >= static_cast<int16_t>(Text_SPV.size()))
+        return;
+    if (const std::optional<std::string> value = TypedValue(*Text_SPV[static_cast<size_t>(Index)]))
+        m_Sender.TCPSend(CMD_WRITE_VALUE, Long2String(m_Picture.m_DynamicPointers + Index) + *value);
+}
+
+void SetpointPanel::Command_CancelSPV_Click() {
+    m_View.ShowView(VS_PICTURE);
+    m_Sender.TCPSend(CMD_UNWATCH_SETPOINT, {});
+    m_.m_SPVElement = nullptr;
+    m_Curve.EndDrag();
+}
+
+void SetpointPanel::Text_SPV_KeyPress(int16_t /*Index*/, int16_t& KeyAscii) {
+    if (KeyAscii != kKeyEscape)
+        return;
+    Command_CancelSPV_Click();
+    KeyAscii = 0;
+}
 
 // TB_SEND_SPV: writes the value typed in Text_NewValue to the selected element, then ends the
 // selection. The server shows the result with its next value.
@@ -67,11 +204,20 @@ void SetpointPanel::SendSelectedValue() {
     const cElement* selected = m_Selection.m_SelectedElement;
     if (!selected)
         return;
-    std::string value = m_Toolbar.Text_NewValue->Text();
-    std::replace(value.begin(), value.end(), ',', '.');
-    m_Sender.TCPSend(CMD_WRITE_VALUE, Long2String(selected->m_DynamicArrayPointer) + value);
+    const std::optional<std::string> value = TypedValue(*m_Toolbar.Text_NewValue);
+    if (!value)
+        return;
+    m_Sender.TCPSend(CMD_WRITE_VALUE, Long2String(selected->m_DynamicArrayPointer) + *value);
     m_PictureView.EndSelection();
     m_View.UpdateToolBarView();
+}
+
+void SetpointPanel::LeaveSetpoint() {
+    if (!m_.m_SPVElement)
+        return;
+    m_Sender.TCPSend(CMD_UNWATCH_SETPOINT, {});
+    m_.m_SPVElement = nullptr;
+    m_Curve.EndDrag();
 }
 
 void SetpointPanel::SetVisible(bool visible) {

@@ -3,6 +3,7 @@
 #include "control/ControlMembers.h"
 #include "platform/ChildControls.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -11,35 +12,55 @@ class QWidget;
 namespace pelorin {
 
 class CommandSender;
+class CurveEditor;
 class PictureView;
 class ToolbarRow;
 class ViewSwitch;
 
-// The setpoint blocks of the picture: their entries in the TB_SPV menu, the panel of a four-parameter
-// block, and writing the value typed for the selected element (TB_SEND_SPV).
+// The setpoint blocks of the picture: their entries in the TB_SPV menu, opening one (the panel of a
+// four-parameter block, or the curve editor), its parameter values, writing one parameter, and
+// writing the value typed for the selected element (TB_SEND_SPV).
 class SetpointPanel {
 public:
     SetpointPanel(QWidget* parent, SetpointMembers& members, const SelectionMembers& selection,
-                  ToolbarRow& toolbar, PictureView& view, ViewSwitch& viewSwitch, CommandSender& sender);
+                  const PictureMembers& picture, ToolbarRow& toolbar, PictureView& view, CurveEditor& curve,
+                  ViewSwitch& viewSwitch, CommandSender& sender);
 
     Frame* Frame_SPV = nullptr;
+    std::array<Label*, 4> Label_SPV{};
+    std::array<TextBox*, 4> Text_SPV{};
+    std::array<CommandButton*, 4> Command_SendSPV{};
+    CommandButton* Command_CancelSPV = nullptr;
 
     // The block's entry in the TB_SPV menu, once its kind is known.
     void AddBlockEntry(const cElement& e);
     int32_t BlockEntryCount() const;
-    // The picture's elements are gone: no block is open and the menu lists none.
+    // The picture's elements are gone: no block is open (the server stops sending its parameters) and
+    // the menu lists none.
     void ForgetBlocks();
 
     void OpenSetpoint(const std::string& MenuTag);
     void ShowSetpointValue(int16_t Index, const std::string& Value);
+    void Command_SendSPV_Click(int16_t Index);
+    void Command_CancelSPV_Click();
+    void Text_SPV_KeyPress(int16_t Index, int16_t& KeyAscii);
     void SendSelectedValue();
+    // The open block is left some other way than by closing it (a new picture, another view): the
+    // server stops sending its parameters.
+    void LeaveSetpoint();
     void SetVisible(bool visible);
 
 private:
+    void CreateFrame(QWidget* parent);
+    cElement* FindBlock(const std::string& MenuTag) const;
+    void ShowPanel(const std::array<std::string, 4>& labels);
+
     SetpointMembers& m_;
     const SelectionMembers& m_Selection;
+    const PictureMembers& m_Picture;
     ToolbarRow& m_Toolbar;
     PictureView& m_PictureView;
+    CurveEditor& m_Curve;
     ViewSwitch& m_View;
     CommandSender& m_Sender;
     ChildControls m_Controls;

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QImage>
 #include <QThread>
-#include <QWidget>
 #include <functional>
 
 namespace pelorin::test {
@@ -21,13 +21,11 @@ inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000
     return true;
 }
 
-// Saves what `widget` shows as `name`.png in the folder named by PELORIN_SHOTS, when that is set, so that
-// a person can look at what a test saw.
-inline void SaveShot(QWidget& widget, const char* name) {
-    const QString folder = qEnvironmentVariable("PELORIN_SHOTS");
-    if (folder.isEmpty() || !QDir().mkpath(folder))
-        return;
-    widget.grab().save(QDir(folder).filePath(QString::fromLatin1(name) + QStringLiteral(".png")));
+// With PELORIN_SHOTS_DIR set, saves `image` there as a PNG file named `name`, to be looked at.
+inline void SaveShot(const QImage& image, const QString& name) {
+    const QString folder = qEnvironmentVariable("PELORIN_SHOTS_DIR");
+    if (!folder.isEmpty() && QDir().mkpath(folder))
+        image.save(QDir(folder).filePath(name));
 }
 
 } // namespace pelorin::test

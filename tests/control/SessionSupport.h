@@ -77,17 +77,19 @@ public:
 class SessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QDir plant(m_PlantDir.path());
-        ASSERT_TRUE(plant.mkdir(QStringLiteral("pictures")));
-        for (const auto& [name, text] : {std::pair{"plant.json", kSessionPlant},
-                                         {"pictures/1-pumpar.json", kSessionPicture1},
-                                         {"pictures/2-ute.json", kSessionPicture2}}) {
-            QFile file(plant.filePath(QString::fromLatin1(name)));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
-                        file.write(text) == static_cast<qint64>(qstrlen(text)));
-        }
         sim::ServerOptions options;
-        options.plantFolder = plant.path();
+        if (!m_DemoPlant) {
+            const QDir plant(m_PlantDir.path());
+            ASSERT_TRUE(plant.mkdir(QStringLiteral("pictures")));
+            for (const auto& [name, text] : {std::pair{"plant.json", kSessionPlant},
+                                             {"pictures/1-pumpar.json", kSessionPicture1},
+                                             {"pictures/2-ute.json", kSessionPicture2}}) {
+                QFile file(plant.filePath(QString::fromLatin1(name)));
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                            file.write(text) == static_cast<qint64>(qstrlen(text)));
+            }
+            options.plantFolder = plant.path();
+        }
         options.dataFolder = m_DataDir.path();
         options.fakeClock = true;
         m_Server = std::make_unique<sim::Server>(options);
@@ -205,6 +207,8 @@ private:
 
 protected:
     ControlFixture f;
+    // The simulator's demo plant (setpoint blocks of every kind) instead of the small test plant.
+    bool m_DemoPlant = false;
 
 private:
     int m_SyncCount = 0;

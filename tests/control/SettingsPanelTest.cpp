@@ -101,7 +101,7 @@ TEST_F(SettingsPanelTest, ChoicesPreviewAtOnceAndAvbrytReturnsToTheEarlierOnes) 
     const QImage shown = c().grab().toImage();
     const QPoint behind = c().view().Picture_PCT->mapFrom(&c(), inside);
     EXPECT_NE(shown.pixel(inside), c().view().Surface().Image().pixel(behind));
-    SaveShot(c(), "settings-panel");
+    SaveShot(c().grab().toImage(), QStringLiteral("settings-panel.png"));
 
     Press(*panel().Command_Cancel_Settings);
     EXPECT_EQ(c().m_ViewState, VS_PICTURE);

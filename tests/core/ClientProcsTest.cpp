@@ -90,6 +90,15 @@ TEST(ClientProcs, ReadNumberTakesTheLeadingNumberAndNeverAnInfinity) {
         EXPECT_EQ(ReadNumber(text), expected) << '"' << text << '"';
 }
 
+// A text without a number is told apart from one that reads 0, so that it can be refused.
+TEST(ClientProcs, ReadLeadingNumberHasNoneForATextWithoutANumber) {
+    for (const char* text : {"", "  ", "abc", "-", ".", "-.", "x5", "1e999999"})
+        EXPECT_EQ(ReadLeadingNumber(text), std::nullopt) << '"' << text << '"';
+    const std::pair<const char*, double> numbers[] = {{"0", 0}, {"-0.0", 0}, {"21.5abc", 21.5}, {" 1,5", 1}};
+    for (const auto& [text, expected] : numbers)
+        EXPECT_EQ(ReadLeadingNumber(text), expected) << '"' << text << '"';
+}
+
 TEST(ClientProcs, RoundHalfEvenSendsTiesToTheEvenNeighbourAndRoundToClamps) {
     const std::pair<double, double> cases[] = {
         {0.5, 0},

@@ -1,0 +1,71 @@
+// One step of dragging a setpoint curve on the 360 x 280 curve box: the mouse moves, the old curve
+// is erased with the XOR pen, the new parameters are computed from the press, the curve is drawn
+// again and the boxes show the numbers.
+
+#include "control/ControlMembers.h"
+#include "control/Ports.h"
+#include "platform/PictureBox.h"
+#include "setpoints/CurveEditor.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace pelorin;
+
+class NoSender : public CommandSender {
+public:
+    void TCPSend(int16_t, const std::string&) override {}
+};
+
+class EditorView : public ViewSwitch {
+public:
+    int16_t View() const override { return view; }
+    void ShowView(int16_t v) override { view = v; }
+    void UpdateToolBarView() override {}
+    int16_t view = VS_PICTURE;
+};
+
+void BM_CurveDragStep(benchmark::State& state) {
+    QWidget window;
+    SetpointMembers setpoint;
+    PictureMembers picture;
+    EditorView view;
+    NoSender sender;
+    CurveEditor editor(&window, setpoint, picture, view, sender, [] {});
+    cElement block;
+    block.m_Address = "VS01.DAG";
+    editor.LayoutCurveChart();
+    editor.Open(block);
+    editor.ShowParameter(1, "42");
+    editor.ShowParameter(2, "-0.9");
+    editor.ShowParameter(3, "0.004");
+    const CurveChart& chart = editor.Chart();
+    const auto x = static_cast<float>(chart.Middle);
+    const auto y = static_cast<float>(ChartY(chart, chart.At0));
+    editor.Picture_SPV_Curve_MouseDown(1, 0, x, y);
+    if (chart.DragMode != CURVE_DRAG_MIDDLE)
+        state.SkipWithError("the press did not catch the middle handle");
+    float offset = 20;
+    for (auto _ : state) {
+        editor.Picture_SPV_Curve_MouseMove(1, 0, x, y - offset);
+        offset = offset == 20 ? 21 : 20;
+    }
+    const QSize box = editor.Picture_SPV_Curve->Surface().Image().size();
+    state.SetLabel(std::to_string(box.width()) + " x " + std::to_string(box.height()));
+}
+BENCHMARK(BM_CurveDragStep)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
