@@ -234,7 +234,9 @@ public:
     void SetMakroVisible(bool visible);
     bool DelimiterVisible() const;
     void SetDelimiterVisible(bool visible);
+    bool RecordChecked() const;
     void SetRecordChecked(bool checked);
+    bool PrintContinousChecked() const;
     void SetPrintContinousChecked(bool checked);
     void Popup();
 
