@@ -59,7 +59,8 @@ void PelorinControl::CreateComponents() {
     m_View =
         std::make_unique<PictureView>(this, *this, *m_Model, *this, *this, *m_Toolbar, viewSwitch, *m_Link);
     m_Texts = std::make_unique<TextView>(this, *this, *this, viewSwitch, *m_Link);
-    m_SystemDialog = std::make_unique<SystemDialog>(this, *this, *m_Link, *m_Services.settings);
+    m_SystemDialog = std::make_unique<SystemDialog>(this, *this, *this, *this, *this, *m_Link, viewSwitch,
+                                                    *m_Services.settings, *m_Services.dialogs);
     m_Setpoints =
         std::make_unique<SetpointPanel>(this, *this, *this, *m_Toolbar, *m_View, viewSwitch, *m_Link);
     m_CurveEditor = std::make_unique<CurveEditor>(this);
