@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QImage>
 #include <QThread>
 #include <functional>
 
@@ -17,6 +19,13 @@ inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000
         QThread::msleep(1);
     }
     return true;
+}
+
+// With PELORIN_SHOTS_DIR set, saves `image` there as `name` (PNG); otherwise does nothing.
+inline void SaveShot(const QImage& image, const QString& name) {
+    const QString folder = qEnvironmentVariable("PELORIN_SHOTS_DIR");
+    if (!folder.isEmpty() && QDir().mkpath(folder))
+        image.save(QDir(folder).filePath(name));
 }
 
 } // namespace pelorin::test

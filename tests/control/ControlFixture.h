@@ -18,21 +18,33 @@
 #include "texts/TextView.h"
 
 #include <QTemporaryDir>
+#include <deque>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace pelorin::test {
 
-// Answers the control's questions with Yes and cancels its file dialogs, without a modal loop.
+// Answers the control's questions with Yes and its file dialogs with the paths queued (cancelling when
+// none is left), without a modal loop; remembers every message.
 class YesDialogs : public Dialogs {
 public:
-    Answer Message(const std::string&, const std::string&, bool yesNoCancel) override {
+    Answer Message(const std::string& text, const std::string&, bool yesNoCancel) override {
+        messages.push_back(text);
         return yesNoCancel ? Answer::Yes : Answer::Ok;
     }
-    std::string SaveFile(const std::string&, const std::string&, const std::string&) override { return {}; }
+    std::string SaveFile(const std::string&, const std::string&, const std::string&) override {
+        if (savePaths.empty())
+            return {};
+        std::string path = savePaths.front();
+        savePaths.pop_front();
+        return path;
+    }
+    std::vector<std::string> messages;
+    std::deque<std::string> savePaths;
 };
 
 inline PropertyBag Bag(std::initializer_list<std::pair<const char*, std::string>> values) {
@@ -73,6 +85,7 @@ public:
     PelorinControl& control() { return *m_Control; }
     PelorinControl* operator->() { return m_Control.get(); }
     SettingsStore& settings() { return m_Settings; }
+    YesDialogs& dialogs() { return m_Dialogs; }
 
 private:
     QTemporaryDir m_Dir;

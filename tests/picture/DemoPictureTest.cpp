@@ -1,6 +1,7 @@
 // The simulator's demo plant drawn straight through the parser and the painting code at 1024x768, as
 // the operator sees it. With PELORIN_SHOTS_DIR set the views are also saved there as PNG files.
 
+#include "common/TestSupport.h"
 #include "control/ControlFixture.h"
 
 #include "Plant.h"
@@ -13,12 +14,6 @@
 
 namespace pelorin::test {
 namespace {
-
-void SaveShot(const QImage& image, const QString& name) {
-    const QString folder = qEnvironmentVariable("PELORIN_SHOTS_DIR");
-    if (!folder.isEmpty() && QDir().mkpath(folder))
-        image.save(QDir(folder).filePath(name));
-}
 
 TEST(DemoPicture, EveryPictureIsDrawnOverItsBackgroundAndTheViewsShowTheirToolbar) {
     sim::Plant plant;

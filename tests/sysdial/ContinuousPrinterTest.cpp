@@ -1,6 +1,6 @@
 #include "sysdial/ContinuousPrinter.h"
 
-#include "PdfReading.h"
+#include "SysdialSupport.h"
 #include "platform/PrinterSurface.h"
 
 #include <QDir>

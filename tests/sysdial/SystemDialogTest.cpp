@@ -1,6 +1,6 @@
 #include "sysdial/SystemDialog.h"
 
-#include "PdfReading.h"
+#include "SysdialSupport.h"
 #include "common/ScriptedDialogs.h"
 #include "common/TestSupport.h"
 #include "control/Ports.h"
@@ -68,11 +68,6 @@ std::string SysdialInfo(int32_t used, int32_t total, const std::vector<std::stri
     for (const std::string& user : users)
         payload += Long2String(static_cast<int32_t>(user.size())) + user;
     return payload + Long2String(static_cast<int32_t>(macros.size())) + macros;
-}
-
-std::string FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("(no file)");
 }
 
 const std::string kNoFreeChannel = "Det finns inga lediga systemdialog kanaler, f\xF6ljande anv\xE4ndare "

@@ -1,12 +1,20 @@
 #pragma once
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <string>
 #include <vector>
 
 namespace pelorin::test {
+
+// A file's bytes, or a text no file holds when it cannot be read.
+inline std::string FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("(no file)");
+}
 
 // A word of a PDF as poppler's pdftotext finds it, in points from the page's top-left corner.
 struct PdfWord {
@@ -40,8 +48,14 @@ inline std::vector<PdfWord> PdfWords(const QString& pdf) {
             ++page;
             continue;
         }
-        words.push_back({page, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                         m.captured(4)});
+        QString text = m.captured(4);
+        text.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+            .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+            .replace(QStringLiteral("&apos;"), QStringLiteral("'"))
+            .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        words.push_back(
+            {page, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(), text});
     }
     return words;
 }
