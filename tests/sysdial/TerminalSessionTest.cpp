@@ -89,6 +89,7 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsPrintsAndClosesWithEscape) 
     terminal().Menu_Popup_MakroList_Click(0);
     ASSERT_TRUE(waitFor([this] { return Count(Shown(), "Utetemperatur:") == 2; }));
     EXPECT_TRUE(server().terminalInput().ends_with("status\r")) << "^M sent as CR";
+    EXPECT_EQ(Count(Shown(), "status"), 2u) << "a macro is no sent line: its echo shows";
     ASSERT_TRUE(waitFor([this] { return Shown().ends_with("PELORIN> \r\n"); }));
 
     QTest::keyClick(Box(), Qt::Key_Escape);
