@@ -111,15 +111,16 @@ void SystemDialog::LoadMacros(const std::string& macros) {
     }
 }
 
-// A channel counts as free while fewer are in use than there are. A terminal left connected (a picture
-// message took the view away) is shown again at once: no second Connect event would come for it.
+// A terminal left connected (a picture message took the view away) holds its channel and is shown again
+// at once: no second Connect event would come for it. Otherwise a channel counts as free while fewer are
+// in use than there are.
 void SystemDialog::OpenSystemDialog() {
-    if (m_.m_SysdialAllocated < m_.m_SysdialMax) {
+    if (Connected()) {
         m_Sender.TCPSend(CMD_SYSDIAL_CHANNEL, {});
-        if (Connected())
-            Winsock_SysDial_Connect();
-        else
-            Winsock_SysDial->Connect();
+        Winsock_SysDial_Connect();
+    } else if (m_.m_SysdialAllocated < m_.m_SysdialMax) {
+        m_Sender.TCPSend(CMD_SYSDIAL_CHANNEL, {});
+        Winsock_SysDial->Connect();
     } else if (m_.m_SysdialMax != 0) {
         m_Dialogs.Message(Latin1FromUtf8("Det finns inga lediga systemdialog kanaler, följande användare "
                                          "använder en kanal:") +

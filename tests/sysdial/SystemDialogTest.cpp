@@ -187,8 +187,10 @@ TEST_F(SystemDialogTest, OpeningClaimsAFreeChannelElseNamesWhoHoldsThem) {
     Arrive("\r\nV\xE4lkommen\r\nPELORIN> \r\n");
     EXPECT_EQ(Shown(), "\r\nV\xE4lkommen\r\nPELORIN> \r\n");
 
-    // A picture message takes the view while the terminal stays connected: opening shows it at once.
+    // A picture message takes the view while the terminal stays connected: opening shows it at once,
+    // though its own channel leaves none free.
     view.ShowView(VS_PICTURE);
+    dialog.OnSysdialInfo(SysdialInfo(2, 2, {"DRIFT", "DEMO"}, {}));
     dialog.OpenSystemDialog();
     EXPECT_EQ(view.view, VS_SYSDIAL);
     EXPECT_EQ(Sent(1), "\x10") << "woken again";

@@ -149,6 +149,18 @@ TEST_F(TerminalSessionTest, WithNoFreeChannelTheMessageNamesTheUsersHoldingThem)
     EXPECT_EQ(terminal().Winsock_SysDial->State(), Winsock::sckClosed);
 }
 
+TEST_F(TerminalSessionTest, ATerminalLeftOpenByAPictureMessageOpensAgain) {
+    Open();
+    Inject(MSG_NO_PICTURE, {});
+    EXPECT_EQ(c().m_ViewState, VS_PICTURE);
+    EXPECT_TRUE(terminal().Connected());
+    c().Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
+    EXPECT_EQ(c().m_ViewState, VS_SYSDIAL);
+    EXPECT_TRUE(terminal().Text_Sysdial->Visible());
+    EXPECT_TRUE(waitFor([this] { return Count(Shown(), "Pelorin simulator, systemdialog") == 2; }))
+        << "woken again";
+}
+
 // Draws the visible pop-up menus over the control where they stand on the screen.
 QImage WithMenus(QWidget& control) {
     QImage shot = control.grab().toImage();
