@@ -60,7 +60,8 @@ void PelorinControl::CreateComponents() {
         std::make_unique<PictureView>(this, *this, *m_Model, *this, *this, *m_Toolbar, viewSwitch, *m_Link);
     m_Texts = std::make_unique<TextView>(this, *this, *this, *this, *this, viewSwitch, *m_Link, *m_Toolbar,
                                          actions, *m_Services.dialogs);
-    m_SystemDialog = std::make_unique<SystemDialog>(this, *this, *m_Link, *m_Services.settings);
+    m_SystemDialog = std::make_unique<SystemDialog>(this, *this, *this, *this, *this, *m_Link, viewSwitch,
+                                                    *m_Services.settings, *m_Services.dialogs);
     m_CurveEditor = std::make_unique<CurveEditor>(this, *this, *this, viewSwitch, *m_Link,
                                                   [this] { m_Setpoints->Command_CancelSPV_Click(); });
     m_Setpoints = std::make_unique<SetpointPanel>(this, *this, *this, *this, *m_Toolbar, *m_View,

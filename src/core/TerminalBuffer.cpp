@@ -18,6 +18,9 @@ constexpr int16_t kKeyBackspace = 8;
 constexpr int16_t kKeyEnter = 13;
 constexpr int16_t kKeyEscape = 27;
 constexpr int16_t kFirstPrintable = 32;
+constexpr char kMacroControl = '^';
+// A control character is its letter's code less this.
+constexpr int kControlOffset = 64;
 constexpr int32_t kShift = 1;
 constexpr int32_t kShiftCtrl = 3;
 
@@ -125,7 +128,7 @@ TerminalBuffer::KeyOutcome TerminalBuffer::KeyPress(int16_t keyAscii, int32_t sh
     if (out.empty() && key != 0 && shiftState == kShift) {
         const char capital = UpperCase(key);
         if (kShiftControlLetters.find(capital) != std::string_view::npos) {
-            out = static_cast<char>(capital - 64);
+            out = static_cast<char>(capital - kControlOffset);
             key = 0;
         }
     }
@@ -211,6 +214,22 @@ std::string TerminalBuffer::EnterLine(int32_t selStart, int32_t selLength, bool&
 bool TerminalBuffer::EndsWithLineEnd() const {
     const std::string_view text = Text();
     return !text.empty() && IsLineEnd(text.back());
+}
+
+std::string DecodeMacro(std::string_view macro) {
+    std::string out;
+    for (size_t i = 0; i < macro.size(); ++i) {
+        if (macro[i] != kMacroControl) {
+            out += macro[i];
+            continue;
+        }
+        if (++i == macro.size())
+            break;
+        const auto code = static_cast<unsigned char>(UpperCase(static_cast<unsigned char>(macro[i])));
+        if (code >= kControlOffset)
+            out += static_cast<char>(code - kControlOffset);
+    }
+    return out;
 }
 
 } // namespace pelorin

@@ -78,4 +78,8 @@ private:
     std::string m_SysdialCodeWord;
 };
 
+// A macro's text as it is sent: "^" and the next character in upper case give the control character
+// 64 below it ("^M" CR, "^[" Escape, "^@" NUL); a next character below 64, or none, gives nothing.
+std::string DecodeMacro(std::string_view macro);
+
 } // namespace pelorin

@@ -68,7 +68,9 @@ ByteTextEdit::ByteTextEdit(QWidget* parent) : QAbstractScrollArea(parent) {
 // ---------------------------------------------------------------- text and selection
 
 void ByteTextEdit::SetBytes(std::string bytes) {
-    m_Bytes = std::move(bytes);
+    m_Store = std::move(bytes);
+    m_Front = 0;
+    viewText();
     m_Undo.clear();
     m_Redo.clear();
     indexLines();
@@ -81,6 +83,14 @@ void ByteTextEdit::SetBytes(std::string bytes) {
     emit textChanged();
 }
 
+void ByteTextEdit::TrimAndAppend(int32_t trimmed, std::string_view appended) {
+    trimFront(trimmed);
+    m_Store.append(appended);
+    viewText();
+    indexTail();
+    changed(static_cast<int32_t>(m_Bytes.size()));
+}
+
 void ByteTextEdit::Select(int32_t anchor, int32_t caret) {
     m_Anchor = snap(anchor);
     m_Caret = snap(caret);
@@ -91,8 +101,8 @@ void ByteTextEdit::Select(int32_t anchor, int32_t caret) {
 }
 
 std::string ByteTextEdit::SelectedBytes() const {
-    return m_Bytes.substr(static_cast<size_t>(SelectionStart()),
-                          static_cast<size_t>(SelectionEnd() - SelectionStart()));
+    return std::string(m_Bytes.substr(static_cast<size_t>(SelectionStart()),
+                                      static_cast<size_t>(SelectionEnd() - SelectionStart())));
 }
 
 void ByteTextEdit::ReplaceSelection(std::string_view bytes) {
@@ -100,22 +110,64 @@ void ByteTextEdit::ReplaceSelection(std::string_view bytes) {
 }
 
 void ByteTextEdit::replace(int32_t from, int32_t to, std::string_view bytes) {
-    Edit edit{from, m_Bytes.substr(static_cast<size_t>(from), static_cast<size_t>(to - from)),
+    Edit edit{from, std::string(m_Bytes.substr(static_cast<size_t>(from), static_cast<size_t>(to - from))),
               std::string(bytes)};
     apply(from, to, bytes);
     record(std::move(edit));
 }
 
 void ByteTextEdit::apply(int32_t from, int32_t to, std::string_view bytes) {
-    m_Bytes.replace(static_cast<size_t>(from), static_cast<size_t>(to - from), bytes);
+    m_Store.replace(static_cast<size_t>(m_Front + from), static_cast<size_t>(to - from), bytes);
+    viewText();
     indexLines();
-    m_Anchor = m_Caret = snap(static_cast<int64_t>(from) + static_cast<int64_t>(bytes.size()));
+    changed(snap(static_cast<int64_t>(from) + static_cast<int64_t>(bytes.size())));
+}
+
+void ByteTextEdit::changed(int32_t caret) {
+    m_Anchor = m_Caret = caret;
     m_PreferredX = -1;
     updateScrollBars();
     ensureCaretVisible();
     restartCaretBlink();
     viewport()->update();
     emit textChanged();
+}
+
+void ByteTextEdit::viewText() {
+    m_Bytes = std::string_view(m_Store).substr(static_cast<size_t>(m_Front));
+}
+
+// Lines wholly before the new front leave the index; the caret and the selection keep their bytes.
+void ByteTextEdit::trimFront(int32_t trimmed) {
+    trimmed = std::clamp(trimmed, 0, static_cast<int32_t>(m_Bytes.size()));
+    if (trimmed == 0)
+        return;
+    m_Front += trimmed;
+    viewText();
+    while (m_FirstLine + 1 < m_Lines.size() && m_Lines[m_FirstLine + 1].start <= m_Front)
+        ++m_FirstLine;
+    // A front inside a line end leaves an empty first line, as indexing the text afresh would.
+    Line& first = m_Lines[m_FirstLine];
+    first.start = std::max(first.start, m_Front);
+    first.end = std::max(first.end, first.start);
+    m_Anchor = std::max(0, m_Anchor - trimmed);
+    m_Caret = std::max(0, m_Caret - trimmed);
+    m_Undo.clear();
+    m_Redo.clear();
+    if (m_Front > static_cast<int32_t>(m_Bytes.size()))
+        compact();
+}
+
+void ByteTextEdit::compact() {
+    m_Store.erase(0, static_cast<size_t>(m_Front));
+    m_Lines.erase(m_Lines.begin(), m_Lines.begin() + static_cast<std::ptrdiff_t>(m_FirstLine));
+    for (Line& line : m_Lines) {
+        line.start -= m_Front;
+        line.end -= m_Front;
+    }
+    m_FirstLine = 0;
+    m_Front = 0;
+    viewText();
 }
 
 // Characters typed one after the other are undone together, up to a line end.
@@ -145,15 +197,30 @@ void ByteTextEdit::undo(std::vector<Edit>& from, std::vector<Edit>& to) {
     to.push_back(std::move(edit));
 }
 
-// One pass over the text: where each line starts and ends, and how wide the widest one is.
 void ByteTextEdit::indexLines() {
-    m_Lines.clear();
+    m_Store.erase(0, static_cast<size_t>(m_Front));
+    m_Front = 0;
+    viewText();
+    m_FirstLine = 0;
+    m_Lines.assign(1, Line{0, 0});
     m_WidestLine = 0;
-    const auto size = static_cast<int32_t>(m_Bytes.size());
-    const char* bytes = m_Bytes.data();
-    int32_t start = 0;
-    double x = 0;
-    for (int32_t i = 0; i < size; ++i) {
+    m_LastLineWidth = 0;
+    indexTail();
+}
+
+// One pass from the end of the last line to the end of the text: where each line starts and ends, and
+// how wide the widest one is. A CR LF split between two appends stays one line end.
+void ByteTextEdit::indexTail() {
+    const Line last = m_Lines.back();
+    m_Lines.pop_back();
+    const auto size = static_cast<int32_t>(m_Store.size());
+    const char* bytes = m_Store.data();
+    int32_t start = last.start;
+    int32_t i = last.end;
+    if (i == start && start > m_Front && i < size && bytes[start - 1] == '\r' && bytes[i] == '\n')
+        start = ++i;
+    double x = m_LastLineWidth;
+    for (; i < size; ++i) {
         const char c = bytes[i];
         if (!IsLineEnd(c)) {
             x = advanceAfter(x, static_cast<unsigned char>(c));
@@ -168,12 +235,19 @@ void ByteTextEdit::indexLines() {
     }
     m_Lines.push_back({start, size});
     m_WidestLine = std::max(m_WidestLine, x);
+    m_LastLineWidth = x;
+}
+
+ByteTextEdit::Line ByteTextEdit::lineAt(int32_t row) const {
+    const Line& line = m_Lines[m_FirstLine + static_cast<size_t>(row)];
+    return {line.start - m_Front, line.end - m_Front};
 }
 
 int32_t ByteTextEdit::lineOf(int32_t position) const {
-    const auto after = std::upper_bound(m_Lines.begin(), m_Lines.end(), position,
+    const auto first = m_Lines.begin() + static_cast<std::ptrdiff_t>(m_FirstLine);
+    const auto after = std::upper_bound(first, m_Lines.end(), position + m_Front,
                                         [](int32_t p, const Line& line) { return p < line.start; });
-    return static_cast<int32_t>(after - m_Lines.begin()) - 1;
+    return static_cast<int32_t>(after - first) - 1;
 }
 
 int32_t ByteTextEdit::snap(int64_t position) const {
@@ -218,7 +292,7 @@ double ByteTextEdit::advanceAfter(double x, unsigned char byte) const {
 }
 
 double ByteTextEdit::xOf(int32_t position) const {
-    const Line& line = m_Lines[static_cast<size_t>(lineOf(position))];
+    const Line line = lineAt(lineOf(position));
     double x = 0;
     for (int32_t i = line.start; i < position && i < line.end; ++i)
         x = advanceAfter(x, static_cast<unsigned char>(m_Bytes[i]));
@@ -238,9 +312,8 @@ int32_t ByteTextEdit::positionAtX(const Line& line, double x) const {
 
 int32_t ByteTextEdit::positionAt(QPoint viewportPoint) const {
     const int rowOffset = static_cast<int>(std::floor(double(viewportPoint.y()) / m_RowHeight));
-    const int row =
-        std::clamp(verticalScrollBar()->value() + rowOffset, 0, static_cast<int>(m_Lines.size()) - 1);
-    return positionAtX(m_Lines[static_cast<size_t>(row)], viewportPoint.x() - textLeft());
+    const int row = std::clamp(verticalScrollBar()->value() + rowOffset, 0, lineCount() - 1);
+    return positionAtX(lineAt(row), viewportPoint.x() - textLeft());
 }
 
 int ByteTextEdit::visibleRows() const {
@@ -298,11 +371,11 @@ void ByteTextEdit::move(Motion motion, bool select) {
 }
 
 int32_t ByteTextEdit::target(Motion motion) const {
-    const Line& line = m_Lines[static_cast<size_t>(lineOf(m_Caret))];
-    const auto lastLine = static_cast<int>(m_Lines.size()) - 1;
+    const Line line = lineAt(lineOf(m_Caret));
+    const int lastLine = lineCount() - 1;
     const auto lineAway = [&](int rows) {
         const int to = std::clamp(lineOf(m_Caret) + rows, 0, lastLine);
-        return positionAtX(m_Lines[static_cast<size_t>(to)], m_PreferredX);
+        return positionAtX(lineAt(to), m_PreferredX);
     };
     switch (motion) {
     case Motion::NextChar:
@@ -533,7 +606,7 @@ void ByteTextEdit::scrollContentsBy(int, int) {
 void ByteTextEdit::updateScrollBars() {
     const int rows = visibleRows();
     QScrollBar* vertical = verticalScrollBar();
-    vertical->setRange(0, std::max(0, static_cast<int>(m_Lines.size()) - rows));
+    vertical->setRange(0, std::max(0, lineCount() - rows));
     vertical->setPageStep(rows);
     vertical->setSingleStep(1);
 
@@ -576,8 +649,8 @@ void ByteTextEdit::paintEvent(QPaintEvent* event) {
     const int first = verticalScrollBar()->value();
     const int top = event->rect().top() / m_RowHeight;
     const int bottom = event->rect().bottom() / m_RowHeight;
-    for (int row = top; row <= bottom && first + row < static_cast<int>(m_Lines.size()); ++row)
-        drawLine(painter, m_Lines[static_cast<size_t>(first + row)], row * m_RowHeight);
+    for (int row = top; row <= bottom && first + row < lineCount(); ++row)
+        drawLine(painter, lineAt(first + row), row * m_RowHeight);
 }
 
 // Only the bytes inside the view are drawn; those before it are only measured.

@@ -25,9 +25,13 @@ class ByteTextEdit : public QAbstractScrollArea {
 public:
     explicit ByteTextEdit(QWidget* parent = nullptr);
 
-    const std::string& Bytes() const { return m_Bytes; }
+    std::string_view Bytes() const { return m_Bytes; }
     // Replaces the whole text; the caret goes to the start and the undo history is dropped.
     void SetBytes(std::string bytes);
+    // Drops the first `trimmed` bytes and appends `appended`, as a log that keeps its tail does; the
+    // caret goes to the end. Costs no more than the bytes added, however long the text; bytes leaving
+    // the front take the undo history with them.
+    void TrimAndAppend(int32_t trimmed, std::string_view appended);
 
     int32_t SelectionStart() const { return std::min(m_Anchor, m_Caret); }
     int32_t SelectionEnd() const { return std::max(m_Anchor, m_Caret); }
@@ -92,7 +96,15 @@ private:
     void apply(int32_t from, int32_t to, std::string_view bytes);
     void record(Edit edit);
     void undo(std::vector<Edit>& from, std::vector<Edit>& to);
+    void changed(int32_t caret);
+    void viewText();
+    void trimFront(int32_t trimmed);
+    void compact();
     void indexLines();
+    void indexTail();
+    int32_t lineCount() const { return static_cast<int32_t>(m_Lines.size() - m_FirstLine); }
+    // Line `row` in text positions.
+    Line lineAt(int32_t row) const;
     int32_t lineOf(int32_t position) const;
     int32_t snap(int64_t position) const;
     int32_t nextPosition(int32_t position) const;
@@ -125,9 +137,17 @@ private:
     void drawLine(QPainter& painter, const Line& line, int y) const;
     int textLeft() const;
 
-    std::string m_Bytes;
+    // The text is m_Store from m_Front on: bytes trimmed from the front stay until they outweigh the
+    // text, so that each byte is moved at most once on average. m_Bytes views the text.
+    std::string m_Store;
+    int32_t m_Front = 0;
+    std::string_view m_Bytes;
+    // Line positions count in m_Store; the lines before m_FirstLine were trimmed.
     std::vector<Line> m_Lines;
+    size_t m_FirstLine = 0;
+    // The widest line seen since the text was last indexed whole: trimming leaves it as it is.
     double m_WidestLine = 0;
+    double m_LastLineWidth = 0;
     int32_t m_Anchor = 0;
     int32_t m_Caret = 0;
     double m_PreferredX = -1; // kept while moving up and down

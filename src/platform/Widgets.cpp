@@ -269,7 +269,7 @@ bool TextBox::HandleKey(const QKeyEvent& event) {
 
 std::string TextBox::Text() const {
     if (ByteTextEdit* multiLine = edit())
-        return multiLine->Bytes();
+        return std::string(multiLine->Bytes());
     return FromQ(static_cast<QLineEdit*>(m_Widget)->text());
 }
 
@@ -324,6 +324,16 @@ void TextBox::SetSelText(const std::string& text) {
         multiLine->ReplaceSelection(text);
     else
         static_cast<QLineEdit*>(m_Widget)->insert(ToQ(text));
+}
+
+void TextBox::TrimAndAppend(int32_t trimmed, const std::string& appended) {
+    if (ByteTextEdit* multiLine = edit()) {
+        multiLine->TrimAndAppend(trimmed, appended);
+        return;
+    }
+    const std::string text = Text();
+    SetText(text.substr(std::min(static_cast<size_t>(std::max(trimmed, 0)), text.size())) + appended);
+    SetSelStart(static_cast<int32_t>(Text().size()));
 }
 
 bool TextBox::Locked() const {

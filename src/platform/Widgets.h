@@ -90,6 +90,9 @@ public:
     void SetSelLength(int32_t length);
     std::string SelText() const;
     void SetSelText(const std::string& text);
+    // Drops the first `trimmed` characters and appends `appended`, the caret at the end: a log that
+    // keeps its tail. A multi-line box does it at the cost of the bytes added, however long its text.
+    void TrimAndAppend(int32_t trimmed, const std::string& appended);
     bool Locked() const;
     void SetLocked(bool locked);
     void SetBackColor(Colour c);
@@ -233,7 +236,9 @@ public:
     void SetMakroVisible(bool visible);
     bool DelimiterVisible() const;
     void SetDelimiterVisible(bool visible);
+    bool RecordChecked() const;
     void SetRecordChecked(bool checked);
+    bool PrintContinousChecked() const;
     void SetPrintContinousChecked(bool checked);
     void Popup();
 

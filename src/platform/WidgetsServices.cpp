@@ -87,8 +87,14 @@ bool PopupMenu::DelimiterVisible() const {
 void PopupMenu::SetDelimiterVisible(bool visible) {
     m_Delimiter->setVisible(visible);
 }
+bool PopupMenu::RecordChecked() const {
+    return m_Record->isChecked();
+}
 void PopupMenu::SetRecordChecked(bool checked) {
     m_Record->setChecked(checked);
+}
+bool PopupMenu::PrintContinousChecked() const {
+    return m_PrintContinous->isChecked();
 }
 void PopupMenu::SetPrintContinousChecked(bool checked) {
     m_PrintContinous->setChecked(checked);

@@ -2,10 +2,14 @@
 
 #include "control/Ports.h"
 #include "core/ClientProcs.h"
+#include "core/Latin1.h"
 #include "core/Payload.h"
 #include "core/Protocol.h"
 #include "platform/Winsock.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QWidget>
 #include <algorithm>
 
@@ -21,6 +25,13 @@ constexpr int32_t kSysdialKeepAliveMs = 10000;
 constexpr int32_t kLargestPort = 65535;
 // The per-user setting that remembers the last recording file.
 constexpr const char* kLibraryApp = "Pelorin_ActiveX";
+// Sent on connecting: wakes the server's terminal, which answers with its greeting.
+const std::string kWakeUp(1, '\x10');
+constexpr const char* kTerminalFont = "Courier New";
+constexpr double kTerminalFontSize = 10;
+constexpr int16_t kTrue = -1;
+constexpr const char* kRecordingFilter = "Text (*.txt)|*.txt|Alla (*.*)|*.*";
+constexpr const char* kRecordingTitle = "Spela in till fil";
 
 int16_t ToInteger(int32_t v) {
     return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX));
@@ -28,12 +39,29 @@ int16_t ToInteger(int32_t v) {
 
 } // namespace
 
-SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, CommandSender& sender,
-                           SettingsStore& settings)
-    : m_(members), m_Sender(sender), m_Settings(settings), m_Socket(std::make_unique<Winsock>()) {
+SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, SelectionMembers& keys,
+                           const SessionMembers& session, const SettingsMembers& settingsMembers,
+                           CommandSender& sender, ViewSwitch& view, SettingsStore& settings, Dialogs& dialogs)
+    : m_(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers), m_Sender(sender),
+      m_View(view), m_Settings(settings), m_Dialogs(dialogs), m_Socket(std::make_unique<Winsock>()) {
     Winsock_SysDial = m_Socket.get();
+    Winsock_SysDial->OnConnect = [this] { Winsock_SysDial_Connect(); };
+    Winsock_SysDial->OnDataArrival = [this](int64_t bytesTotal) { Winsock_SysDial_DataArrival(bytesTotal); };
+    Winsock_SysDial->OnClose = [this] { Winsock_SysDial_Close(); };
+    Winsock_SysDial->OnError = [this](int, const std::string&) { Winsock_SysDial_Error(); };
+
     Text_Sysdial = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
+    Text_Sysdial->SetFont(kTerminalFont, kTerminalFontSize, false);
+    Text_Sysdial->OnKeyDown = [this](int16_t& keyCode, int16_t shift) {
+        Text_Sysdial_KeyDown(keyCode, shift);
+    };
+    Text_Sysdial->OnKeyPress = [this](int16_t& keyAscii) { Text_Sysdial_KeyPress(keyAscii); };
+    Text_Sysdial->OnGotFocus = [this] { Text_Sysdial_GotFocus(); };
+    Text_Sysdial->OnDblClick = [this] { Text_Sysdial_DblClick(); };
+    Text_Sysdial->OnChange = [this] { Text_Sysdial_Change(); };
+
     Menu_Popup = new PopupMenu(parent);
+    Menu_Popup->OnMakroClick = [this](int32_t index) { Menu_Popup_MakroList_Click(ToInteger(index)); };
     Menu_Popup->OnRecordClick = [this] { Menu_Popup_Record_Click(); };
     Menu_Popup->OnPrintContinousClick = [this] { Menu_Popup_PrintContinous_Click(); };
 }
@@ -83,20 +111,146 @@ void SystemDialog::LoadMacros(const std::string& macros) {
     }
 }
 
-void SystemDialog::OpenSystemDialog() {}
+// A terminal left connected (a picture message took the view away) holds its channel and is shown again
+// at once: no second Connect event would come for it. Otherwise a channel counts as free while fewer are
+// in use than there are.
+void SystemDialog::OpenSystemDialog() {
+    if (Connected()) {
+        m_Sender.TCPSend(CMD_SYSDIAL_CHANNEL, {});
+        Winsock_SysDial_Connect();
+    } else if (m_.m_SysdialAllocated < m_.m_SysdialMax) {
+        m_Sender.TCPSend(CMD_SYSDIAL_CHANNEL, {});
+        Winsock_SysDial->Connect();
+    } else if (m_.m_SysdialMax != 0) {
+        m_Dialogs.Message(Latin1FromUtf8("Det finns inga lediga systemdialog kanaler, följande användare "
+                                         "använder en kanal:") +
+                              "\r\n\r\n" + m_.m_SysdialUsers,
+                          {}, false);
+    } else {
+        m_Dialogs.Message("Det finns inga systemdialog kanaler!", {}, false);
+    }
+}
 
-// Until the recording and the continuous printing exist, their toggles only switch them off, which is
-// what a new picture asks of them.
+void SystemDialog::Winsock_SysDial_Connect() {
+    m_View.ShowView(VS_SYSDIAL);
+    Text_Sysdial->SetFocus();
+    m_Terminal.Connected();
+    CopyRows();
+    Winsock_SysDial->SendData(kWakeUp);
+}
+
+// The box, then the recording and the printout, get what remains after the echo of the sent line.
+void SystemDialog::Winsock_SysDial_DataArrival(int64_t /*bytesTotal*/) {
+    std::string data;
+    Winsock_SysDial->GetData(data);
+    m_Terminal.SetMaxHistory(m_Session.m_MaxSysdialHistory);
+    const TerminalBuffer::Arrival arrival = m_Terminal.Receive(data);
+    CopyRows();
+    ShowArrival(arrival);
+    if (m_.m_IsPrintingContinous)
+        m_Printer.Print(arrival.record);
+    if (m_.m_IsRecording)
+        m_Recorder.Write(arrival.record);
+}
+
+void SystemDialog::Winsock_SysDial_Close() {
+    Winsock_SysDial->Close();
+    if (m_View.View() == VS_SYSDIAL)
+        LeaveTerminal();
+}
+
+void SystemDialog::Winsock_SysDial_Error() {
+    Winsock_SysDial_Close();
+}
+
+void SystemDialog::Text_Sysdial_KeyDown(int16_t& /*KeyCode*/, int16_t Shift) {
+    m_Keys.m_ShiftState = Shift;
+}
+
+void SystemDialog::Text_Sysdial_KeyPress(int16_t& KeyAscii) {
+    const TerminalBuffer::KeyOutcome outcome = m_Terminal.KeyPress(
+        KeyAscii, m_Keys.m_ShiftState, Text_Sysdial->SelStart(), Text_Sysdial->SelLength());
+    CopyRows();
+    KeyAscii = outcome.keyAscii;
+    if (outcome.close) {
+        Winsock_SysDial->Close();
+        LeaveTerminal();
+    }
+    if (outcome.textChanged)
+        ShowWholeText();
+    if (!outcome.send.empty() && Connected())
+        Winsock_SysDial->SendData(outcome.send);
+}
+
+void SystemDialog::Text_Sysdial_GotFocus() {
+    CaretToEnd();
+}
+
+void SystemDialog::Text_Sysdial_DblClick() {
+    Menu_Popup->Popup();
+}
+
+// Only the operator's own changes are edits; the program's updates keep the buffer and box equal.
+void SystemDialog::Text_Sysdial_Change() {
+    if (!m_SettingBox)
+        m_Terminal.Edited(Text_Sysdial->Text());
+}
+
+// Entry 0 exists before any macro does: a click on it then sends nothing.
+void SystemDialog::Menu_Popup_MakroList_Click(int16_t Index) {
+    if (Index < 0 || static_cast<size_t>(Index) >= m_MacroTexts.size())
+        return;
+    if (Connected())
+        Winsock_SysDial->SendData(DecodeMacro(m_MacroTexts[static_cast<size_t>(Index)]));
+}
+
+// The menu checks its entry by itself when clicked; the check mark always follows the flag.
 void SystemDialog::Menu_Popup_Record_Click() {
-    m_.m_IsRecording = 0;
+    if (m_.m_IsRecording) {
+        m_Recorder.Close();
+        m_.m_IsRecording = 0;
+    } else {
+        StartRecording();
+    }
+    Menu_Popup->SetRecordChecked(m_.m_IsRecording != 0);
+}
+
+// A cancelled dialog, or a file that cannot be written, leaves recording off.
+void SystemDialog::StartRecording() {
+    const std::string path = m_Dialogs.SaveFile(kRecordingTitle, RecordingFolder(), kRecordingFilter);
+    if (path.empty())
+        return;
+    m_Settings.SaveSetting(kLibraryApp, "Settings", "Recording", path);
+    m_RecordingStartPath = path;
+    if (m_Recorder.Open(path))
+        m_.m_IsRecording = kTrue;
 }
 
 void SystemDialog::Menu_Popup_PrintContinous_Click() {
-    m_.m_IsPrintingContinous = 0;
+    if (m_.m_IsPrintingContinous) {
+        m_Printer.Stop();
+        m_.m_IsPrintingContinous = 0;
+    } else {
+        m_Printer.Start(m_SettingsMembers.m_PrinterFontName);
+        m_.m_IsPrintingContinous = kTrue;
+    }
+    Menu_Popup->SetPrintContinousChecked(m_.m_IsPrintingContinous != 0);
 }
 
 void SystemDialog::ReadRecordingStartPath() {
     m_RecordingStartPath = m_Settings.GetSetting(kLibraryApp, "Settings", "Recording", "C:\\");
+}
+
+// The folder of the last recording file while it exists, else the documents folder. A path that is not
+// absolute on this system (the default "C:\" off Windows) names no folder.
+std::string SystemDialog::RecordingFolder() const {
+    const QFileInfo last(FromLatin1(m_RecordingStartPath));
+    if (last.isAbsolute()) {
+        const QDir folder = last.isDir() ? QDir(last.absoluteFilePath()) : last.absoluteDir();
+        if (folder.exists())
+            return ToLatin1(folder.absolutePath());
+    }
+    return ToLatin1(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 
 void SystemDialog::SetServerHost(const std::string& host) {
@@ -134,6 +288,39 @@ void SystemDialog::StopRecordingAndPrinting() {
 
 void SystemDialog::SetVisible(bool visible) {
     Text_Sysdial->SetVisible(visible);
+}
+
+void SystemDialog::SetContinuousPrinter(PrinterSurface& printer) {
+    m_Printer.SetPrinter(printer);
+}
+
+void SystemDialog::ShowArrival(const TerminalBuffer::Arrival& arrival) {
+    m_SettingBox = true;
+    Text_Sysdial->TrimAndAppend(static_cast<int32_t>(arrival.removedFront), arrival.appended);
+    m_SettingBox = false;
+}
+
+// A line copied to the end for sending: the box shows the buffer's text with the caret after it.
+void SystemDialog::ShowWholeText() {
+    m_SettingBox = true;
+    Text_Sysdial->SetText(std::string(m_Terminal.Text()));
+    m_SettingBox = false;
+    CaretToEnd();
+}
+
+void SystemDialog::CaretToEnd() {
+    Text_Sysdial->SetSelStart(static_cast<int32_t>(m_Terminal.Text().size()));
+}
+
+void SystemDialog::CopyRows() {
+    m_.m_LastSysDialSentRow = m_Terminal.LastSysDialSentRow();
+    m_.m_LastSysDialRecvRow = m_Terminal.LastSysDialRecvRow();
+}
+
+// Back to the picture; recording and continuous printing end with the terminal.
+void SystemDialog::LeaveTerminal() {
+    StopRecordingAndPrinting();
+    m_View.ShowView(VS_PICTURE);
 }
 
 } // namespace pelorin

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "control/ControlMembers.h"
+#include "core/TerminalBuffer.h"
 #include "platform/ChildControls.h"
+#include "sysdial/ContinuousPrinter.h"
+#include "sysdial/Recorder.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QWidget;
@@ -13,15 +17,21 @@ class QWidget;
 namespace pelorin {
 
 class CommandSender;
+class Dialogs;
 class PopupMenu;
+class PrinterSurface;
 class SettingsStore;
+class ViewSwitch;
 class Winsock;
 
 // The system dialog: the terminal on the second connection, its pop-up menu with the macros, and the
-// recording and continuous-printing toggles.
+// recording and continuous-printing toggles. The terminal's byte logic is a TerminalBuffer whose text
+// is always the box's text.
 class SystemDialog {
 public:
-    SystemDialog(QWidget* parent, SysdialMembers& members, CommandSender& sender, SettingsStore& settings);
+    SystemDialog(QWidget* parent, SysdialMembers& members, SelectionMembers& keys,
+                 const SessionMembers& session, const SettingsMembers& settingsMembers, CommandSender& sender,
+                 ViewSwitch& view, SettingsStore& settings, Dialogs& dialogs);
     ~SystemDialog();
 
     Winsock* Winsock_SysDial = nullptr;
@@ -30,7 +40,19 @@ public:
 
     // MSG_SYSDIAL_INFO: the channels in use, their users, and the macro list.
     void OnSysdialInfo(const std::string& payload);
+    // TB_SYSDIAL: claims a channel and connects, or tells that none is free.
     void OpenSystemDialog();
+
+    void Winsock_SysDial_Connect();
+    void Winsock_SysDial_DataArrival(int64_t bytesTotal);
+    void Winsock_SysDial_Close();
+    void Winsock_SysDial_Error();
+    void Text_Sysdial_KeyDown(int16_t& KeyCode, int16_t Shift);
+    void Text_Sysdial_KeyPress(int16_t& KeyAscii);
+    void Text_Sysdial_GotFocus();
+    void Text_Sysdial_DblClick();
+    void Text_Sysdial_Change();
+    void Menu_Popup_MakroList_Click(int16_t Index);
     void Menu_Popup_Record_Click();
     void Menu_Popup_PrintContinous_Click();
 
@@ -46,21 +68,43 @@ public:
     // A new picture ends recording and continuous printing.
     void StopRecordingAndPrinting();
     void SetVisible(bool visible);
+    // The continuous printer's target from the next start (by default the system's printer).
+    void SetContinuousPrinter(PrinterSurface& printer);
 
+    // The terminal's text, as Text_Sysdial shows it (every line end CR LF), without a copy.
+    std::string_view TerminalText() const { return m_Terminal.Text(); }
     const std::vector<std::string>& MacroTexts() const { return m_MacroTexts; }
     const std::string& RecordingStartPath() const { return m_RecordingStartPath; }
+    // The folder the recording file dialog opens in.
+    std::string RecordingFolder() const;
 
 private:
     void LoadMacros(const std::string& macros);
+    void ShowArrival(const TerminalBuffer::Arrival& arrival);
+    void ShowWholeText();
+    void CaretToEnd();
+    void CopyRows();
+    void LeaveTerminal();
+    void StartRecording();
 
     SysdialMembers& m_;
+    SelectionMembers& m_Keys;
+    const SessionMembers& m_Session;
+    const SettingsMembers& m_SettingsMembers;
     CommandSender& m_Sender;
+    ViewSwitch& m_View;
     SettingsStore& m_Settings;
+    Dialogs& m_Dialogs;
     ChildControls m_Controls;
     std::unique_ptr<Winsock> m_Socket;
+    TerminalBuffer m_Terminal;
+    Recorder m_Recorder;
+    ContinuousPrinter m_Printer;
     std::vector<std::string> m_MacroTexts;
     std::string m_RecordingStartPath;
     int32_t m_TimerCounter = 0;
+    // Set while the program itself changes the box, whose change event then is no edit.
+    bool m_SettingBox = false;
 };
 
 } // namespace pelorin

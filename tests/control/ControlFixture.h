@@ -19,11 +19,13 @@
 #include "texts/TextView.h"
 
 #include <QTemporaryDir>
+#include <deque>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace pelorin::test {
 

@@ -148,5 +148,26 @@ TEST(TerminalBuffer, ReceivedRowIsTheLastLineAndTheTextStaysWithinOneMebibyte) {
     EXPECT_EQ(buffer.LastSysDialRecvRow(), "");
 }
 
+TEST(TerminalBuffer, MacrosDecodeCaretAndTheNextCharacterToAControlCharacter) {
+    const struct {
+        std::string macro;
+        std::string sent;
+    } cases[] = {
+        {"status^M", "status\r"},
+        {"^M^J", "\r\n"},
+        {"^m", "\r"},
+        {"^1", ""},
+        {"a^[b", "a\x1B"
+                 "b"},
+        {"^@", std::string(1, '\0')},
+        {"x^", "x"},
+        {"^^", "\x1E"},
+        {"^\xE4", "\x84"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeMacro(c.macro), c.sent) << c.macro;
+}
+
 } // namespace
 } // namespace pelorin

@@ -176,7 +176,8 @@ TEST(LinkWatch, TerminalBytesAreTracedAndCapturedExceptTheCodeWord) {
     exchange("PELORIN> ", "status\r");
 
     EXPECT_EQ(trace.all(),
-              (std::vector<std::string>{"<- terminal 10 bytes: \"KODORD: \\x0d\\x0a\"",
+              (std::vector<std::string>{"-> terminal 1 bytes: \"\\x10\"",
+                                        "<- terminal 10 bytes: \"KODORD: \\x0d\\x0a\"",
                                         "-> terminal: code word ****", "<- terminal 9 bytes: \"PELORIN> \"",
                                         "-> terminal 7 bytes: \"status\\x0d\""}));
     std::vector<std::string> captured;
@@ -184,7 +185,9 @@ TEST(LinkWatch, TerminalBytesAreTracedAndCapturedExceptTheCodeWord) {
         EXPECT_EQ(record.connection, CaptureConnection::Terminal);
         captured.push_back((record.direction == CaptureDirection::ToServer ? "> " : "< ") + record.bytes);
     }
-    EXPECT_EQ(captured, (std::vector<std::string>{"< KODORD: \r\n", "> \r", "< PELORIN> ", "> status\r"}));
+    // The terminal wakes the control system up as it connects.
+    EXPECT_EQ(captured,
+              (std::vector<std::string>{"> \x10", "< KODORD: \r\n", "> \r", "< PELORIN> ", "> status\r"}));
 }
 
 } // namespace

@@ -190,5 +190,41 @@ TEST(MultiLineTextBox, AnUnbrokenLineOfMegabytesShowsScrollsAndEditsToItsEnd) {
               line.substr(0, static_cast<size_t>(clicked)) + "X" + line.substr(static_cast<size_t>(clicked)));
 }
 
+// A box that keeps the tail of a log, trimmed and appended piece by piece, behaves as one given the
+// same text whole: the same bytes, rows and caret moves, also where a CR LF is split between pieces or
+// the front falls inside one.
+TEST(MultiLineTextBox, TrimmingTheFrontAndAppendingMatchesSettingTheTextWhole) {
+    QWidget parent;
+    parent.resize(400, 200);
+    TextBox kept(&parent, TextBox::Kind::MultiLine);
+    TextBox whole(&parent, TextBox::Kind::MultiLine);
+    for (TextBox* box : {&kept, &whole})
+        box->widget()->resize(400, 200);
+    parent.show();
+    struct Step {
+        int32_t trimmed;
+        std::string appended;
+    };
+    const Step steps[] = {{0, "abc\r"},    {0, "\ndef\r\n"},  {2, "gh\r"},      {3, "\n"},
+                          {1, "\r\n\r\n"}, {6, "ij\tk\n"},    {1, "\rlm"},      {4, std::string(40, 'x')},
+                          {30, "\r"},      {20, "\nno\r\np"}, {100, "qr\r\ns"}, {5, ""}};
+    std::string text;
+    for (const Step& step : steps) {
+        kept.TrimAndAppend(step.trimmed, step.appended);
+        text = text.substr(std::min(text.size(), static_cast<size_t>(step.trimmed))) + step.appended;
+        whole.SetText(text);
+        whole.SetSelStart(static_cast<int32_t>(text.size()));
+        ASSERT_EQ(kept.Text(), text);
+        EXPECT_EQ(kept.SelStart(), static_cast<int32_t>(text.size())) << "the caret follows the end";
+        for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Home, Qt::Key_Up, Qt::Key_End, Qt::Key_Down,
+                                  Qt::Key_Left, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp}) {
+            QTest::keyClick(kept.widget(), key);
+            QTest::keyClick(whole.widget(), key);
+            EXPECT_EQ(kept.SelStart(), whole.SelStart())
+                << "key " << key << " in " << text.size() << " bytes";
+        }
+    }
+}
+
 } // namespace
 } // namespace pelorin

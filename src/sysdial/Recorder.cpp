@@ -1,0 +1,24 @@
+#include "sysdial/Recorder.h"
+
+#include "core/Latin1.h"
+
+namespace pelorin {
+
+bool Recorder::Open(const std::string& path) {
+    Close();
+    m_File.setFileName(FromLatin1(path));
+    return m_File.open(QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
+void Recorder::Write(std::string_view bytes) {
+    if (!m_File.isOpen())
+        return;
+    m_File.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    m_File.flush();
+}
+
+void Recorder::Close() {
+    m_File.close();
+}
+
+} // namespace pelorin

@@ -1,0 +1,358 @@
+#include "sysdial/SystemDialog.h"
+
+#include "SysdialSupport.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TestSupport.h"
+#include "control/Ports.h"
+#include "core/ClientProcs.h"
+#include "core/Protocol.h"
+#include "platform/PrinterSurface.h"
+#include "platform/Winsock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pelorin::test {
+namespace {
+
+class RecordedSender : public CommandSender {
+public:
+    void TCPSend(int16_t TCPCommand, const std::string&) override { sent.push_back(TCPCommand); }
+    std::vector<int16_t> sent;
+};
+
+// The view switch of the control: every view change shows the terminal exactly in VS_SYSDIAL.
+class ViewFake : public ViewSwitch {
+public:
+    int16_t View() const override { return view; }
+    void ShowView(int16_t v) override {
+        view = v;
+        UpdateToolBarView();
+    }
+    void UpdateToolBarView() override {
+        if (onUpdate)
+            onUpdate(view);
+    }
+    int16_t view = VS_PICTURE;
+    std::function<void(int16_t)> onUpdate;
+};
+
+// Scripted dialogs that also remember the file dialogs' filters.
+class FileDialogs : public ScriptedDialogs {
+public:
+    std::string SaveFile(const std::string& title, const std::string& startPath,
+                         const std::string& filter) override {
+        filters.push_back(filter);
+        return ScriptedDialogs::SaveFile(title, startPath, filter);
+    }
+    std::vector<std::string> filters;
+};
+
+// MSG_SYSDIAL_INFO: channels in use and in all, the users holding one, and the macro list.
+std::string SysdialInfo(int32_t used, int32_t total, const std::vector<std::string>& users,
+                        const std::string& macros) {
+    std::string payload = Long2String(used) + Long2String(total);
+    for (const std::string& user : users)
+        payload += Long2String(static_cast<int32_t>(user.size())) + user;
+    return payload + Long2String(static_cast<int32_t>(macros.size())) + macros;
+}
+
+const std::string kNoFreeChannel = "Det finns inga lediga systemdialog kanaler, f\xF6ljande anv\xE4ndare "
+                                   "anv\xE4nder en kanal:\r\n\r\n";
+
+// The system dialog alone: a real terminal box and socket, the server's terminal port played by the
+// test over loopback, fakes for the rest of the control.
+class SystemDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(terminalPort.listen(QHostAddress::LocalHost));
+        session.m_MaxSysdialHistory = 20000;
+        settingsMembers.m_PrinterFontName = "Courier New";
+        parent.resize(640, 480);
+        dialog.Text_Sysdial->widget()->resize(640, 480);
+        view.onUpdate = [this](int16_t v) { dialog.SetVisible(v == VS_SYSDIAL); };
+        dialog.SetVisible(false);
+        parent.show();
+        dialog.SetServerHost("127.0.0.1");
+        dialog.SetServerPort(terminalPort.serverPort());
+        const auto arrival = dialog.Winsock_SysDial->OnDataArrival;
+        dialog.Winsock_SysDial->OnDataArrival = [this, arrival](int64_t bytesTotal) {
+            handled += bytesTotal;
+            arrival(bytesTotal);
+        };
+    }
+
+    // TB_SYSDIAL with a free channel; returns once the terminal port has the connection and its wake-up.
+    void Open() {
+        if (members.m_SysdialAllocated >= members.m_SysdialMax)
+            dialog.OnSysdialInfo(SysdialInfo(1, 2, {"DRIFT"}, {}));
+        dialog.OpenSystemDialog();
+        ASSERT_TRUE(waitFor([this] { return terminalPort.hasPendingConnections(); }));
+        peer.reset(terminalPort.nextPendingConnection());
+        ASSERT_EQ(Sent(1), "\x10");
+        ASSERT_EQ(view.view, VS_SYSDIAL);
+    }
+
+    // The next `n` bytes the control sent on the terminal connection.
+    std::string Sent(size_t n) {
+        waitFor([&] { return peer->bytesAvailable() >= static_cast<qint64>(n); });
+        return peer->read(static_cast<qint64>(n)).toStdString();
+    }
+
+    // The server sends `bytes`; returns once the control has handled them.
+    void Arrive(const std::string& bytes) {
+        peer->write(bytes.data(), static_cast<qint64>(bytes.size()));
+        peer->flush();
+        arrived += static_cast<int64_t>(bytes.size());
+        ASSERT_TRUE(waitFor([this] { return handled >= arrived; }));
+    }
+
+    QWidget* Box() { return dialog.Text_Sysdial->widget(); }
+    void Type(const QString& text) { QTest::keyClicks(Box(), text); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(Box(), key, modifiers);
+    }
+    std::string Shown() { return dialog.Text_Sysdial->Text(); }
+
+    QAction* MenuAction(const QString& text) {
+        for (QMenu* menu : parent.findChildren<QMenu*>())
+            for (QAction* action : menu->actions())
+                if (action->text() == text)
+                    return action;
+        ADD_FAILURE() << "no menu entry " << text.toStdString();
+        return nullptr;
+    }
+
+    QTemporaryDir folder;
+    QWidget parent;
+    SysdialMembers members;
+    SelectionMembers keys;
+    SessionMembers session;
+    SettingsMembers settingsMembers;
+    RecordedSender sender;
+    ViewFake view;
+    SettingsStore settings{folder.filePath(QStringLiteral("settings")).toStdString()};
+    FileDialogs dialogs;
+    SystemDialog dialog{&parent, members, keys, session, settingsMembers, sender, view, settings, dialogs};
+    QTcpServer terminalPort;
+    std::unique_ptr<QTcpSocket> peer;
+    int64_t handled = 0;
+    int64_t arrived = 0;
+};
+
+TEST_F(SystemDialogTest, OpeningClaimsAFreeChannelElseNamesWhoHoldsThem) {
+    dialog.Menu_Popup_MakroList_Click(0); // the menu's first entry exists before any macro: nothing happens
+    const struct {
+        int32_t used, total;
+        std::vector<std::string> users;
+        std::string message;
+    } busy[] = {
+        {2,
+         2,
+         {"\xC5sa \xD6"
+          "berg",
+          "M\xE4rta"},
+         kNoFreeChannel + "\xC5sa \xD6"
+                          "berg\r\nM\xE4rta\r\n"},
+        {3, 2, {"A", "B", "C"}, kNoFreeChannel + "A\r\nB\r\nC\r\n"},
+        {0, 0, {}, "Det finns inga systemdialog kanaler!"},
+    };
+    for (const auto& c : busy) {
+        dialog.OnSysdialInfo(SysdialInfo(c.used, c.total, c.users, {}));
+        dialog.OpenSystemDialog();
+        ASSERT_FALSE(dialogs.asked.empty());
+        EXPECT_EQ(dialogs.asked.back(),
+                  (ScriptedDialogs::Question{ScriptedDialogs::Kind::Ok, c.message, ""}));
+    }
+    EXPECT_TRUE(sender.sent.empty()) << "no claim without a free channel";
+    EXPECT_EQ(dialog.Winsock_SysDial->State(), Winsock::sckClosed);
+
+    Open();
+    EXPECT_EQ(sender.sent, std::vector<int16_t>{CMD_SYSDIAL_CHANNEL});
+    EXPECT_TRUE(dialog.Text_Sysdial->Visible());
+    EXPECT_TRUE(Box()->hasFocus());
+    Arrive("\r\nV\xE4lkommen\r\nPELORIN> \r\n");
+    EXPECT_EQ(Shown(), "\r\nV\xE4lkommen\r\nPELORIN> \r\n");
+
+    // A picture message takes the view while the terminal stays connected: opening shows it at once,
+    // though its own channel leaves none free.
+    view.ShowView(VS_PICTURE);
+    dialog.OnSysdialInfo(SysdialInfo(2, 2, {"DRIFT", "DEMO"}, {}));
+    dialog.OpenSystemDialog();
+    EXPECT_EQ(view.view, VS_SYSDIAL);
+    EXPECT_EQ(Sent(1), "\x10") << "woken again";
+    EXPECT_EQ(sender.sent.size(), 2u) << "and the channel claimed again";
+}
+
+TEST_F(SystemDialogTest, ArrivalsLoseTheEchoKeepTheHistoryAndJoinSplitLineEnds) {
+    Open();
+    Arrive("PELORIN> \r\n");
+    Type(QStringLiteral("dir"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Sent(4), "dir\r");
+    EXPECT_EQ(members.m_LastSysDialSentRow, "dir");
+    Arrive("di");
+    EXPECT_EQ(members.m_LastSysDialSentRow, "r") << "a partial echo waits for its rest";
+    Arrive("r\r\nOK\r");
+    Arrive("\nB");
+    EXPECT_EQ(Shown(), "PELORIN> \r\ndir\r\nOK\r\nB") << "the echo once, one line break for a split CR LF";
+    EXPECT_EQ(members.m_LastSysDialSentRow, "");
+    EXPECT_EQ(members.m_LastSysDialRecvRow, "B");
+    EXPECT_EQ(dialog.Text_Sysdial->SelStart(), static_cast<int32_t>(Shown().size())) << "caret at the end";
+    dialog.Text_Sysdial->SetSelStart(0);
+    Box()->clearFocus();
+    Box()->setFocus();
+    EXPECT_EQ(dialog.Text_Sysdial->SelStart(), static_cast<int32_t>(Shown().size())) << "and on focus";
+
+    session.m_MaxSysdialHistory = 10;
+    Arrive("0123456789");
+    Arrive("AB");
+    EXPECT_EQ(Shown(), "23456789AB");
+    session.m_MaxSysdialHistory = -5;
+    Arrive("xyz");
+    EXPECT_EQ(Shown(), "") << "a negative history keeps nothing";
+    Type(QStringLiteral("q"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Sent(2), "q\r") << "typing after a trim is the line sent";
+}
+
+TEST_F(SystemDialogTest, KeysRunTheirStepsInOrderAndTheCodeWordIsNeverShownNorKept) {
+    Open();
+    Arrive("abc\r\nKODORD: \r\n");
+    const std::string prompt = Shown();
+    Type(QStringLiteral("1234"));
+    EXPECT_EQ(Shown(), prompt);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Sent(5), "1234\r");
+    EXPECT_EQ(Shown(), prompt);
+    EXPECT_EQ(members.m_LastSysDialSentRow, "") << "the code word is not kept as the sent row";
+    Arrive("12 OK\r\n");
+    EXPECT_EQ(Shown(), prompt + "12 OK\r\n") << "a reply that starts like the code word is shown whole";
+
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(Shown(), prompt + "12 OK\r\n") << "the server's line end cannot be taken back";
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::string sent;
+    } chords[] = {
+        {Qt::Key_Backspace, Qt::ShiftModifier | Qt::ControlModifier, "\x08"},
+        {Qt::Key_C, Qt::ShiftModifier | Qt::ControlModifier, "\x03"},
+        {Qt::Key_E, Qt::ShiftModifier, "\x05"},
+        {Qt::Key_P, Qt::ShiftModifier, "\x10"},
+        {Qt::Key_H, Qt::ShiftModifier, "\x08"},
+    };
+    for (const auto& chord : chords) {
+        Key(chord.key, chord.modifiers);
+        EXPECT_EQ(Sent(1), chord.sent) << chord.key;
+    }
+    EXPECT_EQ(Shown(), prompt + "12 OK\r\n") << "chords insert nothing";
+
+    Arrive("first\r\nsecond\r\n");
+    const auto first = static_cast<int32_t>(Shown().find("first"));
+    dialog.Text_Sysdial->SetSelStart(first + 2);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Sent(6), "first\r");
+    EXPECT_EQ(Shown(), prompt + "12 OK\r\nfirst\r\nsecond\r\nfirst")
+        << "an earlier line is copied to the end";
+    EXPECT_EQ(dialog.Text_Sysdial->SelStart(), static_cast<int32_t>(Shown().size()));
+    dialog.Text_Sysdial->SetSelStart(first + 7);
+    dialog.Text_Sysdial->SetSelLength(3);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Sent(4), "sec\r");
+    EXPECT_TRUE(Shown().ends_with("firstsec"));
+}
+
+TEST_F(SystemDialogTest, RecordingHoldsExactlyTheBytesShownAndFollowsTheFileDialog) {
+    dialog.ReadRecordingStartPath();
+    EXPECT_EQ(dialog.RecordingStartPath(), "C:\\");
+    const std::string documents =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toLatin1().toStdString();
+    Open();
+    QAction* record = MenuAction(QStringLiteral("&Spela in till fil..."));
+    record->trigger();
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked.back().kind, ScriptedDialogs::Kind::SaveFile);
+    EXPECT_EQ(dialogs.asked.back().text, documents) << "the documents folder before any choice";
+    EXPECT_EQ(dialogs.filters.back(), "Text (*.txt)|*.txt|Alla (*.*)|*.*");
+    EXPECT_EQ(members.m_IsRecording, 0) << "cancelled";
+    EXPECT_FALSE(dialog.Menu_Popup->RecordChecked());
+
+    const std::string missing = folder.filePath(QStringLiteral("missing/rec.txt")).toStdString();
+    dialogs.savePaths.push_back(missing);
+    record->trigger();
+    EXPECT_EQ(members.m_IsRecording, 0) << "a file that cannot be made";
+    EXPECT_FALSE(dialog.Menu_Popup->RecordChecked());
+    EXPECT_EQ(settings.GetSetting("Pelorin_ActiveX", "Settings", "Recording"), missing);
+
+    const QString file = folder.filePath(QStringLiteral("rec.txt"));
+    dialogs.savePaths.push_back(file.toStdString());
+    record->trigger();
+    EXPECT_EQ(dialogs.asked.back().text, documents) << "a folder that does not exist is not offered";
+    EXPECT_EQ(members.m_IsRecording, -1);
+    EXPECT_TRUE(dialog.Menu_Popup->RecordChecked());
+
+    Type(QStringLiteral("status"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Sent(7), "status\r");
+    std::string expected;
+    for (const std::string& arrival : {std::string("status\r"),
+                                       std::string("\nUte: 5 \xB0"
+                                                   "C\r"),
+                                       std::string("\n\0\x7F\xFF\n", 5)}) {
+        Arrive(arrival);
+        expected += arrival.starts_with("status") ? "\r" : arrival;
+        EXPECT_EQ(FileBytes(file), expected) << "on disk as soon as it arrived";
+    }
+    record->trigger();
+    EXPECT_EQ(members.m_IsRecording, 0);
+    Arrive("after\r\n");
+    EXPECT_EQ(FileBytes(file), expected);
+    dialogs.savePaths.push_back(file.toStdString());
+    record->trigger();
+    EXPECT_EQ(dialogs.asked.back().text, folder.path().toStdString()) << "the folder of the last choice";
+    EXPECT_EQ(FileBytes(file), "") << "a new recording empties the file";
+}
+
+TEST_F(SystemDialogTest, LeavingTheTerminalEndsRecordingAndPrinting) {
+    PrinterSurface pdf(PrinterSurface::Output::Pdf);
+    const QString printed = folder.filePath(QStringLiteral("continuous.pdf"));
+    pdf.SetPdfPath(printed);
+    dialog.SetContinuousPrinter(pdf);
+    const QString recorded = folder.filePath(QStringLiteral("rec.txt"));
+    const std::function<void()> leaves[] = {[this] { Key(Qt::Key_Escape); },
+                                            [this] { peer->disconnectFromHost(); }};
+    for (const auto& leave : leaves) {
+        Open();
+        dialogs.savePaths.push_back(recorded.toStdString());
+        dialog.Menu_Popup_Record_Click();
+        dialog.Menu_Popup_PrintContinous_Click();
+        EXPECT_TRUE(dialog.Menu_Popup->PrintContinousChecked());
+        Arrive("ABC\r\nDEF");
+        leave();
+        ASSERT_TRUE(waitFor([this] { return view.view == VS_PICTURE; }));
+        EXPECT_EQ(members.m_IsRecording, 0);
+        EXPECT_EQ(members.m_IsPrintingContinous, 0);
+        EXPECT_FALSE(dialog.Menu_Popup->RecordChecked());
+        EXPECT_FALSE(dialog.Menu_Popup->PrintContinousChecked());
+        EXPECT_FALSE(dialog.Connected());
+        EXPECT_TRUE(PdfLayoutText(printed).contains(QStringLiteral("DEF"))) << "the job is complete";
+        EXPECT_EQ(FileBytes(recorded), "ABC\r\nDEF");
+    }
+}
+
+} // namespace
+} // namespace pelorin::test
