@@ -81,20 +81,20 @@ void SystemDialog::OnSysdialInfo(const std::string& payload) {
         pos += 4 + length;
     }
 
-    const bool hasMacroPart = size > pos;
-    std::string macros;
-    if (hasMacroPart) {
-        macros = PayloadBytes(payload, pos + 4, std::max(String2Long(payload, pos), 0));
-        LoadMacros(macros);
-    }
-    const bool showMacros = hasMacroPart && !macros.empty();
+    // The menu shows only what this message loaded: a list whose first entry is empty loads nothing,
+    // and the entries of an earlier list must not come back with it.
+    int32_t loaded = 0;
+    if (size > pos)
+        loaded = LoadMacros(PayloadBytes(payload, pos + 4, std::max(String2Long(payload, pos), 0)));
+    const bool showMacros = loaded > 0;
     Menu_Popup->SetMakroVisible(showMacros);
     Menu_Popup->SetDelimiterVisible(showMacros);
 }
 
-void SystemDialog::LoadMacros(const std::string& macros) {
+int32_t SystemDialog::LoadMacros(const std::string& macros) {
     while (Menu_Popup->MakroCount() > 1)
         Menu_Popup->UnloadMakro(Menu_Popup->MakroCount() - 1);
+    m_MacroTexts.clear();
     // Entries are walked once, in order, up to the first empty one.
     size_t start = 0;
     for (int32_t i = 0; i < kMaxMacros && start < macros.size(); ++i) {
@@ -105,10 +105,10 @@ void SystemDialog::LoadMacros(const std::string& macros) {
         if (i > 0)
             Menu_Popup->LoadMakro(i);
         Menu_Popup->SetMakroCaption(i, GetField(entry, 1, "="));
-        m_MacroTexts.resize(static_cast<size_t>(i) + 1);
-        m_MacroTexts[static_cast<size_t>(i)] = GetField(entry, 0, "=");
+        m_MacroTexts.push_back(GetField(entry, 0, "="));
         start = end + 1;
     }
+    return static_cast<int32_t>(m_MacroTexts.size());
 }
 
 // A terminal left connected (a picture message took the view away) holds its channel and is shown again

@@ -79,7 +79,8 @@ public:
     std::string RecordingFolder() const;
 
 private:
-    void LoadMacros(const std::string& macros);
+    // Loads the menu entries of a macro list; returns how many it loaded.
+    int32_t LoadMacros(const std::string& macros);
     void ShowArrival(const TerminalBuffer::Arrival& arrival);
     void ShowWholeText();
     void CaretToEnd();

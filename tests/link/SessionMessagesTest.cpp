@@ -235,40 +235,5 @@ TEST_F(SessionMessages, NoPictureEmptiesTheViewAndStopsRecordingAndPrinting) {
     EXPECT_EQ(PictureAt(100, 100), kPictureGrey);
 }
 
-TEST_F(SessionMessages, SystemDialogInfoKeepsUsersAndRebuildsTheMacroMenu) {
-    // The simulator's own information at login carried one macro.
-    ASSERT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 1);
-    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCaption(0), "Status");
-    EXPECT_TRUE(c().systemDialog().Menu_Popup->MakroVisible());
-
-    const std::string users = Long2String(2) + Long2String(5) + Long2String(1) + "A" + Long2String(1) + "B";
-    Inject(MSG_SYSDIAL_INFO, users);
-    EXPECT_EQ(c().m_SysdialAllocated, 2);
-    EXPECT_EQ(c().m_SysdialMax, 5);
-    EXPECT_EQ(c().m_SysdialUsers, "A\r\nB\r\n");
-    EXPECT_FALSE(c().systemDialog().Menu_Popup->MakroVisible());
-    EXPECT_FALSE(c().systemDialog().Menu_Popup->DelimiterVisible());
-    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 1) << "entries stay when no macro part comes";
-
-    const auto withMacros = [&](const std::string& macros) {
-        Inject(MSG_SYSDIAL_INFO, users + Long2String(static_cast<int32_t>(macros.size())) + macros);
-    };
-    withMacros(std::string("t1^M=Cap 1") + '\0' + "t2=Cap 2");
-    ASSERT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 2);
-    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCaption(1), "Cap 2");
-    EXPECT_EQ(c().systemDialog().MacroTexts(), (std::vector<std::string>{"t1^M", "t2"}));
-    EXPECT_TRUE(c().systemDialog().Menu_Popup->MakroVisible());
-    EXPECT_TRUE(c().systemDialog().Menu_Popup->DelimiterVisible());
-
-    withMacros(std::string("only=One") + '\0' + '\0' + "after=Ignored");
-    ASSERT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 1);
-    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCaption(0), "One");
-    EXPECT_EQ(c().systemDialog().MacroTexts(), std::vector<std::string>{"only"});
-
-    withMacros({});
-    EXPECT_FALSE(c().systemDialog().Menu_Popup->MakroVisible());
-    EXPECT_EQ(c().systemDialog().Menu_Popup->MakroCount(), 1);
-}
-
 } // namespace
 } // namespace pelorin::test

@@ -197,6 +197,37 @@ TEST_F(SystemDialogTest, OpeningClaimsAFreeChannelElseNamesWhoHoldsThem) {
     EXPECT_EQ(sender.sent.size(), 2u) << "and the channel claimed again";
 }
 
+TEST_F(SystemDialogTest, InfoKeepsTheUsersAndRebuildsTheMacroMenuFromEachList) {
+    const auto& menu = *dialog.Menu_Popup;
+    const auto info = [this](const std::string& macros) {
+        dialog.OnSysdialInfo(SysdialInfo(2, 5, {"A", "B"}, macros));
+    };
+    info(std::string("t1^M=Cap 1") + '\0' + "t2=Cap 2");
+    EXPECT_EQ(members.m_SysdialAllocated, 2);
+    EXPECT_EQ(members.m_SysdialMax, 5);
+    EXPECT_EQ(members.m_SysdialUsers, "A\r\nB\r\n");
+    ASSERT_EQ(menu.MakroCount(), 2);
+    EXPECT_EQ(menu.MakroCaption(1), "Cap 2");
+    EXPECT_EQ(dialog.MacroTexts(), (std::vector<std::string>{"t1^M", "t2"}));
+    EXPECT_TRUE(menu.MakroVisible());
+    EXPECT_TRUE(menu.DelimiterVisible());
+
+    info(std::string("only=One") + '\0' + '\0' + "after=Ignored");
+    ASSERT_EQ(menu.MakroCount(), 1);
+    EXPECT_EQ(menu.MakroCaption(0), "One");
+    EXPECT_EQ(dialog.MacroTexts(), std::vector<std::string>{"only"});
+
+    // A list whose first entry is empty loads nothing: the entry of the list before must not show.
+    for (const std::string& empty : {std::string(), std::string(1, '\0') + "late=Late"}) {
+        info(empty);
+        EXPECT_FALSE(menu.MakroVisible());
+        EXPECT_FALSE(menu.DelimiterVisible());
+        EXPECT_TRUE(dialog.MacroTexts().empty());
+    }
+    dialog.OnSysdialInfo(Long2String(0) + Long2String(2)); // no macro part at all
+    EXPECT_FALSE(menu.MakroVisible());
+}
+
 TEST_F(SystemDialogTest, ArrivalsLoseTheEchoKeepTheHistoryAndJoinSplitLineEnds) {
     Open();
     Arrive("PELORIN> \r\n");
