@@ -151,7 +151,7 @@ std::string Keys(std::string_view typed, uint8_t caret = 0xFF) {
 
 bool WriteTerminalSeeds(Corpus& corpus) {
     constexpr uint8_t kHistory64 = 4 << 5;
-    constexpr uint8_t kFlooded = 7 << 5;
+    constexpr uint8_t kLargestHistory = 7 << 5;
     const std::string prompt = "abc\r\nKODORD:\r\n";
     const std::string codeWord = Keys("1234\r");
     const std::string echo = Keys("DIR\r");
@@ -167,8 +167,9 @@ bool WriteTerminalSeeds(Corpus& corpus) {
                    echo + "DIR\r\nOK 0123456789012345678901234567890123456789012345678901234567890123")) &&
            corpus.add("fuzz_terminal_buffer", "split-line-ends-and-backspace",
                       JoinArrivals(0xC0, {3, Marked(backspaces), 3}, "OK\r" + backspaces + "\nB\r")) &&
-           corpus.add("fuzz_terminal_buffer", "enter-copies-a-line-then-flood",
-                      JoinArrivals(kFlooded, {7, Marked(enterOnFirstLine)}, "abc\r\nxy" + enterOnFirstLine));
+           corpus.add(
+               "fuzz_terminal_buffer", "enter-copies-a-line",
+               JoinArrivals(kLargestHistory, {7, Marked(enterOnFirstLine)}, "abc\r\nxy" + enterOnFirstLine));
 }
 
 bool WriteSysdialSeeds(Corpus& corpus, const sim::Plant& plant) {

@@ -7,8 +7,8 @@
 //
 // Unmarked pieces arrive from the server. A marked piece is key presses, four bytes each: the key,
 // the Shift argument (its top bit passes the caret byte as a raw signed number), the caret and the
-// selection. The head's option bits choose the history limit; after the largest, 1 MiB of received
-// lines arrives last, which the buffer cuts to 1 MiB. The code word is tracked by a character of its own:
+// selection. The head's option bits choose the history limit (a limit above 1 MiB keeps 1 MiB; the
+// unit tests fill it, which is too slow here). The code word is tracked by a character of its own:
 // the server never sends it and the operator types it only at the code-word prompt.
 
 #include "FuzzSupport.h"
@@ -37,7 +37,6 @@ constexpr uint8_t kShiftBits = 0x07;
 constexpr size_t kKeyBytes = 4;
 
 constexpr std::array<int32_t, 8> kHistoryLimits = {-5, 0, 1, 3, 64, 4096, 20000, INT32_MAX};
-constexpr int32_t kFloodedLimit = INT32_MAX;
 
 size_t KeptLimit(int32_t history) {
     return static_cast<size_t>(std::clamp(history, 0, TerminalBuffer::kMaxKept));
@@ -57,8 +56,6 @@ bool LineEndsAreCrLf(std::string_view text) {
 class Terminal {
 public:
     explicit Terminal(int32_t history) : m_Limit(KeptLimit(history)) { m_Buffer.SetMaxHistory(history); }
-
-    size_t TextSize() const { return m_Buffer.Text().size(); }
 
     void Arrive(std::string_view bytes) {
         std::string data(bytes);
@@ -150,14 +147,6 @@ private:
     size_t m_Limit;
 };
 
-std::string Flood() {
-    std::string flood;
-    const std::string line = std::string(78, 'x') + "\r\n";
-    while (flood.size() <= static_cast<size_t>(TerminalBuffer::kMaxKept))
-        flood += line;
-    return flood;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -172,14 +161,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const auto* keys = reinterpret_cast<const uint8_t*>(piece.bytes.data());
         for (size_t at = 0; at + kKeyBytes <= piece.bytes.size(); at += kKeyBytes)
             terminal.Press(keys + at);
-    }
-    if (history == kFloodedLimit) {
-        static const std::string flood = Flood();
-        terminal.Arrive(flood);
-        // Less one character when the cut would split a line end.
-        const auto kept = static_cast<size_t>(TerminalBuffer::kMaxKept);
-        fuzz::Check(terminal.TextSize() == kept || terminal.TextSize() == kept - 1,
-                    "a flood fills the text to 1 MiB, no more");
     }
     return 0;
 }
