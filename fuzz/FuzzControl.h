@@ -2,20 +2,18 @@
 
 #include "common/LeakSuppressions.h"
 #include "control/ControlFixture.h"
+#include "core/Protocol.h"
 
 #include <QApplication>
 #include <QByteArray>
-#include <optional>
 
-// The control for the fuzz targets that drive it: one application on the offscreen platform for the
-// whole run, and a fresh started control for each input, so that every finding replays alone.
 // Qt keeps its font caches until the process ends and frees only part of them then: the leak check
-// at exit would report them. libFuzzer's check after each input, which sees a fresh control made and
-// destroyed, stays on.
+// at exit would report them. libFuzzer's check after each input stays on.
 extern "C" const char* __lsan_default_options() {
     return "leak_check_at_exit=0";
 }
 
+// The control for the fuzz targets that drive it, on the offscreen platform.
 namespace pelorin::fuzz {
 
 // Call from LLVMFuzzerInitialize.
@@ -24,25 +22,28 @@ inline void StartApplication(int* argc, char*** argv) {
     static QApplication app(*argc, *argv);
 }
 
-// A started control with the host's default properties; its system timer is ticked by the target.
-class FreshControl {
-public:
-    FreshControl() {
-        m_Fixture.emplace();
-        m_Fixture->Start();
-        m_Fixture->control().session().Timer_System->SetEnabled(false);
+// One started control for the whole run, as making one takes far longer than most inputs; its system
+// timer is ticked by the target. Each input finds it with no picture, no picture table, logged out
+// and with an empty receive buffer, brought there by the server's own messages. What those cannot
+// reset (the macro menu, the user's name) carries over, so a finding that depends on it replays
+// only after the inputs before it.
+struct StartedControl {
+    StartedControl() {
+        fixture.Start();
+        fixture->session().Timer_System->SetEnabled(false);
     }
-    // Menu entries and widgets the control let go are deleted with it, not at some later loop turn.
-    ~FreshControl() {
-        m_Fixture.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    PelorinControl& operator*() { return m_Fixture->control(); }
-    PelorinControl* operator->() { return &m_Fixture->control(); }
-
-private:
-    std::optional<test::ControlFixture> m_Fixture;
+    test::ControlFixture fixture;
 };
+
+inline PelorinControl& ControlForNextInput() {
+    static StartedControl shared;
+    PelorinControl& c = shared.fixture.control();
+    c.DispatchFrame(MSG_NO_PICTURE, {});
+    c.DispatchFrame(MSG_PICTURE_TABLE, {});
+    c.DispatchFrame(MSG_LOGOUT, {});
+    // What the control let go goes now, as the running program's event loop would delete it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return c;
+}
 
 } // namespace pelorin::fuzz

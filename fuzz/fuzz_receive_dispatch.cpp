@@ -116,8 +116,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::FreshControl control;
-    PelorinControl& c = *control;
+    PelorinControl& c = fuzz::ControlForNextInput();
     for (const fuzz::Piece& piece : fuzz::SplitArrivals(data, size).pieces) {
         if (piece.marked) {
             Act(c, piece.bytes);

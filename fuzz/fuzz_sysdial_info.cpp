@@ -95,14 +95,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::FreshControl control;
-    SystemDialog& dialog = control->systemDialog();
+    PelorinControl& c = fuzz::ControlForNextInput();
+    SystemDialog& dialog = c.systemDialog();
     for (const fuzz::Piece& piece : fuzz::SplitArrivals(data, size).pieces) {
         const std::string payload(piece.bytes);
         const MacroMenu before = MenuOf(dialog);
-        control->DispatchFrame(MSG_SYSDIAL_INFO, payload);
+        c.DispatchFrame(MSG_SYSDIAL_INFO, payload);
         const SysdialInfo info = Read(payload);
-        fuzz::Check(control->m_SysdialUsers == info.users, "the users in use are the payload's");
+        fuzz::Check(c.m_SysdialUsers == info.users, "the users in use are the payload's");
         CheckMenu(info, before, MenuOf(dialog));
     }
     return 0;
