@@ -16,10 +16,11 @@ extern "C" const char* __lsan_default_options() {
 // The control for the fuzz targets that drive it, on the offscreen platform.
 namespace pelorin::fuzz {
 
-// Call from LLVMFuzzerInitialize.
+// Call once, from LLVMFuzzerInitialize. The application is never destroyed: from an exit handler
+// its input devices would go after Qt's own statics they need.
 inline void StartApplication(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
+    new QApplication(*argc, *argv);
 }
 
 // One started control for the whole run, as making one takes far longer than most inputs; its system
@@ -41,7 +42,9 @@ inline PelorinControl& ControlForNextInput() {
     c.DispatchFrame(MSG_NO_PICTURE, {});
     c.DispatchFrame(MSG_PICTURE_TABLE, {});
     c.DispatchFrame(MSG_LOGOUT, {});
-    // What the control let go goes now, as the running program's event loop would delete it.
+    // The event loop turns, as in the running program: the events the last input posted (repaints,
+    // focus, layout) are handled and what the control let go is deleted. Otherwise they pile up.
+    QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return c;
 }
