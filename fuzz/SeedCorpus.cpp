@@ -3,6 +3,7 @@
 
 #include "FuzzSupport.h"
 #include "Plant.h"
+#include "WireText.h"
 #include "core/ClientProcs.h"
 #include "core/FrameCutter.h"
 #include "core/PictureWriter.h"
@@ -132,6 +133,98 @@ bool WriteSimSeeds(Corpus& corpus) {
            corpus.add("fuzz_sim_commands", "refused-then-read-only", JoinArrivals(0, {}, refused));
 }
 
+uint16_t Length(std::string_view piece) {
+    return static_cast<uint16_t>(piece.size());
+}
+
+uint16_t Marked(std::string_view piece) {
+    return static_cast<uint16_t>(fuzz::kMark | piece.size());
+}
+
+// Four bytes per key press: key, Shift argument, caret and selection (as the target reads them).
+std::string Keys(std::string_view typed, uint8_t caret = 0xFF) {
+    std::string keys;
+    for (char key : typed)
+        keys += std::string{key, '\0', static_cast<char>(caret), '\0'};
+    return keys;
+}
+
+bool WriteTerminalSeeds(Corpus& corpus) {
+    constexpr uint8_t kHistory64 = 4 << 5;
+    constexpr uint8_t kLargestHistory = 7 << 5;
+    const std::string prompt = "abc\r\nKODORD:\r\n";
+    const std::string codeWord = Keys("1234\r");
+    const std::string echo = Keys("DIR\r");
+    const std::string backspaces = std::string("\x08\x00\xFF\x00\x08\x03\xFF\x00", 8);
+    const std::string enterOnFirstLine = Keys("\r", 0x01);
+    return corpus.add(
+               "fuzz_terminal_buffer", "code-word",
+               JoinArrivals(0xC0, {Length(prompt), Marked(codeWord)}, prompt + codeWord + "1234 OK")) &&
+           corpus.add(
+               "fuzz_terminal_buffer", "echo-and-history",
+               JoinArrivals(
+                   kHistory64, {Marked(echo), 5},
+                   echo + "DIR\r\nOK 0123456789012345678901234567890123456789012345678901234567890123")) &&
+           corpus.add("fuzz_terminal_buffer", "split-line-ends-and-backspace",
+                      JoinArrivals(0xC0, {3, Marked(backspaces), 3}, "OK\r" + backspaces + "\nB\r")) &&
+           corpus.add(
+               "fuzz_terminal_buffer", "enter-copies-a-line",
+               JoinArrivals(kLargestHistory, {7, Marked(enterOnFirstLine)}, "abc\r\nxy" + enterOnFirstLine));
+}
+
+bool WriteSysdialSeeds(Corpus& corpus, const sim::Plant& plant) {
+    const auto info = [](int32_t inUse, int32_t total, const std::vector<std::string>& users) {
+        std::string payload = Long2String(inUse) + Long2String(total);
+        for (const std::string& user : users)
+            payload += Long2String(static_cast<int32_t>(user.size())) + user;
+        return payload;
+    };
+    const auto withMacros = [](std::string payload, const std::string& macros) {
+        return payload + Long2String(static_cast<int32_t>(macros.size())) + macros;
+    };
+    const std::string demo = withMacros(info(1, 2, {"DEMO"}), plant.macroList);
+    const std::string noMacroPart = info(2, 2, {"DEMO", "LAS"});
+    const std::string shorter = withMacros(info(0, 2, {}), std::string("a=A\0\0b=B", 9));
+    const std::string emptyFirst = withMacros(info(0, 2, {}), std::string("\0x=X", 4));
+    const std::string cut = info(3, 2, {"DEMO"}) + std::string(2, '\0');
+    return corpus.add("fuzz_sysdial_info", "demo-then-none-then-shorter",
+                      JoinArrivals(0, {Length(demo), Length(noMacroPart)}, demo + noMacroPart + shorter)) &&
+           corpus.add("fuzz_sysdial_info", "empty-first-entry-and-cut-users",
+                      JoinArrivals(0, {Length(demo), Length(emptyFirst)}, demo + emptyFirst + cut));
+}
+
+// A session as the server plays it, with the operator acting between arrivals: login, the picture
+// table, a picture with setpoint blocks and all its values, a value chosen and a block opened, then
+// a new picture, the texts, no picture and the server's logout.
+bool WriteDispatchSeeds(Corpus& corpus, const sim::Plant& plant) {
+    const auto pictureWithValues = [](const sim::ServedPicture& picture) {
+        std::string frames =
+            EncodeFrame(MSG_PICTURE, EncodePictureMessage(picture.header, picture.elementData));
+        for (size_t i = 0; i < picture.dynamics.size(); ++i) {
+            const int kind = picture.dynamics[i].setpointKind;
+            const std::string value = kind >= 0 ? std::to_string(kind) : "21.5";
+            frames += EncodeFrame(MSG_VALUE, sim::Short2String(static_cast<int>(i)) + value);
+        }
+        return frames;
+    };
+    const std::string opening =
+        EncodeFrame(MSG_LOGIN_REPLY, Long2String(31) + Long2String(2002) + Long2String(20000) + "Demo") +
+        EncodeFrame(MSG_PICTURE_TABLE, plant.pictureTable()) + pictureWithValues(plant.pictures.at(3));
+    const std::string doubleClick("\x00\x01\xD6\x00\x76", 5);
+    const std::string tick("\x03", 1);
+    const std::string openBlock("\x04\x00\x00", 3);
+    const std::string send("\x05", 1);
+    const std::string actions = doubleClick + tick + openBlock;
+    const std::string closing =
+        pictureWithValues(plant.pictures.at(2)) + EncodeFrame(MSG_FUNCTION_TEXT, "Funktion") +
+        EncodeFrame(MSG_PICTURE_LOG, "Logg") + EncodeFrame(MSG_NO_PICTURE, {}) + EncodeFrame(MSG_LOGOUT, {});
+    return corpus.add("fuzz_receive_dispatch", "session-with-operator",
+                      JoinArrivals(0,
+                                   {Length(opening), Marked(doubleClick), Marked(tick), Marked(openBlock),
+                                    Marked(send), 40},
+                                   opening + actions + send + closing));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -148,6 +241,7 @@ int main(int argc, char** argv) {
     }
     Corpus corpus(QString::fromLocal8Bit(argv[1]));
     const bool ok = WritePictureSeeds(corpus, plant) && WriteNumberSeeds(corpus) &&
-                    WriteFrameSeeds(corpus, plant) && WriteSimSeeds(corpus);
+                    WriteFrameSeeds(corpus, plant) && WriteSimSeeds(corpus) && WriteTerminalSeeds(corpus) &&
+                    WriteSysdialSeeds(corpus, plant) && WriteDispatchSeeds(corpus, plant);
     return ok ? 0 : 1;
 }
