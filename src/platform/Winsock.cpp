@@ -1,6 +1,7 @@
 #include "Winsock.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 #include <utility>
 
 namespace pelorin {
@@ -87,6 +88,18 @@ void Winsock::GetData(std::string& data) {
         return;
     const QByteArray waiting = m_Socket->readAll();
     data.assign(waiting.constData(), static_cast<size_t>(waiting.size()));
+}
+
+void Winsock::GetData(std::string& data, int64_t maxLength) {
+    data.clear();
+    if (!m_Socket)
+        return;
+    const QByteArray waiting = m_Socket->read(std::max<int64_t>(maxLength, 0));
+    data.assign(waiting.constData(), static_cast<size_t>(waiting.size()));
+}
+
+int64_t Winsock::BytesReceived() const {
+    return m_Socket ? m_Socket->bytesAvailable() : 0;
 }
 
 void Winsock::connected() {
