@@ -210,7 +210,9 @@ void PelorinControl::UpdateIndicator() {
         // The toolbar may enable what waits for complete values.
         UpdateToolBarView();
     }
-    m_Toolbar->SetIndicatorText(percent);
+    // Most values leave the share as it was; setting the same text again would cost more than the value.
+    if (m_Toolbar->Text_Updated->Text() != percent)
+        m_Toolbar->SetIndicatorText(percent);
 }
 
 void PelorinControl::Timer_System_Timer() {

@@ -62,9 +62,9 @@ void PictureView::Picture_PCT_MouseMove(int16_t /*Button*/, int16_t /*Shift*/, f
     m_.m_LastY = RoundTo<int32_t>(Y);
 }
 
-// Hit boxes are set by drawing: the changed values are drawn before they are tested.
+// A link's hit box is set when it is first drawn and stays: the values waiting to be drawn do not
+// change it, so a click is answered without waiting for them.
 void PictureView::Picture_PCT_Click() {
-    DrawPending();
     for (const auto& e : m_Picture.m_Elements) {
         if (e->m_ElementType != ET_PICTURELINK || !e->HitTest(m_.m_LastX, m_.m_LastY))
             continue;
@@ -75,6 +75,7 @@ void PictureView::Picture_PCT_Click() {
     }
 }
 
+// Hit boxes are set by drawing: the changed values are drawn before they are tested.
 void PictureView::Picture_PCT_DblClick() {
     DrawPending();
     cElement* chosen = nullptr;
