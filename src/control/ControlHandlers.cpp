@@ -103,6 +103,8 @@ void PelorinControl::StepPicture(int direction) {
 
 void PelorinControl::Toolbar_ButtonMenuClick(const std::string& MenuKey, const std::string& ParentKey,
                                              const std::string& MenuTag) {
+    // A printout, like anything else that reads the picture, comes after the values waiting to be drawn.
+    m_View->DrawPending();
     m_Texts->BeforeToolbarAction(MenuKey);
     if (m_ViewState == VS_SYSDIAL)
         m_SystemDialog->CloseTerminal();
@@ -191,21 +193,14 @@ void PelorinControl::OnValue(const std::string& payload) {
             m_Setpoints->ShowSetpointValue(static_cast<int16_t>(parameter), valueText);
         return;
     }
-    for (cElement* e : m_Model->ElementsOfPointer(pointer)) {
-        // A value's old text is erased before the new one is drawn.
-        if (e->m_ElementType == ET_DYNVALUE)
-            m_View->PaintElement(*e, 0, 0);
-        switch (m_Model->ApplyValue(*e, valueText)) {
-        case ValueEffect::Redraw:
-            m_View->PaintElement(*e, -1, 0);
-            break;
-        case ValueEffect::SetpointKindKnown:
-            m_Setpoints->AddBlockEntry(*e);
-            break;
-        case ValueEffect::None:
-            break;
-        }
+    for (size_t position : m_Model->PositionsOfPointer(pointer)) {
+        cElement& e = *m_Elements[position];
+        // Values are drawn at the display's pace; the view notes what the picture shows now.
+        m_View->BeforeValueChange(position);
+        if (m_Model->ApplyValue(e, valueText) == ValueEffect::SetpointKindKnown)
+            m_Setpoints->AddBlockEntry(e);
     }
+    m_View->ValuesChanged();
     UpdateIndicator();
 }
 
@@ -220,7 +215,9 @@ void PelorinControl::UpdateIndicator() {
         // The toolbar may enable what waits for complete values.
         UpdateToolBarView();
     }
-    m_Toolbar->SetIndicatorText(percent);
+    // Most values leave the share as it was; setting the same text again would cost more than the value.
+    if (m_Toolbar->Text_Updated->Text() != percent)
+        m_Toolbar->SetIndicatorText(percent);
 }
 
 void PelorinControl::Timer_System_Timer() {

@@ -145,7 +145,7 @@ void PelorinControl::ExtractElement(cElement& MyElement, int32_t& ElementPointer
 }
 
 void PelorinControl::RemoveAllElements() {
-    m_View->ForgetSelection();
+    m_View->ForgetElements();
     m_Setpoints->ForgetBlocks();
     m_Model->RemoveAllElements();
 }
@@ -169,6 +169,7 @@ void PelorinControl::UpdateSize() {
 
 void PelorinControl::PaintElement(PaintSurface& PaintObject, cElement& MyElement, int32_t PaintVisible,
                                   int16_t ClearBackground) {
+    m_View->DrawPending();
     m_View->Painter().PaintElement(PaintObject, MyElement, PaintVisible, ClearBackground);
 }
 

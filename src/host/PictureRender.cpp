@@ -195,6 +195,7 @@ QString RenderPicture(const RenderJob& job) {
     control.DispatchFrame(MSG_PICTURE, payload);
     for (const std::string& value : values)
         control.DispatchFrame(MSG_VALUE, value);
+    control.view().DrawPending();
 
     if (job.out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         return PrintPicture(control, printer, job.out);

@@ -185,6 +185,7 @@ private:
                                  .arg(m_Folder)
                                  .arg(++m_Shots, 2, 10, QLatin1Char('0'))
                                  .arg(QString::fromStdString(name));
+        m_Control.view().DrawPending();
         const bool saved = m_Control.grab().save(file, "PNG");
         std::printf("tour: %s %s\n", qPrintable(file), saved ? what.c_str() : "could not be written");
         std::fflush(stdout);

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+class QTimer;
+
 namespace pelorin {
 
 class Winsock;
@@ -16,6 +18,9 @@ class Winsock;
 // The framed link to the picture server: sending, and the receive step that cuts frames out of the
 // byte stream and hands each to the control's dispatch. Its Connect, Close and Error events belong to
 // the session.
+//
+// The receive step takes the stream in slices, one per event-loop turn, so that the operator's input
+// never waits behind more than a few milliseconds of frames however much has arrived.
 class ServerLink : public CommandSender {
 public:
     ServerLink(LinkMembers& members, ControlActions& actions);
@@ -32,15 +37,27 @@ public:
     // Ends the connection; a half-received frame goes with it.
     void Close();
     bool Connected() const;
+    // Runs `then` once every byte received so far has been handled (at once when none waits): the
+    // peer's last frames come before the end of its connection.
+    void AfterReceived(std::function<void()> then);
 
     // Watches every frame sent and every frame cut from the stream, before it is handled (the
     // host's protocol trace). The control never sets it.
     std::function<void(FrameDirection direction, uint8_t code, const std::string& payload)> OnFrame;
 
 private:
+    void ReceiveSlice();
+    void ProtocolError();
+
     LinkMembers& m_;
     ControlActions& m_Actions;
     std::unique_ptr<Winsock> m_Socket;
+    std::unique_ptr<QTimer> m_NextSlice;
+    std::function<void()> m_AfterReceived;
+    // Counts connections, so that a slice knows whether a handler ended its connection.
+    uint64_t m_Connection = 0;
+    // After a protocol error nothing more of the stream can be read as frames.
+    bool m_StreamBroken = false;
 };
 
 } // namespace pelorin

@@ -11,6 +11,7 @@
 #include "platform/Winsock.h"
 #include "sysdial/SystemDialog.h"
 
+#include <QTimer>
 #include <QWidget>
 
 namespace pelorin {
@@ -19,6 +20,9 @@ namespace {
 
 constexpr char kVisaPasswordSeparator = '\xFF';
 constexpr int32_t kTimerIntervalMs = 500;
+// A server that takes the connection but never answers the login would otherwise leave the operator
+// without a login frame for good.
+constexpr std::chrono::seconds kLoginReplyTimeout{30};
 
 int32_t ToLong(const std::string& text) {
     return RoundTo<int32_t>(ReadNumber(text));
@@ -29,7 +33,8 @@ int32_t ToLong(const std::string& text) {
 Session::Session(QWidget* parent, SessionMembers& members, ServerLink& link, SystemDialog& systemDialog,
                  ToolbarRow& toolbar, ViewSwitch& view, ControlActions& actions)
     : m_(members), m_Link(link), m_SystemDialog(systemDialog), m_Toolbar(toolbar), m_View(view),
-      m_Actions(actions), m_Timer(std::make_unique<SystemTimer>(nullptr)) {
+      m_Actions(actions), m_Timer(std::make_unique<SystemTimer>(nullptr)),
+      m_LoginTimeout(std::make_unique<QTimer>()) {
     CreateLoginFrame(parent);
     Timer_System = m_Timer.get();
     Text_UserVisa->OnKeyPress = [this](int16_t& keyAscii) { Text_UserVisa_KeyPress(keyAscii); };
@@ -44,7 +49,12 @@ Session::Session(QWidget* parent, SessionMembers& members, ServerLink& link, Sys
     Timer_System->OnTimer = [this] { m_Actions.Timer_System_Timer(); };
     Timer_System->SetInterval(kTimerIntervalMs);
     Timer_System->SetEnabled(true);
+    m_LoginTimeout->setSingleShot(true);
+    m_LoginTimeout->setInterval(kLoginReplyTimeout);
+    m_LoginTimeout->callOnTimeout([this] { m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {}); });
 }
+
+Session::~Session() = default;
 
 void Session::CreateLoginFrame(QWidget* parent) {
     Frame_Login = m_Controls.Make<Frame>(parent, "&Logga in:");
@@ -78,6 +88,7 @@ void Session::Text_PassWord_KeyPress(int16_t& KeyAscii) {
 
 void Session::Command_Login_Click() {
     Frame_Login->SetVisible(false);
+    m_LoginTimeout->start();
     m_Link.Connect();
 }
 
@@ -95,8 +106,10 @@ void Session::Winsock_Client_Connect() {
 
 // The server closed the connection, or the socket failed: the session ends quietly.
 void Session::Winsock_Client_Close() {
-    m_Link.Close();
-    m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
+    m_Link.AfterReceived([this] {
+        m_Link.Close();
+        m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
+    });
 }
 
 void Session::Winsock_Client_Error() {
@@ -104,6 +117,7 @@ void Session::Winsock_Client_Error() {
 }
 
 void Session::OnLoginReply(const std::string& payload) {
+    m_LoginTimeout->stop();
     m_.m_AccessLevel = String2Long(payload, 0);
     if (m_.m_AccessLevel < 1) {
         m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
@@ -133,6 +147,7 @@ void Session::SetServerAddress(const std::string& address) {
 }
 
 void Session::LogOut() {
+    m_LoginTimeout->stop();
     m_Link.TCPSend(CMD_GET_PICTURE, "0");
     m_Link.TCPSend(CMD_LOGOUT, {});
     m_.m_AccessLevel = 0;
@@ -147,6 +162,10 @@ void Session::ShowLoginFrame(bool visible) {
 
 void Session::FocusUserVisa() {
     Text_UserVisa->SetFocus();
+}
+
+void Session::SetLoginTimeout(std::chrono::milliseconds timeout) {
+    m_LoginTimeout->setInterval(timeout);
 }
 
 } // namespace pelorin

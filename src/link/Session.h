@@ -3,9 +3,12 @@
 #include "control/ControlMembers.h"
 #include "platform/ChildControls.h"
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+class QTimer;
 class QWidget;
 
 namespace pelorin {
@@ -22,6 +25,7 @@ class Session {
 public:
     Session(QWidget* parent, SessionMembers& members, ServerLink& link, SystemDialog& systemDialog,
             ToolbarRow& toolbar, ViewSwitch& view, ControlActions& actions);
+    ~Session();
 
     Frame* Frame_Login = nullptr;
     TextBox* Text_UserVisa = nullptr;
@@ -34,6 +38,7 @@ public:
     void Command_Login_Click();
     void Frame_Login_DblClick();
     void Winsock_Client_Connect();
+    // Both end the session once the frames received before have been handled.
     void Winsock_Client_Close();
     void Winsock_Client_Error();
     void OnLoginReply(const std::string& payload);
@@ -45,6 +50,8 @@ public:
     void LogOut();
     void ShowLoginFrame(bool visible);
     void FocusUserVisa();
+    // A login that has no reply this long after it was started is given up: the login frame returns.
+    void SetLoginTimeout(std::chrono::milliseconds timeout);
 
 private:
     void CreateLoginFrame(QWidget* parent);
@@ -57,6 +64,7 @@ private:
     ControlActions& m_Actions;
     ChildControls m_Controls;
     std::unique_ptr<SystemTimer> m_Timer;
+    std::unique_ptr<QTimer> m_LoginTimeout;
     // The host's ServerAddress text, shown by the login frame.
     std::string m_ServerAddress;
 };

@@ -210,10 +210,7 @@ void ElementPainter::PaintDynValue(const Context& p, cElement& e, int32_t PaintV
 
 void ElementPainter::PaintDynGroup(const Context& p, cElement& e, int32_t PaintVisible,
                                    int16_t ClearBackground) const {
-    int32_t position = e.m_DefaultDynamicElementPosition;
-    // Values that round to 0..15 choose a child: 15.4 shows child 15, -0.2 and 15.6 the default.
-    if (e.m_Status == 1 && e.m_Value >= 0 && RoundHalfEven(e.m_Value) <= kLastGroupPosition)
-        position = Round(e.m_Value);
+    const int32_t position = ShownChildPosition(e);
     if (ClearBackground == 0 && e.m_LastDynamicElementPosition >= 0) {
         if (cElement* shown = ChildAt(e.m_DynamicElements, e.m_LastDynamicElementPosition))
             PaintElement(p.surface, *shown, 0, ClearBackground);
@@ -226,6 +223,13 @@ void ElementPainter::PaintDynGroup(const Context& p, cElement& e, int32_t PaintV
         e.m_ScanBox_X1 = Round(p.sx);
         e.m_ScanBox_Y1 = Round(p.sy);
     }
+}
+
+int32_t ShownChildPosition(const cElement& group) {
+    // Values that round to 0..15 choose a child: 15.4 shows child 15, -0.2 and 15.6 the default.
+    if (group.m_Status == 1 && group.m_Value >= 0 && RoundHalfEven(group.m_Value) <= kLastGroupPosition)
+        return Round(group.m_Value);
+    return group.m_DefaultDynamicElementPosition;
 }
 
 ElementPainter::ElementPainter(const ScaleMembers& scale, const Palette& palette, Colour background)

@@ -9,6 +9,9 @@
 
 namespace pelorin {
 
+// The position of the child a dynamic group shows for its value.
+int32_t ShownChildPosition(const cElement& group);
+
 // Draws picture elements on any surface (the picture box or the printer) at the scale, with the
 // palette and background it is given, so that a printout scales the drawing and not the control.
 class ElementPainter {

@@ -110,15 +110,6 @@ const std::vector<size_t>& PictureModel::PositionsOfPointer(int32_t pointer) {
     return m_PositionsByPointer[static_cast<size_t>(pointer)];
 }
 
-std::vector<cElement*> PictureModel::ElementsOfPointer(int32_t pointer) {
-    std::vector<cElement*> elements;
-    if (pointer < 0 || pointer >= m_.m_DynamicPointers)
-        return elements;
-    for (size_t position : PositionsOfPointer(pointer))
-        elements.push_back(m_.m_Elements[position].get());
-    return elements;
-}
-
 ValueEffect PictureModel::ApplyValue(cElement& e, const std::string& valueText) {
     const bool hadValue = e.m_Status == 1;
     ValueEffect effect = ValueEffect::None;

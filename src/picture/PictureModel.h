@@ -38,8 +38,9 @@ public:
     void OnPictureTable(const std::string& payload);
     bool PictureExists(int64_t number) const;
 
-    // The elements carrying dynamic number `pointer` (0 <= pointer < m_DynamicPointers), in picture order.
-    std::vector<cElement*> ElementsOfPointer(int32_t pointer);
+    // The positions in m_Elements of the elements carrying dynamic number `pointer`
+    // (0 <= pointer < m_DynamicPointers), in picture order.
+    const std::vector<size_t>& PositionsOfPointer(int32_t pointer);
     // Takes a value for one element: number, status and text; a setpoint block's first usable value
     // names its kind.
     ValueEffect ApplyValue(cElement& e, const std::string& valueText);
@@ -48,7 +49,6 @@ public:
 
 private:
     void BuildValueIndex();
-    const std::vector<size_t>& PositionsOfPointer(int32_t pointer);
 
     PictureMembers& m_;
     PictureParser m_Parser{ColorPalette, 0, 0};

@@ -32,6 +32,8 @@ PictureView::PictureView(QWidget* parent, SelectionMembers& selection, PictureMo
     Picture_PCT->OnDblClick = [this] { Picture_PCT_DblClick(); };
     Picture_PCT->OnKeyPress = [this](int16_t& keyAscii) { Picture_PCT_KeyPress(keyAscii); };
     Picture_PCT->OnPaint = [this] { Picture_PCT_Paint(); };
+    m_ValueDrawing = std::make_unique<ValueDrawing>(m_Picture.m_Elements, Picture_PCT->Surface(),
+                                                    [this] { return Painter(); });
 }
 
 PictureView::~PictureView() = default;
@@ -45,10 +47,13 @@ ElementPainter PictureView::Painter() const {
 }
 
 void PictureView::PaintElement(cElement& MyElement, int32_t PaintVisible, int16_t ClearBackground) {
+    DrawPending();
     Painter().PaintElement(Surface(), MyElement, PaintVisible, ClearBackground);
 }
 
 void PictureView::PaintAllElements(int16_t ClearBackground) {
+    // Even a cleared picture needs them: a group remembers which child it showed last.
+    DrawPending();
     Painter().PaintAllElements(Surface(), m_Picture.m_Elements, ClearBackground);
 }
 
@@ -57,6 +62,8 @@ void PictureView::Picture_PCT_MouseMove(int16_t /*Button*/, int16_t /*Shift*/, f
     m_.m_LastY = RoundTo<int32_t>(Y);
 }
 
+// A link's hit box is set when it is first drawn and stays: the values waiting to be drawn do not
+// change it, so a click is answered without waiting for them.
 void PictureView::Picture_PCT_Click() {
     for (const auto& e : m_Picture.m_Elements) {
         if (e->m_ElementType != ET_PICTURELINK || !e->HitTest(m_.m_LastX, m_.m_LastY))
@@ -68,7 +75,9 @@ void PictureView::Picture_PCT_Click() {
     }
 }
 
+// Hit boxes are set by drawing: the changed values are drawn before they are tested.
 void PictureView::Picture_PCT_DblClick() {
+    DrawPending();
     cElement* chosen = nullptr;
     for (const auto& e : m_Picture.m_Elements) {
         if (e->m_ElementType == ET_DYNVALUE && e->HitTest(m_.m_LastX, m_.m_LastY)) {
@@ -131,7 +140,8 @@ void PictureView::EndSelection() {
     m_.m_SelectedElement = nullptr;
 }
 
-void PictureView::ForgetSelection() {
+void PictureView::ForgetElements() {
+    m_ValueDrawing->DropPending();
     m_.m_SelectedElement = nullptr;
 }
 

@@ -2,6 +2,7 @@
 
 #include "control/ControlMembers.h"
 #include "picture/ElementPainter.h"
+#include "picture/ValueDrawing.h"
 
 #include <cstdint>
 #include <memory>
@@ -39,15 +40,25 @@ public:
     // The picture box's place in the control, in twips.
     ControlBase& Geometry() { return *m_Geometry; }
     ElementPainter Painter() const;
+    // Both draw what is pending first.
     void PaintElement(cElement& MyElement, int32_t PaintVisible, int16_t ClearBackground);
     void PaintAllElements(int16_t ClearBackground);
+
+    // Values are drawn at the display's pace (ValueDrawing): call BeforeValueChange for each element a
+    // value is about to change, then ValuesChanged.
+    void BeforeValueChange(size_t position) { m_ValueDrawing->BeforeValueChange(position); }
+    void ValuesChanged() { m_ValueDrawing->ValuesChanged(); }
+    // Draws the changed values now; anything that draws on the picture or reads its hit boxes from
+    // outside this view does this first.
+    void DrawPending() { m_ValueDrawing->DrawPending(); }
+    ValueDrawing& Drawing() { return *m_ValueDrawing; }
 
     // The timer's part: the selected value blinks.
     void Blink();
     // Ends the selection with the value drawn, so that it does not stay blanked.
     void EndSelection();
-    // The elements are gone: the selection refers to nothing.
-    void ForgetSelection();
+    // The elements are gone: the selection and the drawing waiting for them refer to nothing.
+    void ForgetElements();
 
 private:
     SelectionMembers& m_;
@@ -58,6 +69,7 @@ private:
     ViewSwitch& m_View;
     CommandSender& m_Sender;
     std::unique_ptr<ControlBase> m_Geometry;
+    std::unique_ptr<ValueDrawing> m_ValueDrawing;
 };
 
 } // namespace pelorin

@@ -1,6 +1,7 @@
 #include "Winsock.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 #include <utility>
 
 namespace pelorin {
@@ -83,13 +84,21 @@ void Winsock::SendData(std::string_view bytes) {
 }
 
 void Winsock::GetData(std::string& data) {
+    GetData(data, m_Socket ? m_Socket->bytesAvailable() : 0);
+}
+
+void Winsock::GetData(std::string& data, int64_t maxLength) {
     data.clear();
     if (!m_Socket)
         return;
-    const QByteArray waiting = m_Socket->readAll();
+    const QByteArray waiting = m_Socket->read(std::max<int64_t>(maxLength, 0));
     data.assign(waiting.constData(), static_cast<size_t>(waiting.size()));
     if (!data.empty())
         Raise(OnBytesTaken, std::string_view(data));
+}
+
+int64_t Winsock::BytesReceived() const {
+    return m_Socket ? m_Socket->bytesAvailable() : 0;
 }
 
 void Winsock::connected() {

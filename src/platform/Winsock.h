@@ -47,8 +47,11 @@ public:
     int State() const { return m_State; }
     // Sends the bytes in order, handing them to the system at once; nothing is sent unless connected.
     void SendData(std::string_view bytes);
-    // Moves every waiting byte into `data`.
+    // Moves every waiting byte into `data`; with `maxLength`, at most that many.
     void GetData(std::string& data);
+    void GetData(std::string& data, int64_t maxLength);
+    // How many received bytes wait to be taken.
+    int64_t BytesReceived() const;
 
     std::function<void()> OnConnect;
     std::function<void(int64_t bytesTotal)> OnDataArrival;

@@ -69,7 +69,9 @@ inline bool ShowPicture(PelorinControl& c, int number) {
     });
 }
 
+// The picture area as the next display refresh shows it.
 inline const QImage& PictureArea(PelorinControl& c) {
+    c.view().DrawPending();
     return c.view().Picture_PCT->Surface().Image();
 }
 

@@ -3,6 +3,9 @@
 
 #include "control/SessionSupport.h"
 
+#include <QTest>
+#include <chrono>
+
 namespace pelorin::test {
 namespace {
 
@@ -99,6 +102,46 @@ TEST_F(SessionLogin, ServerClosingMidFrameOrAProtocolErrorLogsOutAndEmptiesTheBu
         EXPECT_TRUE(c().m_TCPData.empty());
         ASSERT_TRUE(waitFor([this] { return server().sessionCount() == 0; })) << "the client closed its end";
     }
+}
+
+// The stream is taken in slices, but the server's close waits for every frame sent before it.
+TEST_F(SessionLogin, FramesBeforeTheServerClosesAreAllHandled) {
+    LogIn();
+    ShowPicture(1);
+    std::string burst;
+    for (int i = 0; i < 20000; ++i)
+        burst += EncodeFrame(MSG_VALUE, std::string{0, static_cast<char>(i % 4)} + std::to_string(i) + ".5");
+    burst += EncodeFrame(MSG_PICTURE_TABLE, std::string(kPictureTableSize, '\0') + Long2String(5) + ",END,");
+    server().sendGarbage(burst);
+    server().dropMidFrame();
+    c().Toolbar_ButtonClick("TB_HOME");
+    ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
+    EXPECT_EQ(c().m_WriteParameters, ",END,");
+    EXPECT_EQ(ElementWithAddress("UTE.MV.GT41").m_Text, "19998.5");
+    EXPECT_TRUE(c().m_TCPData.empty()) << "the half picture went with its connection";
+}
+
+// A server that takes the connection but never answers the login does not keep the login frame away.
+TEST(SessionSilentServer, ALoginWithoutReplyIsGivenUp) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    ControlFixture f;
+    PelorinControl& c = f.Start(Bag({{"ServerAddress", "127.0.0.1:" + std::to_string(silent.serverPort())}}));
+    c.session().SetLoginTimeout(std::chrono::milliseconds(300));
+    c.session().Text_UserVisa->SetText("DEMO");
+    c.session().Command_Login_Click();
+    ASSERT_TRUE(waitFor([&] { return c.link().Winsock_Client->State() == Winsock::sckConnected; }));
+    EXPECT_FALSE(c.session().Frame_Login->Visible());
+    ASSERT_TRUE(waitFor([&] { return c.session().Frame_Login->Visible(); }));
+    ExpectLoggedOut(c);
+}
+
+TEST_F(SessionLogin, AReplyInTimeKeepsTheSession) {
+    c().session().SetLoginTimeout(std::chrono::milliseconds(300));
+    LogIn();
+    QTest::qWait(900);
+    EXPECT_EQ(c().m_ViewState, VS_PICTURE);
+    EXPECT_EQ(c().link().Winsock_Client->State(), Winsock::sckConnected);
 }
 
 TEST_F(SessionLogin, AFragmentLeftAtLogoutDoesNotSpoilTheNextLogin) {
