@@ -9,9 +9,7 @@
 #include "platform/Screen.h"
 #include "platform/Winsock.h"
 
-#include <functional>
 #include <gtest/gtest.h>
-#include <limits>
 
 namespace pelorin::test {
 namespace {
@@ -31,45 +29,6 @@ TEST(ControlLifecycle, WithoutHostParametersKeepsTheStartUpValuesAndIgnoresStore
     EXPECT_EQ(c.m_FontBold, -1);
     EXPECT_EQ(c.m_DefaultWidth, 0) << "the host's values were never read";
     EXPECT_EQ(c.m_ViewState, VS_LOGIN);
-}
-
-TEST(ControlLifecycle, HostWithoutSizeKeysGetsTheParameterDefaults) {
-    ControlFixture f;
-    PelorinControl& c = f.Start(Bag({{"FontName", "Arial"}}));
-    EXPECT_EQ(c.m_Width, 800);
-    EXPECT_EQ(c.m_Height, 600);
-    EXPECT_EQ(PictureArea(c), QSize(800, 600));
-    EXPECT_EQ(c.m_FontName, "Arial");
-    EXPECT_EQ(c.m_PrinterFontBold, -1);
-    EXPECT_EQ(c.m_DefaultWidth, 800);
-}
-
-TEST(ControlLifecycle, HostParametersAreConvertedAndNeverStopTheControl) {
-    // Number parsing itself is ClientProcs' concern: here the conversions to the members' types.
-    const struct {
-        const char* key;
-        const char* value;
-        std::function<double(const PelorinControl&)> member;
-        double expected;
-    } cases[] = {
-        {"FontBold", "2", [](const PelorinControl& c) { return c.m_FontBold; }, -1},
-        {"PrinterFontBold", "0", [](const PelorinControl& c) { return c.m_PrinterFontBold; }, 0},
-        {"FontSize", "1e300", [](const PelorinControl& c) { return c.m_FontSize; },
-         std::numeric_limits<float>::max()},
-        {"PCTWidth", "1e12", [](const PelorinControl& c) { return c.m_Width; }, INT32_MAX},
-        {"PCTHeight", "-7", [](const PelorinControl& c) { return c.m_Height; }, -7},
-        {"Orientation", "-1e20", [](const PelorinControl& c) { return c.m_Orientation; }, INT32_MIN},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(std::string(test.key) + "=" + test.value);
-        ControlFixture f;
-        PelorinControl& c = f.Start(Bag({{test.key, test.value}}));
-        EXPECT_EQ(test.member(c), test.expected);
-        // The picture area stays drawable whatever the host asked for.
-        const QSize area = PictureArea(c);
-        EXPECT_TRUE(area.width() >= 1 && area.width() <= 8192) << area.width();
-        EXPECT_TRUE(area.height() >= 1 && area.height() <= 8192) << area.height();
-    }
 }
 
 TEST(ControlLifecycle, ServerAddressSetsTheHostsAndTheServerPort) {
@@ -94,25 +53,17 @@ TEST(ControlLifecycle, ServerAddressSetsTheHostsAndTheServerPort) {
     }
 }
 
-TEST(ControlLifecycle, StoredSettingsOverrideTheHostWhileTheDefaultsKeepIt) {
+// The conversions and the order of host and stored values are the settings panel's (SettingsPanelTest);
+// here the control reads both at start-up and lays the picture out for the result.
+TEST(ControlLifecycle, StoredSettingsOverrideTheHostsParametersAtStartUp) {
     ControlFixture f;
     f.settings().SaveSetting("Pelorin_Client", "Picture", "Resolution", "1280 x 1024");
     f.settings().SaveSetting("Pelorin_Client", "Picture", "FontSize", "11");
-    f.settings().SaveSetting("Pelorin_Client", "Picture", "FontBold", "0");
-    f.settings().SaveSetting("Pelorin_Client", "Picture", "FontName", "");
     f.settings().SaveSetting("Pelorin_ActiveX", "Settings", "Recording", "/home/op/logg.txt");
-    PelorinControl& c =
-        f.Start(Bag({{"PCTWidth", "800"}, {"PCTHeight", "600"}, {"FontName", "Arial"}, {"FontSize", "9"}}));
-    EXPECT_EQ(c.m_Width, 1280);
-    EXPECT_EQ(c.m_Height, 1024);
+    PelorinControl& c = f.Start(Bag({{"PCTWidth", "800"}, {"PCTHeight", "600"}, {"FontSize", "9"}}));
     EXPECT_EQ(PictureArea(c), QSize(1280, 1024));
     EXPECT_FLOAT_EQ(c.m_FontSize, 11);
-    EXPECT_EQ(c.m_FontBold, 0);
-    EXPECT_EQ(c.m_FontName, "Arial") << "an empty stored name keeps the host's";
-    EXPECT_EQ(c.m_DefaultWidth, 800);
-    EXPECT_EQ(c.m_DefaultHeight, 600);
-    EXPECT_FLOAT_EQ(c.m_DefaultFontSize, 9);
-    EXPECT_EQ(c.m_DefaultFontBold, -1);
+    EXPECT_EQ(std::pair(c.m_DefaultWidth, c.m_PrinterFontBold), std::pair(800, int16_t{-1}));
     EXPECT_EQ(c.systemDialog().RecordingStartPath(), "/home/op/logg.txt");
 }
 
