@@ -1,8 +1,8 @@
 // Every element type painted on real image surfaces and checked by its pixels, and what the painting
-// code does differently on paper.
+// code does differently on paper. The painter is built alone, at unit scale on a grey picture.
 
-#include "control/ControlFixture.h"
-
+#include "picture/ElementPainter.h"
+#include "core/ClientProcs.h"
 #include "platform/Colour.h"
 #include "platform/ImageSurface.h"
 
@@ -25,15 +25,9 @@ public:
 
 using Probes = std::initializer_list<std::tuple<int, int, Colour>>;
 
-// A started control at unit scale with a grey picture background, painting on a white screen and paper.
 class PaintTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        f.Start();
-        c().m_XMul = 1;
-        c().m_YMul = 1;
-        c().m_DefaultBackgroundColor = kGrey;
-        c().model().ColorPalette = {kBlack, kRed, kGreen, kBlue, kYellow, kWhite, kGrey, 0x808080, 0};
         for (ImageSurface* s : std::initializer_list<ImageSurface*>{&screen, &paper}) {
             s->SetFontName("Courier New");
             s->SetFontSize(10);
@@ -42,12 +36,11 @@ protected:
         }
     }
 
-    PelorinControl& c() { return f.control(); }
-
+    ElementPainter Painter() const { return ElementPainter(scale, palette, background); }
     void Paint(cElement& e, int32_t visible = -1, int16_t clearBackground = 0) {
-        c().PaintElement(screen, e, visible, clearBackground);
+        Painter().PaintElement(screen, e, visible, clearBackground);
     }
-    void Print(cElement& e, int32_t visible = -1) { c().PaintElement(paper, e, visible, 0); }
+    void Print(cElement& e, int32_t visible = -1) { Painter().PaintElement(paper, e, visible, 0); }
 
     static Colour At(const ImageSurface& s, int x, int y) { return RgbToColour(s.Image().pixel(x, y)); }
     Colour At(int x, int y) const { return At(screen, x, y); }
@@ -69,7 +62,9 @@ protected:
     // The width of the digit cell the painting code aligns values to.
     int Cell() const { return static_cast<int>(RoundHalfEven(screen.TextWidth("8"))); }
 
-    ControlFixture f;
+    ScaleMembers scale;
+    Palette palette = {kBlack, kRed, kGreen, kBlue, kYellow, kWhite, kGrey, 0x808080, 0};
+    Colour background = kGrey;
     ImageSurface screen{QSize(160, 100)};
     Paper paper{QSize(160, 100)};
 };
@@ -250,8 +245,8 @@ TEST_F(PaintPrimitives, SymbolDrawsItsChildrenWithTheSameVisibility) {
 using PaintDynamic = PaintTest;
 
 TEST_F(PaintDynamic, ValueKeepsItsUnitsDigitInTheCellOfX1) {
-    c().m_XMul = 2;
-    c().m_XAdd = 3;
+    scale.m_XMul = 2;
+    scale.m_XAdd = 3;
     const struct {
         int32_t decimals;
         const char* text;
@@ -366,21 +361,21 @@ TEST_F(PaintDynamic, PictureLinkIsDrawnTheSameWhenErasedAndKeepsItsFirstHitBox) 
     EXPECT_EQ(link.m_ScanBox_X1, 30);
     EXPECT_EQ(link.m_ScanBox_Y1, 40);
     EXPECT_EQ(link.m_ScanBox_X2, RoundHalfEven(30 + screen.TextWidth("Bi")));
-    c().m_XMul = 2;
+    scale.m_XMul = 2;
     Paint(link);
     EXPECT_EQ(link.m_ScanBox_X1, 30);
 }
 
 TEST_F(PaintDynamic, PaintAllClearsTheScreenToTheBackgroundButNotThePaper) {
-    c().m_Elements.push_back(std::make_unique<cElement>(Labelled(ET_TEXT, 5, 5, "X", kRed)));
-    c().view().Painter().PaintAllElements(screen, c().m_Elements, -1);
+    ElementList elements;
+    elements.push_back(std::make_unique<cElement>(Labelled(ET_TEXT, 5, 5, "X", kRed)));
+    Painter().PaintAllElements(screen, elements, -1);
     EXPECT_EQ(At(150, 90), kGrey);
     EXPECT_GT(Count(QRect(5, 5, 10, 14), kRed), 3);
     paper.SetPixel(150, 90, kBlue);
-    c().view().Painter().PaintAllElements(paper, c().m_Elements, -1);
+    Painter().PaintAllElements(paper, elements, -1);
     EXPECT_EQ(At(paper, 150, 90), kBlue);
     EXPECT_GT(Count(paper, QRect(5, 5, 10, 14), kRed), 3);
-    c().m_Elements.clear();
 }
 
 TEST_F(PaintDynamic, PrinterMapsColoursForPaper) {
@@ -396,7 +391,7 @@ TEST_F(PaintDynamic, PrinterMapsColoursForPaper) {
     }
 
     // On a black picture background texts get no boxes on paper, visible or erased.
-    c().m_DefaultBackgroundColor = kBlack;
+    background = kBlack;
     cElement text = Labelled(ET_TEXT, 60, 10, "T", kWhite);
     Print(text);
     Print(text, 0);
