@@ -7,7 +7,7 @@
 
 #include <QTemporaryDir>
 #include <QWidget>
-#include <functional>
+#include <array>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -24,40 +24,31 @@ protected:
     SettingsPanel panel{&parent, m, store, view};
 };
 
+// Width, height, font size, font bold, printer font bold and orientation.
+std::array<double, 6> Picture(const SettingsMembers& s) {
+    return {double(s.m_Width),    double(s.m_Height),          s.m_FontSize,
+            double(s.m_FontBold), double(s.m_PrinterFontBold), double(s.m_Orientation)};
+}
+
 TEST_F(SettingsPanelTest, HostParametersAreConvertedToTheMembersTypesAndKeptAsTheDefaults) {
-    using Member = std::function<double(const SettingsMembers&)>;
-    const Member width = [](const SettingsMembers& s) { return s.m_Width; };
-    const Member height = [](const SettingsMembers& s) { return s.m_Height; };
-    const Member fontSize = [](const SettingsMembers& s) { return s.m_FontSize; };
-    const Member fontBold = [](const SettingsMembers& s) { return s.m_FontBold; };
-    const Member printerBold = [](const SettingsMembers& s) { return s.m_PrinterFontBold; };
-    const Member orientation = [](const SettingsMembers& s) { return s.m_Orientation; };
+    constexpr double kLargestSingle = std::numeric_limits<float>::max();
     const struct {
         const char* key;
         const char* value;
-        Member member;
-        double expected;
+        std::array<double, 6> picture; // the keys left out take their defaults
     } cases[] = {
-        {"FontBold", "2", fontBold, -1},
-        {"FontBold", "0", fontBold, 0},
-        {"PrinterFontBold", "0", printerBold, 0},
-        {"FontSize", "1e300", fontSize, std::numeric_limits<float>::max()},
-        {"FontSize", "-1e300", fontSize, -std::numeric_limits<float>::max()},
-        {"PCTWidth", "1e12", width, INT32_MAX},
-        {"PCTHeight", "-7", height, -7},
-        {"Orientation", "-1e20", orientation, INT32_MIN},
-        // Keys the host leaves out take these values.
-        {"Other", "", width, 800},
-        {"Other", "", height, 600},
-        {"Other", "", fontSize, 8.5},
-        {"Other", "", fontBold, -1},
-        {"Other", "", printerBold, -1},
-        {"Other", "", orientation, 2},
+        {"FontBold", "2", {800, 600, 8.5, -1, -1, 2}},
+        {"FontBold", "0", {800, 600, 8.5, 0, -1, 2}},
+        {"PrinterFontBold", "0", {800, 600, 8.5, -1, 0, 2}},
+        {"FontSize", "1e300", {800, 600, kLargestSingle, -1, -1, 2}},
+        {"FontSize", "-1e300", {800, 600, -kLargestSingle, -1, -1, 2}},
+        {"PCTWidth", "1e12", {INT32_MAX, 600, 8.5, -1, -1, 2}},
+        {"PCTHeight", "-7", {800, -7, 8.5, -1, -1, 2}},
+        {"Orientation", "-1e20", {800, 600, 8.5, -1, -1, INT32_MIN}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + "=" + c.value);
         panel.ReadHostParameters(Bag({{c.key, c.value}}));
-        EXPECT_EQ(c.member(m), c.expected);
+        EXPECT_EQ(Picture(m), c.picture) << c.key << "=" << c.value;
         EXPECT_EQ(std::tuple(m.m_DefaultWidth, m.m_DefaultHeight, m.m_DefaultFontSize, m.m_DefaultFontBold),
                   std::tuple(m.m_Width, m.m_Height, m.m_FontSize, m.m_FontBold));
     }

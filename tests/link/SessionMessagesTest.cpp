@@ -137,30 +137,28 @@ TEST_F(SessionMessages, PayloadsCutShortAreHandledAsFarAsTheyGo) {
 }
 
 TEST_F(SessionMessages, TextsAndLogbooksAreEditableByAccessBit) {
-    const struct {
-        uint8_t code;
-        int32_t access;
-        int16_t view;
-        bool locked;
-    } cases[] = {
-        {MSG_FUNCTION_TEXT, 31, VS_FUNCTION_TEXT, true}, {MSG_PICTURE_LOG, 31, VS_LOG_PCT, false},
-        {MSG_GLOBAL_LOG, 31, VS_LOG_GLOBAL, false},      {MSG_PICTURE_LOG, 1, VS_LOG_PCT, true},
-        {MSG_GLOBAL_LOG, 1, VS_LOG_GLOBAL, true},
-    };
     const std::string text = "Rad 1\r\nR\xE4"
                              "d 2";
-    for (const auto& k : cases) {
-        SCOPED_TRACE(::testing::Message() << "code " << int{k.code} << ", access " << k.access);
-        c().m_AccessLevel = k.access;
-        c().m_TextAnyChanged = -1;
-        Inject(k.code, text);
-        EXPECT_EQ(c().m_ViewState, k.view);
-        EXPECT_EQ(c().texts().Text_Any->Text(), text);
-        EXPECT_EQ(c().texts().Text_Any->Locked(), k.locked);
-        if (k.code != MSG_FUNCTION_TEXT) {
-            EXPECT_EQ(c().m_TextAnyChanged, 0);
-            EXPECT_EQ(c().texts().Text_Any->SelStart(), static_cast<int32_t>(text.size()))
-                << "the end is shown";
+    const std::tuple<uint8_t, int16_t, bool> messages[] = {{MSG_FUNCTION_TEXT, VS_FUNCTION_TEXT, false},
+                                                           {MSG_PICTURE_LOG, VS_LOG_PCT, true},
+                                                           {MSG_GLOBAL_LOG, VS_LOG_GLOBAL, true}};
+    // DEMO has every right, LAS none to edit.
+    for (const auto& [visa, password, mayEdit] :
+         {std::tuple("DEMO", "demo", true), std::tuple("LAS", "las", false)}) {
+        c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+        LogIn(visa, password);
+        for (const auto& [code, view, logbook] : messages) {
+            SCOPED_TRACE(::testing::Message() << visa << ", code " << int{code});
+            c().m_TextAnyChanged = -1; // nothing edits the texts yet
+            Inject(code, text);
+            EXPECT_EQ(c().m_ViewState, view);
+            EXPECT_EQ(c().texts().Text_Any->Text(), text);
+            EXPECT_EQ(c().texts().Text_Any->Locked(), !(logbook && mayEdit));
+            if (logbook) {
+                EXPECT_EQ(c().m_TextAnyChanged, 0);
+                EXPECT_EQ(c().texts().Text_Any->SelStart(), static_cast<int32_t>(text.size()))
+                    << "the end is shown";
+            }
         }
     }
 }
