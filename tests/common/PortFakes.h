@@ -33,23 +33,19 @@ public:
     int updates = 0;
 };
 
-// Keeps every call into the control's spanning handlers, one line each.
+// Keeps the frames handed to the control's dispatch; its other handlers do nothing.
 class RecordingActions : public ControlActions {
 public:
-    void Toolbar_ButtonClick(const std::string& ButtonKey) override { calls.push_back("click " + ButtonKey); }
-    void Toolbar_ButtonMenuClick(const std::string& MenuKey, const std::string& ParentKey,
-                                 const std::string& MenuTag) override {
-        calls.push_back("menu " + MenuKey + " " + ParentKey + " " + MenuTag);
-    }
+    void Toolbar_ButtonClick(const std::string&) override {}
+    void Toolbar_ButtonMenuClick(const std::string&, const std::string&, const std::string&) override {}
     void DispatchFrame(uint8_t code, const std::string& payload) override {
         frames.emplace_back(code, payload);
         if (onFrame)
             onFrame(code);
     }
-    void RemoveAllElements() override { calls.push_back("remove all"); }
-    void Timer_System_Timer() override { calls.push_back("timer"); }
+    void RemoveAllElements() override {}
+    void Timer_System_Timer() override {}
 
-    std::vector<std::string> calls;
     std::vector<std::pair<uint8_t, std::string>> frames;
     // Runs inside DispatchFrame, as a handler that ends the session does.
     std::function<void(uint8_t code)> onFrame;
