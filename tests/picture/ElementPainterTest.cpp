@@ -6,6 +6,7 @@
 #include "platform/Colour.h"
 #include "platform/ImageSurface.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <map>
 #include <tuple>
@@ -179,44 +180,44 @@ TEST_F(PaintPrimitives, BoxCornersArePutInOrderAndTheOutlineGrowsInwards) {
     EXPECT_EQ(Count(QRect(100, 10, 21, 21), kRed), 0) << "thickness 0 draws no outline";
 }
 
-TEST_F(PaintPrimitives, CirclesArcsAndPieSlices) {
-    const auto circle = [this](int32_t option, int32_t start, int32_t end, int32_t visible, Probes probes,
-                               const char* what) {
+TEST_F(PaintPrimitives, CirclesEllipsesArcsAndPieSlices) {
+    const struct {
+        std::array<int32_t, 8> figure; // option, visible, x1, y1, x2, y2, start and end angle
+        Probes probes;
+        const char* what;
+    } cases[] = {
+        {{2, -1, 20, 20, 60, 60, 0, 360},
+         {{40, 40, kGreen}, {60, 40, kBlue}, {20, 40, kBlue}, {21, 21, kWhite}},
+         "filled from the palette"},
+        {{2, -1, 20, 20, 60, 60, 45, 405}, {{47, 33, kGreen}}, "a full turn from any start has no radius"},
+        {{2, 0, 20, 20, 60, 60, 0, 360},
+         {{40, 40, kGrey}, {60, 40, kGrey}},
+         "erased: filled with the background"},
+        {{8, -1, 20, 20, 60, 60, 90, -270}, {{40, 40, kWhite}, {40, 20, kBlue}}, "outline"},
+        {{1, -1, 20, 20, 60, 60, 0, 90},
+         {{48, 32, kRed}, {32, 48, kWhite}, {50, 40, kBlue}, {40, 30, kBlue}},
+         "a filled quarter is a pie slice, with a radius at angle 0 too"},
+        {{9, -1, 20, 20, 60, 60, 0, 180},
+         {{40, 20, kBlue}, {40, 60, kWhite}, {30, 40, kWhite}, {50, 40, kWhite}},
+         "an outline arc has no radii"},
+        {{8, -1, 10, 10, 90, 30, 0, 360},
+         {{10, 20, kBlue}, {90, 20, kBlue}, {50, 10, kBlue}, {50, 30, kBlue}, {50, 20, kWhite}},
+         "an ellipse takes the longer half axis"},
+        {{8, -1, 130, 10, 130, 90, 0, 360},
+         {{130, 30, kBlue}, {130, 70, kBlue}, {90, 50, kWhite}, {110, 22, kWhite}},
+         "a figure without width is a line, not a circle"},
+    };
+    for (const auto& c : cases) {
         screen.Cls();
-        cElement e = Element(ET_CIRCLE, 20, 20, 60, 60, kBlue);
+        const auto [option, visible, x1, y1, x2, y2, start, end] = c.figure;
+        cElement e = Element(ET_CIRCLE, x1, y1, x2, y2, kBlue);
         e.m_Option = option;
         e.m_StartAngle = start;
         e.m_EndAngle = end;
         Paint(e, visible);
-        ExpectPixels(screen, probes, what);
+        ExpectPixels(screen, c.probes, c.what);
         EXPECT_EQ(screen.FillStyle(), FS_TRANSPARENT);
-    };
-    circle(2, 0, 360, -1, {{40, 40, kGreen}, {60, 40, kBlue}, {20, 40, kBlue}, {21, 21, kWhite}},
-           "filled from the palette");
-    circle(2, 45, 405, -1, {{47, 33, kGreen}}, "a full turn from any start has no radius");
-    circle(2, 0, 360, 0, {{40, 40, kGrey}, {60, 40, kGrey}}, "erased: filled with the background");
-    circle(8, 90, -270, -1, {{40, 40, kWhite}, {40, 20, kBlue}}, "outline");
-    circle(1, 0, 90, -1, {{48, 32, kRed}, {32, 48, kWhite}, {50, 40, kBlue}, {40, 30, kBlue}},
-           "a filled quarter is a pie slice, with a radius at angle 0 too");
-    circle(9, 0, 180, -1, {{40, 20, kBlue}, {40, 60, kWhite}, {30, 40, kWhite}, {50, 40, kWhite}},
-           "an outline arc has no radii");
-}
-
-TEST_F(PaintPrimitives, EllipsesTakeTheLongerHalfAxisAndAZeroWidthFigureIsALine) {
-    cElement wide = Element(ET_CIRCLE, 10, 10, 90, 30, kBlue);
-    wide.m_Option = 8;
-    wide.m_EndAngle = 360;
-    Paint(wide);
-    ExpectPixels(screen,
-                 {{10, 20, kBlue}, {90, 20, kBlue}, {50, 10, kBlue}, {50, 30, kBlue}, {50, 20, kWhite}},
-                 "ellipse");
-
-    cElement flat = Element(ET_CIRCLE, 130, 10, 130, 90, kBlue);
-    flat.m_Option = 8;
-    flat.m_EndAngle = 360;
-    Paint(flat);
-    EXPECT_GT(Count(QRect(129, 20, 3, 60), kBlue), 50);
-    EXPECT_EQ(Count(QRect(95, 20, 30, 60), kBlue), 0) << "a finite aspect, not a circle";
+    }
 }
 
 TEST_F(PaintPrimitives, FillFloodsTheAreaBoundedByItsBorderColour) {
@@ -270,22 +271,15 @@ TEST_F(PaintDynamic, ValueKeepsItsUnitsDigitInTheCellOfX1) {
         EXPECT_EQ(e.m_ScanBox_X2, RoundHalfEven(x + 3 + screen.TextWidth(test.text) - test.shift * Cell()));
         EXPECT_EQ(e.m_ScanBox_Y1, 20);
         EXPECT_EQ(e.m_ScanBox_Y2, 20 + RoundHalfEven(screen.TextHeight("8")));
+        // Erased, the box stays and the text goes.
+        Paint(e, 0);
+        EXPECT_EQ(Count(QRect(x, 20, width, 14), kRed), 0);
+        EXPECT_EQ(Count(QRect(x, 20, width, 14), kBlue), width * 14);
     }
-}
-
-TEST_F(PaintDynamic, ErasedValueLeavesItsBoxEmptyAndAnEmptyValueDrawsNoBox) {
-    cElement e = Labelled(ET_DYNVALUE, 40, 30, "", kRed, kBlue);
-    Paint(e);
-    EXPECT_EQ(Count(QRect(0, 0, 160, 100), kBlue), 0);
-
-    e.m_Text = "88";
-    Paint(e);
-    const QRect box(40 - Cell(), 30, static_cast<int>(screen.TextWidth("88")),
-                    static_cast<int>(screen.TextHeight("8")));
-    EXPECT_GT(Count(box, kRed), 10);
-    Paint(e, 0);
-    EXPECT_EQ(Count(box, kRed), 0);
-    EXPECT_EQ(Count(box, kBlue), box.width() * box.height());
+    screen.Cls();
+    cElement empty = Labelled(ET_DYNVALUE, 40, 30, "", kRed, kBlue);
+    Paint(empty);
+    EXPECT_EQ(Count(QRect(0, 0, 160, 100), kBlue), 0) << "an empty value draws no box";
 }
 
 // A state group whose children are texts in their own colour on a blue box, child 5 beside the others.
@@ -378,7 +372,7 @@ TEST_F(PaintDynamic, PaintAllClearsTheScreenToTheBackgroundButNotThePaper) {
     EXPECT_GT(Count(paper, QRect(5, 5, 10, 14), kRed), 3);
 }
 
-TEST_F(PaintDynamic, PrinterMapsColoursForPaper) {
+TEST_F(PaintDynamic, PaperGetsItsOwnColoursThinDotsAndNoPaletteFills) {
     // Yellow is unreadable on paper and becomes orange; white becomes black; other colours stay.
     int y = 10;
     for (const auto& [colour, printed] : {std::pair{kYellow, kOrange}, {kWhite, kBlack}, {kRed, kRed}}) {
@@ -415,9 +409,9 @@ TEST_F(PaintDynamic, PrinterMapsColoursForPaper) {
     Print(fill);
     EXPECT_EQ(At(paper, 120, 30), kRed);
     EXPECT_EQ(At(paper, 150, 30), kWhite) << "bounded by the border as printed";
-}
 
-TEST_F(PaintDynamic, PrinterDrawsDotsWithAThinPenAndNoPaletteFills) {
+    // Dots with a thin pen, which is then given back; no palette fills.
+    paper.Cls();
     paper.SetDrawWidth(5);
     cElement line = Element(ET_LINE, 0, 50, 50, 50, kRed, 1);
     line.m_Dashed = 1;
