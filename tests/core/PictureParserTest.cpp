@@ -51,7 +51,7 @@ TEST(PictureParser, EveryRecordTypeRoundTripsThroughTheWriterAndOnlyTopLevelDyna
         .box(4, true, true, 3, 50, 60, -70, 80)
         .circle(5, 6, 2, 100, 110, 120, 130, -90, 270)
         .fill(6, 7, 200, 210)
-        .pictureLink(7, 0, 10, 11, 42)
+        .pictureLink(7, 0, 11, 10, 42)
         .dynGroup(0xAB, 0xCD, 320, 330, 2, "P1", {{1, groupLine}, {5, groupText}})
         .setpoint("SP1", "Par 1", "Par 2", "Par 3", "")
         .empty()
@@ -90,9 +90,9 @@ TEST(PictureParser, EveryRecordTypeRoundTripsThroughTheWriterAndOnlyTopLevelDyna
     EXPECT_EQ(Corners(*e[5]), (std::array{100, 110, 120, 130}));
     EXPECT_EQ(std::tuple(e[6]->m_FCol, e[6]->m_BCol, e[6]->m_X1, e[6]->m_Y1),
               std::tuple(kPalette[6], kPalette[7], 200, 210));
-    // A link is two digit cells wide and one high: 10 + 14.5 and 11 + 12.5 round half to even.
+    // A link is two digit cells wide and one high: 11 + 14.5 and 10 + 12.5 round half to even.
     EXPECT_EQ(std::tuple(e[7]->m_NewPicture, e[7]->m_Text), std::tuple(42, "Bi"));
-    EXPECT_EQ(Corners(*e[7]), (std::array{10, 11, 24, 24}));
+    EXPECT_EQ(Corners(*e[7]), (std::array{11, 10, 26, 22}));
     EXPECT_EQ(std::tuple(e[8]->m_FCol, e[8]->m_BCol, e[8]->m_X1, e[8]->m_Y1,
                          e[8]->m_DefaultDynamicElementPosition, e[8]->m_Address),
               std::tuple(0xAB, 0xCD, 320, 330, 2, "P1"));
