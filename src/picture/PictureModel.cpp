@@ -96,6 +96,9 @@ void PictureModel::BuildValueIndex() {
 // The positions of the elements carrying `pointer`. A host may change m_Elements, a public member:
 // such a change is noticed here and the index rebuilt, so it never names a position that is gone.
 const std::vector<size_t>& PictureModel::PositionsOfPointer(int32_t pointer) {
+    static const std::vector<size_t> kNone;
+    if (pointer < 0 || pointer >= m_.m_DynamicPointers)
+        return kNone;
     const auto isCurrent = [this, pointer] {
         if (m_IndexedElementCount != m_.m_Elements.size() ||
             m_PositionsByPointer.size() != static_cast<size_t>(m_.m_DynamicPointers))

@@ -38,8 +38,8 @@ public:
     void OnPictureTable(const std::string& payload);
     bool PictureExists(int64_t number) const;
 
-    // The positions in m_Elements of the elements carrying dynamic number `pointer`
-    // (0 <= pointer < m_DynamicPointers), in picture order.
+    // The positions in m_Elements of the elements carrying dynamic number `pointer`, in picture order;
+    // none for a number outside the picture's.
     const std::vector<size_t>& PositionsOfPointer(int32_t pointer);
     // Takes a value for one element: number, status and text; a setpoint block's first usable value
     // names its kind.

@@ -158,19 +158,6 @@ TEST_F(SessionLogin, AFragmentLeftAtLogoutDoesNotSpoilTheNextLogin) {
     EXPECT_EQ(c().m_DynamicPointers, 4);
 }
 
-TEST_F(SessionLogin, FramesAfterARefusalInTheSameArrivalAreStillHandled) {
-    LogIn();
-    // Both frames in one write: the refusal closes the link, the table that follows is still read, and
-    // the unfinished frame behind it is dropped with the connection.
-    const std::string table = std::string(kPictureTableSize, '\0') + Long2String(5) + ",XY,";
-    const std::string refusal = Long2String(0) + Long2String(1) + Long2String(2);
-    server().sendGarbage(EncodeFrame(MSG_LOGIN_REPLY, refusal) + EncodeFrame(MSG_PICTURE_TABLE, table) +
-                         EncodeFrame(MSG_FUNCTION_TEXT, "half").substr(0, 7));
-    ASSERT_TRUE(waitFor([this] { return c().m_WriteParameters == ",XY,"; }));
-    ExpectLoggedOut(c());
-    EXPECT_TRUE(c().m_TCPData.empty());
-}
-
 // The keep-alive claims the system-dialog channel on every 21st tick, and only while the system
 // dialog is connected; the count restarts either way.
 TEST_F(SessionLogin, KeepAliveEveryTwentyFirstTickOnlyWhileTheSystemDialogIsConnected) {

@@ -1,6 +1,6 @@
 // The server's messages as the control handles them, sent by the simulator over loopback: the update
-// indicator, value formats, setpoint kinds, values beyond the picture, short payloads, texts, the
-// picture table and the system-dialog information.
+// indicator, values beyond the picture, the setpoint menu, short payloads, texts and the system-dialog
+// information.
 
 #include "control/SessionSupport.h"
 
@@ -71,74 +71,37 @@ TEST_F(SessionMessages, IndicatorCountsDistinctValuesAndTurnsGreenOnceWithOneToo
     EXPECT_EQ(c().toolbar().Text_Updated->BackColor(), kIndicatorGreen);
 }
 
-TEST_F(SessionMessages, PercentagesRoundHalfToEvenBeyondSixteenBits) {
+// Values are counted as they come, whatever else arrives with them: values numbered beyond the picture
+// (for the one before it, or for nothing) change no element, and a value cut short is 0 for number 0.
+TEST_F(SessionMessages, PercentagesRoundHalfToEvenBeyondSixteenBitsAndValuesBeyondThePictureCountNot) {
     // 330 of 400 is 82.5: counts above 327 overflow a 16-bit product.
-    ShowPicture(Values(400, 0));
-    std::string burst;
+    std::string burst = EncodeFrame(MSG_PICTURE, PictureMessage(Values(400, 0), 9));
     for (int i = 0; i < 330; ++i)
         burst += EncodeFrame(MSG_VALUE, ValuePayload(i, "1"));
+    for (int pointer : {400, 405, 32767, 32768, 40000, 65535})
+        burst += EncodeFrame(MSG_VALUE, ValuePayload(pointer, "5"));
     server().sendGarbage(burst);
     ASSERT_TRUE(waitFor([this] { return Indicator() == "82%"; })) << Indicator();
+    EXPECT_EQ(c().m_Elements[399]->m_Status, 0);
     for (int i = 330; i < 333; ++i)
         Value(i, "1");
     EXPECT_EQ(Indicator(), "83%") << "83.25";
     Value(333, "1");
     EXPECT_EQ(Indicator(), "84%") << "83.5";
+
+    Inject(MSG_VALUE, std::string(1, '\0'));
+    EXPECT_EQ(c().m_Elements[0]->m_Text, "0");
 }
 
-TEST_F(SessionMessages, ValueTextsShowTheirDecimalsWithAPointInAnyLocale) {
-    LocaleScope swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
-    ShowPicture(PictureWriter().dynValue(4, 1, 2, 100, 50, "A.MV.X").dynValue(4, 1, 0, 100, 80, "A.MV.Y"));
-    const struct {
-        int pointer;
-        const char* sent;
-        const char* shown;
-        double value;
-    } cases[] = {
-        {0, "3", "3.00", 3},
-        {0, "2.5", "2.50", 2.5},
-        {0, "abc", "0.00", 0},
-        {0, " 12.5e1xyz", "125.00", 125},
-        {0, "-4.126", "-4.13", -4.126},
-        {1, "17.2", "17", 17.2},
-        {1, "", "0", 0},
-    };
-    for (const auto& k : cases) {
-        Value(k.pointer, k.sent);
-        const cElement& e = *c().m_Elements[static_cast<size_t>(k.pointer)];
-        EXPECT_EQ(e.m_Text, k.shown) << "sent " << k.sent;
-        EXPECT_DOUBLE_EQ(e.m_Value, k.value);
-        EXPECT_EQ(e.m_Status, 1);
-    }
-}
-
+// Which value names a kind is the model's concern (PictureModelTest); each kind named adds one entry.
 TEST_F(SessionMessages, SetpointKindsAddTheirMenuEntriesOnce) {
-    PictureWriter w;
-    w.setpoint("SP.A", "Tryck", "", "", "");
-    for (const char* address : {"SP.B", "SP.C", "SP.D", "SP.E", "SP.F"})
-        w.setpoint(address, "", "", "", "");
-    ShowPicture(w);
-    // SP.C's second kind is ignored; kind 0 without descriptions (SP.E) is examined again; 7 is unknown.
-    const std::pair<int, const char*> kinds[] = {{0, "0"}, {1, "1"}, {2, "2"}, {2, "3"},
-                                                 {3, "3"}, {4, "0"}, {5, "7"}, {4, "2"}};
-    for (const auto& [pointer, kind] : kinds)
+    ShowPicture(PictureWriter().setpoint("SP.A", "Tryck", "", "", "").setpoint("SP.B", "", "", "", ""));
+    for (const auto& [pointer, kind] : {std::pair(0, "0"), std::pair(1, "3"), std::pair(1, "1")})
         Value(pointer, kind);
-
     std::vector<std::pair<std::string, std::string>> menu;
     for (const auto& entry : c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries())
         menu.emplace_back(entry->Text, entry->Tag);
-    EXPECT_EQ(menu, (decltype(menu){{"SP.A\t(PLSetPnt.DTA)", "0"},
-                                    {"SP.B\t(standard)", "1"},
-                                    {"SP.C\t(kurva dag)", "2"},
-                                    {"SP.D\t(kurva natt)", "3"},
-                                    {"SP.E\t(kurva dag)", "4"}}));
-    for (const auto& [index, kind] : {std::pair{0, 0}, {2, 2}, {4, 2}, {5, -1}})
-        EXPECT_EQ(c().m_Elements[static_cast<size_t>(index)]->m_SPVType, kind) << "setpoint " << index;
-    EXPECT_EQ(c().m_Elements[0]->m_PAR1_Description, "Tryck");
-    EXPECT_EQ(c().m_Elements[0]->m_PAR4_Description, "(ej anv\xE4nd)");
-    EXPECT_EQ(c().m_Elements[1]->m_PAR2_Description, "") << "only kind 0 marks unused parameters";
-
-    // Every element has a value, a kind or not: the indicator is complete and the setpoints offered.
+    EXPECT_EQ(menu, (decltype(menu){{"SP.A\t(PLSetPnt.DTA)", "0"}, {"SP.B\t(kurva natt)", "1"}}));
     EXPECT_EQ(Indicator(), "100%");
     EXPECT_TRUE(c().toolbar().Toolbar->Button("TB_SPV")->Enabled());
     Inject(MSG_NO_PICTURE, {});
@@ -146,47 +109,15 @@ TEST_F(SessionMessages, SetpointKindsAddTheirMenuEntriesOnce) {
         << "the next picture starts with an empty menu";
 }
 
-TEST_F(SessionMessages, ValuesBeyondThePictureChangeNoElement) {
-    // A new picture and values numbered for the old, larger one arrive together.
-    std::string burst = EncodeFrame(MSG_PICTURE, PictureMessage(Values(4), 9));
-    for (int pointer : {0, 5, 7, 8, 12, 32767, 32768, 40000, 65535})
-        burst += EncodeFrame(MSG_VALUE, ValuePayload(pointer, "5"));
-    server().sendGarbage(burst);
-    Sync();
-    ASSERT_EQ(c().m_PictureNumber, 9);
-    EXPECT_EQ(c().m_Elements[0]->m_Text, "5.0");
-    for (size_t i = 1; i < 4; ++i)
-        EXPECT_EQ(c().m_Elements[i]->m_Status, 0) << "element " << i;
-    EXPECT_EQ(Indicator(), "25%");
-}
-
-TEST_F(SessionMessages, PayloadsAreReadAsFarAsTheyGo) {
+// How far each payload is read is the model's and the components' concern; here the control goes on.
+TEST_F(SessionMessages, PayloadsCutShortAreHandledAsFarAsTheyGo) {
     Inject(MSG_PICTURE, std::string("\0\0\0\x05\0\0", 6));
-    EXPECT_EQ(c().m_PictureNumber, 5);
-    EXPECT_EQ(c().m_FunctionTextAvailable, 0);
-    EXPECT_EQ(c().m_VGFileLen, 0);
-    EXPECT_TRUE(c().m_Elements.empty());
-
-    ShowPicture(Values(4));
-    Inject(MSG_VALUE, std::string(1, '\0'));
-    EXPECT_EQ(c().m_Elements[0]->m_Status, 1);
-    EXPECT_EQ(c().m_Elements[0]->m_Text, "0.0");
+    EXPECT_EQ(std::tuple(c().m_PictureNumber, c().m_ViewState, c().m_Elements.size()),
+              std::tuple(5, VS_PICTURE, size_t{0}));
 
     Inject(MSG_SYSDIAL_INFO, Long2String(32767) + Long2String(2) + Long2String(1'000'000) + "A");
     EXPECT_EQ(c().m_SysdialAllocated, 32767);
     EXPECT_EQ(c().m_SysdialUsers, "A\r\n");
-
-    // A full table holds pictures 0 to 999 and the parameter list up to its length.
-    server().sendFrameToAll(MSG_PICTURE_TABLE,
-                            std::string(kPictureTableSize, '\x01') + Long2String(7) + ",XX,YY,extra");
-    ASSERT_TRUE(waitFor([this] { return c().m_WriteParameters == ",XX,YY,"; }));
-    EXPECT_EQ(c().model().PictureExists(999), 1);
-    EXPECT_EQ(c().model().PictureExists(1000), 0);
-    // One cut short after picture 2: the rest reads as missing.
-    server().sendFrameToAll(MSG_PICTURE_TABLE, std::string("\0\x01\x01", 3));
-    ASSERT_TRUE(waitFor([this] { return c().m_WriteParameters.empty(); }));
-    EXPECT_EQ(c().model().PictureExists(2), 1);
-    EXPECT_EQ(c().model().PictureExists(3), 0);
 
     server().sendFrameToAll(MSG_LOGIN_REPLY, std::string(2, '\0'));
     ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
@@ -194,30 +125,28 @@ TEST_F(SessionMessages, PayloadsAreReadAsFarAsTheyGo) {
 }
 
 TEST_F(SessionMessages, TextsAndLogbooksAreEditableByAccessBit) {
-    const struct {
-        uint8_t code;
-        int32_t access;
-        int16_t view;
-        bool locked;
-    } cases[] = {
-        {MSG_FUNCTION_TEXT, 31, VS_FUNCTION_TEXT, true}, {MSG_PICTURE_LOG, 31, VS_LOG_PCT, false},
-        {MSG_GLOBAL_LOG, 31, VS_LOG_GLOBAL, false},      {MSG_PICTURE_LOG, 1, VS_LOG_PCT, true},
-        {MSG_GLOBAL_LOG, 1, VS_LOG_GLOBAL, true},
-    };
     const std::string text = "Rad 1\r\nR\xE4"
                              "d 2";
-    for (const auto& k : cases) {
-        SCOPED_TRACE(::testing::Message() << "code " << int{k.code} << ", access " << k.access);
-        c().m_AccessLevel = k.access;
-        c().m_TextAnyChanged = -1;
-        Inject(k.code, text);
-        EXPECT_EQ(c().m_ViewState, k.view);
-        EXPECT_EQ(c().texts().Text_Any->Text(), text);
-        EXPECT_EQ(c().texts().Text_Any->Locked(), k.locked);
-        if (k.code != MSG_FUNCTION_TEXT) {
-            EXPECT_EQ(c().m_TextAnyChanged, 0);
-            EXPECT_EQ(c().texts().Text_Any->SelStart(), static_cast<int32_t>(text.size()))
-                << "the end is shown";
+    const std::tuple<uint8_t, int16_t, bool> messages[] = {{MSG_FUNCTION_TEXT, VS_FUNCTION_TEXT, false},
+                                                           {MSG_PICTURE_LOG, VS_LOG_PCT, true},
+                                                           {MSG_GLOBAL_LOG, VS_LOG_GLOBAL, true}};
+    // DEMO has every right, LAS none to edit.
+    for (const auto& [visa, password, mayEdit] :
+         {std::tuple("DEMO", "demo", true), std::tuple("LAS", "las", false)}) {
+        c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+        LogIn(visa, password);
+        for (const auto& [code, view, logbook] : messages) {
+            SCOPED_TRACE(::testing::Message() << visa << ", code " << int{code});
+            c().m_TextAnyChanged = -1; // nothing edits the texts yet
+            Inject(code, text);
+            EXPECT_EQ(c().m_ViewState, view);
+            EXPECT_EQ(c().texts().Text_Any->Text(), text);
+            EXPECT_EQ(c().texts().Text_Any->Locked(), !(logbook && mayEdit));
+            if (logbook) {
+                EXPECT_EQ(c().m_TextAnyChanged, 0);
+                EXPECT_EQ(c().texts().Text_Any->SelStart(), static_cast<int32_t>(text.size()))
+                    << "the end is shown";
+            }
         }
     }
 }

@@ -124,44 +124,5 @@ TEST_F(SessionRoad, FromLoginToAWrittenValueAndAFollowedLink) {
     EXPECT_EQ(PictureAt(60, 350), kPictureGrey) << "the old picture is cleared";
 }
 
-TEST_F(SessionRoad, DoubleClickAwayFromValuesSelectsTheNearestGroupAndEscapeEndsIt) {
-    LogIn();
-    ShowPicture(1);
-    cElement& group = ElementWithAddress("PG01.IND.P1");
-    QWidget* picture = c().view().Picture_PCT;
-    const QPoint farRight(c().view().Picture_PCT->width() - 5, 5);
-    DoubleClick(picture, farRight);
-    ASSERT_EQ(c().m_SelectedElement, &group);
-    EXPECT_EQ(c().toolbar().Text_Address->Text(), "PG01.IND.P1");
-    EXPECT_EQ(c().toolbar().Text_NewValue->Text(), "1");
-    EXPECT_FALSE(c().toolbar().Toolbar->Button("TB_SEND_SPV")->Enabled()) << "IND is not a writable kind";
-
-    c().view().Picture_PCT->setFocus();
-    QTest::keyClick(picture, Qt::Key_Escape);
-    EXPECT_EQ(c().m_SelectedElement, nullptr);
-    EXPECT_EQ(PictureAt(404, 104), kPaletteGreen) << "the group is drawn again when the selection ends";
-
-    // Escape with nothing selected is consumed and changes nothing.
-    int16_t key = 27;
-    c().view().Picture_PCT_KeyPress(key);
-    EXPECT_EQ(key, 0);
-    EXPECT_EQ(c().m_SelectedElement, nullptr);
-}
-
-TEST_F(SessionRoad, ClickOnALinkToAMissingPictureAsksForNothing) {
-    LogIn();
-    ShowPicture(1);
-    PictureRequests();
-    cElement& link = *c().m_Elements.back();
-    ASSERT_EQ(link.m_ElementType, ET_PICTURELINK);
-    c().view().Picture_PCT_MouseMove(0, 0, static_cast<float>(link.m_ScanBox_X1),
-                                     static_cast<float>(link.m_ScanBox_Y1));
-    for (int32_t target : {0, 3, 1000, -1}) {
-        link.m_NewPicture = target;
-        c().view().Picture_PCT_Click();
-    }
-    EXPECT_EQ(PictureRequests(), std::vector<std::string>{});
-}
-
 } // namespace
 } // namespace pelorin::test

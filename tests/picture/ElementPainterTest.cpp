@@ -1,11 +1,12 @@
 // Every element type painted on real image surfaces and checked by its pixels, and what the painting
-// code does differently on paper.
+// code does differently on paper. The painter is built alone, at unit scale on a grey picture.
 
-#include "control/ControlFixture.h"
-
+#include "picture/ElementPainter.h"
+#include "core/ClientProcs.h"
 #include "platform/Colour.h"
 #include "platform/ImageSurface.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <map>
 #include <tuple>
@@ -25,15 +26,9 @@ public:
 
 using Probes = std::initializer_list<std::tuple<int, int, Colour>>;
 
-// A started control at unit scale with a grey picture background, painting on a white screen and paper.
 class PaintTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        f.Start();
-        c().m_XMul = 1;
-        c().m_YMul = 1;
-        c().m_DefaultBackgroundColor = kGrey;
-        c().model().ColorPalette = {kBlack, kRed, kGreen, kBlue, kYellow, kWhite, kGrey, 0x808080, 0};
         for (ImageSurface* s : std::initializer_list<ImageSurface*>{&screen, &paper}) {
             s->SetFontName("Courier New");
             s->SetFontSize(10);
@@ -42,12 +37,11 @@ protected:
         }
     }
 
-    PelorinControl& c() { return f.control(); }
-
+    ElementPainter Painter() const { return ElementPainter(scale, palette, background); }
     void Paint(cElement& e, int32_t visible = -1, int16_t clearBackground = 0) {
-        c().PaintElement(screen, e, visible, clearBackground);
+        Painter().PaintElement(screen, e, visible, clearBackground);
     }
-    void Print(cElement& e, int32_t visible = -1) { c().PaintElement(paper, e, visible, 0); }
+    void Print(cElement& e, int32_t visible = -1) { Painter().PaintElement(paper, e, visible, 0); }
 
     static Colour At(const ImageSurface& s, int x, int y) { return RgbToColour(s.Image().pixel(x, y)); }
     Colour At(int x, int y) const { return At(screen, x, y); }
@@ -69,7 +63,9 @@ protected:
     // The width of the digit cell the painting code aligns values to.
     int Cell() const { return static_cast<int>(RoundHalfEven(screen.TextWidth("8"))); }
 
-    ControlFixture f;
+    ScaleMembers scale;
+    Palette palette = {kBlack, kRed, kGreen, kBlue, kYellow, kWhite, kGrey, 0x808080, 0};
+    Colour background = kGrey;
     ImageSurface screen{QSize(160, 100)};
     Paper paper{QSize(160, 100)};
 };
@@ -184,44 +180,44 @@ TEST_F(PaintPrimitives, BoxCornersArePutInOrderAndTheOutlineGrowsInwards) {
     EXPECT_EQ(Count(QRect(100, 10, 21, 21), kRed), 0) << "thickness 0 draws no outline";
 }
 
-TEST_F(PaintPrimitives, CirclesArcsAndPieSlices) {
-    const auto circle = [this](int32_t option, int32_t start, int32_t end, int32_t visible, Probes probes,
-                               const char* what) {
+TEST_F(PaintPrimitives, CirclesEllipsesArcsAndPieSlices) {
+    const struct {
+        std::array<int32_t, 8> figure; // option, visible, x1, y1, x2, y2, start and end angle
+        Probes probes;
+        const char* what;
+    } cases[] = {
+        {{2, -1, 20, 20, 60, 60, 0, 360},
+         {{40, 40, kGreen}, {60, 40, kBlue}, {20, 40, kBlue}, {21, 21, kWhite}},
+         "filled from the palette"},
+        {{2, -1, 20, 20, 60, 60, 45, 405}, {{47, 33, kGreen}}, "a full turn from any start has no radius"},
+        {{2, 0, 20, 20, 60, 60, 0, 360},
+         {{40, 40, kGrey}, {60, 40, kGrey}},
+         "erased: filled with the background"},
+        {{8, -1, 20, 20, 60, 60, 90, -270}, {{40, 40, kWhite}, {40, 20, kBlue}}, "outline"},
+        {{1, -1, 20, 20, 60, 60, 0, 90},
+         {{48, 32, kRed}, {32, 48, kWhite}, {50, 40, kBlue}, {40, 30, kBlue}},
+         "a filled quarter is a pie slice, with a radius at angle 0 too"},
+        {{9, -1, 20, 20, 60, 60, 0, 180},
+         {{40, 20, kBlue}, {40, 60, kWhite}, {30, 40, kWhite}, {50, 40, kWhite}},
+         "an outline arc has no radii"},
+        {{8, -1, 10, 10, 90, 30, 0, 360},
+         {{10, 20, kBlue}, {90, 20, kBlue}, {50, 10, kBlue}, {50, 30, kBlue}, {50, 20, kWhite}},
+         "an ellipse takes the longer half axis"},
+        {{8, -1, 130, 10, 130, 90, 0, 360},
+         {{130, 30, kBlue}, {130, 70, kBlue}, {90, 50, kWhite}, {110, 22, kWhite}},
+         "a figure without width is a line, not a circle"},
+    };
+    for (const auto& c : cases) {
         screen.Cls();
-        cElement e = Element(ET_CIRCLE, 20, 20, 60, 60, kBlue);
+        const auto [option, visible, x1, y1, x2, y2, start, end] = c.figure;
+        cElement e = Element(ET_CIRCLE, x1, y1, x2, y2, kBlue);
         e.m_Option = option;
         e.m_StartAngle = start;
         e.m_EndAngle = end;
         Paint(e, visible);
-        ExpectPixels(screen, probes, what);
+        ExpectPixels(screen, c.probes, c.what);
         EXPECT_EQ(screen.FillStyle(), FS_TRANSPARENT);
-    };
-    circle(2, 0, 360, -1, {{40, 40, kGreen}, {60, 40, kBlue}, {20, 40, kBlue}, {21, 21, kWhite}},
-           "filled from the palette");
-    circle(2, 45, 405, -1, {{47, 33, kGreen}}, "a full turn from any start has no radius");
-    circle(2, 0, 360, 0, {{40, 40, kGrey}, {60, 40, kGrey}}, "erased: filled with the background");
-    circle(8, 90, -270, -1, {{40, 40, kWhite}, {40, 20, kBlue}}, "outline");
-    circle(1, 0, 90, -1, {{48, 32, kRed}, {32, 48, kWhite}, {50, 40, kBlue}, {40, 30, kBlue}},
-           "a filled quarter is a pie slice, with a radius at angle 0 too");
-    circle(9, 0, 180, -1, {{40, 20, kBlue}, {40, 60, kWhite}, {30, 40, kWhite}, {50, 40, kWhite}},
-           "an outline arc has no radii");
-}
-
-TEST_F(PaintPrimitives, EllipsesTakeTheLongerHalfAxisAndAZeroWidthFigureIsALine) {
-    cElement wide = Element(ET_CIRCLE, 10, 10, 90, 30, kBlue);
-    wide.m_Option = 8;
-    wide.m_EndAngle = 360;
-    Paint(wide);
-    ExpectPixels(screen,
-                 {{10, 20, kBlue}, {90, 20, kBlue}, {50, 10, kBlue}, {50, 30, kBlue}, {50, 20, kWhite}},
-                 "ellipse");
-
-    cElement flat = Element(ET_CIRCLE, 130, 10, 130, 90, kBlue);
-    flat.m_Option = 8;
-    flat.m_EndAngle = 360;
-    Paint(flat);
-    EXPECT_GT(Count(QRect(129, 20, 3, 60), kBlue), 50);
-    EXPECT_EQ(Count(QRect(95, 20, 30, 60), kBlue), 0) << "a finite aspect, not a circle";
+    }
 }
 
 TEST_F(PaintPrimitives, FillFloodsTheAreaBoundedByItsBorderColour) {
@@ -250,8 +246,8 @@ TEST_F(PaintPrimitives, SymbolDrawsItsChildrenWithTheSameVisibility) {
 using PaintDynamic = PaintTest;
 
 TEST_F(PaintDynamic, ValueKeepsItsUnitsDigitInTheCellOfX1) {
-    c().m_XMul = 2;
-    c().m_XAdd = 3;
+    scale.m_XMul = 2;
+    scale.m_XAdd = 3;
     const struct {
         int32_t decimals;
         const char* text;
@@ -275,22 +271,15 @@ TEST_F(PaintDynamic, ValueKeepsItsUnitsDigitInTheCellOfX1) {
         EXPECT_EQ(e.m_ScanBox_X2, RoundHalfEven(x + 3 + screen.TextWidth(test.text) - test.shift * Cell()));
         EXPECT_EQ(e.m_ScanBox_Y1, 20);
         EXPECT_EQ(e.m_ScanBox_Y2, 20 + RoundHalfEven(screen.TextHeight("8")));
+        // Erased, the box stays and the text goes.
+        Paint(e, 0);
+        EXPECT_EQ(Count(QRect(x, 20, width, 14), kRed), 0);
+        EXPECT_EQ(Count(QRect(x, 20, width, 14), kBlue), width * 14);
     }
-}
-
-TEST_F(PaintDynamic, ErasedValueLeavesItsBoxEmptyAndAnEmptyValueDrawsNoBox) {
-    cElement e = Labelled(ET_DYNVALUE, 40, 30, "", kRed, kBlue);
-    Paint(e);
-    EXPECT_EQ(Count(QRect(0, 0, 160, 100), kBlue), 0);
-
-    e.m_Text = "88";
-    Paint(e);
-    const QRect box(40 - Cell(), 30, static_cast<int>(screen.TextWidth("88")),
-                    static_cast<int>(screen.TextHeight("8")));
-    EXPECT_GT(Count(box, kRed), 10);
-    Paint(e, 0);
-    EXPECT_EQ(Count(box, kRed), 0);
-    EXPECT_EQ(Count(box, kBlue), box.width() * box.height());
+    screen.Cls();
+    cElement empty = Labelled(ET_DYNVALUE, 40, 30, "", kRed, kBlue);
+    Paint(empty);
+    EXPECT_EQ(Count(QRect(0, 0, 160, 100), kBlue), 0) << "an empty value draws no box";
 }
 
 // A state group whose children are texts in their own colour on a blue box, child 5 beside the others.
@@ -366,24 +355,24 @@ TEST_F(PaintDynamic, PictureLinkIsDrawnTheSameWhenErasedAndKeepsItsFirstHitBox) 
     EXPECT_EQ(link.m_ScanBox_X1, 30);
     EXPECT_EQ(link.m_ScanBox_Y1, 40);
     EXPECT_EQ(link.m_ScanBox_X2, RoundHalfEven(30 + screen.TextWidth("Bi")));
-    c().m_XMul = 2;
+    scale.m_XMul = 2;
     Paint(link);
     EXPECT_EQ(link.m_ScanBox_X1, 30);
 }
 
 TEST_F(PaintDynamic, PaintAllClearsTheScreenToTheBackgroundButNotThePaper) {
-    c().m_Elements.push_back(std::make_unique<cElement>(Labelled(ET_TEXT, 5, 5, "X", kRed)));
-    c().view().Painter().PaintAllElements(screen, c().m_Elements, -1);
+    ElementList elements;
+    elements.push_back(std::make_unique<cElement>(Labelled(ET_TEXT, 5, 5, "X", kRed)));
+    Painter().PaintAllElements(screen, elements, -1);
     EXPECT_EQ(At(150, 90), kGrey);
     EXPECT_GT(Count(QRect(5, 5, 10, 14), kRed), 3);
     paper.SetPixel(150, 90, kBlue);
-    c().view().Painter().PaintAllElements(paper, c().m_Elements, -1);
+    Painter().PaintAllElements(paper, elements, -1);
     EXPECT_EQ(At(paper, 150, 90), kBlue);
     EXPECT_GT(Count(paper, QRect(5, 5, 10, 14), kRed), 3);
-    c().m_Elements.clear();
 }
 
-TEST_F(PaintDynamic, PrinterMapsColoursForPaper) {
+TEST_F(PaintDynamic, PaperGetsItsOwnColoursThinDotsAndNoPaletteFills) {
     // Yellow is unreadable on paper and becomes orange; white becomes black; other colours stay.
     int y = 10;
     for (const auto& [colour, printed] : {std::pair{kYellow, kOrange}, {kWhite, kBlack}, {kRed, kRed}}) {
@@ -396,7 +385,7 @@ TEST_F(PaintDynamic, PrinterMapsColoursForPaper) {
     }
 
     // On a black picture background texts get no boxes on paper, visible or erased.
-    c().m_DefaultBackgroundColor = kBlack;
+    background = kBlack;
     cElement text = Labelled(ET_TEXT, 60, 10, "T", kWhite);
     Print(text);
     Print(text, 0);
@@ -420,9 +409,9 @@ TEST_F(PaintDynamic, PrinterMapsColoursForPaper) {
     Print(fill);
     EXPECT_EQ(At(paper, 120, 30), kRed);
     EXPECT_EQ(At(paper, 150, 30), kWhite) << "bounded by the border as printed";
-}
 
-TEST_F(PaintDynamic, PrinterDrawsDotsWithAThinPenAndNoPaletteFills) {
+    // Dots with a thin pen, which is then given back; no palette fills.
+    paper.Cls();
     paper.SetDrawWidth(5);
     cElement line = Element(ET_LINE, 0, 50, 50, 50, kRed, 1);
     line.m_Dashed = 1;

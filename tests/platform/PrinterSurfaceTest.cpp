@@ -132,28 +132,6 @@ TEST_F(PrinterSurfaceTest, MeasuringOpensNoJobAndTextRunningOffThePageContinuesO
     EXPECT_TRUE(text.section(u'\f', 1, 1).contains(QStringLiteral("Rad %1").arg(lines)));
 }
 
-// The page's shadow raster, which flood fills read.
-class ShadowedPrinter : public PrinterSurface {
-public:
-    using PrinterSurface::PrinterSurface;
-    const QImage& Shadow() { return raster(); }
-};
-
-TEST(PrinterSurfaceShadow, PieAnglesOnAnEllipseAreMeasuredAsPolarAngles) {
-    QTemporaryDir folder;
-    ShadowedPrinter printer(PrinterSurface::Output::Pdf);
-    printer.SetPdfPath(folder.filePath(QStringLiteral("pie.pdf")));
-    const QPointF centre(600, 600);
-    printer.SetFillStyle(FS_SOLID);
-    printer.SetFillColor(test::red);
-    printer.Circle(centre.x(), centre.y(), 400, test::black, -0.001, -std::numbers::pi / 4, 0.5);
-    const QPoint inside = test::OnRay(centre, 400, 200, 40, 0.8);
-    const QPoint outside = test::OnRay(centre, 400, 200, 50, 0.8);
-    EXPECT_EQ(RgbToColour(printer.Shadow().pixel(inside)), test::red);
-    EXPECT_EQ(RgbToColour(printer.Shadow().pixel(outside)), test::white);
-    printer.EndDoc();
-}
-
 TEST(PrinterSurfaceDefaultPath, EachJobGetsItsOwnFileInTheDocumentsFolder) {
     QTemporaryDir home;
     const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");

@@ -131,47 +131,34 @@ TEST(MultiLineTextBox, CaretStepsOverWholeLineEndsAndKeepsItsColumnFromLineToLin
     EXPECT_EQ(box.Text(), "abcde\nfghij\rk");
 }
 
-TEST(MultiLineTextBox, TakesAFixedPitchFontAndScrollsLongLinesSidewaysInsteadOfWrapping) {
-    QWidget parent;
-    parent.resize(400, 300);
-    TextBox box(&parent, TextBox::Kind::MultiLine);
-    box.SetFont("Courier New", 8.5, false);
-    box.widget()->resize(200, 100);
-    parent.show();
-    const QFontInfo info(box.widget()->font());
-    EXPECT_TRUE(info.fixedPitch()) << info.family().toStdString();
-    EXPECT_FALSE(info.bold());
-    box.SetFont("Courier New", 10, true);
-    EXPECT_TRUE(QFontInfo(box.widget()->font()).bold());
-    EXPECT_DOUBLE_EQ(box.widget()->font().pointSizeF(), 10);
-
-    box.SetText(std::string(300, 'x') + "\r\nzz");
-    auto* area = qobject_cast<QAbstractScrollArea*>(box.widget());
-    ASSERT_NE(area, nullptr);
-    EXPECT_GT(area->horizontalScrollBar()->maximum(), 1000) << "the line runs on";
-    EXPECT_EQ(area->verticalScrollBar()->maximum(), 0) << "two rows fit";
-}
-
-// Only the visible part of a line is laid out, so one unbroken line of megabytes behaves as a short one.
-TEST(MultiLineTextBox, AnUnbrokenLineOfMegabytesShowsScrollsAndEditsToItsEnd) {
+// Only the visible part of a line is laid out, so one unbroken line of megabytes behaves as a short one;
+// long lines scroll sideways instead of wrapping.
+TEST(MultiLineTextBox, TakesAFixedPitchFontAndAnUnbrokenLineOfMegabytesShowsScrollsAndEditsToItsEnd) {
     QWidget parent;
     parent.resize(400, 200);
     TextBox box(&parent, TextBox::Kind::MultiLine);
+    box.SetFont("Courier New", 10, true);
+    const QFontInfo info(box.widget()->font());
+    EXPECT_TRUE(info.fixedPitch() && info.bold()) << info.family().toStdString();
+    EXPECT_DOUBLE_EQ(box.widget()->font().pointSizeF(), 10);
     box.SetFont("Courier New", 8.5, false);
+    EXPECT_FALSE(QFontInfo(box.widget()->font()).bold());
     box.widget()->resize(400, 200);
     parent.show();
     std::string line;
     for (int i = 0; line.size() < (4u << 20); ++i)
         line += std::to_string(i % 10);
     line += "SLUT";
-    box.SetText(line);
-    EXPECT_EQ(box.Text(), line);
+    box.SetText(line + "\r\nzz");
+    EXPECT_EQ(box.Text(), line + "\r\nzz");
 
     auto* area = qobject_cast<QAbstractScrollArea*>(box.widget());
     ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->verticalScrollBar()->maximum(), 0) << "two rows fit: the line is not wrapped";
     box.SetFocus();
     QTest::keyClick(box.widget(), Qt::Key_End);
     EXPECT_EQ(box.SelStart(), static_cast<int32_t>(line.size()));
+    EXPECT_GT(area->horizontalScrollBar()->maximum(), 1000) << "the line runs on";
     EXPECT_EQ(area->horizontalScrollBar()->value(), area->horizontalScrollBar()->maximum())
         << "scrolled to the end of the line";
     const QImage shown = area->viewport()->grab().toImage();
@@ -186,8 +173,8 @@ TEST(MultiLineTextBox, AnUnbrokenLineOfMegabytesShowsScrollsAndEditsToItsEnd) {
     EXPECT_GT(clicked, static_cast<int32_t>(line.size()) - 80);
     EXPECT_LT(clicked, static_cast<int32_t>(line.size()) - 10);
     QTest::keyClicks(box.widget(), QStringLiteral("X"));
-    EXPECT_EQ(box.Text(),
-              line.substr(0, static_cast<size_t>(clicked)) + "X" + line.substr(static_cast<size_t>(clicked)));
+    EXPECT_EQ(box.Text(), line.substr(0, static_cast<size_t>(clicked)) + "X" +
+                              line.substr(static_cast<size_t>(clicked)) + "\r\nzz");
 }
 
 // A box that keeps the tail of a log, trimmed and appended piece by piece, behaves as one given the

@@ -4,6 +4,7 @@
 
 #include "setpoints/CurveSupport.h"
 
+#include "common/PortFakes.h"
 #include "control/ControlFixture.h"
 #include "control/SessionSupport.h"
 #include "core/NumberText.h"
@@ -19,31 +20,10 @@
 namespace pelorin::test {
 namespace {
 
-class RecordingSender : public CommandSender {
-public:
-    void TCPSend(int16_t TCPCommand, const std::string& Buffer) override {
-        sent.emplace_back(TCPCommand, Buffer);
-    }
-    std::vector<std::pair<int16_t, std::string>> sent;
-};
-
-// Shows the editor's frame in the curve view, as UpdateToolBarView does.
-class EditorView : public ViewSwitch {
-public:
-    int16_t View() const override { return view; }
-    void ShowView(int16_t v) override {
-        view = v;
-        UpdateToolBarView();
-    }
-    void UpdateToolBarView() override { editor->SetVisible(view == VS_SPV_CURVE); }
-    int16_t view = VS_PICTURE;
-    CurveEditor* editor = nullptr;
-};
-
 class CurveEditorTest : public ::testing::Test {
 protected:
     CurveEditorTest() : m_Editor(&m_Window, m_Setpoint, m_Picture, m_View, m_Sender, [this] { ++m_Closes; }) {
-        m_View.editor = &m_Editor;
+        m_View.onUpdate = [this](int16_t view) { m_Editor.SetVisible(view == VS_SPV_CURVE); };
         m_View.UpdateToolBarView();
         m_Window.resize(900, 700);
         m_Window.show();
@@ -89,7 +69,7 @@ protected:
     SetpointMembers m_Setpoint;
     PictureMembers m_Picture;
     cElement m_Block;
-    EditorView m_View;
+    ViewSwitchFake m_View;
     RecordingSender m_Sender;
     int m_Closes = 0;
     CurveEditor m_Editor;

@@ -1,6 +1,7 @@
 #include "sysdial/SystemDialog.h"
 
 #include "SysdialSupport.h"
+#include "common/PortFakes.h"
 #include "common/ScriptedDialogs.h"
 #include "common/TestSupport.h"
 #include "control/Ports.h"
@@ -26,28 +27,6 @@
 
 namespace pelorin::test {
 namespace {
-
-class RecordedSender : public CommandSender {
-public:
-    void TCPSend(int16_t TCPCommand, const std::string&) override { sent.push_back(TCPCommand); }
-    std::vector<int16_t> sent;
-};
-
-// The view switch of the control: every view change shows the terminal exactly in VS_SYSDIAL.
-class ViewFake : public ViewSwitch {
-public:
-    int16_t View() const override { return view; }
-    void ShowView(int16_t v) override {
-        view = v;
-        UpdateToolBarView();
-    }
-    void UpdateToolBarView() override {
-        if (onUpdate)
-            onUpdate(view);
-    }
-    int16_t view = VS_PICTURE;
-    std::function<void(int16_t)> onUpdate;
-};
 
 // Scripted dialogs that also remember the file dialogs' filters.
 class FileDialogs : public ScriptedDialogs {
@@ -142,8 +121,8 @@ protected:
     SelectionMembers keys;
     SessionMembers session;
     SettingsMembers settingsMembers;
-    RecordedSender sender;
-    ViewFake view;
+    RecordingSender sender;
+    ViewSwitchFake view;
     SettingsStore settings{folder.filePath(QStringLiteral("settings")).toStdString()};
     FileDialogs dialogs;
     SystemDialog dialog{&parent, members, keys, session, settingsMembers, sender, view, settings, dialogs};
@@ -181,7 +160,7 @@ TEST_F(SystemDialogTest, OpeningClaimsAFreeChannelElseNamesWhoHoldsThem) {
     EXPECT_EQ(dialog.Winsock_SysDial->State(), Winsock::sckClosed);
 
     Open();
-    EXPECT_EQ(sender.sent, std::vector<int16_t>{CMD_SYSDIAL_CHANNEL});
+    EXPECT_EQ(sender.sent, (Requests{{CMD_SYSDIAL_CHANNEL, ""}}));
     EXPECT_TRUE(dialog.Text_Sysdial->Visible());
     EXPECT_TRUE(Box()->hasFocus());
     Arrive("\r\nV\xE4lkommen\r\nPELORIN> \r\n");

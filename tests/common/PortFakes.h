@@ -1,0 +1,64 @@
+#pragma once
+
+#include "control/ControlMembers.h"
+#include "control/Ports.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Fakes of the control's ports, so that a component can be built and tested alone.
+namespace pelorin::test {
+
+// Requests as sent: command and payload.
+using Requests = std::vector<std::pair<int16_t, std::string>>;
+
+// Keeps every request instead of sending it.
+class RecordingSender : public CommandSender {
+public:
+    void TCPSend(int16_t TCPCommand, const std::string& Buffer) override {
+        sent.emplace_back(TCPCommand, Buffer);
+    }
+    Requests sent;
+};
+
+// Keeps the view and counts the toolbar updates, ShowView's included; `onUpdate` stands for what the
+// control's update shows and hides for the view.
+class ViewSwitchFake : public ViewSwitch {
+public:
+    int16_t View() const override { return view; }
+    void ShowView(int16_t next) override {
+        view = next;
+        UpdateToolBarView();
+    }
+    void UpdateToolBarView() override {
+        ++updates;
+        if (onUpdate)
+            onUpdate(view);
+    }
+    int16_t view = VS_PICTURE;
+    int updates = 0;
+    std::function<void(int16_t view)> onUpdate;
+};
+
+// Keeps the frames handed to the control's dispatch; its other handlers do nothing.
+class RecordingActions : public ControlActions {
+public:
+    void Toolbar_ButtonClick(const std::string&) override {}
+    void Toolbar_ButtonMenuClick(const std::string&, const std::string&, const std::string&) override {}
+    void DispatchFrame(uint8_t code, const std::string& payload) override {
+        frames.emplace_back(code, payload);
+        if (onFrame)
+            onFrame(code);
+    }
+    void RemoveAllElements() override {}
+    void Timer_System_Timer() override {}
+
+    std::vector<std::pair<uint8_t, std::string>> frames;
+    // Runs inside DispatchFrame, as a handler that ends the session does.
+    std::function<void(uint8_t code)> onFrame;
+};
+
+} // namespace pelorin::test
