@@ -25,7 +25,8 @@ set(CPACK_PACKAGE_NAME pelorin)
 set(CPACK_PACKAGE_VENDOR "Pelorin")
 set(CPACK_PACKAGE_CONTACT "Pelorin developers <pelorin@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Operator client for a building-automation picture server")
-set(CPACK_PACKAGE_DESCRIPTION
+# One string: quoted pieces given to set() would be joined with ';' into the control file.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Shows the live process pictures of a heating and ventilation plant, writes values and setpoints, "
     "shows function texts and logbooks, runs the system-dialog terminal and prints. Includes "
     "pelorin-sim, a picture server simulator with a demo plant.")

@@ -21,6 +21,8 @@ echo "Depends: $(dpkg-deb -f "$deb" Depends)"
 for dependency in libqt6widgets6 libqt6network6 libqt6printsupport6 fonts-liberation; do
     dpkg-deb -f "$deb" Depends | grep -qw "$dependency" || { echo "no dependency on $dependency"; exit 1; }
 done
+# A CMake list separator must not end up in the long description.
+! dpkg-deb -f "$deb" Description | grep -q ' ;' || { echo "a stray ';' in the Description"; exit 1; }
 
 dpkg-deb -x "$deb" "$work/root"
 usr="$work/root/usr"
