@@ -1,8 +1,8 @@
 // Parsing a picture that fills the whole element data buffer with small records.
 
-#include "core/Protocol.h"
 #include "core/PictureParser.h"
 #include "core/PictureWriter.h"
+#include "core/Protocol.h"
 
 #include <benchmark/benchmark.h>
 

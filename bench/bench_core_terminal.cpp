@@ -1,6 +1,8 @@
 // Terminal receive throughput: a 1 MiB burst of terminal lines into a terminal whose history is
 // already full, so that every arrival trims. The time per byte should not depend on the history size.
 
+#include "BenchSupport.h"
+
 #include "core/TerminalBuffer.h"
 
 #include <benchmark/benchmark.h>
@@ -8,18 +10,9 @@
 namespace {
 
 using namespace pelorin;
+using pelorin::bench::Listing;
 
 constexpr size_t kBurst = 1 << 20;
-
-// Lines of a listing, CR LF ended, at least `bytes` long.
-std::string Listing(size_t bytes) {
-    std::string text;
-    text.reserve(bytes + 80);
-    for (int line = 0; text.size() < bytes; ++line)
-        text +=
-            "PG01.BV.GP" + std::to_string(line % 1000) + "   = 55.0   OK  " + std::string(40, '.') + "\r\n";
-    return text;
-}
 
 // range(0): history limit; range(1): bytes per arrival.
 void BM_TerminalBurst(benchmark::State& state) {

@@ -2,6 +2,8 @@
 // is erased with the XOR pen, the new parameters are computed from the press, the curve is drawn
 // again and the boxes show the numbers.
 
+#include "WidgetBench.h"
+
 #include "control/ControlMembers.h"
 #include "control/Ports.h"
 #include "platform/PictureBox.h"
@@ -9,30 +11,17 @@
 
 #include <QApplication>
 #include <QWidget>
-#include <benchmark/benchmark.h>
 
 namespace {
 
 using namespace pelorin;
-
-class NoSender : public CommandSender {
-public:
-    void TCPSend(int16_t, const std::string&) override {}
-};
-
-class EditorView : public ViewSwitch {
-public:
-    int16_t View() const override { return view; }
-    void ShowView(int16_t v) override { view = v; }
-    void UpdateToolBarView() override {}
-    int16_t view = VS_PICTURE;
-};
+using namespace pelorin::bench;
 
 void BM_CurveDragStep(benchmark::State& state) {
     QWidget window;
     SetpointMembers setpoint;
     PictureMembers picture;
-    EditorView view;
+    StayingView view;
     NoSender sender;
     CurveEditor editor(&window, setpoint, picture, view, sender, [] {});
     cElement block;
@@ -61,11 +50,7 @@ BENCHMARK(BM_CurveDragStep)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    pelorin::bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return pelorin::bench::RunBenchmarks(argc, argv);
 }

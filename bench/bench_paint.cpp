@@ -1,6 +1,8 @@
 // Drawing the largest demo picture at 1280 x 1024 from scratch, and redrawing one live value as a
 // value update does (erase, then draw).
 
+#include "WidgetBench.h"
+
 #include "Plant.h"
 #include "control/PelorinControl.h"
 #include "control/ToolbarRow.h"
@@ -13,7 +15,6 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 #include <memory>
 
 namespace {
@@ -101,13 +102,10 @@ BENCHMARK(BM_RedrawOneValue)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    pelorin::bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
     g_Bench = std::make_unique<PaintBench>();
-    benchmark::RunSpecifiedBenchmarks();
+    const int result = pelorin::bench::RunBenchmarks(argc, argv);
     g_Bench.reset();
-    benchmark::Shutdown();
-    return 0;
+    return result;
 }

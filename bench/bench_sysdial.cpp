@@ -4,6 +4,8 @@
 // delivers the burst, or one TCP segment (1460 bytes) at a time, each handled (and, with the box shown,
 // painted) before the next is sent.
 
+#include "WidgetBench.h"
+
 #include "control/Ports.h"
 #include "core/ClientProcs.h"
 #include "platform/Widgets.h"
@@ -16,29 +18,16 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QWidget>
-#include <benchmark/benchmark.h>
 #include <memory>
 #include <string>
 
 using namespace pelorin;
+using namespace pelorin::bench;
 
 namespace {
 
 constexpr size_t kBurst = 1 << 20;
 constexpr size_t kSegment = 1460;
-
-class NoSender : public CommandSender {
-public:
-    void TCPSend(int16_t, const std::string&) override {}
-};
-
-class StayingView : public ViewSwitch {
-public:
-    int16_t View() const override { return view; }
-    void ShowView(int16_t v) override { view = v; }
-    void UpdateToolBarView() override {}
-    int16_t view = VS_PICTURE;
-};
 
 class RecordTo : public Dialogs {
 public:
@@ -51,16 +40,6 @@ public:
 private:
     std::string m_Path;
 };
-
-// Lines of a listing, CR LF ended, at least `bytes` long.
-std::string Listing(size_t bytes) {
-    std::string text;
-    text.reserve(bytes + 80);
-    for (int line = 0; text.size() < bytes; ++line)
-        text +=
-            "PG01.BV.GP" + std::to_string(line % 1000) + "   = 55.0   OK  " + std::string(40, '.') + "\r\n";
-    return text;
-}
 
 // A terminal on loopback with recording on: the server's side writes, the terminal counts what it handled.
 class TerminalRig {
@@ -164,11 +143,7 @@ BENCHMARK(BM_TerminalBurstToBoxAndRecording)
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    pelorin::bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return pelorin::bench::RunBenchmarks(argc, argv);
 }

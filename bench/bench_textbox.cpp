@@ -2,6 +2,8 @@
 // terminal history holds a line of megabytes. Each iteration sets the text and shows it, scrolls to the
 // middle of the line, clicks there and types one character, painting after every step.
 
+#include "WidgetBench.h"
+
 #include "platform/Widgets.h"
 
 #include <QAbstractScrollArea>
@@ -10,10 +12,10 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWidget>
-#include <benchmark/benchmark.h>
 #include <string>
 
 using namespace pelorin;
+using namespace pelorin::bench;
 
 namespace {
 
@@ -39,15 +41,24 @@ void TypeX(QWidget* widget) {
     QApplication::sendEvent(widget, &event);
 }
 
-void BM_LongLineSetScrollEdit(benchmark::State& state) {
+// A shown 800 x 400 multi-line box in the terminal's font.
+struct ShownBox {
+    ShownBox() {
+        parent.resize(800, 400);
+        box.SetFont("Courier New", 8.5, false);
+        box.widget()->resize(800, 400);
+        parent.show();
+        QApplication::processEvents();
+    }
     QWidget parent;
-    parent.resize(800, 400);
-    TextBox box(&parent, TextBox::Kind::MultiLine);
-    box.SetFont("Courier New", 8.5, false);
-    box.widget()->resize(800, 400);
-    parent.show();
-    QApplication::processEvents();
-    auto* area = static_cast<QAbstractScrollArea*>(box.widget());
+    TextBox box{&parent, TextBox::Kind::MultiLine};
+    QAbstractScrollArea* area = static_cast<QAbstractScrollArea*>(box.widget());
+};
+
+void BM_LongLineSetScrollEdit(benchmark::State& state) {
+    ShownBox shown;
+    TextBox& box = shown.box;
+    QAbstractScrollArea* area = shown.area;
     const std::string line = DigitLine(static_cast<size_t>(state.range(0)));
 
     for (auto _ : state) {
@@ -67,14 +78,9 @@ BENCHMARK(BM_LongLineSetScrollEdit)->Arg(64 << 10)->Arg(1 << 20)->Arg(4 << 20)->
 
 // Typing into the middle of a long line once it is shown: one key and its repaint.
 void BM_LongLineTypeOneKey(benchmark::State& state) {
-    QWidget parent;
-    parent.resize(800, 400);
-    TextBox box(&parent, TextBox::Kind::MultiLine);
-    box.SetFont("Courier New", 8.5, false);
-    box.widget()->resize(800, 400);
-    parent.show();
-    QApplication::processEvents();
-    auto* area = static_cast<QAbstractScrollArea*>(box.widget());
+    ShownBox shown;
+    TextBox& box = shown.box;
+    QAbstractScrollArea* area = shown.area;
     box.SetText(DigitLine(static_cast<size_t>(state.range(0))));
     box.SetSelStart(static_cast<int32_t>(state.range(0) / 2));
 
@@ -88,11 +94,7 @@ BENCHMARK(BM_LongLineTypeOneKey)->Arg(64 << 10)->Arg(1 << 20)->Arg(4 << 20)->Uni
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    pelorin::bench::UseOffscreenUnlessSet();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return pelorin::bench::RunBenchmarks(argc, argv);
 }
