@@ -1,7 +1,8 @@
 // Does a long session leak or grow? Logs in to the in-process simulator (demo plant, fake clock) and
 // runs rounds of what an operator does all day: a picture typed into the toolbar (cycling the demo
 // pictures) with all its values, a step of plant time whose changed values arrive on it, its
-// function text, its logbook and the global logbook, and now and then a logbook saved. Prints the
+// function text, its logbook and the global logbook from the toolbar's menu, now and then a logbook
+// saved and a command typed into the system-dialog terminal. Prints the
 // resident memory every --every pictures, from the first sample after warm-up on, and how much it
 // grew from there. Run it in an ASan build with detect_leaks=1 (tools/soak.sh) for a leak check at
 // exit; the resident figures mean something in an optimised build without sanitizers.
@@ -14,11 +15,14 @@
 
 #include "Server.h"
 #include "core/ClientProcs.h"
+#include "platform/Widgets.h"
+#include "sysdial/SystemDialog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +39,9 @@ using namespace pelorin;
 constexpr int kReplyTimeoutMs = 30000;
 // A saved logbook is a file write, a sync and a rename: every hundredth round saves one.
 constexpr int kLogbookSaveEvery = 100;
+// A terminal session is a connection of its own: every tenth round opens one.
+constexpr int kTerminalEvery = 10;
+const std::string kPrompt = "PELORIN> ";
 
 // Resident set size in KiB, from the kernel's page count.
 long ResidentKiB() {
@@ -70,13 +77,13 @@ public:
         const int32_t number = m_Pictures[static_cast<size_t>(round) % m_Pictures.size()];
         ShowPicture(number);
         m_Server.advanceClock(1000);
-        ShowText(CMD_GET_FUNCTION_TEXT, std::to_string(number), VS_FUNCTION_TEXT);
+        ShowText("TB_SHOW_FB", VS_FUNCTION_TEXT);
         if (round % kLogbookSaveEvery == 0)
             c.TCPSend(CMD_SAVE_PICTURE_LOG, Long2String(number) + "Kontroll runda " + std::to_string(round));
-        ShowText(CMD_GET_PICTURE_LOG, Long2String(number), VS_LOG_PCT);
-        ShowText(CMD_GET_GLOBAL_LOG, {}, VS_LOG_GLOBAL);
-        // Extension point: the system-dialog terminal (TB_SYSDIAL) and the printout of the current
-        // view (TB_PRINT) are being built; their steps join the round here once they work.
+        ShowText("TB_SHOW_LOG_PCT", VS_LOG_PCT);
+        ShowText("TB_SHOW_LOG_GLOBAL", VS_LOG_GLOBAL);
+        if (round % kTerminalEvery == 0)
+            AskTheTerminal(QStringLiteral("status"));
 
         // The running program's event loop deletes what the control let go after each event.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -98,10 +105,36 @@ private:
         });
     }
 
-    // The text view's entries do not ask yet; the request goes out through the control's TCPSend.
-    void ShowText(Command request, const std::string& payload, ViewState view) {
-        c.TCPSend(request, payload);
+    void ShowText(const std::string& entry, ViewState view) {
+        c.Toolbar_ButtonMenuClick(entry, "TB_SHOW_TEXTS");
         Await("text", [this, view] { return c.m_ViewState == view; });
+    }
+
+    // Opens the terminal, types `command` and waits for the prompt after its answer; Escape leaves.
+    void AskTheTerminal(const QString& command) {
+        c.Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
+        Await("terminal", [this] { return Prompts() > 0; });
+        const size_t prompts = Prompts();
+        QWidget* box = c.systemDialog().Text_Sysdial->widget();
+        for (const QChar typed : command)
+            Press(box, Qt::Key_unknown, typed);
+        Press(box, Qt::Key_Return, QChar(u'\r'));
+        Await("terminal answer", [this, prompts] { return Prompts() > prompts; });
+        Press(box, Qt::Key_Escape, QChar(0x1b));
+        Await("terminal closed", [this] { return m_Server.channelsInUse() == 0; });
+    }
+
+    size_t Prompts() const {
+        const std::string shown = c.systemDialog().Text_Sysdial->Text();
+        size_t n = 0;
+        for (size_t at = shown.find(kPrompt); at != std::string::npos; at = shown.find(kPrompt, at + 1))
+            ++n;
+        return n;
+    }
+
+    static void Press(QWidget* widget, Qt::Key key, QChar text) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(text));
+        QApplication::sendEvent(widget, &event);
     }
 
     sim::Server& m_Server;
