@@ -9,7 +9,6 @@
 #include "picture/PictureModel.h"
 #include "picture/PictureView.h"
 #include "platform/PictureBox.h"
-#include "platform/PrinterSurface.h"
 #include "platform/Widgets.h"
 #include "printing/Printout.h"
 #include "setpoints/CurveEditor.h"
@@ -26,10 +25,6 @@ namespace pelorin {
 
 PelorinControl::PelorinControl(ControlServices services, QWidget* parent)
     : QWidget(parent), m_Services(services) {
-    if (!m_Services.printer) {
-        m_OwnPrinter = std::make_unique<PrinterSurface>();
-        m_Services.printer = m_OwnPrinter.get();
-    }
     if (!m_Services.settings) {
         m_OwnSettings = std::make_unique<SettingsStore>();
         m_Services.settings = m_OwnSettings.get();
@@ -70,7 +65,8 @@ void PelorinControl::CreateComponents() {
                                                       [this] { UpdateSize(); });
     m_Session =
         std::make_unique<Session>(this, *this, *m_Link, *m_SystemDialog, *m_Toolbar, viewSwitch, actions);
-    m_Printout = std::make_unique<Printout>(*m_Services.printer);
+    m_Printout = std::make_unique<Printout>(m_Services.printer, *this, *this, *this, *this, *m_Model, *m_View,
+                                            *m_SystemDialog, *m_Texts, *m_Setpoints, *m_CurveEditor);
     m_Layout = std::make_unique<ControlLayout>(
         *m_Geometry, *this, *this, *this, *m_View, *m_Toolbar,
         std::vector<Frame*>{m_Session->Frame_Login, m_Setpoints->Frame_SPV, m_CurveEditor->Frame_SPV_Curve,

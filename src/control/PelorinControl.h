@@ -17,7 +17,6 @@ class Dialogs;
 class PaintSurface;
 class PictureModel;
 class PictureView;
-class PrinterSurface;
 class Printout;
 class PropertyBag;
 class ServerLink;
@@ -111,7 +110,6 @@ private:
     void StepPicture(int direction);
     void UpdateIndicator();
 
-    std::unique_ptr<PrinterSurface> m_OwnPrinter;
     std::unique_ptr<SettingsStore> m_OwnSettings;
     std::unique_ptr<Dialogs> m_OwnDialogs;
     ControlServices m_Services;

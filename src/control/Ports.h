@@ -39,8 +39,8 @@ public:
     virtual void Timer_System_Timer() = 0;
 };
 
-// The platform services the control uses. Any left null is made by the control (the real printer,
-// the per-user settings store, Qt's dialogs); tests and hosts hand in their own.
+// The platform services the control uses. Any left null is made by the control (the per-user settings
+// store, Qt's dialogs; the real printer when first printed on); tests and hosts hand in their own.
 struct ControlServices {
     PrinterSurface* printer = nullptr;
     SettingsStore* settings = nullptr;

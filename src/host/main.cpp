@@ -7,6 +7,7 @@
 #include "host/LinkWatch.h"
 #include "host/PictureRender.h"
 #include "host/Tour.h"
+#include "platform/PrinterSurface.h"
 #include "platform/Widgets.h"
 
 #include <QApplication>
@@ -204,6 +205,10 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+
+    // Without a printer every job is a PDF file the operator has to be able to find.
+    pelorin::PrinterSurface::SetPdfWrittenReport(
+        [](const QString& file) { std::fprintf(stderr, "pelorin: printed to %s\n", qPrintable(file)); });
 
     std::unique_ptr<pelorin::SettingsStore> settings;
     if (parser.isSet(settingsDir))

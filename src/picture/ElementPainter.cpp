@@ -180,7 +180,7 @@ void ElementPainter::PaintCircle(const Context& p, const cElement& e, int32_t Pa
 }
 
 void ElementPainter::PaintPictureLink(const Context& p, cElement& e) const {
-    if (e.m_ScanBox_X1 == -1) {
+    if (e.m_ScanBox_X1 == -1 && !p.printer) {
         e.m_ScanBox_X1 = Round(p.sx);
         e.m_ScanBox_Y1 = Round(p.sy);
         e.m_ScanBox_X2 = Round(e.m_ScanBox_X1 + m_XAdd + p.surface.TextWidth(e.m_Text));
@@ -202,6 +202,9 @@ void ElementPainter::PaintDynValue(const Context& p, cElement& e, int32_t PaintV
         p.surface.SetForeColor(p.fc);
         PrintAt(p.surface, e.m_Text, Round(x), Round(p.sy));
     }
+    // Hit boxes are where the operator points, on screen: a printout leaves them.
+    if (p.printer)
+        return;
     e.m_ScanBox_X1 = Round(x);
     e.m_ScanBox_Y1 = Round(p.sy);
     e.m_ScanBox_X2 = Round(e.m_ScanBox_X1 + m_XAdd + p.surface.TextWidth(e.m_Text) - shift * p.tw);
@@ -219,7 +222,7 @@ void ElementPainter::PaintDynGroup(const Context& p, cElement& e, int32_t PaintV
         PaintElement(p.surface, *chosen, PaintVisible, ClearBackground);
         e.m_LastDynamicElementPosition = position;
     }
-    if (e.m_ScanBox_X1 == -1) {
+    if (e.m_ScanBox_X1 == -1 && !p.printer) {
         e.m_ScanBox_X1 = Round(p.sx);
         e.m_ScanBox_Y1 = Round(p.sy);
     }

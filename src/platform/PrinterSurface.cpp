@@ -6,6 +6,7 @@
 #include <QPageLayout>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <utility>
 
 namespace pelorin {
 
@@ -13,6 +14,11 @@ namespace {
 
 // A PDF page keeps the margins a typical office printer cannot print on.
 constexpr double pdfMarginMillimetres = 5;
+
+std::function<void(const QString&)>& PdfWrittenReport() {
+    static std::function<void(const QString&)> report;
+    return report;
+}
 
 QPageLayout::Orientation PageOrientation(int orientation) {
     return orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait;
@@ -37,6 +43,10 @@ PrinterSurface::PrinterSurface(Output output)
 
 PrinterSurface::~PrinterSurface() {
     EndDoc();
+}
+
+void PrinterSurface::SetPdfWrittenReport(std::function<void(const QString& file)> report) {
+    PdfWrittenReport() = std::move(report);
 }
 
 QString PrinterSurface::OutputFileName() const {
@@ -77,6 +87,8 @@ void PrinterSurface::EndDoc() {
     SetCurrentX(0);
     SetCurrentY(0);
     applyOrientation();
+    if (PrintsToPdf() && PdfWrittenReport())
+        PdfWrittenReport()(OutputFileName());
 }
 
 void PrinterSurface::drawOnTargets(const std::function<void(QPainter&)>& draw) {

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QString>
+#include <functional>
 
 namespace pelorin {
 
@@ -31,6 +32,9 @@ public:
     // The file of the open or last PDF job; empty when printing to a printer.
     QString OutputFileName() const;
     bool PrintsToPdf() const { return m_Printer.outputFormat() == QPrinter::PdfFormat; }
+    // Told the file of every PDF job of every printer surface once the job has ended, so that a host
+    // can say where the document went.
+    static void SetPdfWrittenReport(std::function<void(const QString& file)> report);
 
     bool IsPrinter() const override { return true; }
     // The printable area in device pixels.

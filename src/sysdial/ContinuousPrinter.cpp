@@ -9,13 +9,8 @@ namespace pelorin {
 namespace {
 
 constexpr int kPortrait = 1;
-// The font is measured at this size and scaled so that this many digits fill the page's width.
-constexpr double kMeasuringSize = 100;
-constexpr double kDigitsAcross = 100;
 const std::string kIndent(10, ' ');
 const std::string kLineEnd = "\r\n";
-// Text may reach this far past the printable width: rounding, not a character.
-constexpr double kWidthTolerance = 0.5;
 
 } // namespace
 
@@ -24,25 +19,15 @@ ContinuousPrinter::~ContinuousPrinter() = default;
 
 void ContinuousPrinter::SetPrinter(PrinterSurface& printer) {
     Stop();
-    m_Printer = &printer;
-}
-
-PrinterSurface& ContinuousPrinter::Printer() {
-    if (!m_Printer) {
-        m_OwnPrinter = std::make_unique<PrinterSurface>();
-        m_Printer = m_OwnPrinter.get();
-    }
-    return *m_Printer;
+    m_Jobs.Use(printer);
 }
 
 void ContinuousPrinter::Start(const std::string& fontName) {
-    PrinterSurface& printer = Printer();
+    PrinterSurface& printer = m_Jobs.Printer();
     printer.SetFontName(fontName);
     printer.SetOrientation(kPortrait);
     printer.SetFontBold(false);
-    printer.SetFontSize(kMeasuringSize);
-    const double digitWidthPerPoint = printer.TextWidth("8") / printer.FontSize();
-    printer.SetFontSize(printer.ScaleWidth() / kDigitsAcross / digitWidthPerPoint);
+    FitHundredDigitsAcross(printer);
 }
 
 void ContinuousPrinter::Print(std::string_view data) {
@@ -58,8 +43,7 @@ void ContinuousPrinter::Print(std::string_view data) {
 }
 
 void ContinuousPrinter::Stop() {
-    if (m_Printer)
-        m_Printer->EndDoc();
+    m_Jobs.EndDoc();
 }
 
 // Text continues the current row while it fits; the rest goes on in new rows.
@@ -72,7 +56,7 @@ void ContinuousPrinter::PrintWrapped(std::string_view text) {
         }
         // A character wider than a whole row is printed all the same.
         length = std::max<size_t>(length, 1);
-        Printer().Print(std::string(text.substr(0, length)));
+        m_Jobs.Printer().Print(std::string(text.substr(0, length)));
         text.remove_prefix(length);
         if (!text.empty())
             NewRow();
@@ -81,30 +65,18 @@ void ContinuousPrinter::PrintWrapped(std::string_view text) {
 
 // How many characters from the start of `text` fit in the rest of the row.
 size_t ContinuousPrinter::FittingLength(std::string_view text) {
-    PrinterSurface& printer = Printer();
-    const double room = printer.ScaleWidth() - printer.CurrentX() + kWidthTolerance;
-    const auto fits = [&](size_t length) {
-        return printer.TextWidth(std::string(text.substr(0, length))) <= room;
-    };
-    if (fits(text.size()))
-        return text.size();
-    size_t fitting = 0;
-    size_t tooLong = text.size();
-    while (tooLong - fitting > 1) {
-        const size_t middle = fitting + (tooLong - fitting) / 2;
-        (fits(middle) ? fitting : tooLong) = middle;
-    }
-    return fitting;
+    const PrinterSurface& printer = m_Jobs.Printer();
+    return pelorin::FittingLength(printer, text, printer.ScaleWidth() - printer.CurrentX());
 }
 
 bool ContinuousPrinter::AtRowStart() {
-    PrinterSurface& printer = Printer();
+    const PrinterSurface& printer = m_Jobs.Printer();
     return printer.CurrentX() <= printer.TextWidth(kIndent);
 }
 
 void ContinuousPrinter::NewRow() {
-    Printer().Print(kLineEnd);
-    Printer().Print(kIndent);
+    m_Jobs.Printer().Print(kLineEnd);
+    m_Jobs.Printer().Print(kIndent);
 }
 
 } // namespace pelorin

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <memory>
+#include "platform/PrintJob.h"
+
 #include <string>
 #include <string_view>
 
@@ -28,14 +29,12 @@ public:
     void Stop();
 
 private:
-    PrinterSurface& Printer();
     void PrintWrapped(std::string_view text);
     size_t FittingLength(std::string_view text);
     bool AtRowStart();
     void NewRow();
 
-    std::unique_ptr<PrinterSurface> m_OwnPrinter;
-    PrinterSurface* m_Printer = nullptr;
+    JobPrinter m_Jobs;
 };
 
 } // namespace pelorin

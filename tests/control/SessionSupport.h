@@ -164,6 +164,18 @@ protected:
         return requests;
     }
 
+    // Chooses the block's entry in the TB_SPV menu, once its kind has come with the picture's values.
+    void OpenBlock(const std::string& address) {
+        const ToolMenuEntry* chosen = nullptr;
+        ASSERT_TRUE(waitFor([&] {
+            for (const auto& entry : c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries())
+                if (entry->Text.rfind(address + "\t", 0) == 0)
+                    chosen = entry.get();
+            return chosen != nullptr;
+        }));
+        c().Toolbar_ButtonMenuClick({}, "TB_SPV", chosen->Tag);
+    }
+
     // Connects the system-dialog link to `terminal`, standing in for the server's terminal port.
     bool ConnectSysDial(QTcpServer& terminal) {
         if (!terminal.isListening() && !terminal.listen(QHostAddress::LocalHost))

@@ -25,18 +25,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&c()));
     }
 
-    // Chooses the block's entry in the TB_SPV menu, once its kind has come with the picture's values.
-    void OpenBlock(const std::string& address) {
-        const ToolMenuEntry* chosen = nullptr;
-        ASSERT_TRUE(waitFor([&] {
-            for (const auto& entry : c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries())
-                if (entry->Text.rfind(address + "\t", 0) == 0)
-                    chosen = entry.get();
-            return chosen != nullptr;
-        }));
-        c().Toolbar_ButtonMenuClick({}, "TB_SPV", chosen->Tag);
-    }
-
     // The commands the control sent since the last call, without the sync marker.
     std::vector<std::pair<int, std::string>> Commands() {
         ClientSync();
