@@ -2,7 +2,8 @@
 // runs rounds of what an operator does all day: a picture typed into the toolbar (cycling the demo
 // pictures) with all its values, a step of plant time whose changed values arrive on it, its
 // function text, its logbook and the global logbook from the toolbar's menu, now and then a logbook
-// saved and a command typed into the system-dialog terminal. Prints the
+// saved, a command typed into the system-dialog terminal and the picture and a logbook printed (to
+// a PDF file). Prints the
 // resident memory every --every pictures, from the first sample after warm-up on, and how much it
 // grew from there. Run it in an ASan build with detect_leaks=1 (tools/soak.sh) for a leak check at
 // exit; the resident figures mean something in an optimised build without sanitizers.
@@ -41,6 +42,8 @@ constexpr int kReplyTimeoutMs = 30000;
 constexpr int kLogbookSaveEvery = 100;
 // A terminal session is a connection of its own: every tenth round opens one.
 constexpr int kTerminalEvery = 10;
+// A printout is a PDF document written: every hundredth round prints the picture and a logbook.
+constexpr int kPrintoutEvery = 100;
 const std::string kPrompt = "PELORIN> ";
 
 // Resident set size in KiB, from the kernel's page count.
@@ -77,11 +80,16 @@ public:
         const int32_t number = m_Pictures[static_cast<size_t>(round) % m_Pictures.size()];
         ShowPicture(number);
         m_Server.advanceClock(1000);
+        const bool print = round % kPrintoutEvery == 0;
+        if (print)
+            c.Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
         ShowText("TB_SHOW_FB", VS_FUNCTION_TEXT);
         if (round % kLogbookSaveEvery == 0)
             c.TCPSend(CMD_SAVE_PICTURE_LOG, Long2String(number) + "Kontroll runda " + std::to_string(round));
         ShowText("TB_SHOW_LOG_PCT", VS_LOG_PCT);
         ShowText("TB_SHOW_LOG_GLOBAL", VS_LOG_GLOBAL);
+        if (print)
+            c.Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
         if (round % kTerminalEvery == 0)
             AskTheTerminal(QStringLiteral("status"));
 
