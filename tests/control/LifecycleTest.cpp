@@ -20,32 +20,38 @@ QSize PictureArea(PelorinControl& c) {
     return c.view().Picture_PCT->Surface().Image().size();
 }
 
-TEST(ControlLifecycle, WithoutHostParametersKeepsTheStartUpValuesAndIgnoresStoredOnes) {
-    ControlFixture f;
-    f.settings().SaveSetting("Pelorin_Client", "Picture", "Resolution", "640 x 480");
-    PelorinControl& c = f.Start();
-    EXPECT_EQ(c.m_Width, 1024);
-    EXPECT_EQ(c.m_Height, 800);
-    EXPECT_EQ(PictureArea(c), QSize(1024, 800));
-    EXPECT_EQ(c.m_PrinterFontBold, 0);
-    EXPECT_EQ(c.m_FontBold, -1);
-    EXPECT_EQ(c.m_DefaultWidth, 1024) << "the start-up values stand in for the host's";
-    EXPECT_EQ(c.m_ViewState, VS_LOGIN);
-}
+// Without host parameters the start-up values stand and stored ones are ignored; a host without size
+// keys gets the parameters' defaults; stored settings override the host, whose values stay the defaults.
+TEST(ControlLifecycle, StartUpValuesHostParametersAndStoredSettings) {
+    ControlFixture bare;
+    bare.settings().SaveSetting("Pelorin_Client", "Picture", "Resolution", "640 x 480");
+    PelorinControl& start = bare.Start();
+    EXPECT_EQ(PictureArea(start), QSize(1024, 800));
+    EXPECT_EQ(std::tuple(start.m_FontBold, start.m_PrinterFontBold, start.m_DefaultWidth),
+              std::tuple(-1, 0, 1024));
+    EXPECT_EQ(start.m_ViewState, VS_LOGIN);
 
-TEST(ControlLifecycle, HostWithoutSizeKeysGetsTheParameterDefaults) {
+    ControlFixture named;
+    PelorinControl& host = named.Start(Bag({{"FontName", "Arial"}}));
+    EXPECT_EQ(PictureArea(host), QSize(800, 600));
+    EXPECT_EQ(std::tuple(host.m_FontName, host.m_PrinterFontBold), std::tuple("Arial", -1));
+
     ControlFixture f;
-    PelorinControl& c = f.Start(Bag({{"FontName", "Arial"}}));
-    EXPECT_EQ(c.m_Width, 800);
-    EXPECT_EQ(c.m_Height, 600);
-    EXPECT_EQ(PictureArea(c), QSize(800, 600));
-    EXPECT_EQ(c.m_FontName, "Arial");
-    EXPECT_EQ(c.m_PrinterFontBold, -1);
-    EXPECT_EQ(c.m_DefaultWidth, 800);
+    for (const auto& [key, value] :
+         {std::pair{"Resolution", "1280 x 1024"}, {"FontSize", "11"}, {"FontBold", "0"}, {"FontName", ""}})
+        f.settings().SaveSetting("Pelorin_Client", "Picture", key, value);
+    f.settings().SaveSetting("Pelorin_ActiveX", "Settings", "Recording", "/home/op/logg.txt");
+    PelorinControl& c =
+        f.Start(Bag({{"PCTWidth", "800"}, {"PCTHeight", "600"}, {"FontName", "Arial"}, {"FontSize", "9"}}));
+    EXPECT_EQ(PictureArea(c), QSize(1280, 1024));
+    EXPECT_EQ(std::tuple(c.m_FontSize, c.m_FontBold, c.m_FontName), std::tuple(11.0f, 0, "Arial"))
+        << "an empty stored name keeps the host's";
+    EXPECT_EQ(std::tuple(c.m_DefaultWidth, c.m_DefaultHeight, c.m_DefaultFontSize, c.m_DefaultFontBold),
+              std::tuple(800, 600, 9.0f, -1));
+    EXPECT_EQ(c.systemDialog().RecordingStartPath(), "/home/op/logg.txt");
 }
 
 TEST(ControlLifecycle, HostParametersAreConvertedAndNeverStopTheControl) {
-    // Number parsing itself is ClientProcs' concern: here the conversions to the members' types.
     const struct {
         const char* key;
         const char* value;
@@ -53,7 +59,6 @@ TEST(ControlLifecycle, HostParametersAreConvertedAndNeverStopTheControl) {
         double expected;
     } cases[] = {
         {"FontBold", "2", [](const PelorinControl& c) { return c.m_FontBold; }, -1},
-        {"PrinterFontBold", "0", [](const PelorinControl& c) { return c.m_PrinterFontBold; }, 0},
         {"FontSize", "1e300", [](const PelorinControl& c) { return c.m_FontSize; },
          std::numeric_limits<float>::max()},
         {"PCTWidth", "1e12", [](const PelorinControl& c) { return c.m_Width; }, INT32_MAX},
@@ -67,12 +72,12 @@ TEST(ControlLifecycle, HostParametersAreConvertedAndNeverStopTheControl) {
         EXPECT_EQ(test.member(c), test.expected);
         // The picture area stays drawable whatever the host asked for.
         const QSize area = PictureArea(c);
-        EXPECT_TRUE(area.width() >= 1 && area.width() <= 8192) << area.width();
-        EXPECT_TRUE(area.height() >= 1 && area.height() <= 8192) << area.height();
+        EXPECT_TRUE(area.width() >= 1 && area.width() <= 8192 && area.height() >= 1 && area.height() <= 8192)
+            << area.width() << " x " << area.height();
     }
 }
 
-TEST(ControlLifecycle, ServerAddressSetsTheHostsAndTheServerPort) {
+TEST(ControlLifecycle, ServerAddressSetsTheHostsAndTheServerPortButNotTheTerminalPort) {
     const struct {
         const char* address;
         const char* host;
@@ -89,31 +94,8 @@ TEST(ControlLifecycle, ServerAddressSetsTheHostsAndTheServerPort) {
         if (*test.address) {
             EXPECT_EQ(c.systemDialog().Winsock_SysDial->RemoteHost, test.host);
         }
-        EXPECT_EQ(c.systemDialog().Winsock_SysDial->RemotePort, sysdialPort)
-            << "the login reply sets that port";
+        EXPECT_EQ(c.systemDialog().Winsock_SysDial->RemotePort, sysdialPort);
     }
-}
-
-TEST(ControlLifecycle, StoredSettingsOverrideTheHostWhileTheDefaultsKeepIt) {
-    ControlFixture f;
-    f.settings().SaveSetting("Pelorin_Client", "Picture", "Resolution", "1280 x 1024");
-    f.settings().SaveSetting("Pelorin_Client", "Picture", "FontSize", "11");
-    f.settings().SaveSetting("Pelorin_Client", "Picture", "FontBold", "0");
-    f.settings().SaveSetting("Pelorin_Client", "Picture", "FontName", "");
-    f.settings().SaveSetting("Pelorin_ActiveX", "Settings", "Recording", "/home/op/logg.txt");
-    PelorinControl& c =
-        f.Start(Bag({{"PCTWidth", "800"}, {"PCTHeight", "600"}, {"FontName", "Arial"}, {"FontSize", "9"}}));
-    EXPECT_EQ(c.m_Width, 1280);
-    EXPECT_EQ(c.m_Height, 1024);
-    EXPECT_EQ(PictureArea(c), QSize(1280, 1024));
-    EXPECT_FLOAT_EQ(c.m_FontSize, 11);
-    EXPECT_EQ(c.m_FontBold, 0);
-    EXPECT_EQ(c.m_FontName, "Arial") << "an empty stored name keeps the host's";
-    EXPECT_EQ(c.m_DefaultWidth, 800);
-    EXPECT_EQ(c.m_DefaultHeight, 600);
-    EXPECT_FLOAT_EQ(c.m_DefaultFontSize, 9);
-    EXPECT_EQ(c.m_DefaultFontBold, -1);
-    EXPECT_EQ(c.systemDialog().RecordingStartPath(), "/home/op/logg.txt");
 }
 
 class LayoutTest : public ::testing::Test {
@@ -136,33 +118,27 @@ TEST_F(LayoutTest, EachResolutionStretchesThePictureToFillTheArea) {
         int32_t width, height;
         float xMul, yMul;
     } cases[] = {{640, 480, 1.0f, 1.0126582f},
-                 {800, 600, 1.25f, 1.2658228f},
-                 {1024, 768, 1.6f, 1.6202532f},
-                 {1280, 1024, 2.0f, 2.1603374f}};
+                 {1280, 1024, 2.0f, 2.1603374f},
+                 {7680, 4320, 12.0f, 9.113924f},
+                 {9000, 9000, 12.8f, 17.282701f}};
     for (const auto& r : cases) {
         SCOPED_TRACE(r.width);
         Resolution(r.width, r.height);
+        // Beyond today's largest screens the side is clamped, with the scale to match.
+        const QSize area(std::min(r.width, 8192), std::min(r.height, 8192));
         EXPECT_FLOAT_EQ(c().m_XMul, r.xMul);
         EXPECT_FLOAT_EQ(c().m_YMul, r.yMul);
-        EXPECT_EQ(RoundHalfEven(474 * static_cast<double>(c().m_YMul)), r.height)
+        EXPECT_EQ(RoundHalfEven(474 * static_cast<double>(c().m_YMul)), area.height())
             << "the logical corner lands on the last pixel";
-        EXPECT_EQ(c().view().Picture_PCT->size(), QSize(r.width, r.height));
-        EXPECT_EQ(c().width(), r.width);
-        EXPECT_EQ(c().height(), c().view().Picture_PCT->y() + r.height);
+        EXPECT_EQ(c().view().Picture_PCT->size(), area);
+        EXPECT_EQ(c().size(), QSize(area.width(), c().view().Picture_PCT->y() + area.height()));
         // Repainted in the picture background at the new size.
         const QImage& image = c().view().Picture_PCT->Surface().Image();
-        EXPECT_EQ(image.size(), QSize(r.width, r.height));
-        EXPECT_EQ(image.pixel(r.width - 1, r.height - 1), qRgb(0, 255, 0));
+        EXPECT_EQ(image.size(), area);
+        EXPECT_EQ(image.pixel(area.width() - 1, area.height() - 1), qRgb(0, 255, 0));
         for (TextBox* overlay : {c().systemDialog().Text_Sysdial, c().texts().Text_Any})
             EXPECT_EQ(overlay->widget()->geometry(), c().view().Picture_PCT->geometry());
     }
-    // Today's largest screens are served; beyond them the side is clamped, with font and scale to match.
-    Resolution(7680, 4320);
-    EXPECT_EQ(PictureArea(c()), QSize(7680, 4320));
-    EXPECT_FLOAT_EQ(c().m_XMul, 12.0f);
-    Resolution(9000, 9000);
-    EXPECT_EQ(PictureArea(c()), QSize(8192, 8192));
-    EXPECT_FLOAT_EQ(c().m_XMul, 12.8f);
     // The picture starts 50 twips below the toolbar.
     EXPECT_NEAR(c().view().Picture_PCT->y() * Screen::TwipsPerPixelY(),
                 c().toolbar().Toolbar->Top() + c().toolbar().Toolbar->Height() + 50,
@@ -185,14 +161,7 @@ TEST_F(LayoutTest, AutomaticFontSizeFitsTheDigitCellToTheWidth) {
     EXPECT_DOUBLE_EQ(picture.FontSize(), 1000);
 }
 
-TEST_F(LayoutTest, EveryShowReturnsTheFocusToTheUserVisa) {
-    c().session().Command_Login->SetFocus();
-    c().hide();
-    c().show();
-    ASSERT_TRUE(waitFor([this] { return c().session().Text_UserVisa->widget()->hasFocus(); }));
-}
-
-TEST_F(LayoutTest, PanelsAreCentredAndNeverStickOutAtTheTopLeft) {
+TEST_F(LayoutTest, PanelsAreCentredAndNeverStickOutAtTheTopLeftAndShowingFocusesTheVisa) {
     Resolution(1024, 768);
     const double width = c().width() * Screen::TwipsPerPixelX();
     const double height = c().height() * Screen::TwipsPerPixelY();
@@ -201,13 +170,14 @@ TEST_F(LayoutTest, PanelsAreCentredAndNeverStickOutAtTheTopLeft) {
         EXPECT_NEAR(panel->Left(), width / 2 - panel->Width() / 2, Screen::TwipsPerPixelX());
         EXPECT_NEAR(panel->Top(), height / 2 - panel->Height() / 2, Screen::TwipsPerPixelY());
     }
-    // A picture area lower than the curve panel: that panel keeps to the top edge.
-    Resolution(640, 100);
-    EXPECT_GT(c().curveEditor().Frame_SPV_Curve->Height(), c().height() * Screen::TwipsPerPixelY());
-    EXPECT_EQ(c().curveEditor().Frame_SPV_Curve->Top(), 0);
-    EXPECT_GE(c().curveEditor().Frame_SPV_Curve->Left(), 0);
     Resolution(200, 100);
-    EXPECT_EQ(c().curveEditor().Frame_SPV_Curve->Left(), 0);
+    EXPECT_EQ(std::tuple(c().curveEditor().Frame_SPV_Curve->Left(), c().curveEditor().Frame_SPV_Curve->Top()),
+              std::tuple(0, 0));
+
+    c().session().Command_Login->SetFocus();
+    c().hide();
+    c().show();
+    ASSERT_TRUE(waitFor([this] { return c().session().Text_UserVisa->widget()->hasFocus(); }));
 }
 
 } // namespace

@@ -2,8 +2,6 @@
 #include "control/ToolbarRules.h"
 #include "core/Access.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -87,7 +85,7 @@ TEST_F(ToolbarViews, TheControlAppliesTheRulesToItsWidgetsInEveryView) {
     }
 }
 
-// Picture requests as the simulator receives them.
+// Picture requests as the simulator receives them, with only pictures 3, 7, 12 and 999 in the table.
 class NavigationTest : public SessionTest {
 protected:
     void SetUp() override {
@@ -96,10 +94,9 @@ protected:
             return;
         LogIn();
         PictureRequests();
-        OnlyPicturesExist({3, 7, 12});
+        OnlyPicturesExist({3, 7, 12, 999});
     }
 
-    // A picture table from the server that lists only `numbers`.
     void OnlyPicturesExist(const std::vector<int>& numbers) {
         std::string table(kPictureTableSize, '\0');
         for (int n : numbers)
@@ -116,29 +113,32 @@ protected:
         c().m_PictureNumber = from;
         return After([&] { c().Toolbar_ButtonClick(direction > 0 ? "TB_GET_NEXT" : "TB_GET_PREVIOUS"); });
     }
-
-    QToolButton* QtButton(const char* toolTip) {
-        for (QToolButton* button : c().toolbar().Toolbar->widget()->findChildren<QToolButton*>())
-            if (button->toolTip() == QString::fromUtf8(toolTip))
-                return button;
-        return nullptr;
-    }
 };
 
-TEST_F(NavigationTest, NextAndPreviousStepOverMissingPicturesAndWrapAround) {
-    // From no picture next finds the lowest and previous the highest; numbers outside the table step safely,
-    // previous only ever wrapping below 1 and next above 999.
-    OnlyPicturesExist({3, 7, 12, 999});
+TEST_F(NavigationTest, NextPreviousAndTypedNumbersAskOnlyForExistingPictures) {
+    // Numbers outside the table step safely, previous only ever wrapping below 1 and next above 999.
     const struct {
         int direction;
         int32_t from;
         const char* expected;
-    } cases[] = {{+1, 7, "12"},  {+1, 12, "999"},      {+1, 999, "3"},         {-1, 3, "999"},
-                 {-1, 12, "7"},  {+1, 0, "3"},         {-1, 0, "999"},         {+1, 5000, "3"},
-                 {+1, -40, "3"}, {+1, INT32_MAX, "3"}, {-1, INT32_MIN, "999"}, {-1, 1001, "999"}};
-    for (const auto& test : cases)
+    } steps[] = {{+1, 7, "12"}, {+1, 999, "3"},       {-1, 3, "999"},         {-1, 12, "7"},
+                 {+1, 0, "3"},  {+1, INT32_MAX, "3"}, {-1, INT32_MIN, "999"}, {-1, 1001, "999"}};
+    for (const auto& test : steps)
         EXPECT_EQ(Step(test.direction, test.from), Requests{test.expected})
             << test.direction << " from " << test.from;
+
+    const std::vector<std::pair<const char*, Requests>> typed = {
+        {"", {"0"}},     {"abc", {"0"}}, {"1000", {}}, {"-5", {}},      {"999", {"999"}}, {"8", {}},
+        {" 12", {"12"}}, {"3.4", {"3"}}, {"1e9", {}},  {"7abc", {"7"}}, {"65543", {}},
+    };
+    QWidget* box = c().toolbar().Text_PCT->widget();
+    for (const auto& [text, expected] : typed) {
+        SCOPED_TRACE(text);
+        c().toolbar().Text_PCT->SetText(text);
+        EXPECT_EQ(After([&] { QTest::keyClick(box, Qt::Key_Return); }), expected);
+        EXPECT_EQ(c().toolbar().Text_PCT->Text(), text) << "Enter is swallowed";
+    }
+
     // The only picture is found after a full turn; picture 0 is never stepped to.
     for (int direction : {+1, -1}) {
         OnlyPicturesExist({5});
@@ -148,62 +148,32 @@ TEST_F(NavigationTest, NextAndPreviousStepOverMissingPicturesAndWrapAround) {
     }
 }
 
-TEST_F(NavigationTest, TypedNumbersAskOnlyForExistingPictures) {
-    OnlyPicturesExist({3, 7, 12, 999});
-    const std::vector<std::pair<const char*, Requests>> cases = {
-        {"0", {"0"}},     {"", {"0"}},    {"abc", {"0"}}, {"1000", {}},    {"-5", {}},
-        {"999", {"999"}}, {"7", {"7"}},   {"8", {}},      {" 12", {"12"}}, {"3.4", {"3"}},
-        {"99999", {}},    {"-40000", {}}, {"1e9", {}},    {"7abc", {"7"}}, {"65543", {}},
-    };
-    QWidget* box = c().toolbar().Text_PCT->widget();
-    for (const auto& [typed, expected] : cases) {
-        SCOPED_TRACE(typed);
-        c().toolbar().Text_PCT->SetText(typed);
-        EXPECT_EQ(After([&] { QTest::keyClick(box, Qt::Key_Return); }), expected);
-        EXPECT_EQ(c().toolbar().Text_PCT->Text(), typed) << "Enter is swallowed";
-    }
-    c().toolbar().Text_PCT->SetText({});
-    EXPECT_EQ(After([&] { QTest::keyClicks(box, QStringLiteral("12")); }), Requests{});
-    EXPECT_EQ(c().toolbar().Text_PCT->Text(), "12") << "other keys are typed";
-}
-
-TEST_F(NavigationTest, ButtonsAndMenuEntriesReachTheirHandlersAndHomeActsOnlyInThePictureView) {
+TEST_F(NavigationTest, HomeActsOnlyInThePictureViewAndLeavingTheSystemDialogClosesIt) {
     EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_HOME"); }), Requests{}) << "picture 1 does not exist";
-    c().m_PictureNumber = 3;
-    QToolButton* next = QtButton("Nästa bildnummer");
-    ASSERT_NE(next, nullptr);
-    EXPECT_EQ(After([&] { QTest::mouseClick(next, Qt::LeftButton); }), Requests{"7"});
-    OnlyPicturesExist({1});
-    EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_HOME"); }), Requests{"1"});
-
-    QToolButton* home = QtButton("Hämta bild 1");
+    OnlyPicturesExist({1, 7});
+    QToolButton* home = nullptr;
+    for (QToolButton* button : c().toolbar().Toolbar->widget()->findChildren<QToolButton*>())
+        if (button->toolTip() == QStringLiteral("Hämta bild 1"))
+            home = button;
     ASSERT_NE(home, nullptr);
-    QAction* settings = nullptr;
-    for (QAction* action : home->menu()->actions())
-        if (action->text() == QString::fromUtf8("Inställningar"))
-            settings = action;
-    ASSERT_NE(settings, nullptr);
-    settings->trigger();
-    EXPECT_EQ(c().m_ViewState, VS_SETTINGS);
+    EXPECT_EQ(After([&] { QTest::mouseClick(home, Qt::LeftButton); }), Requests{"1"});
+    c().Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
     EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_HOME"); }), Requests{});
-}
 
-// The system dialog cannot be opened from the toolbar yet: its view is set as a host would set it.
-TEST_F(NavigationTest, AnyMenuEntryOrTypedPictureInTheSystemDialogClosesItsConnectionFirst) {
-    const auto openSystemDialog = [this](QTcpServer& terminal) {
+    // The system dialog's view is set as a host would set it; a menu entry or a typed picture closes it.
+    QTcpServer terminal;
+    for (const std::function<void()>& leave :
+         {std::function<void()>([&] { c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME"); }),
+          std::function<void()>([&] {
+              c().toolbar().Text_PCT->SetText("7");
+              EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_GET_PCT"); }), Requests{"7"});
+          })}) {
         ASSERT_TRUE(ConnectSysDial(terminal));
         c().m_ViewState = VS_SYSDIAL;
         c().UpdateToolBarView();
-    };
-    QTcpServer terminal;
-    openSystemDialog(terminal);
-    c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
-    EXPECT_EQ(c().systemDialog().Winsock_SysDial->State(), Winsock::sckClosed);
-
-    openSystemDialog(terminal);
-    c().toolbar().Text_PCT->SetText("7");
-    EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_GET_PCT"); }), Requests{"7"});
-    EXPECT_EQ(c().systemDialog().Winsock_SysDial->State(), Winsock::sckClosed);
+        leave();
+        EXPECT_EQ(c().systemDialog().Winsock_SysDial->State(), Winsock::sckClosed);
+    }
 }
 
 } // namespace

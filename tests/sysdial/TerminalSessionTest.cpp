@@ -1,10 +1,8 @@
 #include "SysdialSupport.h"
 #include "control/SessionSupport.h"
-#include "sim/SimFixture.h"
 
 #include <QAbstractScrollArea>
 #include <QMenu>
-#include <QPainter>
 #include <QTest>
 #include <algorithm>
 
@@ -84,7 +82,17 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsPrintsAndClosesWithEscape) 
     ASSERT_TRUE(Shows("OK  PG01.BV.GP1 = 55"));
     EXPECT_EQ(server().modelValue("PG01.BV.GP1"), 55);
     EXPECT_NE(server().terminalInput().find("1234\r"), std::string::npos) << "the code word was sent";
+    EXPECT_EQ(c().m_LastSysDialSentRow.find("1234"), std::string::npos) << "and not kept";
 
+    // A double click opens the pop-up menu, whose macro list the server sent.
+    QTest::mouseDClick(static_cast<QAbstractScrollArea*>(Box())->viewport(), Qt::LeftButton, {},
+                       QPoint(160, 120));
+    QMenu* popup = nullptr;
+    for (QMenu* menu : c().findChildren<QMenu*>())
+        popup = menu->isVisible() ? menu : popup;
+    ASSERT_NE(popup, nullptr);
+    popup->close();
+    ASSERT_TRUE(terminal().Menu_Popup->MakroVisible());
     ASSERT_EQ(terminal().Menu_Popup->MakroCaption(0), "Status");
     terminal().Menu_Popup_MakroList_Click(0);
     ASSERT_TRUE(waitFor([this] { return Count(Shown(), "Utetemperatur:") == 2; }));
@@ -122,81 +130,6 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsPrintsAndClosesWithEscape) 
         }
     }
     EXPECT_GE(indented, 5);
-}
-
-TEST_F(TerminalSessionTest, WithNoFreeChannelTheMessageNamesTheUsersHoldingThem) {
-    std::vector<std::unique_ptr<SimTestClient>> holders;
-    for (const auto& [visa, password] : {std::pair{"DRIFT", "drift"}, std::pair{"DEMO", "demo"}}) {
-        holders.push_back(std::make_unique<SimTestClient>());
-        ASSERT_TRUE(holders.back()->connectTo(server().framedPort()));
-        ASSERT_GE(holders.back()->login(visa, password), 1);
-        holders.back()->send(CMD_SYSDIAL_CHANNEL);
-        const int claimed = static_cast<int>(holders.size());
-        ASSERT_TRUE(waitFor([this, claimed] { return c().m_SysdialAllocated == claimed; }));
-    }
-    ClientSync();
-    const int claims = Received(CMD_SYSDIAL_CHANNEL);
-    c().Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
-    ASSERT_EQ(f.dialogs().asked.size(), 1u);
-    EXPECT_EQ(
-        f.dialogs().asked.back().text,
-        "Det finns inga lediga systemdialog kanaler, f\xF6ljande anv\xE4ndare anv\xE4nder en kanal:\r\n\r\n"
-        "M\xE4rta Str\xF6m\r\n" +
-            kDemoName + "\r\n");
-    ClientSync();
-    EXPECT_EQ(Received(CMD_SYSDIAL_CHANNEL), claims) << "no claim";
-    EXPECT_EQ(c().m_ViewState, VS_PICTURE);
-    EXPECT_EQ(terminal().Winsock_SysDial->State(), Winsock::sckClosed);
-}
-
-TEST_F(TerminalSessionTest, ATerminalLeftOpenByAPictureMessageOpensAgain) {
-    Open();
-    Inject(MSG_NO_PICTURE, {});
-    EXPECT_EQ(c().m_ViewState, VS_PICTURE);
-    EXPECT_TRUE(terminal().Connected());
-    c().Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
-    EXPECT_EQ(c().m_ViewState, VS_SYSDIAL);
-    EXPECT_TRUE(terminal().Text_Sysdial->Visible());
-    EXPECT_TRUE(waitFor([this] { return Count(Shown(), "Pelorin simulator, systemdialog") == 2; }))
-        << "woken again";
-}
-
-// Draws the visible pop-up menus over the control where they stand on the screen.
-QImage WithMenus(QWidget& control) {
-    QImage shot = control.grab().toImage();
-    QPainter painter(&shot);
-    for (QMenu* menu : control.findChildren<QMenu*>())
-        if (menu->isVisible())
-            painter.drawPixmap(menu->pos() - control.mapToGlobal(QPoint(0, 0)), menu->grab());
-    return shot;
-}
-
-TEST_F(TerminalSessionTest, DoubleClickOpensTheMenuWithTheServersMacros) {
-    Open();
-    Enter(QStringLiteral("status"));
-    auto* area = static_cast<QAbstractScrollArea*>(Box());
-    const QPoint at(160, 120);
-    QCursor::setPos(area->viewport()->mapToGlobal(at));
-    QTest::mouseDClick(area->viewport(), Qt::LeftButton, {}, at);
-    QMenu* popup = nullptr;
-    QMenu* macros = nullptr;
-    for (QMenu* menu : c().findChildren<QMenu*>()) {
-        if (menu->title() == QStringLiteral("Makro"))
-            macros = menu;
-        else if (menu->isVisible())
-            popup = menu;
-    }
-    ASSERT_NE(popup, nullptr) << "the pop-up menu is open";
-    ASSERT_NE(macros, nullptr);
-    EXPECT_TRUE(macros->menuAction()->isVisible()) << "the server sent macros";
-    ASSERT_EQ(macros->actions().size(), 1);
-    EXPECT_EQ(macros->actions()[0]->text(), QStringLiteral("Status"));
-    popup->setActiveAction(macros->menuAction());
-    macros->popup(popup->mapToGlobal(popup->actionGeometry(macros->menuAction()).topRight()));
-    ASSERT_TRUE(waitFor([macros] { return macros->isVisible(); }));
-    SaveShot(WithMenus(c()), QStringLiteral("terminal-macro-menu.png"));
-    macros->close();
-    popup->close();
 }
 
 } // namespace
