@@ -119,26 +119,23 @@ private:
     }
 
     // Opens the terminal, types `command` and waits for the prompt after its answer; Escape leaves.
+    // The box keeps a bounded history, so an answer shows as a change that ends in a prompt.
     void AskTheTerminal(const QString& command) {
+        const std::string closed = Shown();
         c.Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
-        Await("terminal", [this] { return Prompts() > 0; });
-        const size_t prompts = Prompts();
+        Await("terminal", [this, &closed] { return Shown() != closed && EndsWithPrompt(); });
         QWidget* box = c.systemDialog().Text_Sysdial->widget();
         for (const QChar typed : command)
             Press(box, Qt::Key_unknown, typed);
         Press(box, Qt::Key_Return, QChar(u'\r'));
-        Await("terminal answer", [this, prompts] { return Prompts() > prompts; });
+        const std::string asked = Shown();
+        Await("terminal answer", [this, &asked] { return Shown() != asked && EndsWithPrompt(); });
         Press(box, Qt::Key_Escape, QChar(0x1b));
         Await("terminal closed", [this] { return m_Server.channelsInUse() == 0; });
     }
 
-    size_t Prompts() const {
-        const std::string shown = c.systemDialog().Text_Sysdial->Text();
-        size_t n = 0;
-        for (size_t at = shown.find(kPrompt); at != std::string::npos; at = shown.find(kPrompt, at + 1))
-            ++n;
-        return n;
-    }
+    std::string Shown() const { return c.systemDialog().Text_Sysdial->Text(); }
+    bool EndsWithPrompt() const { return Shown().ends_with(kPrompt + "\r\n"); }
 
     static void Press(QWidget* widget, Qt::Key key, QChar text) {
         QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(text));
