@@ -3,7 +3,6 @@
 
 #include "HostSupport.h"
 
-#include "core/ClientProcs.h"
 #include "core/FrameCutter.h"
 #include "core/FrameTrace.h"
 #include "platform/Winsock.h"
@@ -15,16 +14,22 @@
 namespace pelorin::test {
 namespace {
 
-// Collects the client's debug lines of pelorin.link while it lives; `enabled` switches the trace on as
-// --trace does. The simulator in this process traces on the same category, its lines marked with its
-// connection numbers ("#3 ...", "terminal #3 ..."); they are left out.
+// Collects the client's trace, the debug lines of pelorin.link, while it lives; `enabled` switches the
+// trace on as --trace does. The simulator's lines on the same category begin with its connection
+// numbers ("#3 ...", "terminal #3 ...") and are left out.
 class TraceLines {
 public:
     explicit TraceLines(bool enabled) {
         s_Lines.clear();
         if (enabled)
             QLoggingCategory::setFilterRules(QStringLiteral("pelorin.link.debug=true"));
-        m_Previous = qInstallMessageHandler(&TraceLines::collect);
+        m_Previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& line) {
+                const bool simulator =
+                    line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1String("terminal #"));
+                if (type == QtDebugMsg && qstrcmp(context.category, "pelorin.link") == 0 && !simulator)
+                    s_Lines.push_back(line.toStdString());
+            });
     }
     ~TraceLines() {
         qInstallMessageHandler(m_Previous);
@@ -34,58 +39,28 @@ public:
     // The lines beginning with `prefix`, in order.
     std::vector<std::string> starting(const std::string& prefix) const {
         std::vector<std::string> lines;
-        for (const std::string& line : s_Lines)
-            if (line.rfind(prefix, 0) == 0)
-                lines.push_back(line);
+        std::copy_if(s_Lines.begin(), s_Lines.end(), std::back_inserter(lines),
+                     [&](const std::string& line) { return line.starts_with(prefix); });
         return lines;
     }
     const std::vector<std::string>& all() const { return s_Lines; }
 
 private:
-    static void collect(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-        const bool simulator =
-            message.startsWith(QLatin1Char('#')) || message.startsWith(QLatin1String("terminal #"));
-        if (type == QtDebugMsg && qstrcmp(context.category, "pelorin.link") == 0 && !simulator)
-            s_Lines.push_back(message.toStdString());
-    }
-
     static inline std::vector<std::string> s_Lines;
     QtMessageHandler m_Previous = nullptr;
 };
 
-struct CapturedFrame {
-    CaptureDirection direction;
-    uint8_t code;
-    std::string payload;
-};
-
-// The frames of each direction of the captured picture link, in order.
-std::vector<CapturedFrame> CapturedFrames(const QString& path) {
-    const CaptureContents capture = ReadCaptureFile(path);
-    EXPECT_TRUE(capture.error.isEmpty()) << capture.error.toStdString();
-    std::string toServer, toClient;
-    std::vector<CapturedFrame> frames;
-    for (const CaptureRecord& record : capture.records) {
-        if (record.connection != CaptureConnection::PictureLink)
-            continue;
-        std::string& buffer = record.direction == CaptureDirection::ToServer ? toServer : toClient;
-        EXPECT_EQ(CutFrames(buffer, record.bytes,
-                            [&](uint8_t code, const std::string& payload) {
-                                frames.push_back({record.direction, code, payload});
-                            }),
-                  CutResult::Ok);
-    }
-    return frames;
-}
-
-std::vector<std::string> Described(const std::vector<CapturedFrame>& frames, CaptureDirection direction) {
+// The trace lines of the frames the capture holds of the picture link in one direction.
+std::vector<std::string> DescribedCapture(const QString& path, CaptureDirection direction) {
+    const FrameDirection described =
+        direction == CaptureDirection::ToServer ? FrameDirection::ToServer : FrameDirection::ToClient;
+    std::string buffer;
     std::vector<std::string> lines;
-    for (const CapturedFrame& f : frames)
-        if (f.direction == direction)
-            lines.push_back(DescribeFrame(direction == CaptureDirection::ToServer ? FrameDirection::ToServer
-                                                                                  : FrameDirection::ToClient,
-                                          f.code, f.payload)
-                                .toStdString());
+    for (const CaptureRecord& record : ReadCaptureFile(path).records)
+        if (record.connection == CaptureConnection::PictureLink && record.direction == direction)
+            CutFrames(buffer, record.bytes, [&](uint8_t code, const std::string& payload) {
+                lines.push_back(DescribeFrame(described, code, payload).toStdString());
+            });
     return lines;
 }
 
@@ -107,22 +82,19 @@ TEST(LinkWatch, TheTraceIsOneLinePerCapturedFrameAndNeitherHoldsThePassword) {
         return !frames.empty() && frames.back().code == CMD_LOGOUT;
     }));
 
-    const std::vector<CapturedFrame> frames = CapturedFrames(capture);
     const auto sent = trace.starting("-> ");
     const auto received = trace.starting("<- ");
-    EXPECT_EQ(sent, Described(frames, CaptureDirection::ToServer));
-    EXPECT_EQ(received, Described(frames, CaptureDirection::ToClient));
+    EXPECT_EQ(sent, DescribedCapture(capture, CaptureDirection::ToServer));
+    EXPECT_EQ(received, DescribedCapture(capture, CaptureDirection::ToClient));
     EXPECT_EQ(sent.size() + received.size(), trace.all().size()) << "every line is a frame";
     EXPECT_EQ(sent.size(), demo.server().receivedFrames().size());
     ASSERT_GE(sent.size(), 5u);
+    // The login as the capture keeps it: the visa and its end, not even the password's length.
     EXPECT_EQ(sent.front(), "-> CMD_LOGIN(3) 6 bytes: visa \"DEMO\", password ****");
     EXPECT_EQ(sent.back(), "-> CMD_LOGOUT(4) 0 bytes");
-    EXPECT_EQ(received.front().rfind("<- MSG_LOGIN_REPLY(3)", 0), 0u) << received.front();
+    EXPECT_TRUE(received.front().starts_with("<- MSG_LOGIN_REPLY(3)")) << received.front();
     for (const std::string& line : trace.all())
         EXPECT_EQ(line.find("demo"), std::string::npos) << line;
-
-    ASSERT_EQ(frames.front().code, CMD_LOGIN);
-    EXPECT_EQ(UnscrambleLogin(frames.front().payload), "DEMO\xFF");
 }
 
 TEST(LinkWatch, NothingIsTracedUnlessSwitchedOn) {
@@ -132,7 +104,6 @@ TEST(LinkWatch, NothingIsTracedUnlessSwitchedOn) {
     PelorinControl& c = StartClient(f, demo.address());
     TraceLines trace(false);
     ASSERT_TRUE(LogIn(c));
-    ASSERT_TRUE(ShowPicture(c, 1));
     EXPECT_TRUE(trace.all().empty()) << trace.all().front();
 }
 
@@ -160,20 +131,16 @@ TEST(LinkWatch, TerminalBytesAreTracedAndCapturedExceptTheCodeWord) {
     QTcpSocket* server = terminalPort.nextPendingConnection();
     ASSERT_TRUE(waitFor([&] { return terminal.State() == Winsock::sckConnected; }));
 
-    std::string serverGot;
-    const auto exchange = [&](const std::string& fromServer, const std::string& fromClient) {
-        server->write(fromServer.data(), static_cast<qint64>(fromServer.size()));
+    // Each arrival is traced before the client answers it.
+    for (const auto& [fromServer, fromClient] :
+         {std::pair{"KODORD: \r\n", "hemligt\r"}, {"PELORIN> ", "status\r"}}) {
         const size_t before = trace.all().size();
+        server->write(fromServer);
         ASSERT_TRUE(waitFor([&] { return trace.all().size() > before; }));
         terminal.SendData(fromClient);
-        ASSERT_TRUE(waitFor([&] {
-            serverGot += server->readAll().toStdString();
-            return serverGot.size() >= fromClient.size();
-        }));
-        serverGot.clear();
-    };
-    exchange("KODORD: \r\n", "hemligt\r");
-    exchange("PELORIN> ", "status\r");
+    }
+    std::string got;
+    ASSERT_TRUE(waitFor([&] { return (got += server->readAll().toStdString()).ends_with("status\r"); }));
 
     EXPECT_EQ(trace.all(),
               (std::vector<std::string>{"-> terminal 1 bytes: \"\\x10\"",

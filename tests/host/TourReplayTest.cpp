@@ -1,14 +1,12 @@
 // The demo tour run by the host executable against the simulator with --capture, and again against
 // the simulator's replay of that capture in step with the tour's requests: every screenshot of the
-// replayed tour must equal the live tour's, pixel for pixel. With PELORIN_SHOTS_DIR set, the
-// screenshots of both tours are kept there.
+// replayed tour must equal the live tour's, pixel for pixel.
 
 #include "HostSupport.h"
 
 #include "Replay.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 
 namespace pelorin::test {
@@ -38,19 +36,6 @@ int RunTour(const std::string& address, const QString& folder, const QStringList
     return tour.exitStatus() == QProcess::NormalExit ? tour.exitCode() : -1;
 }
 
-void KeepShots(const QString& from) {
-    const QString folder = qEnvironmentVariable("PELORIN_SHOTS_DIR");
-    if (folder.isEmpty())
-        return;
-    for (const QString& tour : {QStringLiteral("live"), QStringLiteral("replayed")}) {
-        const QDir source(QDir(from).filePath(tour));
-        const QDir target(QDir(folder).filePath(QStringLiteral("tour-") + tour));
-        QDir().mkpath(target.path());
-        for (const QString& shot : source.entryList({QStringLiteral("*.png")}, QDir::Files))
-            QFile::copy(source.filePath(shot), target.filePath(shot));
-    }
-}
-
 TEST(TourReplay, TheReplayedTourTakesTheLiveToursScreenshots) {
     QTemporaryDir dir;
     const QString capture = dir.filePath(QStringLiteral("tour.cap"));
@@ -69,9 +54,7 @@ TEST(TourReplay, TheReplayedTourTakesTheLiveToursScreenshots) {
     sim::ReplayServer replay(sim::ServerOptions{}, std::move(script), 1);
     replay.setInStep(true);
     ASSERT_TRUE(replay.start(&error)) << error.toStdString();
-    const int replayedTour = RunTour("127.0.0.1:" + std::to_string(replay.framedPort()), replayed);
-    KeepShots(dir.path());
-    ASSERT_EQ(replayedTour, 0);
+    ASSERT_EQ(RunTour("127.0.0.1:" + std::to_string(replay.framedPort()), replayed), 0);
 
     const QStringList shots = QDir(live).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
     ASSERT_GE(shots.size(), 6) << "login, picture, selected, typed, written, link";

@@ -1,6 +1,5 @@
-// The server's messages as the control handles them, sent by the simulator over loopback: the update
-// indicator, values beyond the picture, the setpoint menu, short payloads, texts and the system-dialog
-// information.
+// The server's messages as the control handles them: the update indicator, values beyond the
+// picture, the setpoint menu and a picture that does not exist.
 
 #include "control/SessionSupport.h"
 
@@ -45,10 +44,8 @@ PictureWriter Values(int count, uint8_t decimals = 1) {
 
 TEST_F(SessionMessages, IndicatorCountsDistinctValuesAndTurnsGreenOnceWithOneToolbarUpdate) {
     ShowPicture(Values(4));
-    EXPECT_EQ(c().m_DynamicPointers, 4);
     EXPECT_EQ(Indicator(), "0%");
     EXPECT_EQ(c().toolbar().Text_Updated->BackColor(), kIndicatorRed);
-
     const struct {
         int pointer;
         const char* shown;
@@ -71,8 +68,8 @@ TEST_F(SessionMessages, IndicatorCountsDistinctValuesAndTurnsGreenOnceWithOneToo
     EXPECT_EQ(c().toolbar().Text_Updated->BackColor(), kIndicatorGreen);
 }
 
-// Values are counted as they come, whatever else arrives with them: values numbered beyond the picture
-// (for the one before it, or for nothing) change no element, and a value cut short is 0 for number 0.
+// Values numbered beyond the picture (for the one before it, or for nothing) change and count nothing;
+// a value cut short is 0 for number 0.
 TEST_F(SessionMessages, PercentagesRoundHalfToEvenBeyondSixteenBitsAndValuesBeyondThePictureCountNot) {
     // 330 of 400 is 82.5: counts above 327 overflow a 16-bit product.
     std::string burst = EncodeFrame(MSG_PICTURE, PictureMessage(Values(400, 0), 9));
@@ -93,74 +90,29 @@ TEST_F(SessionMessages, PercentagesRoundHalfToEvenBeyondSixteenBitsAndValuesBeyo
     EXPECT_EQ(c().m_Elements[0]->m_Text, "0");
 }
 
-// Which value names a kind is the model's concern (PictureModelTest); each kind named adds one entry.
-TEST_F(SessionMessages, SetpointKindsAddTheirMenuEntriesOnce) {
-    ShowPicture(PictureWriter().setpoint("SP.A", "Tryck", "", "", "").setpoint("SP.B", "", "", "", ""));
+// Each setpoint kind named adds one menu entry; no picture empties the view and the menu, and stops
+// recording and printing.
+TEST_F(SessionMessages, SetpointKindsAddTheirMenuEntriesOnceAndNoPictureEmptiesAll) {
+    ShowPicture(PictureWriter()
+                    .setpoint("SP.A", "Tryck", "", "", "")
+                    .setpoint("SP.B", "", "", "", "")
+                    .box(2, true, false, 1, 10, 10, 300, 300));
     for (const auto& [pointer, kind] : {std::pair(0, "0"), std::pair(1, "3"), std::pair(1, "1")})
         Value(pointer, kind);
     std::vector<std::pair<std::string, std::string>> menu;
     for (const auto& entry : c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries())
         menu.emplace_back(entry->Text, entry->Tag);
     EXPECT_EQ(menu, (decltype(menu){{"SP.A\t(PLSetPnt.DTA)", "0"}, {"SP.B\t(kurva natt)", "1"}}));
-    EXPECT_EQ(Indicator(), "100%");
     EXPECT_TRUE(c().toolbar().Toolbar->Button("TB_SPV")->Enabled());
-    Inject(MSG_NO_PICTURE, {});
-    EXPECT_TRUE(c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries().empty())
-        << "the next picture starts with an empty menu";
-}
-
-// How far each payload is read is the model's and the components' concern; here the control goes on.
-TEST_F(SessionMessages, PayloadsCutShortAreHandledAsFarAsTheyGo) {
-    Inject(MSG_PICTURE, std::string("\0\0\0\x05\0\0", 6));
-    EXPECT_EQ(std::tuple(c().m_PictureNumber, c().m_ViewState, c().m_Elements.size()),
-              std::tuple(5, VS_PICTURE, size_t{0}));
-
-    Inject(MSG_SYSDIAL_INFO, Long2String(32767) + Long2String(2) + Long2String(1'000'000) + "A");
-    EXPECT_EQ(c().m_SysdialAllocated, 32767);
-    EXPECT_EQ(c().m_SysdialUsers, "A\r\n");
-
-    server().sendFrameToAll(MSG_LOGIN_REPLY, std::string(2, '\0'));
-    ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
-    EXPECT_EQ(c().m_UserName, "");
-}
-
-TEST_F(SessionMessages, TextsAndLogbooksAreEditableByAccessBit) {
-    const std::string text = "Rad 1\r\nR\xE4"
-                             "d 2";
-    const std::tuple<uint8_t, int16_t, bool> messages[] = {{MSG_FUNCTION_TEXT, VS_FUNCTION_TEXT, false},
-                                                           {MSG_PICTURE_LOG, VS_LOG_PCT, true},
-                                                           {MSG_GLOBAL_LOG, VS_LOG_GLOBAL, true}};
-    // DEMO has every right, LAS none to edit.
-    for (const auto& [visa, password, mayEdit] :
-         {std::tuple("DEMO", "demo", true), std::tuple("LAS", "las", false)}) {
-        c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
-        LogIn(visa, password);
-        for (const auto& [code, view, logbook] : messages) {
-            SCOPED_TRACE(::testing::Message() << visa << ", code " << int{code});
-            c().m_TextAnyChanged = -1; // nothing edits the texts yet
-            Inject(code, text);
-            EXPECT_EQ(c().m_ViewState, view);
-            EXPECT_EQ(c().texts().Text_Any->Text(), text);
-            EXPECT_EQ(c().texts().Text_Any->Locked(), !(logbook && mayEdit));
-            if (logbook) {
-                EXPECT_EQ(c().m_TextAnyChanged, 0);
-                EXPECT_EQ(c().texts().Text_Any->SelStart(), static_cast<int32_t>(text.size()))
-                    << "the end is shown";
-            }
-        }
-    }
-}
-
-TEST_F(SessionMessages, NoPictureEmptiesTheViewAndStopsRecordingAndPrinting) {
-    ShowPicture(PictureWriter().box(2, true, false, 1, 10, 10, 300, 300));
     ASSERT_EQ(PictureAt(100, 100), kPaletteRed);
+
     c().m_IsRecording = -1;
     c().m_IsPrintingContinous = -1;
     Inject(MSG_NO_PICTURE, {});
+    EXPECT_TRUE(c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries().empty());
     EXPECT_TRUE(c().m_Elements.empty());
-    EXPECT_EQ(c().m_ViewState, VS_PICTURE);
-    EXPECT_EQ(c().m_IsRecording, 0);
-    EXPECT_EQ(c().m_IsPrintingContinous, 0);
+    EXPECT_EQ(std::tuple(c().m_ViewState, c().m_IsRecording, c().m_IsPrintingContinous),
+              std::tuple(VS_PICTURE, 0, 0));
     EXPECT_EQ(PictureAt(100, 100), kPictureGrey);
 }
 

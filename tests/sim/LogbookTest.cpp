@@ -8,19 +8,18 @@ using namespace pelorin::test;
 
 namespace {
 
-class LogbookTest : public SimFixture {
-protected:
-    std::string pictureLog(SimTestClient& client, int picture) {
-        client.send(CMD_GET_PICTURE_LOG, Long2String(picture));
-        const auto reply = client.next(MSG_PICTURE_LOG);
-        return reply ? reply->payload : "(no reply)";
-    }
-    std::string globalLog(SimTestClient& client) {
-        client.send(CMD_GET_GLOBAL_LOG);
-        const auto reply = client.next(MSG_GLOBAL_LOG);
-        return reply ? reply->payload : "(no reply)";
-    }
-};
+using LogbookTest = SimFixture;
+
+std::string PictureLog(SimTestClient& client, int picture) {
+    const auto answers = client.answersTo(CMD_GET_PICTURE_LOG, Long2String(picture));
+    return answers.size() == 1 ? answers[0].payload : "(no reply)";
+}
+
+std::string GlobalLog(SimTestClient& client) {
+    client.send(CMD_GET_GLOBAL_LOG);
+    const auto reply = client.next(MSG_GLOBAL_LOG);
+    return reply ? reply->payload : "(no reply)";
+}
 
 TEST_F(LogbookTest, StoredLogbooksSurviveARestartAndAnInterruptedSave) {
     const std::string pictureText = "2024-01-05 08:12 / DEMO\r\nBytt filter i LB01, fl\xE4kten g\xE5r.\r\n";
@@ -28,14 +27,14 @@ TEST_F(LogbookTest, StoredLogbooksSurviveARestartAndAnInterruptedSave) {
                                    "terst\xE4llt efter str\xF6mavbrott.\r\n";
     {
         auto client = loggedInClient();
-        EXPECT_EQ(pictureLog(*client, 2), "");
+        EXPECT_EQ(PictureLog(*client, 2), "");
         client->send(CMD_SAVE_PICTURE_LOG, Long2String(2) + pictureText);
         client->send(CMD_SAVE_GLOBAL_LOG, globalText);
-        EXPECT_EQ(pictureLog(*client, 2), pictureText);
+        EXPECT_EQ(PictureLog(*client, 2), pictureText);
         // A picture that does not exist, or no picture number at all, stores nothing.
         client->send(CMD_SAVE_PICTURE_LOG, Long2String(500) + "text");
         client->send(CMD_SAVE_PICTURE_LOG, std::string("\x01", 1));
-        EXPECT_EQ(pictureLog(*client, 500), "");
+        EXPECT_EQ(PictureLog(*client, 500), "");
     }
     const QDir logbooks(m_Data.filePath(QStringLiteral("logbooks")));
     EXPECT_EQ(logbooks.entryList(QDir::Files),
@@ -48,9 +47,9 @@ TEST_F(LogbookTest, StoredLogbooksSurviveARestartAndAnInterruptedSave) {
 
     startServer();
     auto client = loggedInClient();
-    EXPECT_EQ(pictureLog(*client, 2), pictureText);
-    EXPECT_EQ(pictureLog(*client, 3), "");
-    EXPECT_EQ(globalLog(*client), globalText);
+    EXPECT_EQ(PictureLog(*client, 2), pictureText);
+    EXPECT_EQ(PictureLog(*client, 3), "");
+    EXPECT_EQ(GlobalLog(*client), globalText);
     QFile onDisk(logbooks.filePath(QStringLiteral("global.txt")));
     ASSERT_TRUE(onDisk.open(QIODevice::ReadOnly));
     EXPECT_TRUE(
@@ -69,8 +68,8 @@ TEST_F(LogbookTest, SavingNeedsTheLogbookRight) {
         auto writer = loggedInClient(c.visa, c.password);
         writer->send(CMD_SAVE_PICTURE_LOG, Long2String(1) + c.visa);
         writer->send(CMD_SAVE_GLOBAL_LOG, c.visa);
-        EXPECT_EQ(pictureLog(*writer, 1) == c.visa, c.savesPictureLog);
-        EXPECT_EQ(globalLog(*writer) == c.visa, c.savesGlobalLog);
+        EXPECT_EQ(PictureLog(*writer, 1) == c.visa, c.savesPictureLog);
+        EXPECT_EQ(GlobalLog(*writer) == c.visa, c.savesGlobalLog);
     }
 }
 

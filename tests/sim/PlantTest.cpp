@@ -1,12 +1,9 @@
 #include "Plant.h"
-#include "core/PictureParser.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <functional>
 #include <gtest/gtest.h>
-#include <set>
 
 using namespace pelorin;
 using namespace pelorin::sim;
@@ -33,7 +30,7 @@ QString LoadWithElements(const QTemporaryDir& dir, const QByteArray& elements, P
     return LoadPlant(dir.path(), plant, &error) ? QString() : error;
 }
 
-TEST(PlantTest, PictureThatDoesNotEncodeIsRefusedNamingFileAndElement) {
+TEST(PlantTest, PictureThatDoesNotEncodeIsRefusedNamingFileAndElementAndAMissingLinkIsAWarning) {
     const QByteArray longText(300, 'x');
     QByteArray manyValues;
     for (int i = 0; i < 1000; ++i)
@@ -67,9 +64,8 @@ TEST(PlantTest, PictureThatDoesNotEncodeIsRefusedNamingFileAndElement) {
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.expected))) << error.toStdString();
         EXPECT_TRUE(error.contains(QStringLiteral("7.json"))) << error.toStdString();
     }
-}
 
-TEST(PlantTest, LinkToAMissingPictureLoadsWithAWarning) {
+    // A link to a missing picture is no reason to refuse: a warning names it.
     QTemporaryDir dir;
     Plant plant;
     ASSERT_EQ(
@@ -78,62 +74,6 @@ TEST(PlantTest, LinkToAMissingPictureLoadsWithAWarning) {
         QString());
     ASSERT_EQ(plant.warnings.size(), 1);
     EXPECT_TRUE(plant.warnings.first().contains(QStringLiteral("picture 8")));
-}
-
-// Walks an element tree, children included.
-void Visit(const ElementList& elements, const std::function<void(const cElement&)>& visit) {
-    for (const auto& element : elements) {
-        visit(*element);
-        Visit(element->m_SymbolElements, visit);
-        Visit(element->m_DynamicElements, visit);
-    }
-}
-
-TEST(PlantTest, DemoPlantUsesEveryElementTypeAndEveryVariant) {
-    Plant plant;
-    QString error;
-    ASSERT_TRUE(LoadPlant(DemoPlantFolder(), plant, &error)) << error.toStdString();
-    EXPECT_TRUE(plant.warnings.isEmpty());
-
-    std::set<int32_t> types, decimals, setpointKinds, linkedPictures;
-    std::set<std::string> variants;
-    for (const auto& [number, picture] : plant.pictures) {
-        ElementList elements;
-        PictureParser(Palette{}, 7, 14).ExtractAllElements(picture.elementData, elements);
-        Visit(elements, [&](const cElement& e) {
-            types.insert(e.m_ElementType);
-            if (e.m_ElementType == ET_DYNVALUE)
-                decimals.insert(e.m_Decimals);
-            if (e.m_ElementType == ET_PICTURELINK)
-                linkedPictures.insert(e.m_NewPicture);
-            if (e.m_ElementType == ET_LINE && e.m_Thickness > 1)
-                variants.insert("thick line");
-            if (e.m_ElementType == ET_LINE && e.m_Dashed)
-                variants.insert("dotted line");
-            if (e.m_ElementType == ET_BOX)
-                variants.insert(e.m_Filled ? "filled box" : "outline box");
-            if (e.m_ElementType == ET_SYMBOL && e.m_Option < 8)
-                variants.insert("symbol colour override");
-            if (e.m_ElementType == ET_CIRCLE) {
-                const bool full = std::abs(e.m_EndAngle - e.m_StartAngle) == 360;
-                variants.insert(full ? "circle" : (e.m_Option < 8 ? "pie slice" : "arc"));
-            }
-            if (e.m_ElementType == ET_TEXT &&
-                e.m_Text.find_first_of("\xE5\xE4\xF6\xC5\xC4\xD6") != std::string::npos)
-                variants.insert("Swedish text");
-        });
-        for (const DynamicPoint& point : picture.dynamics)
-            if (point.setpointKind >= 0)
-                setpointKinds.insert(point.setpointKind);
-    }
-    EXPECT_EQ(types, (std::set<int32_t>{ET_TEXT, ET_SYMBOL, ET_LINE, ET_BOX, ET_CIRCLE, ET_FILL,
-                                        ET_PICTURELINK, ET_DYNVALUE, ET_DYNGROUP, ET_EMPTY, ET_SETPOINT}));
-    EXPECT_EQ(decimals, (std::set<int32_t>{0, 1, 2, 3}));
-    EXPECT_EQ(setpointKinds, (std::set<int32_t>{0, 1, 2, 3}));
-    EXPECT_EQ(variants, (std::set<std::string>{"thick line", "dotted line", "filled box", "outline box",
-                                               "symbol colour override", "circle", "pie slice", "arc",
-                                               "Swedish text"}));
-    EXPECT_EQ(linkedPictures, (std::set<int32_t>{1, 2, 3, 4}));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "Replay.h"
 #include "SimFixture.h"
+#include "WireText.h"
 #include "core/Capture.h"
 
 #include <QTemporaryDir>
@@ -10,51 +11,55 @@ using namespace pelorin::test;
 namespace {
 
 constexpr auto kLink = CaptureConnection::PictureLink;
-constexpr auto kTerminal = CaptureConnection::Terminal;
 constexpr auto kToServer = CaptureDirection::ToServer;
 constexpr auto kToClient = CaptureDirection::ToClient;
 
 std::string Value(int number, const std::string& text) {
-    return EncodeFrame(MSG_VALUE,
-                       std::string{static_cast<char>(number >> 8), static_cast<char>(number)} + text);
+    return EncodeFrame(MSG_VALUE, sim::Short2String(number) + text);
 }
 
 class ReplayTest : public ::testing::Test {
 protected:
-    // Writes a capture the way a client records one: the picture link cut anywhere, the terminal as it came.
-    QString writeCapture(bool withLogin = true) {
+    // Starts a replay of what `record` writes to a capture file, as a client records one.
+    bool startReplay(const std::function<void(CaptureWriter&)>& record, double speed, bool inStep = false) {
         const QString path = m_Dir.filePath(QStringLiteral("session.cap"));
-        CaptureWriter writer(path);
-        EXPECT_TRUE(writer.isOpen());
-        const std::string login =
-            EncodeFrame(MSG_LOGIN_REPLY, Long2String(31) + Long2String(2002) + Long2String(500) + "\xC5sa");
-        const std::string table = EncodeFrame(MSG_PICTURE_TABLE, std::string(1004, '\0'));
-        writer.RecordAt(0, kLink, kToServer, EncodeFrame(CMD_LOGIN, "scrambled"));
-        writer.RecordAt(10, kLink, kToClient, (withLogin ? login : std::string()) + table.substr(0, 7));
-        writer.RecordAt(20, kLink, kToClient, table.substr(7));
-        writer.RecordAt(150, kLink, kToClient,
-                        EncodeFrame(MSG_PICTURE, std::string(60, '\x01')) + Value(0, "21.5"));
-        writer.RecordAt(200, kTerminal, kToClient, "Pelorin\r\n");
-        writer.RecordAt(250, kTerminal, kToClient, "PELORIN> \r\n");
-        writer.RecordAt(300, kLink, kToClient, Value(0, "22") + Value(1, "1"));
-        return path;
-    }
-
-    bool startReplay(const QString& path, QString* error) {
+        {
+            CaptureWriter writer(path);
+            record(writer);
+        }
         sim::ReplayScript script;
-        if (!sim::BuildReplayScript(ReadCaptureFile(path).records, script, error))
+        if (!sim::BuildReplayScript(ReadCaptureFile(path).records, script, &m_Error))
             return false;
-        m_Replay = std::make_unique<sim::ReplayServer>(sim::ServerOptions(), std::move(script), 10.0);
-        return m_Replay->start(error);
+        m_Replay = std::make_unique<sim::ReplayServer>(sim::ServerOptions(), std::move(script), speed);
+        m_Replay->setInStep(inStep);
+        return m_Replay->start(&m_Error);
     }
 
     QTemporaryDir m_Dir;
+    QString m_Error;
     std::unique_ptr<sim::ReplayServer> m_Replay;
 };
 
+// The picture link cut anywhere, the terminal as it came.
+void RecordSession(CaptureWriter& writer, bool withLogin) {
+    const std::string login =
+        EncodeFrame(MSG_LOGIN_REPLY, Long2String(31) + Long2String(2002) + Long2String(500) + "\xC5sa");
+    const std::string table = EncodeFrame(MSG_PICTURE_TABLE, std::string(1004, '\0'));
+    writer.RecordAt(0, kLink, kToServer, EncodeFrame(CMD_LOGIN, "scrambled"));
+    writer.RecordAt(10, kLink, kToClient, (withLogin ? login : std::string()) + table.substr(0, 7));
+    writer.RecordAt(20, kLink, kToClient, table.substr(7));
+    writer.RecordAt(150, kLink, kToClient,
+                    EncodeFrame(MSG_PICTURE, std::string(60, '\x01')) + Value(0, "21.5"));
+    writer.RecordAt(200, CaptureConnection::Terminal, kToClient, "Pelorin\r\n");
+    writer.RecordAt(250, CaptureConnection::Terminal, kToClient, "PELORIN> \r\n");
+    writer.RecordAt(300, kLink, kToClient, Value(0, "22") + Value(1, "1"));
+}
+
 TEST_F(ReplayTest, CapturedFramesAndTerminalOutputArriveInOrderAfterTheCapturedLoginReply) {
-    QString error;
-    ASSERT_TRUE(startReplay(writeCapture(), &error)) << error.toStdString();
+    EXPECT_FALSE(startReplay([](CaptureWriter& w) { RecordSession(w, false); }, 10));
+    EXPECT_EQ(m_Error.toStdString(), "the capture holds no login reply");
+
+    ASSERT_TRUE(startReplay([](CaptureWriter& w) { RecordSession(w, true); }, 10)) << m_Error.toStdString();
     SimTestClient client;
     ASSERT_TRUE(client.connectTo(m_Replay->framedPort()));
     client.send(CMD_GET_PICTURE, "7"); // asks for nothing the capture does not hold: not answered
@@ -80,31 +85,21 @@ TEST_F(ReplayTest, CapturedFramesAndTerminalOutputArriveInOrderAfterTheCapturedL
                                                                     {MSG_VALUE, "1"}}));
 }
 
-// In step, an answer waits for its request however early the recorded pace would have sent it, and
-// then keeps its recorded distance from the request.
+// In step, an answer waits for its request however early the recorded pace would have sent it.
 TEST_F(ReplayTest, InStepEachAnswerWaitsForItsRequest) {
-    const QString path = m_Dir.filePath(QStringLiteral("requests.cap"));
-    {
-        CaptureWriter writer(path);
-        writer.RecordAt(0, kLink, kToServer, EncodeFrame(CMD_LOGIN, "scrambled"));
-        writer.RecordAt(10, kLink, kToClient, EncodeFrame(MSG_LOGIN_REPLY, std::string(12, '\0')));
-        writer.RecordAt(20, kLink, kToServer, EncodeFrame(CMD_GET_PICTURE_TABLE, {}));
-        writer.RecordAt(30, kLink, kToClient, Value(0, "table"));
-        writer.RecordAt(2900, kLink, kToServer, EncodeFrame(CMD_GET_PICTURE, "1"));
-        writer.RecordAt(3000, kLink, kToClient, Value(1, "picture"));
-    }
-    sim::ReplayScript script;
-    QString error;
-    ASSERT_TRUE(sim::BuildReplayScript(ReadCaptureFile(path).records, script, &error)) << error.toStdString();
-    ASSERT_EQ(script.events.size(), 2u);
-    EXPECT_EQ(script.events[1].afterRequests, 2u);
-    EXPECT_EQ(script.events[1].sinceRequestMs, 100);
-    sim::ReplayServer replay(sim::ServerOptions(), std::move(script), 100.0);
-    replay.setInStep(true);
-    ASSERT_TRUE(replay.start(&error)) << error.toStdString();
-
+    ASSERT_TRUE(startReplay(
+        [](CaptureWriter& writer) {
+            writer.RecordAt(0, kLink, kToServer, EncodeFrame(CMD_LOGIN, "scrambled"));
+            writer.RecordAt(10, kLink, kToClient, EncodeFrame(MSG_LOGIN_REPLY, std::string(12, '\0')));
+            writer.RecordAt(20, kLink, kToServer, EncodeFrame(CMD_GET_PICTURE_TABLE, {}));
+            writer.RecordAt(30, kLink, kToClient, Value(0, "table"));
+            writer.RecordAt(2900, kLink, kToServer, EncodeFrame(CMD_GET_PICTURE, "1"));
+            writer.RecordAt(3000, kLink, kToClient, Value(1, "picture"));
+        },
+        100, true))
+        << m_Error.toStdString();
     SimTestClient client;
-    ASSERT_TRUE(client.connectTo(replay.framedPort()));
+    ASSERT_TRUE(client.connectTo(m_Replay->framedPort()));
     client.send(CMD_LOGIN, ScrambleLogin("ANY\xFFthing", 3));
     ASSERT_TRUE(client.next(MSG_LOGIN_REPLY));
     client.send(CMD_GET_PICTURE_TABLE, {});
@@ -113,12 +108,6 @@ TEST_F(ReplayTest, InStepEachAnswerWaitsForItsRequest) {
     EXPECT_FALSE(waitFor([&] { return client.value(1).has_value(); }, 300));
     client.send(CMD_GET_PICTURE, "1");
     EXPECT_TRUE(waitFor([&] { return client.value(1) == "picture"; }));
-}
-
-TEST_F(ReplayTest, CaptureWithoutALoginReplyIsRefused) {
-    QString error;
-    EXPECT_FALSE(startReplay(writeCapture(false), &error));
-    EXPECT_EQ(error.toStdString(), "the capture holds no login reply");
 }
 
 } // namespace

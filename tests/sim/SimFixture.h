@@ -25,6 +25,7 @@ inline const std::string kDemoName = "\xC5sa \xD6"
 struct Frame {
     uint8_t code;
     std::string payload;
+    bool operator==(const Frame&) const = default;
 };
 
 // A picture-link client written from the protocol alone: frames out, frames in, values by number.
@@ -100,8 +101,15 @@ public:
         return it == m_Values.end() ? std::nullopt : std::optional<std::string>(it->second);
     }
     void forgetValues() { m_Values.clear(); }
-    size_t pendingFrames() const { return m_Frames.size(); }
     std::vector<Frame> takeAll() { return std::exchange(m_Frames, {}); }
+    // Sends a frame and returns what answered it (frames are answered in order).
+    std::vector<Frame> answersTo(uint8_t code, std::string_view payload) {
+        takeAll();
+        send(code, payload);
+        if (!sync())
+            return {{MSG_GLOBAL_LOG, "(no sync)"}};
+        return takeAll();
+    }
 
 private:
     void readArrived() {
@@ -125,42 +133,34 @@ private:
     std::map<int, std::string> m_Values;
 };
 
-// Collects what is logged on one category while it lives (one capture at a time).
+// Collects what is logged on one category while it lives (one capture at a time; the rest is dropped).
 class LogCapture {
 public:
-    explicit LogCapture(const char* category) : m_Category(category) {
-        s_Active = this;
-        m_Previous = qInstallMessageHandler(&LogCapture::handle);
+    explicit LogCapture(const char* category) {
+        s_Category = category;
+        s_Messages.clear();
+        m_Previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
+                if (context.category && qstrcmp(context.category, s_Category) == 0)
+                    s_Messages.append(text);
+            });
     }
-    ~LogCapture() {
-        qInstallMessageHandler(m_Previous);
-        s_Active = nullptr;
-    }
+    ~LogCapture() { qInstallMessageHandler(m_Previous); }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
     // True when a message that contains every one of `parts` was logged.
     bool contains(const QStringList& parts) const {
-        return std::any_of(m_Messages.begin(), m_Messages.end(), [&](const QString& message) {
+        return std::any_of(s_Messages.begin(), s_Messages.end(), [&](const QString& message) {
             return std::all_of(parts.begin(), parts.end(),
                                [&](const QString& part) { return message.contains(part); });
         });
     }
-    const QStringList& messages() const { return m_Messages; }
 
 private:
-    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-        LogCapture* self = s_Active;
-        if (context.category && qstrcmp(context.category, self->m_Category) == 0)
-            self->m_Messages.append(message);
-        else if (self->m_Previous)
-            self->m_Previous(type, context, message);
-    }
-
-    static inline LogCapture* s_Active = nullptr;
-    const char* m_Category;
+    static inline const char* s_Category = nullptr;
+    static inline QStringList s_Messages;
     QtMessageHandler m_Previous = nullptr;
-    QStringList m_Messages;
 };
 
 // A simulator with the demo plant on free ports, a fake clock and its own data folder.

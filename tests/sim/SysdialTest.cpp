@@ -9,27 +9,9 @@ namespace {
 const QByteArray kPrompt = "PELORIN> \r\n";
 const QByteArray kCodeWordPrompt = "KODORD: \r\n";
 
-struct SysdialInfo {
-    int32_t used;
-    int32_t total;
-    std::vector<std::string> users;
-    std::string macros;
-};
-
-SysdialInfo ReadInfo(const std::string& payload) {
-    SysdialInfo info{String2Long(payload, 0), String2Long(payload, 4), {}, {}};
-    int64_t pos = 8;
-    // The users' names, then the macros, each after its length.
-    for (int i = 0; i <= info.used; ++i) {
-        const auto n = static_cast<size_t>(String2Long(payload, pos));
-        const std::string field = payload.substr(static_cast<size_t>(pos + 4), n);
-        pos += 4 + static_cast<int64_t>(n);
-        if (i < info.used)
-            info.users.push_back(field);
-        else
-            info.macros = field;
-    }
-    return info;
+// The channels in use, as the channel information tells every client.
+int32_t ChannelsUsed(const Frame& info) {
+    return String2Long(info.payload, 0);
 }
 
 class SysdialTest : public SimFixture {
@@ -47,27 +29,23 @@ protected:
     }
 };
 
-TEST_F(SysdialTest, LoginGetsChannelInfoAndClaimingAChannelTellsEveryClient) {
+TEST_F(SysdialTest, ClaimsNeedTheRightAndAFreeChannelAndEveryClientHearsOfTheRelease) {
+    startServer([](sim::ServerOptions& o) { o.channels = 1; });
     auto first = loggedInClient();
     auto second = loggedInClient("DRIFT", "drift");
-    for (int used : {0, 1}) {
-        if (used)
-            first->send(CMD_SYSDIAL_CHANNEL);
-        for (SimTestClient* client : {first.get(), second.get()}) {
-            const auto info = client->next(MSG_SYSDIAL_INFO);
-            ASSERT_TRUE(info);
-            const SysdialInfo read = ReadInfo(info->payload);
-            EXPECT_EQ(read.used, used);
-            EXPECT_EQ(read.total, 2);
-            EXPECT_EQ(read.users, used ? std::vector<std::string>{kDemoName} : std::vector<std::string>{});
-            EXPECT_EQ(GetField(read.macros, 0, std::string(1, '\0')), "status^M=Status");
-        }
+    auto reader = loggedInClient("LAS", "las");
+    for (const auto& [claimer, used] : {std::pair{reader.get(), 0}, {first.get(), 1}, {second.get(), 1}}) {
+        claimer->send(CMD_SYSDIAL_CHANNEL);
+        ASSERT_TRUE(claimer->sync());
+        EXPECT_EQ(m_Server->channelsInUse(), used);
     }
     first->send(CMD_SYSDIAL_CHANNEL); // the keep-alive changes nothing
+    ASSERT_TRUE(first->sync());
+    second->takeAll();
     first->send(CMD_LOGOUT);
     const auto released = second->next(MSG_SYSDIAL_INFO);
     ASSERT_TRUE(released);
-    EXPECT_EQ(ReadInfo(released->payload).used, 0);
+    EXPECT_EQ(ChannelsUsed(*released), 0);
 }
 
 TEST_F(SysdialTest, TerminalArrivingBeforeItsClaimIsHeldForASecond) {
@@ -79,7 +57,6 @@ TEST_F(SysdialTest, TerminalArrivingBeforeItsClaimIsHeldForASecond) {
     m_Server->advanceClock(1000);
     client->send(CMD_SYSDIAL_CHANNEL);
     EXPECT_TRUE(early.waitForText(kPrompt).contains("systemdialog")) << "the wake-up sent early counts";
-    EXPECT_EQ(m_Server->terminalCount(), 1);
 
     ASSERT_TRUE(unclaimed.connectTo(m_Server->terminalPort()));
     ASSERT_TRUE(waitFor([&] { return m_Server->pendingTerminalCount() == 1; }));
@@ -87,39 +64,11 @@ TEST_F(SysdialTest, TerminalArrivingBeforeItsClaimIsHeldForASecond) {
     EXPECT_EQ(m_Server->pendingTerminalCount(), 1);
     m_Server->advanceClock(1);
     EXPECT_TRUE(unclaimed.waitForClose());
-    EXPECT_EQ(m_Server->pendingTerminalCount(), 0);
     EXPECT_EQ(m_Server->terminalCount(), 1);
 }
 
-TEST_F(SysdialTest, ChannelNeedsTheRightAndAFreeChannel) {
-    startServer([](sim::ServerOptions& o) { o.channels = 1; });
-    auto reader = loggedInClient("LAS", "las");
-    reader->send(CMD_SYSDIAL_CHANNEL);
-    ASSERT_TRUE(reader->sync());
-    EXPECT_EQ(m_Server->channelsInUse(), 0) << "no right to the system dialog";
-    auto operatorA = loggedInClient();
-    operatorA->send(CMD_SYSDIAL_CHANNEL);
-    ASSERT_TRUE(waitFor([&] { return m_Server->channelsInUse() == 1; }));
-    auto operatorB = loggedInClient("DRIFT", "drift");
-    operatorB->send(CMD_SYSDIAL_CHANNEL);
-    ASSERT_TRUE(operatorB->sync());
-    EXPECT_EQ(m_Server->channelsInUse(), 1);
-}
-
-TEST_F(SysdialTest, TerminalEchoesLinesAndAsksForTheCodeWordWithoutEchoingIt) {
+TEST_F(SysdialTest, AWrongCodeWordIsRefusedAndNeverEchoed) {
     auto [client, terminal] = openTerminal();
-    terminal->sendRaw("status\r");
-    const QByteArray status = terminal->waitForText(kPrompt);
-    EXPECT_TRUE(status.startsWith("status\r\n")) << status.toStdString();
-    EXPECT_TRUE(status.endsWith(kPrompt));
-    EXPECT_TRUE(status.contains("Utetemperatur:")) << status.toStdString();
-    terminal->sendRaw("lista vs01.dag\r");
-    const QByteArray listing = terminal->waitForText(kPrompt);
-    EXPECT_TRUE(listing.startsWith("lista vs01.dag\r\n"));
-    EXPECT_TRUE(listing.contains("VS01.DAG.PAR2                    42  skrivbar")) << listing.toStdString();
-    terminal->sendRaw("nonsens\r");
-    EXPECT_TRUE(terminal->waitForText(kPrompt).contains("Ok\xE4nt kommando: NONSENS"));
-
     terminal->sendRaw("skriv pg01.bv.gp1 55\r");
     EXPECT_TRUE(terminal->waitForText(kCodeWordPrompt).startsWith("skriv pg01.bv.gp1 55\r\n"));
     terminal->sendRaw("9999\r");
@@ -127,32 +76,6 @@ TEST_F(SysdialTest, TerminalEchoesLinesAndAsksForTheCodeWordWithoutEchoingIt) {
     EXPECT_TRUE(refused.contains("Fel kodord."));
     EXPECT_FALSE(refused.contains("9999"));
     EXPECT_EQ(*m_Server->modelValue("PG01.BV.GP1"), 45);
-    terminal->sendRaw("skriv pg01.bv.gp1 55\r");
-    terminal->waitForText(kCodeWordPrompt);
-    terminal->sendRaw("1234\r");
-    const QByteArray accepted = terminal->waitForText(kPrompt);
-    EXPECT_TRUE(accepted.contains("OK  PG01.BV.GP1 = 55")) << accepted.toStdString();
-    EXPECT_FALSE(accepted.contains("1234"));
-    EXPECT_EQ(*m_Server->modelValue("PG01.BV.GP1"), 55);
-}
-
-// Client tests check what their terminal sent and feed it any bytes (a CR LF split over two arrivals).
-TEST_F(SysdialTest, TerminalInputIsRecordedAndAnyBytesCanBeSentToTerminals) {
-    auto [client, terminal] = openTerminal();
-    terminal->sendRaw("sta");
-    ASSERT_TRUE(waitFor([&] { return m_Server->terminalInput() == "\x10sta"; }));
-    terminal->sendRaw("tus\r");
-    EXPECT_TRUE(waitFor([&] { return m_Server->terminalInput() == "\x10status\r"; }))
-        << m_Server->terminalInput();
-    terminal->waitForText(kPrompt);
-    m_Server->clearTerminalInput();
-    EXPECT_EQ(m_Server->terminalInput(), "");
-
-    EXPECT_EQ(m_Server->sendToTerminals("KODORD:\r"), 1);
-    ASSERT_TRUE(terminal->waitForText("KODORD:\r") == "KODORD:\r");
-    m_Server->sendToTerminals(std::string("\n\xE5\0", 3));
-    const QByteArray rest("\n\xE5\0", 3);
-    EXPECT_EQ(terminal->waitForText(rest), rest);
 }
 
 TEST_F(SysdialTest, ChannelIsReleasedWhenTheKeepAliveStopsOrEitherConnectionCloses) {
@@ -167,9 +90,9 @@ TEST_F(SysdialTest, ChannelIsReleasedWhenTheKeepAliveStopsOrEitherConnectionClos
         EXPECT_EQ(m_Server->channelsInUse(), 0);
         EXPECT_TRUE(terminal->waitForClose());
         std::optional<Frame> info;
-        while ((info = client->next(MSG_SYSDIAL_INFO, 1000)) && ReadInfo(info->payload).used != 0) {
+        while ((info = client->next(MSG_SYSDIAL_INFO, 1000)) && ChannelsUsed(*info) != 0) {
         }
-        EXPECT_TRUE(info) << "no channel information after the release";
+        EXPECT_TRUE(info) << "the release is told";
     }
     {
         auto [client, terminal] = openTerminal();
