@@ -71,8 +71,9 @@ protected:
         ASSERT_TRUE(waitFor([this] { return c().toolbar().Text_Updated->Text() == "100%"; }));
     }
 
-    // The screen's scale and hit boxes, which printing must leave.
+    // The screen's scale and hit boxes once the values waiting for the next refresh are drawn.
     std::vector<float> Screen() {
+        c().view().DrawPending();
         std::vector<float> state{c().m_XMul, c().m_XAdd, c().m_YMul, c().m_YAdd};
         for (const auto& e : c().m_Elements)
             state.insert(state.end(), {float(e->m_ScanBox_X1), float(e->m_ScanBox_Y1), float(e->m_ScanBox_X2),
