@@ -22,22 +22,19 @@ TEST(FrameTraceTest, EachFrameIsOneLineWithItsNameAndTheFieldsThatMatter) {
         FrameDirection direction;
         uint8_t code;
         std::string payload;
-        const char* line;
+        std::string line;
     } cases[] = {
         {kToServer, CMD_GET_PICTURE, "12", "-> CMD_GET_PICTURE(1) 2 bytes: picture \"12\""},
-        {kToServer, CMD_GET_PICTURE_TABLE, "", "-> CMD_GET_PICTURE_TABLE(2) 0 bytes"},
         {kToServer, CMD_WRITE_VALUE, Long2String(57) + "21.5",
          "-> CMD_WRITE_VALUE(8) 8 bytes: number 57 = \"21.5\""},
         {kToServer, CMD_WRITE_VALUE, "\x01", "-> CMD_WRITE_VALUE(8) 1 bytes: short payload \"\\x01\""},
         {kToServer, CMD_WATCH_SETPOINT, "LB01.REG.PAR1;LB01.REG.PAR2",
          "-> CMD_WATCH_SETPOINT(9) 27 bytes: addresses \"LB01.REG.PAR1;LB01.REG.PAR2\""},
-        {kToServer, CMD_GET_PICTURE_LOG, Long2String(3), "-> CMD_GET_PICTURE_LOG(11) 4 bytes: picture 3"},
         {kToServer, CMD_SAVE_PICTURE_LOG, Long2String(3) + "Bytt filter\r\n",
          "-> CMD_SAVE_PICTURE_LOG(13) 17 bytes: picture 3, text \"Bytt filter\\x0d\\x0a\""},
         {kToServer, 99, "?", "-> unknown(99) 1 bytes: bytes \"?\""},
         {kToClient, MSG_PICTURE, Long2String(3) + Long2String(-1) + std::string(40, '\0') + "elements",
          "<- MSG_PICTURE(1) 56 bytes: picture 3, function text yes"},
-        {kToClient, MSG_PICTURE, "abc", "<- MSG_PICTURE(1) 3 bytes: short payload \"abc\""},
         {kToClient, MSG_PICTURE_TABLE, PictureTable(",BV,"),
          "<- MSG_PICTURE_TABLE(2) 1008 bytes: 3 pictures, parameters \",BV,\""},
         {kToClient, MSG_LOGIN_REPLY, Long2String(31) + Long2String(2002) + Long2String(20000) + "\xC5sa",
@@ -45,45 +42,25 @@ TEST(FrameTraceTest, EachFrameIsOneLineWithItsNameAndTheFieldsThatMatter) {
         {kToClient, MSG_VALUE, std::string("\x01\x02", 2) + "-0.9",
          "<- MSG_VALUE(6) 6 bytes: number 258 = \"-0.9\""},
         {kToClient, MSG_GLOBAL_LOG, std::string(70, 'x'),
-         "<- MSG_GLOBAL_LOG(12) 70 bytes: text "
-         "\"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...\""},
+         "<- MSG_GLOBAL_LOG(12) 70 bytes: text \"" + std::string(60, 'x') + "...\""},
         {kToClient, MSG_SYSDIAL_INFO, Long2String(1) + Long2String(2) + Long2String(3) + "Bob",
-         "<- MSG_SYSDIAL_INFO(15) 15 bytes: channels 1 of 2"},
-        {kToClient, 9, "", "<- unknown(9) 0 bytes"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.line);
+         "<- MSG_SYSDIAL_INFO(15) 15 bytes: channels 1 of 2"}};
+    for (const auto& c : cases)
         EXPECT_EQ(DescribeFrame(c.direction, c.code, c.payload).toStdString(), c.line);
-    }
 }
 
+// Without the visa's end mark nothing of the text is shown: it may be all password.
 TEST(FrameTraceTest, LoginShowsTheVisaAndNeverThePassword) {
-    const struct {
-        std::string visa;
-        std::string password;
-        uint8_t randomByte;
-    } cases[] = {{"DEMO", "demo", 0x00},
-                 {"DEMO", "hemlig99", 0xA7},
-                 {"\xC5SA", "l\xF6senord", 0x5A},
-                 {"X", "Y", 0xFF},
-                 {"", "tyst", 0x11}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.password);
-        const std::string payload = ScrambleLogin(c.visa + '\xFF' + c.password, c.randomByte);
-        const QString line = DescribeFrame(kToServer, CMD_LOGIN, payload);
-        EXPECT_EQ(line, QStringLiteral("-> CMD_LOGIN(3) %1 bytes: visa \"%2\", password ****")
-                            .arg(payload.size())
-                            .arg(QString::fromLatin1(c.visa)));
-        EXPECT_FALSE(
-            line.contains(QStringLiteral("\"") + QString::fromLatin1(c.password) + QStringLiteral("\"")));
-        EXPECT_FALSE(line.contains(PrintableBytes(payload.substr(1))));
+    const std::pair<std::string, std::string> logins[] = {{"\xC5SA\xFFl\xF6senord", "visa \"\xC3\x85SA\""},
+                                                          {"\xFFtyst", "visa \"\""},
+                                                          {"hemlig", "visa unreadable"},
+                                                          {"", "visa unreadable"}};
+    for (const auto& [login, visa] : logins) {
+        const std::string payload = ScrambleLogin(login, 0x5A);
+        EXPECT_EQ(DescribeFrame(kToServer, CMD_LOGIN, payload).toStdString(),
+                  "-> CMD_LOGIN(3) " + std::to_string(payload.size()) + " bytes: " + visa +
+                      ", password ****");
     }
-    // Without the visa's end mark nothing of the text is shown: it may be all password.
-    const std::string unmarked = ScrambleLogin("hemlig", 0x42);
-    EXPECT_EQ(DescribeFrame(kToServer, CMD_LOGIN, unmarked).toStdString(),
-              "-> CMD_LOGIN(3) 7 bytes: visa unreadable, password ****");
-    EXPECT_EQ(DescribeFrame(kToServer, CMD_LOGIN, "").toStdString(),
-              "-> CMD_LOGIN(3) 0 bytes: visa unreadable, password ****");
 }
 
 } // namespace

@@ -13,19 +13,15 @@
 namespace pelorin::test {
 namespace {
 
-class Random {
-public:
-    explicit Random(unsigned seed) : m_Engine(seed) {}
-    int operator()(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_Engine); }
+struct Random {
+    std::mt19937 engine;
+    int operator()(int low, int high) { return std::uniform_int_distribution<int>(low, high)(engine); }
     std::string bytes(int count) {
         std::string out(static_cast<size_t>(count), '\0');
         for (char& c : out)
             c = static_cast<char>((*this)(0, 255));
         return out;
     }
-
-private:
-    std::mt19937 m_Engine;
 };
 
 // Flips, overwrites, inserts, deletes or truncates a few bytes.
@@ -62,10 +58,8 @@ void AddRandomRecord(Random& r, PictureWriter& w, int depth) {
         },
         [&] { w.line(c(), 1, r(0, 1), x(), x(), x(), x()); },
         [&] { w.box(c(), true, false, 2, x(), x(), x(), x()); },
-        [&] { w.circle(c(), c(), 1, x(), x(), x(), x(), -180, 180); },
-        [&] { w.fill(c(), c(), x(), x()); },
-        [&] { w.pictureLink(c(), c(), x(), x(), 3); },
-        [&] { w.empty(); },
+        [&] { w.circle(c(), c(), 1, x(), x(), x(), x(), -180, 180); }, [&] { w.fill(c(), c(), x(), x()); },
+        [&] { w.pictureLink(c(), c(), x(), x(), 3); }, [&] { w.empty(); },
         // Inside a symbol or group every code from 8 up is dropped unread; at top level only unknown
         // codes are read nothing of.
         [&] { w.raw(static_cast<uint8_t>(depth == 1 ? r(201, 255) : r(8, 255)), t()); },
@@ -80,9 +74,7 @@ void AddRandomRecord(Random& r, PictureWriter& w, int depth) {
             }
             w.dynGroup(c(), c(), x(), x(), 0, t(), children);
         },
-        [&] { w.setpoint(t(), t(), t(), "", ""); },
-        [&] { w.raw(static_cast<uint8_t>(r(10, 199)), t()); },
-    };
+        [&] { w.setpoint(t(), t(), t(), "", ""); }, [&] { w.raw(static_cast<uint8_t>(r(10, 199)), t()); }};
     records[r(0, depth == 1 ? 13 : 9)]();
 }
 
@@ -91,7 +83,7 @@ const Palette kPalette = {1, 2, 3, 4, 5, 6, 7, 8, 0};
 // Valid pictures parse completely, garbage after one never costs the elements before it, and mutated
 // pictures and random bytes keep the element model's invariants.
 TEST(Fuzz, ValidPicturesParseCompletelyWhateverFollowsAndAnyBytesKeepTheModelInvariants) {
-    Random r(99);
+    Random r{std::mt19937(99)};
     PictureParser parser(kPalette, 7, 13);
     for (int round = 0; round < 2000; ++round) {
         SCOPED_TRACE(round);

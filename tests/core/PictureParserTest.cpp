@@ -5,45 +5,100 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
 namespace pelorin {
 namespace {
+
+using namespace std::string_literals;
 
 // Entries 0..7 are distinct and non-zero so that a wrong index shows; entry 8 stays 0.
 constexpr Palette kPalette = {0x000011, 0x002200, 0x330000, 0x444444, 0x0000FF,
                               0x00FF00, 0xFF0000, 0x808080, 0};
-constexpr double kCellWidth = 7.25;
-constexpr double kCellHeight = 12.5;
+
+using Number = int32_t cElement::*;
+using Text = std::string cElement::*;
+constexpr std::pair<const char*, Number> kNumberFields[] = {
+    {"x1", &cElement::m_X1},          {"y1", &cElement::m_Y1},         {"x2", &cElement::m_X2},
+    {"y2", &cElement::m_Y2},          {"opt", &cElement::m_Option},    {"thick", &cElement::m_Thickness},
+    {"dash", &cElement::m_Dashed},    {"fill", &cElement::m_Filled},   {"round", &cElement::m_Rounded},
+    {"dec", &cElement::m_Decimals},   {"a1", &cElement::m_StartAngle}, {"a2", &cElement::m_EndAngle},
+    {"pic", &cElement::m_NewPicture},
+};
+constexpr std::pair<const char*, Number> kGroupFields[] = {
+    {"pos", &cElement::m_DefaultDynamicElementPosition}, {"at", &cElement::m_DynamicElementRealPosition}};
+constexpr std::pair<const char*, Text> kTextFields[] = {
+    {"t", &cElement::m_Text},
+    {"adr", &cElement::m_Address},
+    {"p1", &cElement::m_PAR1_Description},
+    {"p2", &cElement::m_PAR2_Description},
+    {"p3", &cElement::m_PAR3_Description},
+    {"p4", &cElement::m_PAR4_Description},
+};
+
+// Every field that differs from a fresh element's, colours as palette entries ("p3") or raw hex,
+// children in braces: one line says all the parser made of a record.
+std::string Dump(const cElement& e) {
+    std::ostringstream out;
+    out << e.m_ElementType;
+    if (e.m_DynamicArrayPointer != -1)
+        out << " #" << e.m_DynamicArrayPointer;
+    for (const auto& [name, colour] : {std::pair("F", e.m_FCol), {"B", e.m_BCol}}) {
+        const auto entry = std::find(kPalette.begin(), kPalette.end(), colour);
+        if (colour != 0 && entry != kPalette.end())
+            out << ' ' << name << "=p" << entry - kPalette.begin();
+        else if (colour != 0)
+            out << ' ' << name << "=#" << std::hex << colour << std::dec;
+    }
+    const auto numbers = [&](const auto& fields) {
+        for (const auto& [name, field] : fields)
+            if (e.*field != 0)
+                out << ' ' << name << '=' << e.*field;
+    };
+    numbers(kNumberFields);
+    numbers(kGroupFields);
+    for (const auto& [name, field] : kTextFields)
+        if (!(e.*field).empty())
+            out << ' ' << name << "='" << e.*field << "'";
+    for (const ElementList* children : {&e.m_SymbolElements, &e.m_DynamicElements})
+        for (const auto& child : *children)
+            out << (&child == &children->front() ? " {" : "; ") << Dump(*child)
+                << (&child == &children->back() ? "}" : "");
+    return out.str();
+}
 
 struct Parsed {
-    ElementList elements;
+    std::vector<std::string> elements;
     int32_t dynamicPointers = 0;
 };
 
 Parsed Parse(std::string_view data) {
-    PictureParser parser(kPalette, kCellWidth, kCellHeight);
-    Parsed parsed;
-    parsed.dynamicPointers = parser.ExtractAllElements(data, parsed.elements);
+    PictureParser parser(kPalette, 7.25, 12.5);
+    ElementList elements;
+    Parsed parsed{{}, parser.ExtractAllElements(data, elements)};
     EXPECT_EQ(parser.m_DynamicPointers, parsed.dynamicPointers);
+    for (const auto& element : elements)
+        parsed.elements.push_back(Dump(*element));
     return parsed;
 }
 
-std::vector<int32_t> Types(const ElementList& elements) {
-    std::vector<int32_t> types;
-    for (const auto& element : elements)
-        types.push_back(element->m_ElementType);
-    return types;
-}
-
-std::array<int32_t, 4> Corners(const cElement& e) {
-    return {e.m_X1, e.m_Y1, e.m_X2, e.m_Y2};
-}
-
+// Dynamic and unknown children are dropped; a symbol's colour below 8 overrides its children's.
 TEST(PictureParser, EveryRecordTypeRoundTripsThroughTheWriterAndOnlyTopLevelDynamicsAreNumbered) {
     EXPECT_TRUE(Parse("").elements.empty());
-    PictureWriter symbolChildren, groupLine, groupText, picture;
-    symbolChildren.line(1, 2, true, 1, 2, 3, 4);
+    PictureWriter nested, symbolChildren, groupLine, groupText, dynChild, unknownChild, picture;
+    nested.line(0, 1, false, 0, 0, 0, 0);
+    symbolChildren.line(1, 2, true, 1, 2, 3, 4)
+        .dynValue(0, 0, 0, 0, 0, "A")
+        .raw(9, "")
+        .raw(12, "xyz")
+        .raw(0, "")
+        .symbol(8, nested)
+        .empty();
     groupLine.line(2, 1, false, 5, 6, 7, 8);
     groupText.text(3, 4, 9, 10, "AV");
+    dynChild.dynValue(0, 0, 0, 0, 0, "A");
+    unknownChild.raw(77, "??");
     picture.text(1, 2, -5, 470, "Tilluft \xE5\xE4\xF6")
         .symbol(8, symbolChildren)
         .line(3, 2, true, 10, 20, 30, 40)
@@ -52,117 +107,53 @@ TEST(PictureParser, EveryRecordTypeRoundTripsThroughTheWriterAndOnlyTopLevelDyna
         .circle(5, 6, 2, 100, 110, 120, 130, -90, 270)
         .fill(6, 7, 200, 210)
         .pictureLink(7, 0, 11, 10, 42)
-        .dynGroup(0xAB, 0xCD, 320, 330, 2, "P1", {{1, groupLine}, {5, groupText}})
+        .raw(0, "dropped")
+        .dynGroup(0xAB, 0xCD, 320, 330, 2, "P1",
+                  {{0, dynChild}, {1, groupLine}, {2, unknownChild}, {5, groupText}})
         .setpoint("SP1", "Par 1", "Par 2", "Par 3", "")
         .empty()
+        .raw(77, "\x01\x02\x03\x04\x05\x06\x07\x08")
         .symbol(7, symbolChildren);
     const Parsed parsed = Parse(picture.data());
-    const auto& e = parsed.elements;
-    ASSERT_EQ(Types(e), (std::vector<int32_t>{1, 2, 3, 8, 4, 5, 6, 7, 9, 200, 13, 2}));
-    std::vector<int32_t> numbers;
-    for (const auto& element : e)
-        numbers.push_back(element->m_DynamicArrayPointer);
-    EXPECT_EQ(numbers, (std::vector<int32_t>{-1, -1, -1, 0, -1, -1, -1, -1, 1, 2, -1, -1}));
-    EXPECT_EQ(parsed.dynamicPointers, 3);
-
-    EXPECT_EQ(std::tuple(e[0]->m_FCol, e[0]->m_BCol, e[0]->m_X1, e[0]->m_Y1, e[0]->m_Text),
-              std::tuple(kPalette[1], kPalette[2], -5, 470, "Tilluft \xE5\xE4\xF6"));
-    // A symbol's colour below 8 overrides its children's; 8 and above keeps theirs.
-    EXPECT_EQ(e[1]->m_Option, 8);
-    ASSERT_EQ(e[1]->m_SymbolElements.size(), 1u);
-    const cElement& symbolLine = *e[1]->m_SymbolElements[0];
-    EXPECT_EQ(std::tuple(symbolLine.m_FCol, symbolLine.m_Dashed, symbolLine.m_Y2),
-              std::tuple(kPalette[1], 1, 4));
-    ASSERT_EQ(e[11]->m_SymbolElements.size(), 1u);
-    EXPECT_EQ(std::pair(e[11]->m_SymbolElements[0]->m_FCol, e[11]->m_SymbolElements[0]->m_BCol),
-              std::pair(kPalette[7], kPalette[7]));
-    EXPECT_EQ(std::tuple(e[2]->m_FCol, e[2]->m_Thickness, e[2]->m_Dashed), std::tuple(kPalette[3], 2, 1));
-    EXPECT_EQ(Corners(*e[2]), (std::array{10, 20, 30, 40}));
-    EXPECT_EQ(std::tuple(e[3]->m_FCol, e[3]->m_BCol, e[3]->m_Decimals, e[3]->m_Text, e[3]->m_Address,
-                         e[3]->m_X1, e[3]->m_Y1),
-              std::tuple(kPalette[1], kPalette[4], 2, "#.##", "GT11", 300, 310));
-    EXPECT_EQ(std::tuple(e[4]->m_FCol, e[4]->m_Filled, e[4]->m_Rounded, e[4]->m_Thickness),
-              std::tuple(kPalette[4], 1, 1, 3));
-    EXPECT_EQ(Corners(*e[4]), (std::array{50, 60, -70, 80}));
-    EXPECT_EQ(
-        std::tuple(e[5]->m_FCol, e[5]->m_Option, e[5]->m_Thickness, e[5]->m_StartAngle, e[5]->m_EndAngle),
-        std::tuple(kPalette[5], 6, 2, -90, 270));
-    EXPECT_EQ(Corners(*e[5]), (std::array{100, 110, 120, 130}));
-    EXPECT_EQ(std::tuple(e[6]->m_FCol, e[6]->m_BCol, e[6]->m_X1, e[6]->m_Y1),
-              std::tuple(kPalette[6], kPalette[7], 200, 210));
     // A link is two digit cells wide and one high: 11 + 14.5 and 10 + 12.5 round half to even.
-    EXPECT_EQ(std::tuple(e[7]->m_NewPicture, e[7]->m_Text), std::tuple(42, "Bi"));
-    EXPECT_EQ(Corners(*e[7]), (std::array{11, 10, 26, 22}));
-    EXPECT_EQ(std::tuple(e[8]->m_FCol, e[8]->m_BCol, e[8]->m_X1, e[8]->m_Y1,
-                         e[8]->m_DefaultDynamicElementPosition, e[8]->m_Address),
-              std::tuple(0xAB, 0xCD, 320, 330, 2, "P1"));
-    const ElementList& children = e[8]->m_DynamicElements;
-    ASSERT_EQ(Types(children), (std::vector<int32_t>{3, 1}));
-    EXPECT_EQ(std::tuple(children[0]->m_DynamicElementRealPosition, children[0]->m_X2,
-                         children[0]->m_DynamicArrayPointer),
-              std::tuple(1, 7, -1));
-    EXPECT_EQ(std::tuple(children[1]->m_DynamicElementRealPosition, children[1]->m_Text),
-              std::tuple(5, "AV"));
-    EXPECT_EQ(std::tuple(e[9]->m_Address, e[9]->m_PAR1_Description, e[9]->m_PAR3_Description,
-                         e[9]->m_PAR4_Description),
-              std::tuple("SP1", "Par 1", "Par 3", ""));
+    const std::vector<std::string> expected = {
+        "1 F=p1 B=p2 x1=-5 y1=470 t='Tilluft \xE5\xE4\xF6'",
+        "2 opt=8 {3 F=p1 x1=1 y1=2 x2=3 y2=4 thick=2 dash=1; 2 opt=8 {3 F=p0 thick=1}; 13}",
+        "3 F=p3 x1=10 y1=20 x2=30 y2=40 thick=2 dash=1",
+        "8 #0 F=p1 B=p4 x1=300 y1=310 dec=2 t='#.##' adr='GT11'",
+        "4 F=p4 x1=50 y1=60 x2=-70 y2=80 thick=3 fill=1 round=1",
+        "5 F=p5 x1=100 y1=110 x2=120 y2=130 opt=6 thick=2 a1=-90 a2=270",
+        "6 F=p6 B=p7 x1=200 y1=210",
+        "7 F=p7 B=p0 x1=11 y1=10 x2=26 y2=22 pic=42 t='Bi'",
+        "9 #1 F=#ab B=#cd x1=320 y1=330 pos=2 adr='P1' {3 F=p2 x1=5 y1=6 x2=7 y2=8 thick=1 at=1; 1 F=p3 B=p4 "
+        "x1=9 y1=10 at=5 t='AV'}",
+        "200 #2 adr='SP1' p1='Par 1' p2='Par 2' p3='Par 3'",
+        "13",
+        "77",
+        "2 opt=7 {3 F=p7 B=p7 x1=1 y1=2 x2=3 y2=4 thick=2 dash=1; 2 F=p7 B=p7 opt=8 {3 F=p0 thick=1}; "
+        "13 F=p7 B=p7}"};
+    EXPECT_EQ(parsed.elements, expected);
+    EXPECT_EQ(parsed.dynamicPointers, 3);
 }
 
-TEST(PictureParser, ChildrenOfDynamicOrUnknownTypeAreDropped) {
-    PictureWriter nested, symbolChildren, dynChild, lineChild, unknownChild, picture;
-    nested.line(0, 1, false, 0, 0, 0, 0);
-    symbolChildren.dynValue(0, 0, 0, 0, 0, "A")
-        .raw(9, "")
-        .text(0, 0, 0, 0, "kept")
-        .raw(10, "")
-        .raw(12, "xyz")
-        .raw(0, "")
-        .raw(200, "")
-        .symbol(8, nested)
-        .empty();
-    dynChild.dynValue(0, 0, 0, 0, 0, "A");
-    lineChild.line(0, 1, false, 0, 0, 0, 0);
-    unknownChild.raw(77, "??");
-    picture.symbol(8, symbolChildren)
-        .dynGroup(0, 0, 0, 0, 0, "G", {{0, dynChild}, {1, lineChild}, {2, unknownChild}});
-    const Parsed parsed = Parse(picture.data());
-    ASSERT_EQ(parsed.elements.size(), 2u);
-    EXPECT_EQ(Types(parsed.elements[0]->m_SymbolElements), (std::vector<int32_t>{1, 2, 13}));
-    EXPECT_EQ(Types(parsed.elements[0]->m_SymbolElements[1]->m_SymbolElements), (std::vector<int32_t>{3}));
-    EXPECT_EQ(Types(parsed.elements[1]->m_DynamicElements), (std::vector<int32_t>{3}));
-    EXPECT_EQ(parsed.elements[1]->m_DynamicElements[0]->m_DynamicElementRealPosition, 1);
-    EXPECT_EQ(parsed.dynamicPointers, 1);
-}
-
-TEST(PictureParser, UnknownTopLevelCodesKeepOnlyTheirTypeAndZeroIsDropped) {
-    const std::vector<uint8_t> unknown = {10, 11, 12, 14, 199, 201, 255};
-    PictureWriter picture;
-    picture.raw(0, "ignored");
-    for (uint8_t code : unknown)
-        picture.raw(code, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8));
-    const Parsed parsed = Parse(picture.raw(0, "").data());
-    ASSERT_EQ(Types(parsed.elements), std::vector<int32_t>(unknown.begin(), unknown.end()));
-    for (const auto& e : parsed.elements)
-        EXPECT_EQ(std::tuple(e->m_FCol, e->m_X1, e->m_DynamicArrayPointer), std::tuple(0, 0, -1));
-}
-
-// A record longer than its fields needs decides where the next starts; shorts are signed (0xFFFE is -2);
-// palette index 8 is black and one past the palette reads as 0.
-TEST(PictureParser, FieldsDecodeSignedShortsPaletteEdgesAndRecordLengths) {
-    PictureWriter picture;
-    picture.raw(ET_LINE, std::string("\x01\x00\x00\x00\x01\x00\x02\x00\x03\x00\x04", 11) + "trailing bytes")
-        .raw(ET_TEXT, std::string("\x08\x09\xFF\xFE\x80\x00\x00", 7))
+// Shorts are signed; palette index 8 is black and past the palette reads as 0; a record longer than
+// its fields decides where the next starts. A field is read whole or not at all: once one runs past
+// its record, it and every later field read as 0 or empty, so a cut string lends no bytes onwards.
+TEST(PictureParser, FieldsDecodeSignedAndWholeWithinTheirRecord) {
+    PictureWriter lineChild, picture;
+    lineChild.raw(ET_LINE, "\x01\x02\x03\x00"s);
+    picture.raw(ET_LINE, "\x01\x00\x00\x00\x01\x00\x02\x00\x03\x00\x04"s + "trailing bytes")
+        .raw(ET_TEXT, "\x08\x09\xFF\xFE\x80\x00\x00"s)
         .dynValue(200, 8, 0, 32767, 0, "")
-        .text(2, 2, 5, 6, "next");
-    const Parsed parsed = Parse(picture.data());
-    ASSERT_EQ(Types(parsed.elements), (std::vector<int32_t>{3, 1, 8, 1}));
-    const auto& e = parsed.elements;
-    EXPECT_EQ(Corners(*e[0]), (std::array{1, 2, 3, 4}));
-    EXPECT_EQ(std::tuple(e[1]->m_X1, e[1]->m_Y1, e[1]->m_Text, e[1]->m_FCol, e[1]->m_BCol),
-              std::tuple(-2, -32768, "", 0, 0));
-    EXPECT_EQ(std::tuple(e[2]->m_FCol, e[2]->m_X1, e[2]->m_Address, e[2]->m_Text),
-              std::tuple(0, 32767, "", "#"));
-    EXPECT_EQ(e[3]->m_Text, "next");
+        .raw(ET_TEXT, "\x01\x02\x00\x07\x00"s)
+        .raw(ET_SETPOINT, "\x02SP\x04\x01x"s)
+        .symbol(8, lineChild)
+        .raw(ET_CIRCLE, "\x03\x00\x01\x00\x02"s);
+    const std::vector<std::string> expected = {
+        "3 F=p1 x1=1 y1=2 x2=3 y2=4", "1 x1=-2 y1=-32768", "8 #0 x1=32767 t='#'",
+        "1 F=p1 B=p2 x1=7",           "200 #1 adr='SP'",   "2 opt=8 {3 F=p1 thick=2 dash=3}",
+        "5 F=p3 x1=2 thick=1"};
+    EXPECT_EQ(Parse(picture.data()).elements, expected);
 }
 
 // An inconsistent record keeps what fits in it and parsing goes on at the next record by its
@@ -171,134 +162,65 @@ TEST(PictureParser, InconsistentRecordsCostOnlyThemselvesAndALengthPastTheDataSt
     PictureWriter good, shortChildren;
     good.text(1, 1, 0, 0, "a").dynValue(0, 0, 0, 0, 0, "V");
     shortChildren.raw(ET_LINE, "\x01");
-    const std::vector<int32_t> stopped = {1, 8};
+    const std::string after = PictureWriter().text(0, 0, 0, 0, "after").data();
     const struct {
         std::string bad;
-        std::vector<int32_t> types;
-        std::vector<int32_t> children; // of the inconsistent symbol or group
+        const char* kept; // nullptr: the picture ends before the bad record
         int32_t dynamicPointers;
         const char* why;
     } cases[] = {
-        {std::string("\x03\x00\x20", 3) + "short", stopped, {}, 1, "record runs past the data"},
-        {std::string("\x01\xFF\xFF", 3), stopped, {}, 1, "negative length"},
-        {std::string("\x0D\x80\x00", 3), stopped, {}, 1, "most negative length"},
-        {std::string("\x01", 1), stopped, {}, 1, "stray byte misaligns the next head"},
-        {std::string("\x01\x00\x03\x01\x02\x00", 6), {1, 8, 1, 1}, {}, 1, "text fields run past the record"},
-        {std::string("\x08\x00\x08\x00\x00\x00\x00\x00\x00\x00\x05", 11),
-         {1, 8, 8, 1},
-         {},
-         2,
+        {"\x03\x00\x20short"s, nullptr, 1, "record runs past the data"},
+        {"\x01\xFF\xFF"s, nullptr, 1, "negative length"},
+        {"\x0D\x80\x00"s, nullptr, 1, "most negative length"},
+        {"\x01"s, nullptr, 1, "stray byte misaligns the next head"},
+        {"\x01\x00\x03\x01\x02\x00"s, "1 F=p1 B=p2", 1, "text fields run past the record"},
+        {"\x08\x00\x08\x00\x00\x00\x00\x00\x00\x00\x05"s, "8 #1 F=p0 B=p0 t='#'", 2,
          "string runs past the record"},
-        {PictureWriter().symbol(8, shortChildren).data(),
-         {1, 8, 2, 1},
-         {3},
-         1,
+        {PictureWriter().symbol(8, shortChildren).data(), "2 opt=8 {3 F=p1}", 1,
          "symbol child fields run short"},
-        {std::string("\x02\x00\x04\x08\x01\x00\x09", 7),
-         {1, 8, 2, 1},
-         {1},
-         1,
-         "symbol child runs past the symbol"},
-        {std::string("\x02\x00\x04\x08\x01\xFF\xFF", 7),
-         {1, 8, 2, 1},
-         {},
-         1,
-         "symbol child with negative length"},
-        {std::string("\x09\x00\x0B\x00\x00\x00\x00\x00\x00\x00\x00\x01\x03\x00", 14),
-         {1, 8, 9, 1},
-         {},
-         2,
+        {"\x02\x00\x04\x08\x01\x00\x09"s, "2 opt=8 {1 F=p0 B=p0}", 1, "symbol child runs past the symbol"},
+        {"\x02\x00\x04\x08\x01\xFF\xFF"s, "2 opt=8", 1, "symbol child with negative length"},
+        {"\x09\x00\x0B\x00\x00\x00\x00\x00\x00\x00\x00\x01\x03\x00"s, "9 #1", 2,
          "group child head cut short"},
-        {std::string("\x09\x00\x0C\x00\x00\x00\x00\x00\x00\x00\x00\x01\x03\x00\x09", 15),
-         {1, 8, 9, 1},
-         {3},
-         2,
-         "group child runs past the group"},
-    };
+        {"\x09\x00\x0C\x00\x00\x00\x00\x00\x00\x00\x00\x01\x03\x00\x09"s, "9 #1 {3 F=p0 at=1}", 2,
+         "group child runs past the group"}};
     for (const auto& c : cases) {
-        const Parsed parsed = Parse(good.data() + c.bad + PictureWriter().text(0, 0, 0, 0, "after").data());
-        EXPECT_EQ(Types(parsed.elements), c.types) << c.why;
+        const Parsed parsed = Parse(good.data() + c.bad + after);
+        std::vector<std::string> expected = {"1 F=p1 B=p1 t='a'", "8 #0 F=p0 B=p0 t='#' adr='V'"};
+        if (c.kept)
+            expected.insert(expected.end(), {c.kept, "1 F=p0 B=p0 t='after'"});
+        EXPECT_EQ(parsed.elements, expected) << c.why;
         EXPECT_EQ(parsed.dynamicPointers, c.dynamicPointers) << c.why;
-        if (c.types != stopped) {
-            EXPECT_EQ(parsed.elements.back()->m_Text, "after") << c.why;
-            const cElement& inconsistent = *parsed.elements[2];
-            EXPECT_EQ(Types(inconsistent.m_ElementType == ET_DYNGROUP ? inconsistent.m_DynamicElements
-                                                                      : inconsistent.m_SymbolElements),
-                      c.children)
-                << c.why;
-        }
     }
 }
 
-// A field is read whole or not at all: once one runs past its record, it and every later field
-// read as 0 or empty, so a cut string never lends its bytes to the fields after it.
-TEST(PictureParser, FieldsPastTheirRecordReadAsZeroOrEmpty) {
-    PictureWriter lineChild, picture;
-    lineChild.raw(ET_LINE, "\x01\x02\x03\x00");
-    picture.raw(ET_TEXT, std::string("\x01\x02\x00\x07\x00", 5))
-        .raw(ET_SETPOINT, std::string("\x02SP\x04\x01x", 6))
-        .symbol(8, lineChild)
-        .raw(ET_CIRCLE, std::string("\x03\x00\x01\x00\x02", 5));
-    const Parsed parsed = Parse(picture.data());
-    ASSERT_EQ(Types(parsed.elements), (std::vector<int32_t>{1, 200, 2, 5}));
-    const auto& e = parsed.elements;
-    EXPECT_EQ(std::tuple(e[0]->m_FCol, e[0]->m_BCol, e[0]->m_X1, e[0]->m_Y1, e[0]->m_Text),
-              std::tuple(kPalette[1], kPalette[2], 7, 0, ""));
-    EXPECT_EQ(std::tuple(e[1]->m_Address, e[1]->m_PAR1_Description, e[1]->m_PAR2_Description,
-                         e[1]->m_DynamicArrayPointer),
-              std::tuple("SP", "", "", 0));
-    ASSERT_EQ(e[2]->m_SymbolElements.size(), 1u);
-    const cElement& line = *e[2]->m_SymbolElements[0];
-    EXPECT_EQ(std::tuple(line.m_FCol, line.m_Thickness, line.m_Dashed, line.m_X1),
-              std::tuple(kPalette[1], 2, 3, 0));
-    EXPECT_EQ(std::tuple(e[3]->m_FCol, e[3]->m_Option, e[3]->m_Thickness, e[3]->m_X1, e[3]->m_Y1),
-              std::tuple(kPalette[3], 0, 1, 2, 0));
-}
-
-// `levels` symbols, one inside the other, around a line.
+// `levels` symbols, one inside the other, around a line; and how deep the parsed nesting goes.
 std::string NestedSymbols(int levels) {
     PictureWriter writer;
     writer.line(0, 1, false, 0, 0, 0, 0);
-    for (int level = 0; level < levels; ++level) {
-        PictureWriter outer;
-        writer = outer.symbol(8, writer);
-    }
+    for (int level = 0; level < levels; ++level)
+        writer = PictureWriter().symbol(8, writer);
     return writer.data();
 }
 
-int SymbolDepth(const ElementList& elements) {
+int SymbolDepth(std::string_view data) {
+    PictureParser parser(kPalette, 7, 13);
+    ElementList elements;
+    parser.ExtractAllElements(data, elements);
     int depth = 0;
     for (const ElementList* level = &elements; !level->empty(); level = &level->front()->m_SymbolElements)
         ++depth;
     return depth;
 }
 
-TEST(PictureParser, SymbolsNestAsDeepAsTheBufferHolds) {
-    // A level costs its record head and colour byte; the line inside takes 14 bytes.
+// A level costs its record head and colour byte; the line inside takes 14 bytes. Bytes past the buffer
+// belong to no picture, and a record crossing its end ends the picture.
+TEST(PictureParser, SymbolsNestAsDeepAsTheBufferHoldsAndOnlyTheBufferIsTaken) {
     const int levels = (PictureParser::kBufferSize - 14) / 4;
-    const std::string deepest = NestedSymbols(levels);
-    ASSERT_LE(deepest.size(), static_cast<size_t>(PictureParser::kBufferSize));
-    EXPECT_EQ(SymbolDepth(Parse(deepest).elements), levels + 1);
-    EXPECT_EQ(SymbolDepth(Parse(NestedSymbols(40)).elements), 41);
-}
+    ASSERT_LE(NestedSymbols(levels).size(), static_cast<size_t>(PictureParser::kBufferSize));
+    EXPECT_EQ(SymbolDepth(NestedSymbols(levels)), levels + 1);
+    EXPECT_EQ(SymbolDepth(NestedSymbols(40)), 41);
 
-TEST(PictureParser, ExtractElementReadsSymbolChildrenAfterAMalformedPicture) {
-    PictureWriter children, picture;
-    children.line(1, 1, false, 0, 0, 0, 0).text(2, 2, 0, 0, "c");
-    const std::string symbol = picture.symbol(3, children).data();
-    PictureParser parser(kPalette, kCellWidth, kCellHeight);
-    ElementList elements;
-    parser.ExtractAllElements(symbol + std::string("\x01\xFF\xFF", 3), elements);
-    cElement element;
-    element.m_ElementType = ET_SYMBOL;
-    int32_t pointer = 3;
-    parser.ExtractElement(element, 0, String2Short(symbol, 1), pointer);
-    EXPECT_EQ(Types(element.m_SymbolElements), (std::vector<int32_t>{3, 1}));
-    EXPECT_EQ(element.m_SymbolElements.at(1)->m_FCol, kPalette[3]);
-    EXPECT_EQ(pointer, static_cast<int32_t>(symbol.size()));
-}
-
-TEST(PictureParser, OnlyTheBufferSizeIsTaken) {
     const int fillers = (PictureParser::kBufferSize - 5) / 3;
     const auto filled = [&](std::string_view lastBody) {
         PictureWriter picture;
@@ -306,48 +228,53 @@ TEST(PictureParser, OnlyTheBufferSizeIsTaken) {
             picture.empty();
         return picture.raw(ET_EMPTY, lastBody).data();
     };
-    const std::string full = filled("ab");
-    ASSERT_EQ(full.size(), static_cast<size_t>(PictureParser::kBufferSize));
+    ASSERT_EQ(filled("ab").size(), static_cast<size_t>(PictureParser::kBufferSize));
     const std::string beyond = PictureWriter().text(0, 0, 0, 0, "beyond the buffer").data();
-    EXPECT_EQ(Parse(full + beyond).elements.size(), static_cast<size_t>(fillers + 1));
+    EXPECT_EQ(Parse(filled("ab") + beyond).elements.size(), static_cast<size_t>(fillers + 1));
     EXPECT_EQ(Parse(filled("abc")).elements.size(), static_cast<size_t>(fillers))
         << "the record crossing the end";
 }
 
+TEST(PictureParser, ExtractElementReadsSymbolChildrenAfterAMalformedPicture) {
+    PictureWriter children, picture;
+    children.line(1, 1, false, 0, 0, 0, 0).text(2, 2, 0, 0, "c");
+    const std::string symbol = picture.symbol(3, children).data();
+    PictureParser parser(kPalette, 7, 13);
+    ElementList elements;
+    parser.ExtractAllElements(symbol + "\x01\xFF\xFF"s, elements);
+    cElement element;
+    element.m_ElementType = ET_SYMBOL;
+    int32_t pointer = 3;
+    parser.ExtractElement(element, 0, String2Short(symbol, 1), pointer);
+    EXPECT_EQ(Dump(element), "2 opt=3 {3 F=p3 B=p3 thick=1; 1 F=p3 B=p3 t='c'}");
+    EXPECT_EQ(pointer, static_cast<int32_t>(symbol.size()));
+}
+
 TEST(PictureWriter, RefusesWhatTheFormatCannotHold) {
     PictureWriter writer, two;
-    EXPECT_NO_THROW(writer.text(0, 0, 0, 0, std::string(255, 'x')));
+    EXPECT_NO_THROW(writer.text(0, 0, 0, 0, std::string(255, 'x')).raw(50, std::string(32767, 'b')));
     EXPECT_THROW(writer.text(0, 0, 0, 0, std::string(256, 'x')), PictureEncodeError);
     EXPECT_THROW(writer.setpoint("A", "", "", "", std::string(300, 'p')), PictureEncodeError);
-    EXPECT_NO_THROW(writer.raw(50, std::string(32767, 'b')));
     EXPECT_THROW(writer.raw(50, std::string(32768, 'b')), PictureEncodeError);
     EXPECT_THROW(writer.dynGroup(0, 0, 0, 0, 0, "G", {{0, two.empty().empty()}}), PictureEncodeError);
     EXPECT_THROW(writer.dynGroup(0, 0, 0, 0, 0, "G", {{0, PictureWriter()}}), PictureEncodeError);
-    // The header's fields are read back in PictureModelTest.
     const std::string elements(kMaxElementData, '\x0D');
     EXPECT_EQ(EncodePictureMessage({}, elements).substr(kPictureHeaderSize), elements);
     EXPECT_THROW(EncodePictureMessage({}, elements + 'x'), PictureEncodeError);
 }
 
 TEST(Element, HitTestBoundsAreInclusive) {
-    cElement fresh, box, group;
-    EXPECT_TRUE(fresh.HitTest(-1, -1));
-    EXPECT_FALSE(fresh.HitTest(0, 0));
+    cElement box;
+    EXPECT_FALSE(box.HitTest(0, 0));
+    EXPECT_TRUE(box.HitTest(-1, -1));
     box.m_ScanBox_X1 = 10;
     box.m_ScanBox_Y1 = 20;
     box.m_ScanBox_X2 = 30;
     box.m_ScanBox_Y2 = 40;
-    const struct {
-        int32_t x, y;
-        bool hit;
-    } cases[] = {{10, 20, true},  {30, 40, true}, {30, 20, true},  {20, 30, true},   {31, 20, false},
-                 {10, 41, false}, {9, 20, false}, {10, 19, false}, {-10, -20, false}};
-    for (const auto& c : cases)
-        EXPECT_EQ(box.HitTest(c.x, c.y), c.hit) << c.x << "," << c.y;
-    group.m_ScanBox_X1 = 100;
-    group.m_ScanBox_Y1 = 100;
-    for (int32_t x : {0, 100, 5000})
-        EXPECT_FALSE(group.HitTest(x, 100));
+    for (const auto& [x, y] : {std::pair(10, 20), {30, 40}, {30, 20}, {20, 30}})
+        EXPECT_TRUE(box.HitTest(x, y)) << x << "," << y;
+    for (const auto& [x, y] : {std::pair(31, 20), {10, 41}, {9, 20}, {10, 19}, {-10, -20}})
+        EXPECT_FALSE(box.HitTest(x, y)) << x << "," << y;
 }
 
 } // namespace

@@ -13,35 +13,26 @@ using namespace pelorin;
 namespace {
 
 TEST(InputCodes, KeyAsciiFollowsKeyAndModifiersAndStatesAddUp) {
-    struct Case {
-        const char* name;
-        int key;
-        Qt::KeyboardModifiers modifiers;
-        QString text;
-        int keyAscii;
-    };
-    const Case cases[] = {
-        {"letter", Qt::Key_P, Qt::NoModifier, QStringLiteral("p"), 'p'},
-        {"shiftWithLowerCaseText", Qt::Key_P, Qt::ShiftModifier, QStringLiteral("p"), 'P'},
-        {"capsLockText", Qt::Key_P, Qt::NoModifier, QStringLiteral("P"), 'P'},
-        {"letterWithoutText", Qt::Key_E, Qt::ShiftModifier, {}, 'E'},
-        {"ctrlLetter", Qt::Key_D, Qt::ControlModifier, QStringLiteral("d"), 4},
-        {"ctrlBracket", Qt::Key_BracketLeft, Qt::ControlModifier, {}, 27},
-        {"ctrlDigit", Qt::Key_1, Qt::ControlModifier, QStringLiteral("1"), 0},
-        {"enter", Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("\r"), 13},
-        {"backspace", Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"), 8},
-        {"swedishLetter", Qt::Key_Adiaeresis, Qt::NoModifier, QString(QChar(0xE4)), 0xE4},
-        {"arrow", Qt::Key_Left, Qt::NoModifier, {}, 0},
-        {"delete", Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"), 0},
-        {"euro", Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x20AC)), 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(KeyAscii(QKeyEvent(QEvent::KeyPress, c.key, c.modifiers, c.text)), c.keyAscii) << c.name;
-
-    EXPECT_EQ(ShiftState(Qt::ShiftModifier | Qt::ControlModifier), 3);
-    EXPECT_EQ(ShiftState(Qt::AltModifier), 4);
-    EXPECT_EQ(ButtonState(Qt::LeftButton | Qt::MiddleButton), 5);
-    EXPECT_EQ(ButtonState(Qt::RightButton), 2);
+    const std::tuple<int, Qt::KeyboardModifiers, QString, int> cases[] = {
+        {Qt::Key_P, Qt::NoModifier, QStringLiteral("p"), 'p'},
+        {Qt::Key_P, Qt::ShiftModifier, QStringLiteral("p"), 'P'},
+        {Qt::Key_P, Qt::NoModifier, QStringLiteral("P"), 'P'}, // caps lock
+        {Qt::Key_E, Qt::ShiftModifier, {}, 'E'},
+        {Qt::Key_D, Qt::ControlModifier, QStringLiteral("d"), 4},
+        {Qt::Key_BracketLeft, Qt::ControlModifier, {}, 27},
+        {Qt::Key_1, Qt::ControlModifier, QStringLiteral("1"), 0},
+        {Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("\r"), 13},
+        {Qt::Key_Adiaeresis, Qt::NoModifier, QString(QChar(0xE4)), 0xE4},
+        {Qt::Key_Left, Qt::NoModifier, {}, 0},
+        {Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"), 0},
+        {Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x20AC)), 0}};
+    for (const auto& [key, modifiers, text, keyAscii] : cases)
+        EXPECT_EQ(KeyAscii(QKeyEvent(QEvent::KeyPress, key, modifiers, text)), keyAscii)
+            << text.toStdString();
+    EXPECT_EQ(std::tuple(ShiftState(Qt::ShiftModifier | Qt::ControlModifier), ShiftState(Qt::AltModifier)),
+              std::tuple(3, 4));
+    EXPECT_EQ(std::tuple(ButtonState(Qt::LeftButton | Qt::MiddleButton), ButtonState(Qt::RightButton)),
+              std::tuple(5, 2));
 }
 
 TEST(PictureBox, MouseAndKeyEventsArriveWithButtonShiftPositionAndKeyAscii) {
@@ -82,7 +73,8 @@ TEST(PictureBox, MouseAndKeyEventsArriveWithButtonShiftPositionAndKeyAscii) {
                                                 "move 0 0 12,7", "key 27", "key 4"}));
 }
 
-TEST(PictureBox, ShowsItsImageAndRaisesPaintOnlyForExposure) {
+// Showing the surface's own drawing is no exposure; the image follows the widget's size.
+TEST(PictureBox, ShowsItsImageRaisesPaintOnlyForExposureAndFollowsTheWidgetSize) {
     PictureBox box;
     box.SetPixelSize(QSize(50, 40));
     int paints = 0;
@@ -93,20 +85,14 @@ TEST(PictureBox, ShowsItsImageAndRaisesPaintOnlyForExposure) {
     box.Surface().SetBackColor(0xFFFFFF);
     box.Surface().Cls();
     box.Surface().Line(10, 10, 20, 20, 0x0000FF, LineKind::FilledBox);
-
     const QImage shown = box.grab().toImage();
-    EXPECT_EQ(paints, 0) << "showing the surface's own drawing is no exposure";
-    EXPECT_EQ(RgbToColour(shown.pixel(15, 15)), 0x0000FF);
-    EXPECT_EQ(RgbToColour(shown.pixel(30, 30)), 0xFFFFFF);
-
+    EXPECT_EQ(paints, 0);
+    EXPECT_EQ(std::tuple(RgbToColour(shown.pixel(15, 15)), RgbToColour(shown.pixel(30, 30))),
+              std::tuple(0x0000FF, 0xFFFFFF));
     box.grab();
     EXPECT_EQ(paints, 1);
     EXPECT_EQ(RgbToColour(box.grab().toImage().pixel(1, 1)), 0x00FF00);
-}
 
-TEST(PictureBox, ImageFollowsTheWidgetSize) {
-    PictureBox box;
-    box.SetPixelSize(QSize(64, 48));
     box.show();
     box.resize(100, 30);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
@@ -116,11 +102,9 @@ TEST(PictureBox, ImageFollowsTheWidgetSize) {
 TEST(PictureBox, MousePointerShowsTheSizingArrowOrTheDefault) {
     QWidget parent;
     PictureBox box(&parent);
-    EXPECT_EQ(box.MousePointer(), PictureBox::mpDefault);
-    const std::pair<int, Qt::CursorShape> cases[] = {{PictureBox::mpSizeNS, Qt::SizeVerCursor},
-                                                     {PictureBox::mpDefault, Qt::ArrowCursor},
-                                                     {3, Qt::ArrowCursor}};
-    for (const auto& [pointer, shape] : cases) {
+    for (const auto& [pointer, shape] : {std::pair(PictureBox::mpSizeNS, Qt::SizeVerCursor),
+                                         {PictureBox::mpDefault, Qt::ArrowCursor},
+                                         {3, Qt::ArrowCursor}}) {
         box.SetMousePointer(pointer);
         EXPECT_EQ(box.MousePointer(), pointer);
         EXPECT_EQ(box.cursor().shape(), shape) << pointer;

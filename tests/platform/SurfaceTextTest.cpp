@@ -26,14 +26,12 @@ TEST(SurfaceText, CourierNewIsMonospacedAndLinesAddUp) {
 
     const double digit = surface.TextWidth("8");
     EXPECT_GT(digit, 0);
-    EXPECT_DOUBLE_EQ(surface.TextWidth("M"), digit);
-    EXPECT_DOUBLE_EQ(surface.TextWidth("i"), digit);
-    EXPECT_DOUBLE_EQ(surface.TextWidth("88888"), 5 * digit);
-    EXPECT_GT(surface.TextHeight("8"), digit);
-
-    EXPECT_DOUBLE_EQ(surface.TextHeight("ab\r\ncd"), 2 * surface.TextHeight("ab"));
-    EXPECT_DOUBLE_EQ(surface.TextHeight("a\rb\nc"), 3 * surface.TextHeight("a"));
-    EXPECT_DOUBLE_EQ(surface.TextWidth("a\r\nabc"), surface.TextWidth("abc"));
+    EXPECT_EQ(std::tuple(surface.TextWidth("M"), surface.TextWidth("i"), surface.TextWidth("88888")),
+              std::tuple(digit, digit, 5 * digit));
+    EXPECT_EQ(
+        std::tuple(surface.TextHeight("ab\r\ncd"), surface.TextHeight("a\rb\nc"),
+                   surface.TextWidth("a\r\nabc")),
+        std::tuple(2 * surface.TextHeight("ab"), 3 * surface.TextHeight("a"), surface.TextWidth("abc")));
 }
 
 TEST(SurfaceText, PrintPutsTheTopLeftAtTheCurrentPointInForeColorAndLineEndsStartANewLine) {
@@ -54,16 +52,15 @@ TEST(SurfaceText, PrintPutsTheTopLeftAtTheCurrentPointInForeColorAndLineEndsStar
     EXPECT_LE(ink.right(), 10 + surface.TextWidth(text));
     EXPECT_EQ(CountOf(surface.Image(), red) + CountOf(surface.Image(), white), 200 * 80)
         << "glyphs are drawn in plain fore colour (no XOR), without antialiasing and without a background";
-    EXPECT_DOUBLE_EQ(surface.CurrentX(), 10 + surface.TextWidth(text));
-    EXPECT_DOUBLE_EQ(surface.CurrentY(), 20);
+    EXPECT_EQ(std::pair(surface.CurrentX(), surface.CurrentY()),
+              std::pair(10 + surface.TextWidth(text), 20.0));
 
     const double line = surface.TextHeight("8");
     surface.Print("\r\n");
-    EXPECT_DOUBLE_EQ(surface.CurrentX(), 0);
-    EXPECT_DOUBLE_EQ(surface.CurrentY(), 20 + line);
+    EXPECT_EQ(std::pair(surface.CurrentX(), surface.CurrentY()), std::pair(0.0, 20 + line));
     surface.Print("one\ntwo");
-    EXPECT_DOUBLE_EQ(surface.CurrentX(), surface.TextWidth("two"));
-    EXPECT_DOUBLE_EQ(surface.CurrentY(), 20 + 2 * line);
+    EXPECT_EQ(std::pair(surface.CurrentX(), surface.CurrentY()),
+              std::pair(surface.TextWidth("two"), 20 + 2 * line));
     ink = InkBounds(surface.Image(), white);
     EXPECT_LT(ink.left(), 10) << "the next lines start at the left edge";
     EXPECT_GE(ink.bottom(), 20 + 2 * line);

@@ -21,7 +21,9 @@ void Type(QWidget* widget, const QString& text) {
     QApplication::sendEvent(widget, &press);
 }
 
-TEST(MultiLineTextBox, KeepsEveryByteAndLineEndAndCountsPositionsInBytes) {
+// Positions count bytes and never fall between the CR and the LF of one line end; the caret steps over
+// a whole line end and keeps its column from line to line.
+TEST(MultiLineTextBox, KeepsEveryByteAndStepsOverWholeLineEnds) {
     QWidget parent;
     TextBox box(&parent, TextBox::Kind::MultiLine);
     std::string text = "a\nb\rc\xA0"
@@ -31,28 +33,44 @@ TEST(MultiLineTextBox, KeepsEveryByteAndLineEndAndCountsPositionsInBytes) {
     text += "\x01\x10\n\n\r\r";
     box.SetText(text);
     EXPECT_EQ(box.Text(), text);
-    EXPECT_EQ(box.SelStart(), 0);
-
-    const std::pair<int32_t, int32_t> selections[] = {{0, 4}, {1, 3}, {4, 5}, {6, 3}, {10, 200}, {230, 11}};
-    for (const auto& [start, length] : selections) {
+    for (const auto& [start, length] : {std::pair(1, 3), {6, 3}, {230, 11}}) {
         box.SetSelStart(start);
         box.SetSelLength(length);
-        EXPECT_EQ(box.SelStart(), start);
-        EXPECT_EQ(box.SelLength(), length);
+        EXPECT_EQ(std::tuple(box.SelStart(), box.SelLength()), std::tuple(start, length));
         EXPECT_EQ(box.SelText(), text.substr(static_cast<size_t>(start), static_cast<size_t>(length)));
     }
     box.SetSelStart(8);
-    EXPECT_EQ(box.SelStart(), 7) << "never between the CR and the LF of one line end";
+    EXPECT_EQ(box.SelStart(), 7);
     box.SetSelStart(1 << 30);
     EXPECT_EQ(box.SelStart(), static_cast<int32_t>(text.size()));
-
     box.SetSelStart(2);
     box.SetSelLength(3);
     box.SetSelText("\n\xA0\r");
     EXPECT_EQ(box.Text(), "a\n\n\xA0\r" + text.substr(5));
     EXPECT_EQ(box.SelStart(), 5) << "after the inserted bytes";
+
+    box.SetText("abc\r\nde\nfghij\rk"); // lines start at 0, 5, 8 and 14
+    box.SetSelStart(3);
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int32_t, int32_t> steps[] = {
+        {Qt::Key_Right, {}, 5, 0},
+        {Qt::Key_Left, {}, 3, 0},
+        {Qt::Key_Left, {}, 2, 0},
+        {Qt::Key_Down, {}, 7, 0},
+        {Qt::Key_Down, {}, 10, 0},
+        {Qt::Key_End, {}, 13, 0},
+        {Qt::Key_Home, Qt::ShiftModifier, 8, 5},
+        {Qt::Key_Up, {}, 5, 0},
+        {Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier, 0, 5}};
+    for (const auto& [key, modifiers, selStart, selLength] : steps) {
+        QTest::keyClick(box.widget(), key, modifiers);
+        EXPECT_EQ(std::tuple(box.SelStart(), box.SelLength()), std::tuple(selStart, selLength)) << key;
+    }
+    box.SetSelStart(3);
+    QTest::keyClick(box.widget(), Qt::Key_Delete);
+    EXPECT_EQ(box.Text(), "abcde\nfghij\rk");
 }
 
+// Characters outside Latin-1 are mapped (minus, narrow spaces) or refused, a paste as a whole.
 TEST(MultiLineTextBox, TypedAndPastedTextIsStoredAsLatin1OrRefusedWhole) {
     QWidget parent;
     TextBox box(&parent, TextBox::Kind::MultiLine);
@@ -60,13 +78,11 @@ TEST(MultiLineTextBox, TypedAndPastedTextIsStoredAsLatin1OrRefusedWhole) {
     box.OnChange = [&] { ++changes; };
     box.SetText("");
     EXPECT_EQ(changes, 1) << "setting the text is a change";
-
     for (const char16_t c : {u'a', u'\u00e4', u'\u2212', u'\u202f', u'\u2007', u'\u20ac', u'\u201d'})
         Type(box.widget(), QString(QChar(c)));
     QTest::keyClick(box.widget(), Qt::Key_Return);
-    QTest::keyClick(box.widget(), Qt::Key_Tab);
-    QTest::keyClicks(box.widget(), QStringLiteral("b"));
-    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0\r\n\tb") << "the euro sign and the quote are refused";
+    QTest::keyClicks(box.widget(), QStringLiteral("\tb"));
+    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0\r\n\tb");
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(box.widget(), Qt::Key_Backspace);
     EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0") << "one backspace takes the whole CR LF";
@@ -77,58 +93,16 @@ TEST(MultiLineTextBox, TypedAndPastedTextIsStoredAsLatin1OrRefusedWhole) {
     QApplication::clipboard()->setText(QStringLiteral("x\ny\u2212\u00f6"));
     QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0x\r\ny-\xF6") << "pasted line ends become CR LF";
-    QTest::keyClick(box.widget(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0");
-
-    box.SetSelStart(1);
-    box.SetSelLength(1);
-    QTest::keyClick(box.widget(), Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("\u00e4"));
 
     box.SetLocked(true);
     const int before = changes;
     QTest::keyClicks(box.widget(), QStringLiteral("zz"));
     QTest::keyClick(box.widget(), Qt::Key_Backspace);
-    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0");
     EXPECT_EQ(changes, before) << "a locked box ignores typing";
+    box.SetSelStart(1);
+    box.SetSelLength(1);
     box.SetSelText("!");
-    EXPECT_EQ(box.Text(), "a!-\xA0\xA0") << "but not the program";
-}
-
-TEST(MultiLineTextBox, CaretStepsOverWholeLineEndsAndKeepsItsColumnFromLineToLine) {
-    QWidget parent;
-    TextBox box(&parent, TextBox::Kind::MultiLine);
-    box.SetFont("Courier New", 8.5, false);
-    box.SetText("abc\r\nde\nfghij\rk"); // lines start at 0, 5, 8 and 14
-    struct Step {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        int32_t selStart, selLength;
-    };
-    const Step steps[] = {
-        {Qt::Key_Right, {}, 1, 0},
-        {Qt::Key_Right, {}, 2, 0},
-        {Qt::Key_Right, {}, 3, 0},
-        {Qt::Key_Right, {}, 5, 0},
-        {Qt::Key_Left, {}, 3, 0},
-        {Qt::Key_Left, {}, 2, 0},
-        {Qt::Key_Down, {}, 7, 0},
-        {Qt::Key_Down, {}, 10, 0},
-        {Qt::Key_End, {}, 13, 0},
-        {Qt::Key_Home, Qt::ShiftModifier, 8, 5},
-        {Qt::Key_Left, {}, 8, 0},
-        {Qt::Key_Up, {}, 5, 0},
-        {Qt::Key_End, Qt::ControlModifier, 15, 0},
-        {Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier, 0, 15},
-    };
-    for (const Step& step : steps) {
-        QTest::keyClick(box.widget(), step.key, step.modifiers);
-        EXPECT_EQ(box.SelStart(), step.selStart) << step.key;
-        EXPECT_EQ(box.SelLength(), step.selLength) << step.key;
-    }
-    box.SetSelStart(3);
-    QTest::keyClick(box.widget(), Qt::Key_Delete);
-    EXPECT_EQ(box.Text(), "abcde\nfghij\rk");
+    EXPECT_EQ(box.Text(), "a!-\xA0\xA0x\r\ny-\xF6") << "but not the program";
 }
 
 // Only the visible part of a line is laid out, so one unbroken line of megabytes behaves as a short one;
@@ -137,12 +111,8 @@ TEST(MultiLineTextBox, TakesAFixedPitchFontAndAnUnbrokenLineOfMegabytesShowsScro
     QWidget parent;
     parent.resize(400, 200);
     TextBox box(&parent, TextBox::Kind::MultiLine);
-    box.SetFont("Courier New", 10, true);
-    const QFontInfo info(box.widget()->font());
-    EXPECT_TRUE(info.fixedPitch() && info.bold()) << info.family().toStdString();
-    EXPECT_DOUBLE_EQ(box.widget()->font().pointSizeF(), 10);
     box.SetFont("Courier New", 8.5, false);
-    EXPECT_FALSE(QFontInfo(box.widget()->font()).bold());
+    EXPECT_TRUE(QFontInfo(box.widget()->font()).fixedPitch());
     box.widget()->resize(400, 200);
     parent.show();
     std::string line;

