@@ -14,6 +14,9 @@
 // the pages, pdftoppm for the pixels.
 namespace pelorin::test {
 
+// The PDF pages' margin, 5 mm, in points.
+constexpr double kMarginPt = 5 / 25.4 * 72;
+
 // A word of a PDF as poppler's pdftotext finds it, in points from the page's top-left corner.
 struct PdfWord {
     int page;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/ScriptedDialogs.h"
+#include "common/TestSupport.h"
 #include "control/ControlLayout.h"
 #include "control/PelorinControl.h"
 #include "control/SettingsPanel.h"
@@ -11,6 +12,7 @@
 #include "link/Session.h"
 #include "picture/PictureModel.h"
 #include "picture/PictureView.h"
+#include "platform/PictureBox.h"
 #include "platform/PrinterSurface.h"
 #include "platform/Widgets.h"
 #include "setpoints/CurveEditor.h"
@@ -34,6 +36,33 @@ inline PropertyBag Bag(std::initializer_list<std::pair<const char*, std::string>
     for (const auto& [key, value] : values)
         bag.Set(key, value);
     return bag;
+}
+
+// MSG_VALUE for dynamic number `pointer`.
+inline std::string ValuePayload(int pointer, const std::string& text) {
+    return std::string{static_cast<char>((pointer >> 8) & 0xFF), static_cast<char>(pointer & 0xFF)} + text;
+}
+
+inline QSize PictureArea(PelorinControl& c) {
+    return c.view().Picture_PCT->Surface().Image().size();
+}
+
+// Logs in through the login frame's controls; whether the picture table came.
+inline bool LogIn(PelorinControl& c, const std::string& visa = "DEMO", const std::string& password = "demo") {
+    c.session().Text_UserVisa->SetText(visa);
+    c.session().Text_PassWord->SetText(password);
+    c.session().Command_Login_Click();
+    return waitFor([&c] { return c.m_ViewState == VS_PICTURE && c.model().PictureExists(1); });
+}
+
+// Asks for a picture through the toolbar; whether it came, with all its values when `withValues`.
+inline bool ShowPicture(PelorinControl& c, int number, bool withValues = false) {
+    c.toolbar().Text_PCT->SetText(std::to_string(number));
+    c.Toolbar_ButtonClick("TB_GET_PCT");
+    return waitFor([&c, number, withValues] {
+        return c.m_PictureNumber == number && c.m_ViewState == VS_PICTURE &&
+               (!withValues || c.toolbar().Text_Updated->Text() == "100%");
+    });
 }
 
 // A control with its settings store and a PDF printer in a temporary folder, its questions answered by

@@ -16,10 +16,6 @@
 namespace pelorin::test {
 namespace {
 
-QSize PictureArea(PelorinControl& c) {
-    return c.view().Picture_PCT->Surface().Image().size();
-}
-
 // Without host parameters the start-up values stand and stored ones are ignored; a host without size
 // keys gets the parameters' defaults; stored settings override the host, whose values stay the defaults.
 TEST(ControlLifecycle, StartUpValuesHostParametersAndStoredSettings) {

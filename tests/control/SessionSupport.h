@@ -64,6 +64,9 @@ constexpr Colour kPaletteBlue = 0xE00000;
 constexpr Colour kPictureGrey = 0xC0C0C0;
 constexpr Colour kIndicatorGreen = 0xFF00;
 
+// Commands as the simulator received them: code and payload.
+using Commands = std::vector<std::pair<int, std::string>>;
+
 // Sets the default locale for one test and restores the C locale of the test executable.
 class LocaleScope {
 public:
@@ -113,20 +116,11 @@ protected:
         return n;
     }
 
-    // Logs in through the login frame's controls and waits for the picture table.
     void LogIn(const std::string& visa = "DEMO", const std::string& password = "demo") {
-        c().session().Text_UserVisa->SetText(visa);
-        c().session().Text_PassWord->SetText(password);
-        c().session().Command_Login_Click();
-        ASSERT_TRUE(
-            waitFor([this] { return c().m_ViewState == VS_PICTURE && c().model().PictureExists(1); }));
+        ASSERT_TRUE(test::LogIn(c(), visa, password));
     }
-
-    void ShowPicture(int number) {
-        c().toolbar().Text_PCT->SetText(std::to_string(number));
-        c().Toolbar_ButtonClick("TB_GET_PCT");
-        ASSERT_TRUE(waitFor(
-            [this, number] { return c().m_PictureNumber == number && c().m_ViewState == VS_PICTURE; }));
+    void ShowPicture(int number, bool withValues = false) {
+        ASSERT_TRUE(test::ShowPicture(c(), number, withValues));
     }
 
     // Sends a frame from the server and waits until the control has handled everything sent so far.
@@ -153,14 +147,23 @@ protected:
         ASSERT_TRUE(waitFor([this, before] { return Received(kSyncMarker) > before; }));
     }
 
+    // The commands the control sent since the last call, without the sync marker.
+    Commands Sent() {
+        ClientSync();
+        Commands commands;
+        for (const sim::ReceivedFrame& frame : server().receivedFrames())
+            if (frame.code != kSyncMarker)
+                commands.emplace_back(frame.code, frame.payload);
+        server().clearReceivedFrames();
+        return commands;
+    }
+
     // The numbers the control asked pictures for since the last call.
     std::vector<std::string> PictureRequests() {
-        ClientSync();
         std::vector<std::string> requests;
-        for (const sim::ReceivedFrame& frame : server().receivedFrames())
-            if (frame.code == CMD_GET_PICTURE)
-                requests.push_back(frame.payload);
-        server().clearReceivedFrames();
+        for (const auto& [code, payload] : Sent())
+            if (code == CMD_GET_PICTURE)
+                requests.push_back(payload);
         return requests;
     }
 

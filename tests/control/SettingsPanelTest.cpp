@@ -29,10 +29,6 @@ void Press(ControlBase& button) {
     qobject_cast<QAbstractButton*>(button.widget())->click();
 }
 
-QSize PictureArea(PelorinControl& c) {
-    return c.view().Picture_PCT->Surface().Image().size();
-}
-
 void OpenPanel(PelorinControl& c) {
     c.Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
     ASSERT_EQ(c.m_ViewState, VS_SETTINGS);

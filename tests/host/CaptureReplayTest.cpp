@@ -21,8 +21,8 @@ TEST(CaptureReplay, AReplayedCaptureShowsAFreshClientWhatTheLiveClientShowed) {
         ControlFixture live;
         PelorinControl& c = StartClient(live, demo.address(), capture);
         ASSERT_TRUE(LogIn(c));
-        ASSERT_TRUE(ShowPicture(c, 1));
-        ASSERT_TRUE(ShowPicture(c, 2));
+        ASSERT_TRUE(ShowPicture(c, 1, true));
+        ASSERT_TRUE(ShowPicture(c, 2, true));
         // A value that moves while the picture is shown.
         const auto value = std::find_if(c.m_Elements.begin(), c.m_Elements.end(),
                                         [](const auto& e) { return e->m_ElementType == ET_DYNVALUE; });
@@ -30,7 +30,7 @@ TEST(CaptureReplay, AReplayedCaptureShowsAFreshClientWhatTheLiveClientShowed) {
         const std::vector<std::string> before = ValueTexts(c);
         ASSERT_TRUE(demo.server().forceValue((*value)->m_Address, 12.25));
         ASSERT_TRUE(waitFor([&] { return ValueTexts(c) != before; }));
-        liveImage = PictureArea(c).copy();
+        liveImage = DrawnPicture(c).copy();
         liveTexts = ValueTexts(c);
     }
 
@@ -47,7 +47,7 @@ TEST(CaptureReplay, AReplayedCaptureShowsAFreshClientWhatTheLiveClientShowed) {
     ASSERT_TRUE(LogIn(c, "NAGON", "annat"));
     waitFor([&] { return c.m_PictureNumber == 2 && ValueTexts(c) == liveTexts; });
     EXPECT_EQ(ValueTexts(c), liveTexts);
-    EXPECT_EQ(ImageDifference(liveImage, PictureArea(c)), "");
+    EXPECT_EQ(ImageDifference(liveImage, DrawnPicture(c)), "");
 }
 
 } // namespace

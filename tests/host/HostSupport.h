@@ -52,25 +52,8 @@ inline PelorinControl& StartClient(ControlFixture& f, const std::string& address
     return c;
 }
 
-inline bool LogIn(PelorinControl& c, const std::string& visa = "DEMO", const std::string& password = "demo") {
-    c.session().Text_UserVisa->SetText(visa);
-    c.session().Text_PassWord->SetText(password);
-    c.session().Command_Login_Click();
-    return waitFor([&c] { return c.m_ViewState == VS_PICTURE && c.model().PictureExists(1); });
-}
-
-// Asks for a picture and waits until it shows with all its values.
-inline bool ShowPicture(PelorinControl& c, int number) {
-    c.toolbar().Text_PCT->SetText(std::to_string(number));
-    c.Toolbar_ButtonClick("TB_GET_PCT");
-    return waitFor([&c, number] {
-        return c.m_PictureNumber == number && c.m_ViewState == VS_PICTURE &&
-               c.toolbar().Text_Updated->Text() == "100%";
-    });
-}
-
 // The picture area as the next display refresh shows it.
-inline const QImage& PictureArea(PelorinControl& c) {
+inline const QImage& DrawnPicture(PelorinControl& c) {
     c.view().DrawPending();
     return c.view().Picture_PCT->Surface().Image();
 }

@@ -74,7 +74,7 @@ TEST(LinkWatch, TheTraceIsOneLinePerCapturedFrameAndNeitherHoldsThePassword) {
     TraceLines trace(true);
 
     ASSERT_TRUE(LogIn(c, "DEMO", "demo"));
-    ASSERT_TRUE(ShowPicture(c, 1));
+    ASSERT_TRUE(ShowPicture(c, 1, true));
     c.TCPSend(CMD_WRITE_VALUE, Long2String(0) + "21.5");
     c.session().LogOut();
     ASSERT_TRUE(waitFor([&demo] {

@@ -36,8 +36,8 @@ TEST_P(RenderTest, EachDemoPictureComesOutAsTheLiveClientShowsIt) {
     ASSERT_TRUE(LogIn(c));
     std::map<int, QImage> shown;
     for (const auto& [number, picture] : demo.server().plant().pictures) {
-        ASSERT_TRUE(ShowPicture(c, number)) << "picture " << number;
-        shown[number] = PictureArea(c).copy();
+        ASSERT_TRUE(ShowPicture(c, number, true)) << "picture " << number;
+        shown[number] = DrawnPicture(c).copy();
     }
 
     for (const auto& [number, picture] : demo.server().plant().pictures) {
@@ -71,7 +71,7 @@ TEST_P(RenderTest, ValuesFromAFileAreShownAsFromTheServer) {
 
     const QString png =
         Render({.picture = picture, .size = size, .values = values}, QStringLiteral("fed.png"));
-    EXPECT_EQ(ImageDifference(PictureArea(c), QImage(png)), "");
+    EXPECT_EQ(ImageDifference(DrawnPicture(c), QImage(png)), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, RenderTest, ::testing::Values(QSize(800, 600), QSize(1280, 1024)));

@@ -8,10 +8,6 @@ namespace {
 
 constexpr Colour kIndicatorRed = 0xFF;
 
-std::string ValuePayload(int pointer, const std::string& text) {
-    return std::string{static_cast<char>((pointer >> 8) & 0xFF), static_cast<char>(pointer & 0xFF)} + text;
-}
-
 class SessionMessages : public SessionTest {
 protected:
     void SetUp() override {

@@ -49,10 +49,6 @@ std::string PictureMessage() {
     return EncodePictureMessage(header, w.data());
 }
 
-std::string ValuePayload(int pointer, const std::string& text) {
-    return std::string{static_cast<char>(pointer >> 8), static_cast<char>(pointer & 0xFF)} + text;
-}
-
 // Value texts of many lengths, signs and forms, so that boxes of every width come and go.
 std::string RandomValueText(std::mt19937& random, bool group) {
     if (group) {

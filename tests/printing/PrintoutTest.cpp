@@ -17,7 +17,6 @@
 namespace pelorin::test {
 namespace {
 
-constexpr double kMarginPt = 5 / 25.4 * 72;
 constexpr int kDpi = 144;
 constexpr double kPxPerPt = kDpi / 72.0;
 
@@ -66,11 +65,6 @@ protected:
         return pdf;
     }
 
-    void ShowWithValues(int number) {
-        ShowPicture(number);
-        ASSERT_TRUE(waitFor([this] { return c().toolbar().Text_Updated->Text() == "100%"; }));
-    }
-
     // The screen's scale and hit boxes once the values waiting for the next refresh are drawn.
     std::vector<float> Screen() {
         c().view().DrawPending();
@@ -106,7 +100,7 @@ protected:
 
 TEST_F(PrintoutTest, PictureOneInItsFrameUnderItsHeaderWithTheScreenUntouched) {
     LocaleScope swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
-    ShowWithValues(1);
+    ShowPicture(1, true);
     Inject(MSG_VALUE, sim::Short2String(ElementWithAddress("VS01.IND.NATT").m_DynamicArrayPointer) + "0");
     const std::vector<float> before = Screen();
     std::vector<QString> reported;
@@ -166,7 +160,7 @@ TEST_F(PrintoutTest, PictureOneInItsFrameUnderItsHeaderWithTheScreenUntouched) {
 }
 
 TEST_F(PrintoutTest, PictureTwoWithItsSetpointTableBelowOnAPortraitPage) {
-    ShowWithValues(2);
+    ShowPicture(2, true);
     OpenBlock("LB01.REG");
     ASSERT_TRUE(waitFor([&] { return c().setpoints().Text_SPV[3]->Text() == "28"; }));
     const QString pdf = Print(QStringLiteral("picture-2-table"));
@@ -195,7 +189,7 @@ TEST_F(PrintoutTest, PictureTwoWithItsSetpointTableBelowOnAPortraitPage) {
 }
 
 TEST_F(PrintoutTest, PictureThreeWithTheBlueCurveInsideItsBoxAndTheScreenChartKept) {
-    ShowWithValues(3);
+    ShowPicture(3, true);
     OpenBlock("VS01.DAG");
     CurveEditor& editor = c().curveEditor();
     ASSERT_TRUE(waitFor([&] { return editor.Chart().At0 != 0; }));
@@ -273,7 +267,7 @@ TEST_F(PrintoutTest, TheTerminalsLastLinesOnOnePageInRowsOfAtMostAPageWidthBesid
 }
 
 TEST_F(PrintoutTest, TheFunctionTextAndALogbookOverPagesUnderTheirHeading) {
-    ShowWithValues(1);
+    ShowPicture(1, true);
     c().Toolbar_ButtonMenuClick("TB_SHOW_FB", "TB_SHOW_TEXTS");
     ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_FUNCTION_TEXT; }));
     const std::vector<PdfWord> title = PdfWords(Print(QStringLiteral("function-text")));

@@ -14,8 +14,6 @@
 namespace pelorin::test {
 namespace {
 
-using CommandList = std::vector<std::pair<int, std::string>>;
-
 class SetpointSession : public SessionTest {
 protected:
     SetpointSession() { m_DemoPlant = true; }
@@ -25,17 +23,6 @@ protected:
         LogIn();
         QApplication::setActiveWindow(&c());
         ASSERT_TRUE(QTest::qWaitForWindowActive(&c()));
-    }
-
-    // The commands the control sent since the last call, without the sync marker.
-    CommandList Commands() {
-        ClientSync();
-        CommandList commands;
-        for (const sim::ReceivedFrame& frame : server().receivedFrames())
-            if (frame.code != kSyncMarker)
-                commands.emplace_back(frame.code, frame.payload);
-        server().clearReceivedFrames();
-        return commands;
     }
 
     std::vector<std::string> Boxes(const std::array<TextBox*, 4>& boxes) {
@@ -56,10 +43,10 @@ TEST_F(SetpointSession, AFourParameterBlockShowsItsValuesWritesOneAndCloses) {
     ShowPicture(2);
     server().clearReceivedFrames();
     OpenBlock("LB01.REG");
-    const CommandList opened = {
+    const Commands opened = {
         {CMD_UNWATCH_SETPOINT, ""},
         {CMD_WATCH_SETPOINT, "LB01.REG.PAR1;LB01.REG.PAR2;LB01.REG.PAR3;LB01.REG.PAR4"}};
-    EXPECT_EQ(Commands(), opened);
+    EXPECT_EQ(Sent(), opened);
     EXPECT_EQ(c().m_ViewState, VS_SPV);
     EXPECT_TRUE(panel.Frame_SPV->Visible());
     EXPECT_EQ(panel.Frame_SPV->Caption(), Latin1FromUtf8("&Börvärden LB01.REG"));
@@ -88,7 +75,7 @@ TEST_F(SetpointSession, AFourParameterBlockShowsItsValuesWritesOneAndCloses) {
         panel.Text_SPV[1]->SetText(typed);
         panel.Text_SPV[2]->widget()->setFocus();
         QTest::mouseClick(panel.Command_SendSPV[1]->widget(), Qt::LeftButton);
-        Commands();
+        Sent();
         EXPECT_EQ(server().writes().size(), writes);
         EXPECT_TRUE(panel.Text_SPV[1]->widget()->hasFocus());
         EXPECT_EQ(panel.Text_SPV[1]->SelLength(), static_cast<int32_t>(std::string(typed).size()));
@@ -100,7 +87,7 @@ TEST_F(SetpointSession, AFourParameterBlockShowsItsValuesWritesOneAndCloses) {
     EXPECT_EQ(c().m_ViewState, VS_PICTURE);
     EXPECT_FALSE(panel.Frame_SPV->Visible());
     EXPECT_EQ(c().m_SPVElement, nullptr);
-    EXPECT_EQ(Commands(), (CommandList{{CMD_UNWATCH_SETPOINT, ""}}));
+    EXPECT_EQ(Sent(), (Commands{{CMD_UNWATCH_SETPOINT, ""}}));
 }
 
 // Picture 3's pump stop block has descriptions of its own, the fourth unused.
@@ -110,7 +97,7 @@ TEST_F(SetpointSession, ATableBlockIsLabelledByItsDescriptionsAndLeavingABlockUn
     ShowPicture(3);
     server().clearReceivedFrames();
     c().Toolbar_ButtonMenuClick({}, "TB_SPV", "999");
-    EXPECT_EQ(Commands(), (CommandList{{CMD_UNWATCH_SETPOINT, ""}})) << "an unknown entry only unwatches";
+    EXPECT_EQ(Sent(), (Commands{{CMD_UNWATCH_SETPOINT, ""}})) << "an unknown entry only unwatches";
     EXPECT_EQ(c().m_ViewState, VS_PICTURE);
 
     OpenBlock("VS01.PUMPSTOPP");
@@ -126,15 +113,15 @@ TEST_F(SetpointSession, ATableBlockIsLabelledByItsDescriptionsAndLeavingABlockUn
     EXPECT_EQ(server().modelValue("VS01.PUMPSTOPP.PAR3"), -2.5);
 
     // Another view from the toolbar, or another picture when it comes, lets the block go.
-    Commands();
+    Sent();
     c().Toolbar_ButtonMenuClick("TB_SHOW_LOG_GLOBAL", "TB_SHOW_TEXTS");
-    EXPECT_EQ(Commands().front(), (std::pair<int, std::string>{CMD_UNWATCH_SETPOINT, ""}));
+    EXPECT_EQ(Sent().front(), (std::pair<int, std::string>{CMD_UNWATCH_SETPOINT, ""}));
     EXPECT_EQ(c().m_SPVElement, nullptr);
     ShowPicture(3);
     OpenBlock("VS01.PUMPSTOPP");
-    Commands();
+    Sent();
     ShowPicture(2);
-    EXPECT_EQ(Commands(), (CommandList{{CMD_GET_PICTURE, "2"}, {CMD_UNWATCH_SETPOINT, ""}}));
+    EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "2"}, {CMD_UNWATCH_SETPOINT, ""}}));
     EXPECT_EQ(c().m_SPVElement, nullptr);
 }
 
@@ -149,7 +136,7 @@ TEST_F(SetpointSession, TheToolbarsSendRefusesAValueWithoutANumberAndKeepsTheSel
     for (const char* typed : {"x1", "1,5"}) {
         newValue.SetText(typed);
         c().Toolbar_ButtonClick("TB_SEND_SPV");
-        Commands();
+        Sent();
     }
     ASSERT_EQ(server().writes().size(), 1u);
     EXPECT_EQ(server().writes().front().text, "1.5");
@@ -162,10 +149,10 @@ TEST_F(SetpointSession, ADraggedCurveIsWrittenAndTheComputedSetpointRises) {
     ShowPicture(3);
     server().clearReceivedFrames();
     OpenBlock("VS01.DAG");
-    const CommandList opened = {
+    const Commands opened = {
         {CMD_UNWATCH_SETPOINT, ""},
         {CMD_WATCH_SETPOINT, "VS01.DAG.PAR1;VS01.DAG.PAR2;VS01.DAG.PAR3;VS01.DAG.PAR4"}};
-    EXPECT_EQ(Commands(), opened);
+    EXPECT_EQ(Sent(), opened);
     EXPECT_EQ(c().m_ViewState, VS_SPV_CURVE);
     EXPECT_EQ(editor.Frame_SPV_Curve->Caption(), Latin1FromUtf8("&Börvärdeskurva VS01.DAG"));
     ASSERT_TRUE(waitFor([&] { return Boxes(editor.Text_Curve_SPV)[3] == "0.004"; }));
@@ -193,7 +180,7 @@ TEST_F(SetpointSession, ADraggedCurveIsWrittenAndTheComputedSetpointRises) {
     server().clearReceivedFrames();
     const size_t writesBefore = server().writes().size();
     QTest::mouseClick(editor.Command_Send_Curve_SPV->widget(), Qt::LeftButton);
-    Commands();
+    Sent();
     const std::vector<sim::WriteRecord> writes = server().writes();
     ASSERT_EQ(writes.size(), writesBefore + 3);
     const std::array<std::pair<std::string, float>, 3> expected = {

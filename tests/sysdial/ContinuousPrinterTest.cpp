@@ -16,8 +16,6 @@
 namespace pelorin::test {
 namespace {
 
-// The PDF pages' margin, 5 mm, in points.
-constexpr double kMarginPt = 5 / 25.4 * 72;
 constexpr double kDevicePerPt = PrinterSurface::dotsPerInch / 72.0;
 
 class ContinuousPrinterTest : public ::testing::Test {

@@ -15,8 +15,6 @@
 namespace pelorin::test {
 namespace {
 
-using Frames = std::vector<std::pair<uint8_t, std::string>>;
-
 const ScriptedDialogs::Question kSaveQuestion{ScriptedDialogs::Kind::YesNo,
                                               Latin1FromUtf8("Vill du spara ändringar gjorda i loggen?"), ""};
 
@@ -46,17 +44,6 @@ protected:
     }
     void Stamp() { Key(Qt::Key_D, Qt::ShiftModifier | Qt::ControlModifier); }
 
-    // What the control sent since the last call, without the test's own sync marker.
-    Frames Sent() {
-        ClientSync();
-        Frames frames;
-        for (const sim::ReceivedFrame& frame : server().receivedFrames())
-            if (frame.code != kSyncMarker)
-                frames.emplace_back(frame.code, frame.payload);
-        server().clearReceivedFrames();
-        return frames;
-    }
-
     // Escape, answered as given; returns to the picture.
     void Escape(std::optional<Dialogs::Answer> answer = std::nullopt) {
         f.dialogs().asked.clear();
@@ -73,7 +60,7 @@ TEST_F(TextViewTest, DemoEditsStampsAndSavesThePictureLogbook) {
     ShowPicture(1);
     Sent();
     Open("TB_SHOW_LOG_PCT", VS_LOG_PCT);
-    EXPECT_EQ(Sent(), (Frames{{CMD_GET_PICTURE, "0"}, {CMD_GET_PICTURE_LOG, Long2String(1)}}));
+    EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "0"}, {CMD_GET_PICTURE_LOG, Long2String(1)}}));
     Type(QStringLiteral("Filter bytt"));
     // The stamp needs exactly Shift and Ctrl; it collapses a selection and splits the line at the caret.
     box().SetSelStart(6);
@@ -98,7 +85,7 @@ TEST_F(TextViewTest, DemoEditsStampsAndSavesThePictureLogbook) {
 
     Escape(Dialogs::Answer::Yes);
     EXPECT_EQ(f.dialogs().asked, std::vector{kSaveQuestion});
-    EXPECT_EQ(Sent(), (Frames{{CMD_SAVE_PICTURE_LOG, Long2String(1) + saved}, {CMD_GET_PICTURE, "1"}}));
+    EXPECT_EQ(Sent(), (Commands{{CMD_SAVE_PICTURE_LOG, Long2String(1) + saved}, {CMD_GET_PICTURE, "1"}}));
     EXPECT_EQ(store().pictureLog(1), saved);
     ASSERT_TRUE(waitFor([this] { return c().m_PictureNumber == 1 && c().m_ViewState == VS_PICTURE; }));
 
@@ -118,7 +105,7 @@ TEST_F(TextViewTest, DemoEditsStampsAndSavesThePictureLogbook) {
     f.dialogs().whileAsking = [this] { Inject(MSG_GLOBAL_LOG, "annan loggbok"); };
     c().Toolbar_ButtonMenuClick("TB_SHOW_FB", "TB_SHOW_TEXTS");
     EXPECT_EQ(f.dialogs().asked, std::vector{kSaveQuestion});
-    EXPECT_EQ(Sent(), (Frames{{CMD_SAVE_PICTURE_LOG, Long2String(1) + saved + " mitt"},
+    EXPECT_EQ(Sent(), (Commands{{CMD_SAVE_PICTURE_LOG, Long2String(1) + saved + " mitt"},
                               {CMD_GET_PICTURE, "0"},
                               {CMD_GET_FUNCTION_TEXT, "1"}}));
     EXPECT_EQ(store().globalLog(), "");
@@ -172,7 +159,7 @@ TEST_F(TextViewTest, WithoutTheGlobalBitAStampAndEscapeNeitherAskNorSend) {
     ShowPicture(1);
     Sent();
     Open("TB_SHOW_LOG_GLOBAL", VS_LOG_GLOBAL);
-    EXPECT_EQ(Sent(), (Frames{{CMD_GET_PICTURE, "0"}, {CMD_GET_GLOBAL_LOG, ""}}));
+    EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "0"}, {CMD_GET_GLOBAL_LOG, ""}}));
     EXPECT_TRUE(box().Locked());
     Type(QStringLiteral("x"));
     EXPECT_EQ(box().Text(), "") << "a locked logbook takes no typing";
@@ -180,7 +167,7 @@ TEST_F(TextViewTest, WithoutTheGlobalBitAStampAndEscapeNeitherAskNorSend) {
     EXPECT_TRUE(box().Text().ends_with(" / LOGG\r\n")) << "the stamp goes in all the same";
     Escape(Dialogs::Answer::Yes);
     EXPECT_TRUE(f.dialogs().asked.empty());
-    EXPECT_EQ(Sent(), (Frames{{CMD_GET_PICTURE, "1"}}));
+    EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "1"}}));
 
     Open("TB_SHOW_LOG_PCT", VS_LOG_PCT);
     EXPECT_FALSE(box().Locked()) << "bit 8 edits the picture's logbook";
