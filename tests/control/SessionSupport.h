@@ -198,28 +198,11 @@ protected:
         return none;
     }
 
-    // The picture as the operator sees it: after the refresh that draws the values received.
-    void WaitForRefresh() {
-        ASSERT_TRUE(waitFor([this] { return !c().view().Drawing().HasPending(); }));
-    }
-
-    Colour PixelAt(int x, int y) {
-        WaitForRefresh();
-        return RgbToColour(c().view().Picture_PCT->Surface().Image().pixel(x, y));
-    }
-    // The pixel at a point of the picture's own coordinates.
+    // The pixel at a point of the picture's own coordinates, once the values received are drawn.
     Colour PictureAt(double x, double y) {
-        return PixelAt(static_cast<int>(x * c().m_XMul), static_cast<int>(y * c().m_YMul));
-    }
-
-    // Pixels of `colour` inside an element's hit box.
-    int PixelsInHitBox(const cElement& e, Colour colour) {
-        WaitForRefresh();
-        int n = 0;
-        for (int y = e.m_ScanBox_Y1; y <= e.m_ScanBox_Y2; ++y)
-            for (int x = e.m_ScanBox_X1; x <= e.m_ScanBox_X2; ++x)
-                n += PixelAt(x, y) == colour ? 1 : 0;
-        return n;
+        EXPECT_TRUE(waitFor([this] { return !c().view().Drawing().HasPending(); }));
+        return RgbToColour(c().view().Picture_PCT->Surface().Image().pixel(static_cast<int>(x * c().m_XMul),
+                                                                           static_cast<int>(y * c().m_YMul)));
     }
 
 private:

@@ -190,6 +190,11 @@ TEST_F(SystemDialogTest, InfoKeepsTheUsersAndRebuildsTheMacroMenuFromEachList) {
 // The echo, the line ends and the keys are TerminalBuffer's: here what the box and the members show.
 TEST_F(SystemDialogTest, TheBoxFollowsTheHistoryKeepsTheCaretAtTheEndAndSendsTheChords) {
     Open();
+    Arrive("KODORD: \r\n");
+    Type(QStringLiteral("1234"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Sent(5), "1234\r");
+    EXPECT_EQ(members.m_LastSysDialSentRow, "") << "the code word is not kept as the sent row";
     Arrive("OK\r\nB");
     EXPECT_EQ(members.m_LastSysDialRecvRow, "B");
     dialog.Text_Sysdial->SetSelStart(0);
