@@ -81,13 +81,14 @@ TEST_F(PictureModelTest, TheFirstUsableValueNamesTheSetpointKind) {
     for (const char* address : {"SP.B", "SP.C", "SP.D", "SP.E", "SP.F"})
         w.setpoint(address, "", "", "", "");
     Show(w);
-    // Kind 0 without descriptions (SP.E) is examined again; later kinds are ignored; 7 is none.
+    // Kind 0 without descriptions (SP.E) is examined again; later kinds, kind 0's too, are ignored; 7 is
+    // none.
     const struct {
         int pointer;
         const char* sent;
         bool named;
-    } values[] = {{0, "0", true}, {1, "1", true},  {2, "2", true},  {2, "3", false},
-                  {3, "3", true}, {4, "0", false}, {5, "7", false}, {4, "2", true}};
+    } values[] = {{0, "0", true},  {1, "1", true},  {2, "2", true}, {2, "3", false}, {3, "3", true},
+                  {4, "0", false}, {5, "7", false}, {4, "2", true}, {0, "1", false}};
     for (const auto& v : values)
         EXPECT_EQ(Value(v.pointer, v.sent),
                   std::vector{v.named ? ValueEffect::SetpointKindKnown : ValueEffect::None})
