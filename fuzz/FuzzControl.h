@@ -16,13 +16,6 @@ extern "C" const char* __lsan_default_options() {
 // The control for the fuzz targets that drive it, on the offscreen platform.
 namespace pelorin::fuzz {
 
-// Call once, from LLVMFuzzerInitialize. The application is never destroyed: from an exit handler
-// its input devices would go after Qt's own statics they need.
-inline void StartApplication(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(*argc, *argv);
-}
-
 // One started control for the whole run, as making one takes far longer than most inputs; its system
 // timer is ticked by the target. Each input finds it with no picture, no picture table, logged out
 // and with an empty receive buffer, brought there by the server's own messages. What those cannot
@@ -50,3 +43,11 @@ inline PelorinControl& ControlForNextInput() {
 }
 
 } // namespace pelorin::fuzz
+
+// The application is made before the first input and never destroyed: from an exit handler its input
+// devices would go after Qt's own statics they need.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(*argc, *argv);
+    return 0;
+}

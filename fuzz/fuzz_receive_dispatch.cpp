@@ -110,11 +110,6 @@ void CheckPicture(PelorinControl& c) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::StartApplication(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PelorinControl& c = fuzz::ControlForNextInput();
     for (const fuzz::Piece& piece : fuzz::SplitArrivals(data, size).pieces) {

@@ -89,11 +89,6 @@ void CheckMenu(const SysdialInfo& info, const MacroMenu& before, const MacroMenu
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::StartApplication(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PelorinControl& c = fuzz::ControlForNextInput();
     SystemDialog& dialog = c.systemDialog();
