@@ -2,6 +2,7 @@
 
 #include "PrinterSurface.h"
 
+#include <cmath>
 #include <string>
 
 namespace pelorin {
@@ -32,9 +33,11 @@ void JobPrinter::EndDoc() {
 }
 
 double FitHundredDigitsAcross(PaintSurface& printer) {
+    const double kept = printer.FontSize();
     printer.SetFontSize(kMeasuringSize);
     const double digitWidthPerPoint = printer.TextWidth("8") / printer.FontSize();
-    printer.SetFontSize(printer.ScaleWidth() / kDigitsAcross / digitWidthPerPoint);
+    const double fitting = printer.ScaleWidth() / kDigitsAcross / digitWidthPerPoint;
+    printer.SetFontSize(fitting > 0 && std::isfinite(fitting) ? fitting : kept);
     return printer.FontSize();
 }
 

@@ -1,6 +1,8 @@
 #include "platform/PrinterSurface.h"
 #include "SurfaceTestSupport.h"
 #include "platform/Colour.h"
+#include "platform/ImageSurface.h"
+#include "platform/PrintJob.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -144,6 +146,28 @@ TEST(PrinterSurfaceDefaultPath, EachJobGetsItsOwnFileInTheDocumentsFolder) {
     EXPECT_TRUE(files[0].startsWith(home.path())) << files[0].toStdString();
     EXPECT_TRUE(PdfText(files[0]).contains(QStringLiteral("job")));
     EXPECT_TRUE(PdfText(files[1]).contains(QStringLiteral("job")));
+}
+
+// A surface whose font measures nothing, as a printer without the font may.
+class NoMeasureSurface : public ImageSurface {
+public:
+    using ImageSurface::ImageSurface;
+    double TextWidth(const std::string&) const override { return 0; }
+};
+
+TEST(PrintJobFont, AHundredDigitsFillTheWidthUnlessTheFontMeasuresNothing) {
+    ImageSurface page(QSize(1000, 100));
+    page.SetFontName("Courier New");
+    FitHundredDigitsAcross(page);
+    EXPECT_NEAR(page.TextWidth(std::string(100, '8')), 1000, 30) << "within the snapping of glyphs to pixels";
+    const std::string line(150, '8');
+    const size_t fitting = FittingLength(page, line, 500);
+    EXPECT_LE(page.TextWidth(line.substr(0, fitting)), 500.5);
+    EXPECT_GT(page.TextWidth(line.substr(0, fitting + 1)), 500.5);
+
+    NoMeasureSurface blank(QSize(1000, 100));
+    blank.SetFontSize(9);
+    EXPECT_EQ(FitHundredDigitsAcross(blank), 9) << "the size before, not a division by zero";
 }
 
 } // namespace
