@@ -199,10 +199,9 @@ std::string ValueDrawing::BoxShape(const std::string& text) const {
 }
 
 void ValueDrawing::MeasureDigitsOnce() {
-    if (m_Measured && m_Surface.Font() == m_MeasuredFont)
+    if (m_MeasuredFont == m_Surface.Font())
         return;
     m_MeasuredFont = m_Surface.Font();
-    m_Measured = true;
     m_DigitsShareOneWidth = DigitsShareOneWidth(m_Surface);
 }
 

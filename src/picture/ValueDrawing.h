@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,8 +70,7 @@ private:
     // Whether a value text's box depends only on where its digits are, not on which digits they
     // are, in the font measured.
     bool m_DigitsShareOneWidth = false;
-    QFont m_MeasuredFont;
-    bool m_Measured = false;
+    std::optional<QFont> m_MeasuredFont;
 };
 
 } // namespace pelorin
