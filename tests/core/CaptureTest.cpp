@@ -1,5 +1,9 @@
+// The link watch: captured sessions on file and one trace line per frame.
+
 #include "core/Capture.h"
 #include "core/ClientProcs.h"
+#include "core/FrameTrace.h"
+#include "core/Protocol.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,8 +19,10 @@ constexpr auto kLink = CaptureConnection::PictureLink;
 constexpr auto kTerminal = CaptureConnection::Terminal;
 constexpr auto kToServer = CaptureDirection::ToServer;
 constexpr auto kToClient = CaptureDirection::ToClient;
+constexpr auto kSent = FrameDirection::ToServer;
+constexpr auto kReceived = FrameDirection::ToClient;
 
-TEST(CaptureTest, WrittenRecordsReadBackInTheDocumentedLayoutAndLongArrivalsAreSplit) {
+TEST(Capture, WrittenRecordsReadBackInTheDocumentedLayoutAndLongArrivalsAreSplit) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("session.pcap"));
     const std::string big(kMaxCaptureRecord + 10, 'b');
@@ -46,7 +52,7 @@ TEST(CaptureTest, WrittenRecordsReadBackInTheDocumentedLayoutAndLongArrivalsAreS
 }
 
 // A damaged file keeps the records before the damage; of every cut only record boundaries read clean.
-TEST(CaptureTest, DamagedOrCutFilesReportAnErrorAndKeepTheRecordsBeforeTheDamage) {
+TEST(Capture, DamagedOrCutFilesReportAnErrorAndKeepTheRecordsBeforeTheDamage) {
     const std::string header = EncodeCaptureHeader();
     const std::string good = EncodeCaptureRecord({5, kLink, kToClient, "abc"});
     const auto recordHead = [](uint8_t connection, uint8_t direction, uint32_t length) {
@@ -82,6 +88,48 @@ TEST(CaptureTest, DamagedOrCutFilesReportAnErrorAndKeepTheRecordsBeforeTheDamage
         const bool boundary = std::find(boundaries.begin(), boundaries.end(), cut) != boundaries.end();
         EXPECT_EQ(ReadCapture(std::string_view(data).substr(0, cut)).error.isEmpty(), boundary)
             << "cut at " << cut;
+    }
+}
+
+TEST(FrameTrace, EachFrameIsOneLineWithItsNameAndTheFieldsThatMatter) {
+    std::string pictureTable(kPictureTableSize, '\0');
+    pictureTable[1] = pictureTable[2] = pictureTable[17] = 1;
+    const struct {
+        FrameDirection direction;
+        uint8_t code;
+        std::string payload;
+        std::string line;
+    } cases[] = {
+        {kSent, CMD_GET_PICTURE, "12", "-> CMD_GET_PICTURE(1) 2 bytes: picture \"12\""},
+        {kSent, CMD_WRITE_VALUE, Long2String(57) + "21.5",
+         "-> CMD_WRITE_VALUE(8) 8 bytes: number 57 = \"21.5\""},
+        {kSent, CMD_WRITE_VALUE, "\x01", "-> CMD_WRITE_VALUE(8) 1 bytes: short payload \"\\x01\""},
+        {kSent, CMD_SAVE_PICTURE_LOG, Long2String(3) + "Bytt filter\r\n",
+         "-> CMD_SAVE_PICTURE_LOG(13) 17 bytes: picture 3, text \"Bytt filter\\x0d\\x0a\""},
+        {kSent, 99, "?", "-> unknown(99) 1 bytes: bytes \"?\""},
+        {kReceived, MSG_PICTURE_TABLE, pictureTable + Long2String(4) + ",BV,",
+         "<- MSG_PICTURE_TABLE(2) 1008 bytes: 3 pictures, parameters \",BV,\""},
+        {kReceived, MSG_LOGIN_REPLY, Long2String(31) + Long2String(2002) + Long2String(20000) + "\xC5sa",
+         "<- MSG_LOGIN_REPLY(3) 15 bytes: level 31, terminal port 2002, history 20000, name \"\xC3\x85sa\""},
+        {kReceived, MSG_VALUE, std::string("\x01\x02", 2) + "-0.9",
+         "<- MSG_VALUE(6) 6 bytes: number 258 = \"-0.9\""},
+        {kReceived, MSG_GLOBAL_LOG, std::string(70, 'x'),
+         "<- MSG_GLOBAL_LOG(12) 70 bytes: text \"" + std::string(60, 'x') + "...\""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(DescribeFrame(c.direction, c.code, c.payload).toStdString(), c.line);
+}
+
+// Without the visa's end mark nothing of the text is shown: it may be all password.
+TEST(FrameTrace, LoginShowsTheVisaAndNeverThePassword) {
+    const std::pair<std::string, std::string> logins[] = {{"\xC5SA\xFFl\xF6senord", "visa \"\xC3\x85SA\""},
+                                                          {"\xFFtyst", "visa \"\""},
+                                                          {"hemlig", "visa unreadable"},
+                                                          {"", "visa unreadable"}};
+    for (const auto& [login, visa] : logins) {
+        const std::string payload = ScrambleLogin(login, 0x5A);
+        EXPECT_EQ(DescribeFrame(kSent, CMD_LOGIN, payload).toStdString(),
+                  "-> CMD_LOGIN(3) " + std::to_string(payload.size()) + " bytes: " + visa +
+                      ", password ****");
     }
 }
 

@@ -1,4 +1,5 @@
 #include "core/ClientProcs.h"
+#include "core/Access.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +12,9 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(ClientProcs, FieldsAreBigEndianRoundTripAndAreNeverReadPastTheEnd) {
+TEST(ClientProcs, FieldsAreBigEndianAndAreNeverReadPastTheEnd) {
     EXPECT_EQ(Long2String(300), "\x00\x00\x01\x2C"s);
-    for (int32_t value : {0, 255, 65535, 16777216, std::numeric_limits<int32_t>::max()})
-        EXPECT_EQ(String2Long("xx" + Long2String(value), 2), value) << value;
+    EXPECT_EQ(String2Long("xx" + Long2String(INT32_MAX), 2), INT32_MAX);
     const std::string data = "\x12\x34\x56"s;
     EXPECT_EQ(
         std::tuple(String2Long(data, 0), String2Long(data, 2), String2Long(data, 3), String2Long(data, -2)),
@@ -23,18 +23,25 @@ TEST(ClientProcs, FieldsAreBigEndianRoundTripAndAreNeverReadPastTheEnd) {
               std::tuple(0x5600, 0, 65535));
 }
 
-TEST(ClientProcs, GetField) {
+// A parameter is writable when it stands between the first and second point and is listed.
+TEST(ClientProcs, GetFieldAndWritableAddresses) {
     const struct {
         std::string_view text;
         int index;
         std::string_view delimiter;
         std::string expected;
-    } cases[] = {
+    } fields[] = {
         {"a:b", 1, ":", "b"}, {"a:b", 2, ":", ""},       {"a::b", 1, ":", ""},          {"a::b", 2, ":", "b"},
         {"a:b", -1, ":", ""}, {"x;;y;;z", 2, ";;", "z"}, {"\xE5:\xF6", 1, ":", "\xF6"}, {":lead", 0, ":", ""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : fields)
         EXPECT_EQ(GetField(c.text, c.index, c.delimiter), c.expected) << c.text << " #" << c.index;
+    const std::pair<const char*, bool> addresses[] = {
+        {"PG01.PAR2.X", true}, {"PG01.PAR2", true},   {"PG01.BV.X", true},    {"PG01.PAR", false},
+        {"PAR2", false},       {"PG01..PAR2", false}, {"PG01.ARR2.X", false}, {"", false}};
+    for (const auto& [address, writable] : addresses)
+        EXPECT_EQ(IsWritableAddress(address, ",PAR2,BV,"), writable) << address;
+    EXPECT_FALSE(IsWritableAddress("PG01..X", ",,"));
 }
 
 // The first byte is drawn afresh for each login: 64 equal draws from 256 values would happen once in
@@ -42,9 +49,7 @@ TEST(ClientProcs, GetField) {
 TEST(ClientProcs, ScrambleChainsEachByteToThePreviousOutputFromAFreshFirstByteAndRoundTrips) {
     EXPECT_EQ(ScrambleLogin("AB\xFF", 0x5A),
               (std::string{0x5A, 0x5A ^ 'A', 0x5A ^ 'A' ^ 'B', static_cast<char>(0x5A ^ 'A' ^ 'B' ^ 0xFF)}));
-    std::string login = "VISA\xFFl\xF6senord";
-    for (int c = 0; c < 256; ++c)
-        login += static_cast<char>(c);
+    const std::string login = "VISA\xFFl\xF6senord\0\x80"s;
     std::set<char> firstBytes;
     for (int i = 0; i < 64; ++i) {
         const std::string scrambled = ScrambleLogin(login);
@@ -74,19 +79,16 @@ TEST(ClientProcs, ReadNumberTakesTheLeadingNumberAndNeverAnInfinity) {
 }
 
 TEST(ClientProcs, RoundHalfEvenSendsTiesToTheEvenNeighbourAndRoundToClamps) {
-    const std::pair<double, double> cases[] = {
-        {0.5, 0},   {1.5, 2},   {2.5, 2},  {3.5, 4},  {-0.5, 0},
-        {-1.5, -2}, {-2.5, -2}, {2.49, 2}, {2.51, 3}, {-2.51, -3},
-    };
+    const std::pair<double, double> cases[] = {{0.5, 0},   {1.5, 2},  {2.5, 2},  {-0.5, 0},  {-1.5, -2},
+                                               {-2.5, -2}, {2.49, 2}, {2.51, 3}, {-2.51, -3}};
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(RoundHalfEven(value), expected) << value;
     EXPECT_EQ(std::tuple(RoundHalfEven(4503599627370495.5), RoundHalfEven(HUGE_VAL)),
               std::tuple(4503599627370496.0, HUGE_VAL));
     EXPECT_TRUE(std::isnan(RoundHalfEven(std::nan(""))));
-    EXPECT_EQ(std::tuple(RoundTo<int16_t>(2.5), RoundTo<int16_t>(40000.0), RoundTo<int16_t>(-40000.0)),
-              std::tuple(2, 32767, -32768));
-    EXPECT_EQ(std::tuple(RoundTo<int32_t>(HUGE_VAL), RoundTo<int32_t>(std::nan(""))),
-              std::tuple(std::numeric_limits<int32_t>::max(), 0));
+    EXPECT_EQ(std::tuple(RoundTo<int16_t>(40000.0), RoundTo<int16_t>(-40000.0), RoundTo<int32_t>(HUGE_VAL),
+                         RoundTo<int32_t>(std::nan(""))),
+              std::tuple(32767, -32768, std::numeric_limits<int32_t>::max(), 0));
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // Numbers as text: plain decimals for the wire, the user's separator on screen, never an exponent,
-// never an infinity.
+// never an infinity; dates in the user's short form, in plain Latin-1.
 
 #include "core/NumberText.h"
 #include "core/ClientProcs.h"
+#include "core/RegionalTime.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -27,12 +28,22 @@ TEST(NumberText, ShortestPlainDecimalsReadBackAsTheSameNumberAndNoNumberHasNoTex
         EXPECT_EQ(DecimalText(value) + FixedText(value, 2) + RegionalNumber(value), "");
 }
 
-TEST(NumberText, RegionalTextKeepsAnAsciiMinusAndNoGroupingWhileWireTextsKeepThePoint) {
+// A no-break space becomes a space and direction marks go; digits beyond Latin-1 give way to the
+// international form.
+TEST(NumberText, RegionalTextsKeepAnAsciiMinusAndNoGroupingAndDatesArePlainLatin1) {
     QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
-    EXPECT_EQ(RegionalNumber(-0.9), "-0,9");
-    EXPECT_EQ(RegionalNumber(1234567.25), "1234567,25");
-    EXPECT_EQ(RegionalFixed(-3, 1), "-3,0");
+    EXPECT_EQ(RegionalNumber(1234567.25) + " " + RegionalFixed(-3, 1), "1234567,25 -3,0");
     EXPECT_EQ(FixedText(-4.126, 2) + " " + DecimalText(2.5), "-4.13 2.5");
+    const QDateTime moment(QDate(2024, 3, 5), QTime(7, 8, 9));
+    const std::pair<QLocale, const char*> dates[] = {
+        {QLocale(QLocale::Swedish, QLocale::Sweden), "2024-03-05 07:08"},
+        {QLocale(QLocale::Spanish, QLocale::Colombia), "5/03/24 7:08 A. M."},
+        {QLocale(QLocale::Arabic, QLocale::Morocco), "5/3/2024 07:08"},
+        {QLocale(QLocale::Arabic, QLocale::Egypt), "2024-03-05 07:08"}};
+    for (const auto& [locale, expected] : dates) {
+        QLocale::setDefault(locale);
+        EXPECT_EQ(RegionalDateTime(moment), expected) << locale.name().toStdString();
+    }
     QLocale::setDefault(QLocale(QLocale::C));
 }
 
