@@ -22,32 +22,26 @@ constexpr auto kToClient = CaptureDirection::ToClient;
 constexpr auto kSent = FrameDirection::ToServer;
 constexpr auto kReceived = FrameDirection::ToClient;
 
-TEST(Capture, WrittenRecordsReadBackInTheDocumentedLayoutAndLongArrivalsAreSplit) {
+TEST(Capture, RecordsAreWrittenInTheDocumentedLayoutAndLongArrivalsAreSplit) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("session.pcap"));
     const std::string big(kMaxCaptureRecord + 10, 'b');
     {
         CaptureWriter writer(path);
-        ASSERT_TRUE(writer.isOpen()) << writer.errorString().toStdString();
         writer.RecordAt(0, kLink, kToServer, "\x03\x00\x00\x00\x00"s);
         writer.RecordAt(4000000000u, kTerminal, kToClient, big);
-        writer.Record(kTerminal, kToServer, "\xC5sa\r\n");
     }
-    const CaptureContents read = ReadCaptureFile(path);
-    EXPECT_TRUE(read.error.isEmpty()) << read.error.toStdString();
-    ASSERT_EQ(read.records.size(), 4u);
-    EXPECT_EQ(read.records[0], (CaptureRecord{0, kLink, kToServer, "\x03\x00\x00\x00\x00"s}));
-    EXPECT_EQ(read.records[1],
-              (CaptureRecord{4000000000u, kTerminal, kToClient, big.substr(0, kMaxCaptureRecord)}));
-    EXPECT_EQ(read.records[2], (CaptureRecord{4000000000u, kTerminal, kToClient, "bbbbbbbbbb"}));
-    EXPECT_EQ(std::tuple(read.records[3].connection, read.records[3].direction, read.records[3].bytes),
-              std::tuple(kTerminal, kToServer, "\xC5sa\r\n"s));
-    EXPECT_LT(read.records[3].timeMs, 60000u) << "the writer's own clock starts at zero";
-
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.read(kCaptureHeaderSize + 15).toStdString(),
               "PELORCAP\0\0\0\x01"s + "\0\0\0\0\0\0\0\0\0\x05\x03\0\0\0\0"s);
+    const CaptureContents read = ReadCaptureFile(path);
+    EXPECT_TRUE(read.error.isEmpty()) << read.error.toStdString();
+    const std::vector<CaptureRecord> expected = {
+        {0, kLink, kToServer, "\x03\x00\x00\x00\x00"s},
+        {4000000000u, kTerminal, kToClient, big.substr(0, kMaxCaptureRecord)},
+        {4000000000u, kTerminal, kToClient, "bbbbbbbbbb"}};
+    EXPECT_TRUE(read.records == expected);
     EXPECT_FALSE(CaptureWriter(dir.filePath(QStringLiteral("no/such/folder/x"))).isOpen());
 }
 
@@ -91,46 +85,28 @@ TEST(Capture, DamagedOrCutFilesReportAnErrorAndKeepTheRecordsBeforeTheDamage) {
     }
 }
 
-TEST(FrameTrace, EachFrameIsOneLineWithItsNameAndTheFieldsThatMatter) {
-    std::string pictureTable(kPictureTableSize, '\0');
-    pictureTable[1] = pictureTable[2] = pictureTable[17] = 1;
+// Of a login only the visa shows, and without its end mark nothing: it may be all password.
+TEST(FrameTrace, EachFrameIsOneLineWithItsNameAndTheFieldsThatMatterAndNeverThePassword) {
     const struct {
         FrameDirection direction;
         uint8_t code;
         std::string payload;
         std::string line;
     } cases[] = {
-        {kSent, CMD_GET_PICTURE, "12", "-> CMD_GET_PICTURE(1) 2 bytes: picture \"12\""},
-        {kSent, CMD_WRITE_VALUE, Long2String(57) + "21.5",
-         "-> CMD_WRITE_VALUE(8) 8 bytes: number 57 = \"21.5\""},
+        {kSent, CMD_LOGIN, ScrambleLogin("\xC5SA\xFFl\xF6senord", 0x5A),
+         "-> CMD_LOGIN(3) 13 bytes: visa \"\xC3\x85SA\", password ****"},
+        {kSent, CMD_LOGIN, ScrambleLogin("hemlig", 0x5A),
+         "-> CMD_LOGIN(3) 7 bytes: visa unreadable, password ****"},
         {kSent, CMD_WRITE_VALUE, "\x01", "-> CMD_WRITE_VALUE(8) 1 bytes: short payload \"\\x01\""},
         {kSent, CMD_SAVE_PICTURE_LOG, Long2String(3) + "Bytt filter\r\n",
          "-> CMD_SAVE_PICTURE_LOG(13) 17 bytes: picture 3, text \"Bytt filter\\x0d\\x0a\""},
         {kSent, 99, "?", "-> unknown(99) 1 bytes: bytes \"?\""},
-        {kReceived, MSG_PICTURE_TABLE, pictureTable + Long2String(4) + ",BV,",
-         "<- MSG_PICTURE_TABLE(2) 1008 bytes: 3 pictures, parameters \",BV,\""},
         {kReceived, MSG_LOGIN_REPLY, Long2String(31) + Long2String(2002) + Long2String(20000) + "\xC5sa",
          "<- MSG_LOGIN_REPLY(3) 15 bytes: level 31, terminal port 2002, history 20000, name \"\xC3\x85sa\""},
-        {kReceived, MSG_VALUE, std::string("\x01\x02", 2) + "-0.9",
-         "<- MSG_VALUE(6) 6 bytes: number 258 = \"-0.9\""},
         {kReceived, MSG_GLOBAL_LOG, std::string(70, 'x'),
          "<- MSG_GLOBAL_LOG(12) 70 bytes: text \"" + std::string(60, 'x') + "...\""}};
     for (const auto& c : cases)
         EXPECT_EQ(DescribeFrame(c.direction, c.code, c.payload).toStdString(), c.line);
-}
-
-// Without the visa's end mark nothing of the text is shown: it may be all password.
-TEST(FrameTrace, LoginShowsTheVisaAndNeverThePassword) {
-    const std::pair<std::string, std::string> logins[] = {{"\xC5SA\xFFl\xF6senord", "visa \"\xC3\x85SA\""},
-                                                          {"\xFFtyst", "visa \"\""},
-                                                          {"hemlig", "visa unreadable"},
-                                                          {"", "visa unreadable"}};
-    for (const auto& [login, visa] : logins) {
-        const std::string payload = ScrambleLogin(login, 0x5A);
-        EXPECT_EQ(DescribeFrame(kSent, CMD_LOGIN, payload).toStdString(),
-                  "-> CMD_LOGIN(3) " + std::to_string(payload.size()) + " bytes: " + visa +
-                      ", password ****");
-    }
 }
 
 } // namespace

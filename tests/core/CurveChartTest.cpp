@@ -112,19 +112,5 @@ TEST(CurveChart, ADragTakesOnePressMovesOnlyVerticallyAndEndsAtTheRelease) {
     EXPECT_FALSE(MoveCurveDrag(chart, atMouseDown, 150).has_value()) << "after the release";
 }
 
-// Blue up to the segment where the curve passes its vertex, then green; from that segment a level line.
-TEST(CurveChart, CurveTurnsGreenPastItsVertexWithOneLevelLine) {
-    const CurveChart chart = Chart({20, -0.2f, -0.01f});
-    const ChartCurveFigure curve = ChartCurve(chart);
-    ASSERT_EQ(curve.segments.size(), 21u);
-    const double levelY = ChartY(chart, CurveValue(chart, -9));
-    const ChartLine& level = curve.segments[13];
-    EXPECT_EQ(std::tuple(level.x1, level.y1, level.x2, level.y2, level.colour),
-              std::tuple(40 + 13 * 15.0, levelY, 340., levelY, chart.CurveColor));
-    for (size_t i = 0; i < curve.segments.size(); ++i)
-        EXPECT_EQ(curve.segments[i].colour, i <= 13 ? chart.CurveColor : chart.MarkColor) << i;
-    EXPECT_EQ(ChartCurve(Chart(kStraight)).segments.size(), 20u) << "no level line without a vertex";
-}
-
 } // namespace
 } // namespace pelorin

@@ -7,10 +7,9 @@
 
 namespace pelorin::test {
 
-// Element-model invariants that must hold for any element data: only known types below the top
-// level, children only in symbols and groups, nesting bounded, and dynamic numbers given in order to
-// top-level dynamic elements only. Returns the first violation; empty when there is none.
-// Shared by the randomised tests and the picture parser's fuzz target.
+// Element-model invariants for any element data: only known types below the top level, children only
+// in symbols and groups, nesting bounded, dynamic numbers in order on top-level dynamic elements only.
+// Returns the first violation, empty when none. Used by the randomised test and the fuzz targets.
 inline std::string ChildViolation(const ElementList& children, int depth) {
     // Each level needs at least one record header of the data.
     if (depth > PictureParser::kBufferSize / 4)
