@@ -37,12 +37,8 @@ struct Terminal {
         const auto end = static_cast<int32_t>(buffer.Text().size());
         const TerminalBuffer::KeyOutcome outcome = buffer.KeyPress(step.key, step.shift, end, 0);
         sent += outcome.send;
-        std::string text(buffer.Text());
-        if (outcome.keyAscii == 8 && !text.empty())
-            text.pop_back();
-        else if (outcome.keyAscii != 0)
-            text += static_cast<char>(outcome.keyAscii);
-        buffer.Edited(text);
+        if (outcome.keyAscii != 0)
+            buffer.Edited(std::string(buffer.Text()) + static_cast<char>(outcome.keyAscii));
     }
 };
 
