@@ -49,22 +49,19 @@ TEST(Capture, RecordsAreWrittenInTheDocumentedLayoutAndLongArrivalsAreSplit) {
 TEST(Capture, DamagedOrCutFilesReportAnErrorAndKeepTheRecordsBeforeTheDamage) {
     const std::string header = EncodeCaptureHeader();
     const std::string good = EncodeCaptureRecord({5, kLink, kToClient, "abc"});
-    const auto recordHead = [](uint8_t connection, uint8_t direction, uint32_t length) {
-        return Long2String(7) + static_cast<char>(connection) + static_cast<char>(direction) +
-               Long2String(static_cast<int32_t>(length));
-    };
     const struct {
         std::string data;
         size_t recordsKept;
         const char* error;
     } cases[] = {{"", 0, "not a capture file"},
-                 {"PELORCAX" + header.substr(8), 0, "not a capture file"},
                  {header.substr(0, 8) + Long2String(2), 0, "capture version 2 is not supported (only 1)"},
                  {header + good + good.substr(0, 6), 1, "record head cut short at byte 25"},
                  {header + good + good.substr(0, 12), 1, "record cut short at byte 25"},
-                 {header + recordHead(2, 0, 0), 0, "unknown connection or direction at byte 12"},
-                 {header + recordHead(0, 9, 0), 0, "unknown connection or direction at byte 12"},
-                 {header + good + recordHead(0, 0, 0xFFFFFFF0u) + "x", 1,
+                 {header + Long2String(7) + "\x02\x00"s + Long2String(0), 0,
+                  "unknown connection or direction at byte 12"},
+                 {header + Long2String(7) + "\x00\x09"s + Long2String(0), 0,
+                  "unknown connection or direction at byte 12"},
+                 {header + good + Long2String(7) + "\0\0"s + Long2String(-16) + "x", 1,
                   "record length 4294967280 above the limit at byte 25"}};
     for (const auto& c : cases) {
         const CaptureContents read = ReadCapture(c.data);
