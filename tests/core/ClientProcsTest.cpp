@@ -1,5 +1,11 @@
-#include "core/ClientProcs.h"
+// Fields, numbers and texts as the wire and the user see them.
 
+#include "core/ClientProcs.h"
+#include "core/Access.h"
+#include "core/NumberText.h"
+#include "core/RegionalTime.h"
+
+#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,10 +17,9 @@ namespace {
 
 using namespace std::string_literals;
 
-TEST(ClientProcs, FieldsAreBigEndianRoundTripAndAreNeverReadPastTheEnd) {
+TEST(ClientProcs, FieldsAreBigEndianAndAreNeverReadPastTheEnd) {
     EXPECT_EQ(Long2String(300), "\x00\x00\x01\x2C"s);
-    for (int32_t value : {0, 255, 65535, 16777216, std::numeric_limits<int32_t>::max()})
-        EXPECT_EQ(String2Long("xx" + Long2String(value), 2), value) << value;
+    EXPECT_EQ(String2Long("xx" + Long2String(INT32_MAX), 2), INT32_MAX);
     const std::string data = "\x12\x34\x56"s;
     EXPECT_EQ(
         std::tuple(String2Long(data, 0), String2Long(data, 2), String2Long(data, 3), String2Long(data, -2)),
@@ -23,18 +28,25 @@ TEST(ClientProcs, FieldsAreBigEndianRoundTripAndAreNeverReadPastTheEnd) {
               std::tuple(0x5600, 0, 65535));
 }
 
-TEST(ClientProcs, GetField) {
+// A parameter is writable when it stands between the first and second point and is listed.
+TEST(ClientProcs, GetFieldAndWritableAddresses) {
     const struct {
         std::string_view text;
         int index;
         std::string_view delimiter;
         std::string expected;
-    } cases[] = {
+    } fields[] = {
         {"a:b", 1, ":", "b"}, {"a:b", 2, ":", ""},       {"a::b", 1, ":", ""},          {"a::b", 2, ":", "b"},
         {"a:b", -1, ":", ""}, {"x;;y;;z", 2, ";;", "z"}, {"\xE5:\xF6", 1, ":", "\xF6"}, {":lead", 0, ":", ""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : fields)
         EXPECT_EQ(GetField(c.text, c.index, c.delimiter), c.expected) << c.text << " #" << c.index;
+    const std::pair<const char*, bool> addresses[] = {
+        {"PG01.PAR2.X", true}, {"PG01.PAR2", true},   {"PG01.BV.X", true},    {"PG01.PAR", false},
+        {"PAR2", false},       {"PG01..PAR2", false}, {"PG01.ARR2.X", false}, {"", false}};
+    for (const auto& [address, writable] : addresses)
+        EXPECT_EQ(IsWritableAddress(address, ",PAR2,BV,"), writable) << address;
+    EXPECT_FALSE(IsWritableAddress("PG01..X", ",,"));
 }
 
 // The first byte is drawn afresh for each login: 64 equal draws from 256 values would happen once in
@@ -42,9 +54,7 @@ TEST(ClientProcs, GetField) {
 TEST(ClientProcs, ScrambleChainsEachByteToThePreviousOutputFromAFreshFirstByteAndRoundTrips) {
     EXPECT_EQ(ScrambleLogin("AB\xFF", 0x5A),
               (std::string{0x5A, 0x5A ^ 'A', 0x5A ^ 'A' ^ 'B', static_cast<char>(0x5A ^ 'A' ^ 'B' ^ 0xFF)}));
-    std::string login = "VISA\xFFl\xF6senord";
-    for (int c = 0; c < 256; ++c)
-        login += static_cast<char>(c);
+    const std::string login = "VISA\xFFl\xF6senord\0\x80"s;
     std::set<char> firstBytes;
     for (int i = 0; i < 64; ++i) {
         const std::string scrambled = ScrambleLogin(login);
@@ -57,36 +67,66 @@ TEST(ClientProcs, ScrambleChainsEachByteToThePreviousOutputFromAFreshFirstByteAn
 }
 
 // A text without a number is told apart from one that reads 0, so that it can be refused; a number
-// beyond double's range is none.
-TEST(ClientProcs, ReadNumberTakesTheLeadingNumberAndNeverAnInfinity) {
+// beyond double's range is none. Rounding sends ties to the even neighbour and clamps to the type.
+TEST(ClientProcs, NumbersAreReadWithoutInfinitiesAndRoundedHalfToEven) {
     const std::string huge = "1" + std::string(400, '0'), long1 = "0." + std::string(400, '0') + "1e401";
-    const std::pair<std::string_view, std::optional<double>> cases[] = {
+    const std::pair<std::string_view, std::optional<double>> texts[] = {
         {"", {}},          {"abc", {}},     {"-", {}},       {"- 5", {}},     {".", {}},       {"\r5", {}},
         {"1e999999", {}},  {huge, {}},      {"1e-9999", {}}, {"0", 0},        {"-0.0", 0},     {"21.5", 21.5},
         {"  12.5x", 12.5}, {"\t\n -3", -3}, {"+4", 4},       {".5", 0.5},     {"-.25", -0.25}, {"5.", 5},
         {"1,5", 1},        {"1.2.3", 1.2},  {"1E-2", 0.01},  {"2.5e+2", 250}, {"2e", 2},       {"2e+x", 2},
         {"0e9999999", 0},  {long1, 1},
     };
-    for (const auto& [text, expected] : cases) {
+    for (const auto& [text, expected] : texts) {
         EXPECT_EQ(ReadLeadingNumber(text), expected) << '"' << text << '"';
         EXPECT_EQ(ReadNumber(text), expected.value_or(0)) << '"' << text << '"';
     }
-}
-
-TEST(ClientProcs, RoundHalfEvenSendsTiesToTheEvenNeighbourAndRoundToClamps) {
-    const std::pair<double, double> cases[] = {
-        {0.5, 0},   {1.5, 2},   {2.5, 2},  {3.5, 4},  {-0.5, 0},
-        {-1.5, -2}, {-2.5, -2}, {2.49, 2}, {2.51, 3}, {-2.51, -3},
-    };
-    for (const auto& [value, expected] : cases)
+    const std::pair<double, double> ties[] = {{0.5, 0},   {1.5, 2},  {2.5, 2},  {-0.5, 0},  {-1.5, -2},
+                                              {-2.5, -2}, {2.49, 2}, {2.51, 3}, {-2.51, -3}};
+    for (const auto& [value, expected] : ties)
         EXPECT_EQ(RoundHalfEven(value), expected) << value;
     EXPECT_EQ(std::tuple(RoundHalfEven(4503599627370495.5), RoundHalfEven(HUGE_VAL)),
               std::tuple(4503599627370496.0, HUGE_VAL));
     EXPECT_TRUE(std::isnan(RoundHalfEven(std::nan(""))));
-    EXPECT_EQ(std::tuple(RoundTo<int16_t>(2.5), RoundTo<int16_t>(40000.0), RoundTo<int16_t>(-40000.0)),
-              std::tuple(2, 32767, -32768));
-    EXPECT_EQ(std::tuple(RoundTo<int32_t>(HUGE_VAL), RoundTo<int32_t>(std::nan(""))),
-              std::tuple(std::numeric_limits<int32_t>::max(), 0));
+    EXPECT_EQ(std::tuple(RoundTo<int16_t>(40000.0), RoundTo<int16_t>(-40000.0), RoundTo<int32_t>(HUGE_VAL),
+                         RoundTo<int32_t>(std::nan(""))),
+              std::tuple(32767, -32768, std::numeric_limits<int32_t>::max(), 0));
+}
+
+// Wire texts are plain decimals that read back as the same number: never an exponent, never an infinity.
+TEST(NumberText, ShortestPlainDecimalsReadBackAsTheSameNumberAndNoNumberHasNoText) {
+    const std::pair<double, const char*> cases[] = {
+        {100000, "100000"}, {0.0001, "0.0001"}, {-2.5, "-2.5"}, {1e21, "1000000000000000000000"},
+        {0.1, "0.1"},       {21.55, "21.55"},   {0, "0"},       {-0.9, "-0.9"}};
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(DecimalText(value), text);
+        EXPECT_EQ(ReadNumber(DecimalText(value)), value) << text;
+    }
+    EXPECT_EQ(SingleText(0.1f) + " " + FixedText(21.549, 1), "0.1 21.5");
+    EXPECT_EQ(FixedText(1e20, 2), "100000000000000000000.00");
+    for (double value : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                         std::numeric_limits<double>::quiet_NaN()})
+        EXPECT_EQ(DecimalText(value) + FixedText(value, 2) + RegionalNumber(value), "");
+}
+
+// On screen the user's separator with an ASCII minus, dates in the user's short form in plain Latin-1:
+// a no-break space becomes a space, direction marks go, and digits beyond Latin-1 give way to the
+// international form.
+TEST(NumberText, RegionalTextsKeepAnAsciiMinusAndNoGroupingAndDatesArePlainLatin1) {
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
+    EXPECT_EQ(RegionalNumber(1234567.25) + " " + RegionalFixed(-3, 1), "1234567,25 -3,0");
+    EXPECT_EQ(FixedText(-4.126, 2) + " " + DecimalText(2.5), "-4.13 2.5");
+    const QDateTime moment(QDate(2024, 3, 5), QTime(7, 8, 9));
+    const std::pair<QLocale, const char*> dates[] = {
+        {QLocale(QLocale::Swedish, QLocale::Sweden), "2024-03-05 07:08"},
+        {QLocale(QLocale::Spanish, QLocale::Colombia), "5/03/24 7:08 A. M."},
+        {QLocale(QLocale::Arabic, QLocale::Morocco), "5/3/2024 07:08"},
+        {QLocale(QLocale::Arabic, QLocale::Egypt), "2024-03-05 07:08"}};
+    for (const auto& [locale, expected] : dates) {
+        QLocale::setDefault(locale);
+        EXPECT_EQ(RegionalDateTime(moment), expected) << locale.name().toStdString();
+    }
+    QLocale::setDefault(QLocale(QLocale::C));
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "core/FrameCutter.h"
 #include "core/Protocol.h"
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,10 +13,6 @@ struct Frame {
     std::string payload;
     bool operator==(const Frame&) const = default;
 };
-
-inline std::ostream& operator<<(std::ostream& out, const Frame& frame) {
-    return out << "{" << int(frame.code) << ", " << frame.payload.size() << " bytes}";
-}
 
 inline std::string Encode(const std::vector<Frame>& frames) {
     std::string stream;
