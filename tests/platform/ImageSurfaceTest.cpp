@@ -64,8 +64,7 @@ TEST(ImageSurfaceLine, PlainLineLeavesOutItsLastPixelOnlyAndEndsThere) {
     }
 }
 
-// Both corners are included whichever way round they come; an outline takes the fill style; XOR keeps
-// the image opaque.
+// Both corners are included whichever way round they come; an outline takes the fill style.
 TEST(ImageSurfaceLine, BoxesIncludeBothCornersTakeTheFillStyleAndXorTwiceRestores) {
     for (const QRect& corners : {QRect(QPoint(2, 2), QPoint(8, 6)), QRect(QPoint(8, 6), QPoint(2, 2))}) {
         ImageSurface surface = WhiteSurface(12, 10);
@@ -137,9 +136,8 @@ TEST(ImageSurfaceCircle, PieAnglesOnAnEllipseAreMeasuredAsPolarAngles) {
     }
 }
 
-// The fill stops at the border colour, not leaking through a diagonal, and fills over other colours;
-// starting outside the image or on the border, or with a transparent fill, does nothing. A serpentine
-// corridor, each row reached only through the ones before it, is followed to its end.
+// The fill stops at the border colour, not through a diagonal; starting outside or on the border does
+// nothing. A serpentine corridor, each row reached only through the ones before it, is filled to its end.
 TEST(ImageSurfaceFloodFill, FillsUpToTheBorderColourWithoutLeakingThroughDiagonals) {
     ImageSurface surface = WhiteSurface(20, 20);
     surface.Line(2, 2, 12, 12, black, LineKind::Box);

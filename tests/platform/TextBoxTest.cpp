@@ -14,9 +14,8 @@
 namespace pelorin {
 namespace {
 
-// Positions count bytes and never fall between the CR and the LF of one line end; the caret steps over
-// a whole line end and keeps its column from line to line. Typed characters outside Latin-1 are mapped
-// (minus, narrow spaces) or refused, a paste as a whole.
+// Positions count bytes, never between a CR and its LF; the caret keeps its column from line to line.
+// Typed characters outside Latin-1 are mapped (minus, narrow spaces) or refused, a paste as a whole.
 TEST(MultiLineTextBox, KeepsEveryByteStepsOverWholeLineEndsAndTakesOnlyLatin1) {
     QWidget parent;
     TextBox box(&parent, TextBox::Kind::MultiLine);

@@ -142,7 +142,6 @@ TEST(InputCodes, KeyAsciiFollowsKeyAndModifiers) {
         {Qt::Key_1, Qt::ControlModifier, QStringLiteral("1"), 0},
         {Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("\r"), 13},
         {Qt::Key_Adiaeresis, Qt::NoModifier, QString(QChar(0xE4)), 0xE4},
-        {Qt::Key_Left, Qt::NoModifier, {}, 0},
         {Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"), 0},
         {Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x20AC)), 0}};
     for (const auto& [key, modifiers, text, keyAscii] : cases)
