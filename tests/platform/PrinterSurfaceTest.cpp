@@ -92,7 +92,11 @@ public:
     double TextWidth(const std::string&) const override { return 0; }
 };
 
-TEST(PrintJobFont, AFontThatMeasuresNothingKeepsItsSize) {
+TEST(PrintJobFont, AHundredDigitsFillTheWidthUnlessTheFontMeasuresNothing) {
+    ImageSurface page(QSize(1000, 100));
+    page.SetFontName("Courier New");
+    FitHundredDigitsAcross(page);
+    EXPECT_NEAR(page.TextWidth(std::string(100, '8')), 1000, 30) << "within the snapping of glyphs to pixels";
     NoMeasureSurface blank(QSize(1000, 100));
     blank.SetFontSize(9);
     EXPECT_EQ(FitHundredDigitsAcross(blank), 9) << "not a division by zero";

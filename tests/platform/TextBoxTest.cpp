@@ -26,16 +26,13 @@ TEST(MultiLineTextBox, KeepsEveryByteStepsOverWholeLineEndsAndTakesOnlyLatin1) {
     text += "\x01\x10\n\n\r\r";
     box.SetText(text);
     EXPECT_EQ(box.Text(), text);
-    box.SetSelStart(230);
-    box.SetSelLength(11);
-    EXPECT_EQ(std::tuple(box.SelStart(), box.SelLength(), box.SelText()),
-              std::tuple(230, 11, text.substr(230, 11)));
     box.SetSelStart(8);
     EXPECT_EQ(box.SelStart(), 7);
     box.SetSelStart(1 << 30);
     EXPECT_EQ(box.SelStart(), static_cast<int32_t>(text.size()));
     box.SetSelStart(2);
     box.SetSelLength(3);
+    EXPECT_EQ(box.SelText(), "b\rc");
     box.SetSelText("\n\xA0\r");
     EXPECT_EQ(std::pair(box.Text(), box.SelStart()), std::pair("a\n\n\xA0\r" + text.substr(5), 5));
 
