@@ -3,7 +3,6 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QClipboard>
-#include <QFontInfo>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTest>
@@ -15,15 +14,9 @@
 namespace pelorin {
 namespace {
 
-// A key press carrying `text`, as a keyboard layout or input method delivers characters outside ASCII.
-void Type(QWidget* widget, const QString& text) {
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &press);
-}
-
-// Positions count bytes and never fall between the CR and the LF of one line end; the caret steps over
-// a whole line end and keeps its column from line to line.
-TEST(MultiLineTextBox, KeepsEveryByteAndStepsOverWholeLineEnds) {
+// Positions count bytes, never between a CR and its LF; the caret keeps its column from line to line.
+// Typed characters outside Latin-1 are mapped (minus, narrow spaces) or refused, a paste as a whole.
+TEST(MultiLineTextBox, KeepsEveryByteStepsOverWholeLineEndsAndTakesOnlyLatin1) {
     QWidget parent;
     TextBox box(&parent, TextBox::Kind::MultiLine);
     std::string text = "a\nb\rc\xA0"
@@ -33,21 +26,15 @@ TEST(MultiLineTextBox, KeepsEveryByteAndStepsOverWholeLineEnds) {
     text += "\x01\x10\n\n\r\r";
     box.SetText(text);
     EXPECT_EQ(box.Text(), text);
-    for (const auto& [start, length] : {std::pair(1, 3), {6, 3}, {230, 11}}) {
-        box.SetSelStart(start);
-        box.SetSelLength(length);
-        EXPECT_EQ(std::tuple(box.SelStart(), box.SelLength()), std::tuple(start, length));
-        EXPECT_EQ(box.SelText(), text.substr(static_cast<size_t>(start), static_cast<size_t>(length)));
-    }
     box.SetSelStart(8);
     EXPECT_EQ(box.SelStart(), 7);
     box.SetSelStart(1 << 30);
     EXPECT_EQ(box.SelStart(), static_cast<int32_t>(text.size()));
     box.SetSelStart(2);
     box.SetSelLength(3);
+    EXPECT_EQ(box.SelText(), "b\rc");
     box.SetSelText("\n\xA0\r");
-    EXPECT_EQ(box.Text(), "a\n\n\xA0\r" + text.substr(5));
-    EXPECT_EQ(box.SelStart(), 5) << "after the inserted bytes";
+    EXPECT_EQ(std::pair(box.Text(), box.SelStart()), std::pair("a\n\n\xA0\r" + text.substr(5), 5));
 
     box.SetText("abc\r\nde\nfghij\rk"); // lines start at 0, 5, 8 and 14
     box.SetSelStart(3);
@@ -68,18 +55,16 @@ TEST(MultiLineTextBox, KeepsEveryByteAndStepsOverWholeLineEnds) {
     box.SetSelStart(3);
     QTest::keyClick(box.widget(), Qt::Key_Delete);
     EXPECT_EQ(box.Text(), "abcde\nfghij\rk");
-}
 
-// Characters outside Latin-1 are mapped (minus, narrow spaces) or refused, a paste as a whole.
-TEST(MultiLineTextBox, TypedAndPastedTextIsStoredAsLatin1OrRefusedWhole) {
-    QWidget parent;
-    TextBox box(&parent, TextBox::Kind::MultiLine);
     int changes = 0;
     box.OnChange = [&] { ++changes; };
     box.SetText("");
     EXPECT_EQ(changes, 1) << "setting the text is a change";
-    for (const char16_t c : {u'a', u'\u00e4', u'\u2212', u'\u202f', u'\u2007', u'\u20ac', u'\u201d'})
-        Type(box.widget(), QString(QChar(c)));
+    for (const char16_t c : {u'a', u'\u00e4', u'\u2212', u'\u202f', u'\u2007', u'\u20ac', u'\u201d'}) {
+        // as a keyboard layout or input method delivers characters outside ASCII
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(c)));
+        QApplication::sendEvent(box.widget(), &press);
+    }
     QTest::keyClick(box.widget(), Qt::Key_Return);
     QTest::keyClicks(box.widget(), QStringLiteral("\tb"));
     EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0\r\n\tb");
@@ -87,32 +72,20 @@ TEST(MultiLineTextBox, TypedAndPastedTextIsStoredAsLatin1OrRefusedWhole) {
         QTest::keyClick(box.widget(), Qt::Key_Backspace);
     EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0") << "one backspace takes the whole CR LF";
 
-    QApplication::clipboard()->setText(QStringLiteral("20 \u20ac"));
-    QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0");
-    QApplication::clipboard()->setText(QStringLiteral("x\ny\u2212\u00f6"));
-    QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
+    for (const QString& pasted : {QStringLiteral("20 \u20ac"), QStringLiteral("x\ny\u2212\u00f6")}) {
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(box.widget(), Qt::Key_V, Qt::ControlModifier);
+    }
     EXPECT_EQ(box.Text(), "a\xE4-\xA0\xA0x\r\ny-\xF6") << "pasted line ends become CR LF";
-
-    box.SetLocked(true);
-    const int before = changes;
-    QTest::keyClicks(box.widget(), QStringLiteral("zz"));
-    QTest::keyClick(box.widget(), Qt::Key_Backspace);
-    EXPECT_EQ(changes, before) << "a locked box ignores typing";
-    box.SetSelStart(1);
-    box.SetSelLength(1);
-    box.SetSelText("!");
-    EXPECT_EQ(box.Text(), "a!-\xA0\xA0x\r\ny-\xF6") << "but not the program";
 }
 
 // Only the visible part of a line is laid out, so one unbroken line of megabytes behaves as a short one;
 // long lines scroll sideways instead of wrapping.
-TEST(MultiLineTextBox, TakesAFixedPitchFontAndAnUnbrokenLineOfMegabytesShowsScrollsAndEditsToItsEnd) {
+TEST(MultiLineTextBox, AnUnbrokenLineOfMegabytesShowsScrollsAndEditsToItsEnd) {
     QWidget parent;
     parent.resize(400, 200);
     TextBox box(&parent, TextBox::Kind::MultiLine);
     box.SetFont("Courier New", 8.5, false);
-    EXPECT_TRUE(QFontInfo(box.widget()->font()).fixedPitch());
     box.widget()->resize(400, 200);
     parent.show();
     std::string line;
@@ -120,10 +93,8 @@ TEST(MultiLineTextBox, TakesAFixedPitchFontAndAnUnbrokenLineOfMegabytesShowsScro
         line += std::to_string(i % 10);
     line += "SLUT";
     box.SetText(line + "\r\nzz");
-    EXPECT_EQ(box.Text(), line + "\r\nzz");
 
-    auto* area = qobject_cast<QAbstractScrollArea*>(box.widget());
-    ASSERT_NE(area, nullptr);
+    auto* area = static_cast<QAbstractScrollArea*>(box.widget());
     EXPECT_EQ(area->verticalScrollBar()->maximum(), 0) << "two rows fit: the line is not wrapped";
     box.SetFocus();
     QTest::keyClick(box.widget(), Qt::Key_End);
@@ -152,23 +123,19 @@ TEST(MultiLineTextBox, TakesAFixedPitchFontAndAnUnbrokenLineOfMegabytesShowsScro
 // the front falls inside one.
 TEST(MultiLineTextBox, TrimmingTheFrontAndAppendingMatchesSettingTheTextWhole) {
     QWidget parent;
-    parent.resize(400, 200);
     TextBox kept(&parent, TextBox::Kind::MultiLine);
     TextBox whole(&parent, TextBox::Kind::MultiLine);
     for (TextBox* box : {&kept, &whole})
         box->widget()->resize(400, 200);
     parent.show();
-    struct Step {
-        int32_t trimmed;
-        std::string appended;
-    };
-    const Step steps[] = {{0, "abc\r"},    {0, "\ndef\r\n"},  {2, "gh\r"},      {3, "\n"},
-                          {1, "\r\n\r\n"}, {6, "ij\tk\n"},    {1, "\rlm"},      {4, std::string(40, 'x')},
-                          {30, "\r"},      {20, "\nno\r\np"}, {100, "qr\r\ns"}, {5, ""}};
+    const std::pair<int32_t, std::string> steps[] = {
+        {0, "abc\r"},    {0, "\ndef\r\n"},  {2, "gh\r"},      {3, "\n"},
+        {1, "\r\n\r\n"}, {6, "ij\tk\n"},    {1, "\rlm"},      {4, std::string(40, 'x')},
+        {30, "\r"},      {20, "\nno\r\np"}, {100, "qr\r\ns"}, {5, ""}};
     std::string text;
-    for (const Step& step : steps) {
-        kept.TrimAndAppend(step.trimmed, step.appended);
-        text = text.substr(std::min(text.size(), static_cast<size_t>(step.trimmed))) + step.appended;
+    for (const auto& [trimmed, appended] : steps) {
+        kept.TrimAndAppend(trimmed, appended);
+        text = text.substr(std::min(text.size(), static_cast<size_t>(trimmed))) + appended;
         whole.SetText(text);
         whole.SetSelStart(static_cast<int32_t>(text.size()));
         ASSERT_EQ(kept.Text(), text);

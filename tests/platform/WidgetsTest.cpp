@@ -1,39 +1,37 @@
 #include "platform/Widgets.h"
+#include "platform/Colour.h"
+#include "platform/InputCodes.h"
+#include "platform/PictureBox.h"
 #include "platform/Screen.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace pelorin {
-using namespace std::string_literals;
 namespace {
 
-// 15 twips a pixel; a design size set in twips reads back exactly, a widget moved by someone else by
-// its own position.
-TEST(Widgets, GeometryIsInTwipsAndKeepsDesignSizesExact) {
+// Geometry is in twips, 15 a pixel: a design size reads back exactly, a widget moved by someone else by
+// its own position. Keys and programmatic choices raise the events the operator's would.
+TEST(Widgets, GeometryIsInTwipsAndKeysAndChoicesRaiseTheirEvents) {
     QWidget parent;
     TextBox box(&parent, TextBox::Kind::SingleLine);
     box.SetWidth(492);
     box.SetLeft(1000.5);
-    EXPECT_EQ(box.widget()->width(), 33);
-    EXPECT_EQ(std::tuple(box.Width(), box.Left()), std::tuple(492., 1000.5));
+    EXPECT_EQ(std::tuple(box.widget()->width(), box.Width(), box.Left()), std::tuple(33, 492., 1000.5));
     box.widget()->move(10, 20);
     EXPECT_EQ(std::tuple(box.Left(), box.Top()), std::tuple(150., 300.));
 
-    Label label(&parent, "A");
-    const double narrow = label.Width();
-    label.SetCaption("En mycket l\xE5ng anv\xE4ndare");
-    EXPECT_GT(label.Width(), narrow) << "a label's size follows its caption";
-}
-
-TEST(Widgets, KeysAndProgrammaticChoicesRaiseTheirEventsLikeTheOperatorsDo) {
-    QWidget parent;
-    TextBox box(&parent, TextBox::Kind::SingleLine);
     std::vector<int16_t> seen;
     box.OnKeyPress = [&](int16_t& key) {
         seen.push_back(key);
@@ -65,7 +63,7 @@ TEST(Widgets, KeysAndProgrammaticChoicesRaiseTheirEventsLikeTheOperatorsDo) {
     QTest::keyClick(button.widget(), Qt::Key_Return);
     QTest::keyClick(button.widget(), Qt::Key_Space);
     EXPECT_EQ(std::tuple(events, combo.Text(), check.Value()),
-              std::tuple("combo combo check enter button "s, "8", 1));
+              std::tuple(std::string("combo combo check enter button "), "8", 1));
 }
 
 TEST(Widgets, ToolbarButtonsSitLeftToRightWithTheirGapsAndReportTheirMenus) {
@@ -75,7 +73,6 @@ TEST(Widgets, ToolbarButtonsSitLeftToRightWithTheirGapsAndReportTheirMenus) {
     bar.AddGap(600);
     ToolButton* b = bar.AddButton("B", "b", true);
     EXPECT_NEAR(b->Left() - (a->Left() + a->Width()), 600, Screen::TwipsPerPixelX());
-    EXPECT_EQ(bar.Button("C"), nullptr);
 
     std::vector<std::string> clicked;
     bar.OnButtonClick = [&](const std::string& key) { clicked.push_back(key); };
@@ -86,7 +83,6 @@ TEST(Widgets, ToolbarButtonsSitLeftToRightWithTheirGapsAndReportTheirMenus) {
     b->AddMenuEntry("K", "Entry");
     b->AddMenuEntry({}, "-");
     b->AddMenuEntry({}, "PG01.BV\t(vanlig)", "4");
-    EXPECT_EQ(b->MenuCount(), 3);
     const QList<QToolButton*> buttons = bar.widget()->findChildren<QToolButton*>();
     buttons.at(1)->menu()->actions().at(2)->trigger();
     EXPECT_EQ(b->MenuCount(), 0);
@@ -94,7 +90,7 @@ TEST(Widgets, ToolbarButtonsSitLeftToRightWithTheirGapsAndReportTheirMenus) {
     EXPECT_EQ(clicked, (std::vector<std::string>{"/B/4", "A"}));
 }
 
-TEST(Widgets, PropertiesMatchWithoutCaseSettingsReadBackAsTheSameTextAndMacrosGoFromTheEnd) {
+TEST(Widgets, PropertiesMatchWithoutCaseAndSettingsReadBackAsTheSameText) {
     PropertyBag bag;
     bag.Set("ServerAddress", "host:4000");
     EXPECT_EQ(bag.ReadProperty("serveraddress", ""), "host:4000");
@@ -109,17 +105,111 @@ TEST(Widgets, PropertiesMatchWithoutCaseSettingsReadBackAsTheSameTextAndMacrosGo
     }
     store.DeleteSetting("Pelorin_Client", "Picture", "Key");
     EXPECT_EQ(store.GetSetting("Pelorin_Client", "Picture", "Key", "gone"), "gone");
+}
 
+TEST(Dialogs, AskIsAYesNoQuestionAndClosingTheBoxAnswersNo) {
+    using Answer = Dialogs::Answer;
+    const std::pair<std::function<void(QMessageBox&)>, Answer> cases[] = {
+        {[](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); }, Answer::Yes},
+        {[](QMessageBox& box) { box.button(QMessageBox::No)->click(); }, Answer::No},
+        {[](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }, Answer::No},
+        {[](QMessageBox& box) { box.close(); }, Answer::No}};
     QWidget parent;
-    PopupMenu menu(&parent);
-    EXPECT_EQ(std::tuple(menu.MakroCount(), menu.MakroCaption(0)), std::tuple(1, "..."));
-    menu.LoadMakro(2);
-    EXPECT_EQ(menu.MakroCount(), 3);
-    menu.UnloadMakro(1);
-    EXPECT_EQ(menu.MakroCount(), 3) << "only the last one goes";
-    for (const int index : {2, 1, 0})
-        menu.UnloadMakro(index);
-    EXPECT_EQ(menu.MakroCount(), 1);
+    QtDialogs dialogs(&parent);
+    for (const auto& [operatorDoes, expected] : cases) {
+        bool seen = false;
+        QTimer::singleShot(0, &parent, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen = true;
+            EXPECT_EQ(std::pair(box->text(), box->windowTitle()),
+                      std::pair(QStringLiteral("Vill du spara \u00e4ndringar gjorda i loggen?"),
+                                QStringLiteral("Loggbok")));
+            operatorDoes(*box);
+        });
+        EXPECT_EQ(dialogs.Ask("Vill du spara \xE4ndringar gjorda i loggen?", "Loggbok"), expected);
+        EXPECT_TRUE(seen);
+    }
+}
+
+// Shift 1, Ctrl 2 and Alt 4 add up, as do the left 1, right 2 and middle 4 buttons.
+TEST(InputCodes, KeyAsciiFollowsKeyAndModifiers) {
+    const std::tuple<int, Qt::KeyboardModifiers, QString, int> cases[] = {
+        {Qt::Key_P, Qt::ShiftModifier, QStringLiteral("p"), 'P'},
+        {Qt::Key_P, Qt::NoModifier, QStringLiteral("P"), 'P'}, // caps lock
+        {Qt::Key_E, Qt::ShiftModifier, {}, 'E'},
+        {Qt::Key_BracketLeft, Qt::ControlModifier, {}, 27},
+        {Qt::Key_1, Qt::ControlModifier, QStringLiteral("1"), 0},
+        {Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("\r"), 13},
+        {Qt::Key_Adiaeresis, Qt::NoModifier, QString(QChar(0xE4)), 0xE4},
+        {Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"), 0},
+        {Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x20AC)), 0}};
+    for (const auto& [key, modifiers, text, keyAscii] : cases)
+        EXPECT_EQ(KeyAscii(QKeyEvent(QEvent::KeyPress, key, modifiers, text)), keyAscii)
+            << text.toStdString();
+    EXPECT_EQ(std::pair(ShiftState(Qt::AltModifier), ButtonState(Qt::MiddleButton)), std::pair(4, 4));
+}
+
+// Mouse and key events arrive with button, shift, position and KeyAscii. Showing the surface's own drawing
+// is no exposure; the image follows the widget's size.
+TEST(PictureBox, RaisesMouseKeyAndExposurePaintEventsAndFollowsTheWidgetSize) {
+    PictureBox box;
+    box.SetPixelSize(QSize(120, 80));
+    std::vector<std::string> events;
+    auto recorder = [&](const char* what) {
+        return [&events, what](int button, int shift, float x, float y) {
+            const auto at = QPoint(static_cast<int>(x), static_cast<int>(y));
+            events.push_back(
+                QString::asprintf("%s %d %d %d,%d", what, button, shift, at.x(), at.y()).toStdString());
+        };
+    };
+    box.OnMouseDown = recorder("down");
+    box.OnMouseUp = recorder("up");
+    box.OnMouseMove = recorder("move");
+    box.OnClick = [&] { events.push_back("click"); };
+    box.OnDblClick = [&] { events.push_back("dblclick"); };
+    box.OnKeyPress = [&](int16_t& key) {
+        events.push_back("key " + std::to_string(key));
+        key = 0;
+    };
+
+    QTest::mousePress(&box, Qt::RightButton, Qt::ShiftModifier, QPoint(30, 40));
+    QTest::mouseRelease(&box, Qt::RightButton, Qt::ShiftModifier, QPoint(31, 41)); // no click
+    QTest::mouseClick(&box, Qt::LeftButton, Qt::ControlModifier, QPoint(5, 6));
+    // what a window system delivers for a double click: press, release, double-click press, release
+    QTest::mouseDClick(&box, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QTest::mouseRelease(&box, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(12.5, 7.25), box.mapToGlobal(QPointF(12.5, 7.25)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&box, &move);
+    QTest::keyClick(&box, Qt::Key_Escape);
+    QTest::keyClick(&box, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(&box, Qt::Key_Left);
+    EXPECT_EQ(events, (std::vector<std::string>{"down 2 1 30,40", "up 2 1 31,41", "down 1 2 5,6",
+                                                "up 1 2 5,6", "click", "dblclick", "up 1 0 10,10",
+                                                "move 0 0 12,7", "key 27", "key 4"}));
+
+    int paints = 0;
+    box.OnPaint = [&] {
+        ++paints;
+        box.Surface().SetPixel(1, 1, 0x00FF00); // drawing from the handler must not ask for more paints
+    };
+    box.Surface().SetBackColor(0xFFFFFF);
+    box.Surface().Cls();
+    box.Surface().Line(10, 10, 20, 20, 0x0000FF, LineKind::FilledBox);
+    const QImage shown = box.grab().toImage();
+    EXPECT_EQ(paints, 0);
+    EXPECT_EQ(std::tuple(RgbToColour(shown.pixel(15, 15)), RgbToColour(shown.pixel(30, 30))),
+              std::tuple(0x0000FF, 0xFFFFFF));
+    box.grab();
+    EXPECT_EQ(paints, 1);
+    EXPECT_EQ(RgbToColour(box.grab().toImage().pixel(1, 1)), 0x00FF00);
+    EXPECT_EQ(paints, 2) << "the handler's own drawing does not hide the next exposure";
+
+    box.show();
+    box.resize(100, 30);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    EXPECT_EQ(box.Surface().Image().size(), QSize(100, 30));
 }
 
 } // namespace
