@@ -1,7 +1,7 @@
-// Login and the ways a session ends: refused logins, connections that fail or close, protocol
-// errors, and what is left of a half-received frame.
+// Login, the keep-alive, the ways a session ends, and the server's messages as the control handles them.
 
 #include "control/SessionSupport.h"
+#include "core/Latin1.h"
 
 #include <QApplication>
 #include <QTest>
@@ -12,50 +12,47 @@ namespace {
 
 using SessionLogin = SessionTest;
 
-void ExpectLoggedOut(PelorinControl& c) {
-    EXPECT_EQ(c.m_AccessLevel, 0);
-    EXPECT_EQ(c.m_ViewState, VS_LOGIN);
-    EXPECT_TRUE(c.session().Frame_Login->Visible());
-    EXPECT_FALSE(c.toolbar().Toolbar->Visible());
-    EXPECT_NE(c.link().Winsock_Client->State(), Winsock::sckConnected);
+constexpr Colour kIndicatorRed = 0xFF;
+
+std::string PictureMessage(const PictureWriter& elements) {
+    PictureHeader header;
+    header.number = 7;
+    header.background = kPictureGrey;
+    header.palette = {0x000000,     0xFFFFFF, kPaletteRed, kPaletteGreen,
+                      kPaletteBlue, 0x00FFFF, 0x606060,    kPictureGrey};
+    return EncodePictureMessage(header, elements.data());
 }
 
-// Enter moves through the login frame; the login fills the toolbar and asks for the picture table.
-TEST_F(SessionLogin, EnterMovesThroughTheLoginFrameAndLogsIn) {
+void ExpectLoggedOut(PelorinControl& c) {
+    EXPECT_EQ(c.m_ViewState, VS_LOGIN);
+    EXPECT_NE(c.link().Winsock_Client->State(), Winsock::sckConnected);
+    EXPECT_TRUE(c.m_TCPData.empty());
+}
+
+TEST_F(SessionLogin, EnterLogsInTheKeepAliveClaimsTheChannelAndEitherSideLogsOut) {
     QApplication::setActiveWindow(&c());
     ASSERT_TRUE(QTest::qWaitForWindowActive(&c()));
-    // Enter in the visa box moves on, Enter in the password box only focuses the button.
-    c().session().Text_UserVisa->widget()->setFocus();
-    QTest::keyClicks(c().session().Text_UserVisa->widget(), QStringLiteral("DEMO"));
-    QTest::keyClick(c().session().Text_UserVisa->widget(), Qt::Key_Return);
-    ASSERT_EQ(QApplication::focusWidget(), c().session().Text_PassWord->widget());
-    EXPECT_EQ(c().session().Text_UserVisa->Text(), "DEMO") << "Enter is swallowed, not typed";
+    Session& session = c().session();
+    session.SetLoginTimeout(std::chrono::milliseconds(300));
+    session.Text_UserVisa->widget()->setFocus();
+    QTest::keyClicks(session.Text_UserVisa->widget(), QStringLiteral("DEMO"));
+    QTest::keyClick(session.Text_UserVisa->widget(), Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), session.Text_PassWord->widget());
+    EXPECT_EQ(session.Text_UserVisa->Text(), "DEMO") << "Enter is swallowed, not typed";
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("demo"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    ASSERT_EQ(QApplication::focusWidget(), c().session().Command_Login->widget());
+    ASSERT_EQ(QApplication::focusWidget(), session.Command_Login->widget());
     QTest::qWait(50);
     EXPECT_EQ(c().link().Winsock_Client->State(), Winsock::sckClosed)
         << "the button was focused, not pressed";
 
-    QTest::keyClick(c().session().Command_Login->widget(), Qt::Key_Return);
+    QTest::keyClick(session.Command_Login->widget(), Qt::Key_Return);
     ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_PICTURE && c().model().PictureExists(1); }));
-    EXPECT_EQ(c().m_AccessLevel, 31);
-    EXPECT_EQ(c().m_UserVisa, "DEMO");
-    EXPECT_EQ(c().toolbar().Label_UserName->Caption(), "\xC5sa \xD6"
-                                                       "berg");
-    EXPECT_EQ(c().session().Text_UserVisa->Text() + c().session().Text_PassWord->Text(), "")
-        << "emptied once connected";
-    EXPECT_FALSE(c().session().Frame_Login->Visible());
+    EXPECT_EQ(std::tuple(c().m_AccessLevel, c().m_UserVisa), std::tuple(31, "DEMO"));
+    EXPECT_EQ(c().toolbar().Label_UserName->Caption(), Latin1FromUtf8("Åsa Öberg"));
+    EXPECT_EQ(session.Text_UserVisa->Text() + session.Text_PassWord->Text(), "") << "emptied once connected";
     EXPECT_EQ(Received(CMD_GET_PICTURE_TABLE), 1);
-    EXPECT_EQ(UnscrambleLogin(server().receivedFrames().front().payload), "DEMO\xFF"
-                                                                          "demo");
-}
-
-// A reply in time keeps the session. The name, history and terminal port are kept even from a refused
-// reply; a port outside the TCP range keeps the earlier one.
-TEST_F(SessionLogin, ReplyFieldsAreKeptEvenWhenRefusedAndAWrongPortIsNot) {
-    c().session().SetLoginTimeout(std::chrono::milliseconds(300));
-    LogIn();
+    EXPECT_EQ(UnscrambleLogin(server().receivedFrames().front().payload), std::string("DEMO\xFF") + "demo");
     QTest::qWait(900);
     EXPECT_EQ(c().link().Winsock_Client->State(), Winsock::sckConnected) << "the reply came in time";
     const int32_t port = c().systemDialog().Winsock_SysDial->RemotePort;
@@ -63,115 +60,9 @@ TEST_F(SessionLogin, ReplyFieldsAreKeptEvenWhenRefusedAndAWrongPortIsNot) {
         c().DispatchFrame(MSG_LOGIN_REPLY,
                           Long2String(31) + Long2String(wrong) + Long2String(wrong) + "DEMO");
         EXPECT_EQ(c().m_MaxSysdialHistory, wrong);
-        EXPECT_EQ(c().systemDialog().Winsock_SysDial->RemotePort, port) << wrong;
+        EXPECT_EQ(c().systemDialog().Winsock_SysDial->RemotePort, port) << "a port outside the TCP range";
     }
-    const std::string name = "Kalle \xC5"
-                             "berg";
-    server().sendFrameToAll(MSG_LOGIN_REPLY, Long2String(0) + Long2String(4321) + Long2String(777) + name);
-    ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
-    ExpectLoggedOut(c());
-    EXPECT_EQ(c().toolbar().Label_UserName->Caption(), name);
-    EXPECT_EQ(c().systemDialog().Winsock_SysDial->RemotePort, 4321);
-    EXPECT_EQ(c().m_MaxSysdialHistory, 777);
-    EXPECT_TRUE(waitFor([this] { return Received(CMD_LOGOUT) == 1; }));
-}
-
-TEST_F(SessionLogin, LogoutFromEitherSideIsSentBeforeTheLinkCloses) {
-    const std::function<void()> logouts[] = {[this] { server().sendFrameToAll(MSG_LOGOUT, {}); },
-                                             [this] { c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME"); }};
-    for (const auto& logout : logouts) {
-        LogIn();
-        server().clearReceivedFrames();
-        logout();
-        ASSERT_TRUE(waitFor([this] { return Received(CMD_LOGOUT) == 1 && server().sessionCount() == 0; }))
-            << "what was sent before Winsock::Close must still reach the server";
-        ExpectLoggedOut(c());
-        const std::vector<sim::ReceivedFrame> frames = server().receivedFrames();
-        ASSERT_EQ(frames.size(), 2u);
-        EXPECT_EQ(std::pair(frames[0].code, frames[0].payload),
-                  std::pair(uint8_t{CMD_GET_PICTURE}, std::string("0")));
-    }
-}
-
-// A failed connection, or a server that never answers the login, brings the login frame back with
-// what the operator typed.
-TEST(SessionUnreachable, FailedOrUnansweredLoginsReturnToTheLoginFrame) {
-    QTcpServer closed, silent;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost) && silent.listen(QHostAddress::LocalHost));
-    const std::string closedPort = ":" + std::to_string(closed.serverPort());
-    closed.close();
-    const std::string silentPort = ":" + std::to_string(silent.serverPort());
-    for (const std::string& port : {closedPort, std::string(), silentPort}) {
-        SCOPED_TRACE(port);
-        ControlFixture f;
-        PelorinControl& c = f.Start(Bag({{"ServerAddress", "127.0.0.1" + port}}));
-        if (port == silentPort)
-            c.session().SetLoginTimeout(std::chrono::milliseconds(300));
-        c.session().Text_UserVisa->SetText("DEMO");
-        c.session().Text_PassWord->SetText("demo");
-        c.session().Command_Login_Click();
-        EXPECT_FALSE(c.session().Frame_Login->Visible());
-        ASSERT_TRUE(waitFor([&] { return c.session().Frame_Login->Visible(); }));
-        ExpectLoggedOut(c);
-        EXPECT_TRUE(c.m_TCPData.empty());
-        const std::string kept = port == silentPort ? "" : "DEMOdemo";
-        EXPECT_EQ(c.session().Text_UserVisa->Text() + c.session().Text_PassWord->Text(), kept);
-    }
-}
-
-TEST_F(SessionLogin, ServerClosingMidFrameOrAProtocolErrorLogsOutAndEmptiesTheBuffer) {
-    const std::function<void()> breaks[] = {
-        [this] {
-            server().dropMidFrame();
-            c().Toolbar_ButtonClick("TB_HOME");
-        },
-        // A length with its top bit set: nothing after it can be framed.
-        [this] {
-            server().sendGarbage(std::string{static_cast<char>(MSG_VALUE), '\x80', 0, 0, 1} + "xyz");
-        }};
-    for (const auto& breakLink : breaks) {
-        LogIn();
-        breakLink();
-        ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
-        ExpectLoggedOut(c());
-        EXPECT_TRUE(c().m_TCPData.empty());
-        ASSERT_TRUE(waitFor([this] { return server().sessionCount() == 0; })) << "the client closed its end";
-    }
-}
-
-// The stream is taken in slices, but the server's close waits for every frame sent before it.
-TEST_F(SessionLogin, FramesBeforeTheServerClosesAreAllHandled) {
-    LogIn();
-    ShowPicture(1);
-    std::string burst;
-    for (int i = 0; i < 20000; ++i)
-        burst += EncodeFrame(MSG_VALUE, std::string{0, static_cast<char>(i % 4)} + std::to_string(i) + ".5");
-    burst += EncodeFrame(MSG_PICTURE_TABLE, std::string(kPictureTableSize, '\0') + Long2String(5) + ",END,");
-    server().sendGarbage(burst);
-    server().dropMidFrame();
-    c().Toolbar_ButtonClick("TB_HOME");
-    ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
-    EXPECT_EQ(c().m_WriteParameters, ",END,");
-    EXPECT_EQ(ElementWithAddress("UTE.MV.GT41").m_Text, "19998.5");
-    EXPECT_TRUE(c().m_TCPData.empty()) << "the half picture went with its connection";
-}
-
-TEST_F(SessionLogin, AFragmentLeftAtLogoutDoesNotSpoilTheNextLogin) {
-    LogIn();
-    server().stallMidFrame();
-    c().Toolbar_ButtonClick("TB_HOME");
-    ASSERT_TRUE(waitFor([this] { return !c().m_TCPData.empty(); })) << "half a picture has arrived";
-    c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
-    LogIn();
-    EXPECT_EQ(c().m_AccessLevel, 31);
-    ShowPicture(1);
-    EXPECT_EQ(c().m_DynamicPointers, 4);
-}
-
-// The keep-alive claims the system-dialog channel on every 21st tick, and only while the system
-// dialog is connected; the count restarts either way.
-TEST_F(SessionLogin, KeepAliveEveryTwentyFirstTickOnlyWhileTheSystemDialogIsConnected) {
-    LogIn();
+    // The keep-alive claims the channel on every 21st tick, only while the system dialog is connected.
     const auto tick = [this](int n) {
         for (int i = 0; i < n; ++i)
             c().Timer_System_Timer();
@@ -182,7 +73,153 @@ TEST_F(SessionLogin, KeepAliveEveryTwentyFirstTickOnlyWhileTheSystemDialogIsConn
     QTcpServer terminal;
     ASSERT_TRUE(ConnectSysDial(terminal));
     EXPECT_EQ((std::vector{tick(20), tick(1), tick(20), tick(1)}), (std::vector{0, 1, 1, 2}));
-    c().systemDialog().Winsock_SysDial->Close();
+
+    // The server's logout, the toolbar's, and a refused login reply, whose fields are kept all the same.
+    const std::string name = Latin1FromUtf8("Kalle Åberg");
+    const std::string refused = Long2String(0) + Long2String(4321) + Long2String(777) + name;
+    const std::function<void()> logouts[] = {[this] { server().sendFrameToAll(MSG_LOGOUT, {}); },
+                                             [this] { c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME"); },
+                                             [&] { server().sendFrameToAll(MSG_LOGIN_REPLY, refused); }};
+    for (const auto& logout : logouts) {
+        if (c().m_AccessLevel == 0)
+            LogIn();
+        server().clearReceivedFrames();
+        logout();
+        ASSERT_TRUE(waitFor([this] { return Received(CMD_LOGOUT) == 1 && server().sessionCount() == 0; }))
+            << "what was sent before Winsock::Close must still reach the server";
+        ExpectLoggedOut(c());
+        Commands sent;
+        for (const sim::ReceivedFrame& frame : server().receivedFrames())
+            sent.emplace_back(frame.code, frame.payload);
+        EXPECT_EQ(sent, (Commands{{CMD_GET_PICTURE, "0"}, {CMD_LOGOUT, ""}}));
+    }
+    EXPECT_EQ(c().toolbar().Label_UserName->Caption(), name);
+    EXPECT_EQ(std::tuple(c().systemDialog().Winsock_SysDial->RemotePort, c().m_MaxSysdialHistory),
+              std::tuple(4321, 777));
+}
+
+// A failed connection, or a server that never answers the login, brings the login frame back.
+TEST(SessionUnreachable, FailedOrUnansweredLoginsReturnToTheLoginFrame) {
+    QTcpServer closed, silent;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost) && silent.listen(QHostAddress::LocalHost));
+    const std::string closedPort = ":" + std::to_string(closed.serverPort());
+    closed.close();
+    const std::string silentPort = ":" + std::to_string(silent.serverPort());
+    for (const std::string& port : {closedPort, std::string(), silentPort}) {
+        ControlFixture f;
+        PelorinControl& c = f.Start(Bag({{"ServerAddress", "127.0.0.1" + port}}));
+        c.session().SetLoginTimeout(std::chrono::milliseconds(300));
+        c.session().Text_UserVisa->SetText("DEMO");
+        c.session().Text_PassWord->SetText("demo");
+        c.session().Command_Login_Click();
+        ASSERT_TRUE(waitFor([&] { return c.session().Frame_Login->Visible(); })) << port;
+        ExpectLoggedOut(c);
+        EXPECT_EQ(c.session().Text_UserVisa->Text() + c.session().Text_PassWord->Text(),
+                  port == silentPort ? "" : "DEMOdemo");
+    }
+}
+
+// Every frame sent before the link broke is handled; what is left of one never reaches the next login.
+TEST_F(SessionLogin, ABrokenLinkLogsOutAndLeavesNoFragmentForTheNextLogin) {
+    std::string burst;
+    for (int i = 0; i < 20000; ++i)
+        burst += EncodeFrame(MSG_VALUE, std::string{0, static_cast<char>(i % 4)} + std::to_string(i) + ".5");
+    burst += EncodeFrame(MSG_PICTURE_TABLE, std::string(kPictureTableSize, '\0') + Long2String(5) + ",END,");
+    const std::string half = EncodeFrame(MSG_FUNCTION_TEXT, "half").substr(0, 7);
+    const std::function<void()> breaks[] = {
+        // The stream is taken in slices, but the server's close waits for every frame sent before it.
+        [&] {
+            ShowPicture(1);
+            server().sendGarbage(burst);
+            server().dropMidFrame();
+            c().Toolbar_ButtonClick("TB_HOME");
+        },
+        // A length with its top bit set: nothing after it can be framed.
+        [this] {
+            server().sendGarbage(std::string{static_cast<char>(MSG_VALUE), '\x80', 0, 0, 1} + "xyz");
+        },
+        // The logout handler closes the link in the middle of an arrival.
+        [&] { server().sendGarbage(EncodeFrame(MSG_LOGOUT, "") + half); },
+        [this] {
+            server().stallMidFrame();
+            c().Toolbar_ButtonClick("TB_HOME");
+            ASSERT_TRUE(waitFor([this] { return !c().m_TCPData.empty(); })) << "half a picture has arrived";
+            c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+        }};
+    for (size_t i = 0; i < std::size(breaks); ++i) {
+        LogIn();
+        breaks[i]();
+        ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
+        ExpectLoggedOut(c());
+        ASSERT_TRUE(waitFor([this] { return server().sessionCount() == 0; })) << "the client closed its end";
+        if (i == 0) {
+            EXPECT_EQ(std::tuple(c().m_WriteParameters, ElementWithAddress("UTE.MV.GT41").m_Text),
+                      std::tuple(",END,", "19998.5"));
+        }
+    }
+    LogIn();
+    c().Toolbar_ButtonClick("TB_HOME");
+    EXPECT_TRUE(waitFor([this] { return c().m_DynamicPointers == 4; }));
+}
+
+// 330 of 400 is 82.5: counts above 327 overflow a 16-bit product. Values numbered beyond the picture
+// count nothing; the toolbar is updated once, when the last value makes the picture complete.
+TEST_F(SessionLogin, TheIndicatorCountsDistinctValuesRoundsHalfToEvenAndTurnsGreenOnce) {
+    PictureWriter values;
+    for (int i = 0; i < 400; ++i)
+        values.dynValue(4, 1, 0, static_cast<int16_t>(10 + i % 20 * 30),
+                        static_cast<int16_t>(10 + i / 20 * 20), "PG01.BV.V" + std::to_string(i));
+    std::string burst = EncodeFrame(MSG_PICTURE, PictureMessage(values));
+    for (int i = 0; i < 330; ++i)
+        burst += EncodeFrame(MSG_VALUE, ValuePayload(i, "1"));
+    for (int pointer : {400, 405, 32767, 32768, 40000, 65535})
+        burst += EncodeFrame(MSG_VALUE, ValuePayload(pointer, "5"));
+    LogIn();
+    server().sendGarbage(burst);
+    ToolbarRow& toolbar = c().toolbar();
+    ASSERT_TRUE(waitFor([&] { return toolbar.Text_Updated->Text() == "82%"; }));
+    const struct {
+        int first, last;
+        const char* shown;
+        bool complete;
+    } steps[] = {{330, 332, "83%", false},  {333, 333, "84%", false}, {333, 333, "84%", false},
+                 {334, 398, "100%", false}, {399, 399, "100%", true}, {399, 399, "100%", false}};
+    for (const auto& step : steps) {
+        // UpdateToolBarView shows the user name in the picture view: hidden, it tells whether that ran.
+        toolbar.Frame_UserName->SetVisible(false);
+        for (int i = step.first; i <= step.last; ++i)
+            Inject(MSG_VALUE, ValuePayload(i, "1"));
+        EXPECT_EQ(toolbar.Text_Updated->Text(), step.shown) << step.first;
+        EXPECT_EQ(toolbar.Frame_UserName->Visible(), step.complete) << step.first;
+        EXPECT_EQ(toolbar.Text_Updated->BackColor(), step.first < 399 ? kIndicatorRed : kIndicatorGreen);
+    }
+    Inject(MSG_VALUE, std::string(1, '\0'));
+    EXPECT_EQ(c().m_Elements[0]->m_Text, "0") << "a value cut short is 0 for number 0";
+}
+
+// Each setpoint kind named adds one menu entry; no picture empties the view and the menu. A picture
+// without live values is complete at once.
+TEST_F(SessionLogin, SetpointKindsAddTheirMenuEntriesOnceAndNoPictureEmptiesAll) {
+    LogIn();
+    Inject(MSG_PICTURE, PictureMessage(PictureWriter()
+                                           .setpoint("SP.A", "Tryck", "", "", "")
+                                           .setpoint("SP.B", "", "", "", "")
+                                           .box(2, true, false, 1, 10, 10, 300, 300)));
+    for (const auto& [pointer, kind] : {std::pair(0, "0"), std::pair(1, "3"), std::pair(1, "1")})
+        Inject(MSG_VALUE, ValuePayload(pointer, kind));
+    std::vector<std::pair<std::string, std::string>> menu;
+    for (const auto& entry : c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries())
+        menu.emplace_back(entry->Text, entry->Tag);
+    EXPECT_EQ(menu, (decltype(menu){{"SP.A\t(PLSetPnt.DTA)", "0"}, {"SP.B\t(kurva natt)", "1"}}));
+    ASSERT_EQ(PictureAt(100, 100), kPaletteRed);
+
+    Inject(MSG_NO_PICTURE, {});
+    EXPECT_TRUE(c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries().empty());
+    EXPECT_TRUE(c().m_Elements.empty());
+    EXPECT_EQ(PictureAt(100, 100), kPictureGrey);
+    Inject(MSG_PICTURE, PictureMessage(PictureWriter().text(0, 7, 10, 10, "Tom")));
+    EXPECT_EQ(c().toolbar().Text_Updated->Text(), "100%");
+    EXPECT_EQ(c().toolbar().Text_Updated->BackColor(), kIndicatorGreen);
 }
 
 } // namespace

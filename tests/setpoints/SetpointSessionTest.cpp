@@ -1,18 +1,42 @@
-// Setpoint blocks of the simulator's demo plant, opened from the toolbar: a four-parameter block shown,
-// written and closed, and a heating curve dragged and written, with what the simulator receives.
-
-#include "setpoints/CurveSupport.h"
-
 #include "control/SessionSupport.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 
 #include <QApplication>
 #include <QTest>
+#include <functional>
+#include <random>
 
 namespace pelorin::test {
 namespace {
 
+template <typename Control>
+std::vector<std::string> Texts(const std::array<Control*, 4>& controls,
+                               std::string (Control::*read)() const) {
+    std::vector<std::string> texts;
+    for (const Control* control : controls)
+        texts.push_back((control->*read)());
+    return texts;
+}
+
+// The chart point of the curve at temperature T.
+QPointF CurvePoint(const CurveChart& chart, float T) {
+    return {ChartX(chart, T), ChartY(chart, CurveValue(chart, T))};
+}
+
+// What the curve box must show: the box cleared, the axes, and the current curve drawn once.
+QImage FreshChart(const CurveEditor& editor) {
+    const ImageSurface& box = editor.Picture_SPV_Curve->Surface();
+    ImageSurface fresh(box.Image().size());
+    fresh.SetBackColor(box.BackColor());
+    fresh.Cls();
+    CurveChart chart = editor.Chart();
+    PaintCurveAxes(chart, fresh);
+    PaintCurve(chart, fresh);
+    return fresh.Image();
+}
+
+// The setpoint blocks of the simulator's demo plant, opened from the toolbar.
 class SetpointSession : public SessionTest {
 protected:
     SetpointSession() { m_DemoPlant = true; }
@@ -23,20 +47,9 @@ protected:
         QApplication::setActiveWindow(&c());
         ASSERT_TRUE(QTest::qWaitForWindowActive(&c()));
     }
-
-    std::vector<std::string> Boxes(const std::array<TextBox*, 4>& boxes) {
-        std::vector<std::string> texts;
-        for (const TextBox* box : boxes)
-            texts.push_back(box->Text());
-        return texts;
-    }
-
-    bool WaitForBoxes(const std::array<TextBox*, 4>& boxes, const std::vector<std::string>& texts) {
-        return waitFor([&] { return Boxes(boxes) == texts; });
-    }
 };
 
-TEST_F(SetpointSession, AFourParameterBlockShowsItsValuesWritesOneAndCloses) {
+TEST_F(SetpointSession, AFourParameterBlockIsWrittenAndClosedAndTextWithoutANumberIsNeverSent) {
     LocaleScope swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
     SetpointPanel& panel = c().setpoints();
     ShowPicture(2);
@@ -46,107 +59,87 @@ TEST_F(SetpointSession, AFourParameterBlockShowsItsValuesWritesOneAndCloses) {
                              {CMD_WATCH_SETPOINT, "LB01.REG.PAR1;LB01.REG.PAR2;LB01.REG.PAR3;LB01.REG.PAR4"}};
     EXPECT_EQ(Sent(), opened);
     EXPECT_EQ(c().m_ViewState, VS_SPV);
-    EXPECT_TRUE(panel.Frame_SPV->Visible());
     EXPECT_EQ(panel.Frame_SPV->Caption(), Latin1FromUtf8("&Börvärden LB01.REG"));
-    const std::vector<std::string> labels = {Latin1FromUtf8("Rum-/frånluftstemp:"), Latin1FromUtf8("Dödzon:"),
-                                             "Min tilluftstemp:", "Max tilluftstemp:"};
-    for (size_t i = 0; i < labels.size(); ++i)
-        EXPECT_EQ(panel.Label_SPV[i]->Caption(), labels[i]);
-    ASSERT_TRUE(WaitForBoxes(panel.Text_SPV, {"21", "1", "16", "28"}));
+    EXPECT_EQ(Texts(panel.Label_SPV, &Label::Caption),
+              (std::vector<std::string>{Latin1FromUtf8("Rum-/frånluftstemp:"), Latin1FromUtf8("Dödzon:"),
+                                        "Min tilluftstemp:", "Max tilluftstemp:"}));
+    ASSERT_TRUE(waitFor([&] {
+        return Texts(panel.Text_SPV, &TextBox::Text) == std::vector<std::string>{"21", "1", "16", "28"};
+    }));
     EXPECT_TRUE(panel.Text_SPV[0]->widget()->hasFocus());
 
-    // One parameter written with a decimal comma; the value comes back in the user's format.
+    // Written with a decimal comma; the value comes back in the user's format.
     panel.Text_SPV[0]->SetText("22,5");
     QTest::mouseClick(panel.Command_SendSPV[0]->widget(), Qt::LeftButton);
     panel.Text_SPV[0]->SetText({});
     ASSERT_TRUE(waitFor([&] { return panel.Text_SPV[0]->Text() == "22,5"; }));
-    const std::optional<sim::WriteRecord> written = server().lastWrite("LB01.REG.PAR1");
-    ASSERT_TRUE(written.has_value());
-    EXPECT_EQ(std::tuple(written->text, written->dynamicNumber, written->accepted),
-              std::tuple("22.5", c().m_DynamicPointers, true));
+    EXPECT_EQ(Sent(), (Commands{{CMD_WRITE_VALUE, Long2String(c().m_DynamicPointers) + "22.5"}}));
 
     // A box without a number sends nothing (a server would write 0) and is selected for retyping.
     for (const char* typed : {"", "  ", "abc", "-", ",", "1e999"}) {
-        SCOPED_TRACE(typed);
         const size_t writes = server().writes().size();
         panel.Text_SPV[1]->SetText(typed);
         panel.Text_SPV[2]->widget()->setFocus();
         QTest::mouseClick(panel.Command_SendSPV[1]->widget(), Qt::LeftButton);
         Sent();
-        EXPECT_EQ(server().writes().size(), writes);
-        EXPECT_TRUE(panel.Text_SPV[1]->widget()->hasFocus());
-        EXPECT_EQ(panel.Text_SPV[1]->SelLength(), static_cast<int32_t>(std::string(typed).size()));
+        EXPECT_EQ(server().writes().size(), writes) << typed;
+        EXPECT_TRUE(panel.Text_SPV[1]->widget()->hasFocus()) << typed;
+        EXPECT_EQ(panel.Text_SPV[1]->SelLength(), static_cast<int32_t>(std::string(typed).size())) << typed;
     }
-    EXPECT_EQ(server().modelValue("LB01.REG.PAR2"), 1.0);
 
-    // Escape in a box closes the panel and stops the block's values.
     QTest::keyClick(panel.Text_SPV[2]->widget(), Qt::Key_Escape);
     EXPECT_EQ(c().m_ViewState, VS_PICTURE);
-    EXPECT_FALSE(panel.Frame_SPV->Visible());
     EXPECT_EQ(c().m_SPVElement, nullptr);
     EXPECT_EQ(Sent(), (Commands{{CMD_UNWATCH_SETPOINT, ""}}));
-}
 
-// Picture 3's pump stop block has descriptions of its own, the fourth unused.
-TEST_F(SetpointSession, ATableBlockIsLabelledByItsDescriptionsAndLeavingABlockUnwatchesIt) {
-    SetpointPanel& panel = c().setpoints();
-    ShowPicture(3);
-    server().clearReceivedFrames();
-    c().Toolbar_ButtonMenuClick({}, "TB_SPV", "999");
-    EXPECT_EQ(Sent(), (Commands{{CMD_UNWATCH_SETPOINT, ""}})) << "an unknown entry only unwatches";
-    EXPECT_EQ(c().m_ViewState, VS_PICTURE);
-
-    OpenBlock("VS01.PUMPSTOPP");
-    const std::vector<std::string> labels = {
-        "Pumpstopp vid utetemp:", "Hysteres:", "Frostskydd under:", Latin1FromUtf8("(ej använd):")};
-    for (size_t i = 0; i < labels.size(); ++i)
-        EXPECT_EQ(panel.Label_SPV[i]->Caption(), labels[i]);
-    ASSERT_TRUE(WaitForBoxes(panel.Text_SPV, {"17", "2", "3", "0"}));
-
-    // Another view from the toolbar, or another picture when it comes, lets the block go.
-    Sent();
-    c().Toolbar_ButtonMenuClick("TB_SHOW_LOG_GLOBAL", "TB_SHOW_TEXTS");
-    EXPECT_EQ(Sent().front(), (std::pair<int, std::string>{CMD_UNWATCH_SETPOINT, ""}));
-    EXPECT_EQ(c().m_SPVElement, nullptr);
-    ShowPicture(3);
-    OpenBlock("VS01.PUMPSTOPP");
-    Sent();
-    ShowPicture(2);
-    EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "2"}, {CMD_UNWATCH_SETPOINT, ""}}));
-    EXPECT_EQ(c().m_SPVElement, nullptr);
-}
-
-TEST_F(SetpointSession, TheToolbarsSendRefusesAValueWithoutANumberAndKeepsTheSelection) {
-    ShowPicture(2);
+    // The toolbar's send refuses a value without a number too, and keeps the selection for it.
     cElement& flow = ElementWithAddress("LB01.BV.GF11");
     ASSERT_TRUE(waitFor([&] { return flow.m_Status == 1; }));
     c().view().Picture_PCT_MouseMove(0, 0, static_cast<float>(flow.m_ScanBox_X1 + flow.m_ScanBox_X2) / 2,
                                      static_cast<float>(flow.m_ScanBox_Y1 + flow.m_ScanBox_Y2) / 2);
     c().view().Picture_PCT_DblClick();
-    TextBox& newValue = *c().toolbar().Text_NewValue;
+    const size_t writes = server().writes().size();
     for (const char* typed : {"x1", "1,5"}) {
-        newValue.SetText(typed);
+        c().toolbar().Text_NewValue->SetText(typed);
         c().Toolbar_ButtonClick("TB_SEND_SPV");
         Sent();
     }
-    ASSERT_EQ(server().writes().size(), 1u);
-    EXPECT_EQ(server().writes().front().text, "1.5");
+    ASSERT_EQ(server().writes().size(), writes + 1);
+    EXPECT_EQ(server().writes().back().text, "1.5");
     EXPECT_EQ(c().m_SelectedElement, nullptr);
 }
 
-// The day curve 42 - 0.9 T + 0.004 T², its middle handle dragged 20 pixels up and written.
-TEST_F(SetpointSession, ADraggedCurveIsWrittenAndTheComputedSetpointRises) {
+// Picture 3: a pump stop block with descriptions of its own, the fourth unused, and the day curve
+// 42 - 0.9 T + 0.004 T², its middle handle dragged 20 pixels up and written.
+TEST_F(SetpointSession, ATableBlockIsLabelledByItsDescriptionsAndADraggedCurveIsWritten) {
     CurveEditor& editor = c().curveEditor();
+    const CurveChart& laidOut = editor.Chart();
+    EXPECT_TRUE(laidOut.Right - laidOut.Left > 200 && laidOut.Bottom - laidOut.Top > 150)
+        << "laid out on the hidden box's pixels at start-up";
     ShowPicture(3);
     server().clearReceivedFrames();
+    c().Toolbar_ButtonMenuClick({}, "TB_SPV", "999");
+    EXPECT_EQ(Sent(), (Commands{{CMD_UNWATCH_SETPOINT, ""}})) << "an unknown entry only unwatches";
+
+    OpenBlock("VS01.PUMPSTOPP");
+    EXPECT_EQ(Texts(c().setpoints().Label_SPV, &Label::Caption),
+              (std::vector<std::string>{"Pumpstopp vid utetemp:", "Hysteres:", "Frostskydd under:",
+                                        Latin1FromUtf8("(ej använd):")}));
+    ASSERT_TRUE(waitFor([&] {
+        return Texts(c().setpoints().Text_SPV, &TextBox::Text) ==
+               std::vector<std::string>{"17", "2", "3", "0"};
+    }));
+    // Another picture when it comes lets the block go.
+    Sent();
+    ShowPicture(2);
+    EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "2"}, {CMD_UNWATCH_SETPOINT, ""}}));
+    EXPECT_EQ(c().m_SPVElement, nullptr);
+
+    ShowPicture(3);
     OpenBlock("VS01.DAG");
-    const Commands opened = {{CMD_UNWATCH_SETPOINT, ""},
-                             {CMD_WATCH_SETPOINT, "VS01.DAG.PAR1;VS01.DAG.PAR2;VS01.DAG.PAR3;VS01.DAG.PAR4"}};
-    EXPECT_EQ(Sent(), opened);
     EXPECT_EQ(c().m_ViewState, VS_SPV_CURVE);
     EXPECT_EQ(editor.Frame_SPV_Curve->Caption(), Latin1FromUtf8("&Börvärdeskurva VS01.DAG"));
-    ASSERT_TRUE(waitFor([&] { return Boxes(editor.Text_Curve_SPV)[3] == "0.004"; }));
-    EXPECT_EQ(Boxes(editor.Text_Curve_SPV)[1] + " " + Boxes(editor.Text_Curve_SPV)[2], "42.0 -0.9");
+    ASSERT_TRUE(waitFor([&] { return Texts(editor.Text_Curve_SPV, &TextBox::Text)[3] == "0.004"; }));
     const CurveChart before = editor.Chart();
 
     QWidget* box = editor.Picture_SPV_Curve;
@@ -160,39 +153,100 @@ TEST_F(SetpointSession, ADraggedCurveIsWrittenAndTheComputedSetpointRises) {
     EXPECT_NEAR(dragged.At0, 42 + 20 / -before.YScale, 1e-3);
     EXPECT_EQ(editor.Text_Curve_SPV[1]->Text(), FixedText(dragged.At0, 1));
 
-    const float computedBefore = dragged.Computed;
     server().clearReceivedFrames();
-    const size_t writesBefore = server().writes().size();
     QTest::mouseClick(editor.Command_Send_Curve_SPV->widget(), Qt::LeftButton);
-    Sent();
-    const std::vector<sim::WriteRecord> writes = server().writes();
-    ASSERT_EQ(writes.size(), writesBefore + 3);
-    const std::array<std::pair<std::string, float>, 3> expected = {
-        {{"VS01.DAG.PAR2", dragged.At0}, {"VS01.DAG.PAR3", dragged.Slope}, {"VS01.DAG.PAR4", dragged.Bend}}};
-    for (size_t i = 0; i < expected.size(); ++i) {
-        const sim::WriteRecord& write = writes[writesBefore + i];
-        EXPECT_EQ(std::tuple(write.address, write.text, write.accepted),
-                  std::tuple(expected[i].first, SingleText(expected[i].second), true));
-    }
-    EXPECT_NEAR(*server().modelValue("VS01.DAG.PAR2"), dragged.At0, 1e-4);
+    const auto write = [&](int32_t parameter, float value) {
+        return std::pair<int, std::string>{CMD_WRITE_VALUE, Long2String(c().m_DynamicPointers + parameter) +
+                                                                SingleText(value)};
+    };
+    EXPECT_EQ(Sent(), (Commands{write(1, dragged.At0), write(2, dragged.Slope), write(3, dragged.Bend)}));
 
     // The plant computes its setpoint from the new curve, and the editor shows it.
     server().setFrozen(false);
     server().advanceClock(1000);
-    ASSERT_TRUE(waitFor([&] { return editor.Chart().Computed > computedBefore + 1; }))
-        << editor.Chart().Computed << " was " << computedBefore;
+    ASSERT_TRUE(waitFor([&] { return editor.Chart().Computed > dragged.Computed + 1; }));
 
     // A press whose release never comes ends with the block; the night curve then opens on a chart
     // without a trace of the day curve.
     QTest::mousePress(box, Qt::LeftButton, {}, CurvePoint(editor.Chart(), 30).toPoint());
     ASSERT_NE(editor.Chart().DragMode, CURVE_DRAG_NONE);
     QTest::mouseClick(editor.Command_Cancel_Curve_SPV->widget(), Qt::LeftButton);
-    EXPECT_EQ(c().m_ViewState, VS_PICTURE);
     EXPECT_EQ(editor.Chart().DragMode, CURVE_DRAG_NONE);
-    EXPECT_NE(box->cursor().shape(), Qt::SizeVerCursor);
+    editor.Command_Send_Curve_SPV_Click();
+    EXPECT_EQ(Sent(), (Commands{{CMD_UNWATCH_SETPOINT, ""}})) << "without a block nothing is written";
     OpenBlock("VS01.NATT");
-    ASSERT_TRUE(waitFor([&] { return Boxes(editor.Text_Curve_SPV)[1] == "37.0"; }));
+    ASSERT_TRUE(waitFor([&] { return Texts(editor.Text_Curve_SPV, &TextBox::Text)[1] == "37.0"; }));
     EXPECT_EQ(editor.Picture_SPV_Curve->Surface().Image(), FreshChart(editor));
+}
+
+// Whatever the editing, the chart shows the axes and the current curve drawn once.
+TEST_F(SetpointSession, AfterAnyEditingTheCurveChartShowsTheAxesAndTheCurveOnce) {
+    LocaleScope swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
+    CurveEditor& editor = c().curveEditor();
+    ShowPicture(3);
+    OpenBlock("VS01.DAG");
+    ASSERT_TRUE(waitFor([&] { return Texts(editor.Text_Curve_SPV, &TextBox::Text)[3] == "0,004"; }));
+    const CurveChart& chart = editor.Chart();
+    const std::array<const char*, 3> typed = {"42,5", "5", "-0,0041"};
+    for (size_t i = 0; i < 3; ++i)
+        editor.Text_Curve_SPV[i + 1]->SetText(typed[i]);
+    QTest::mouseClick(editor.Command_SPV_Curve_Update->widget(), Qt::LeftButton);
+    EXPECT_EQ(std::tuple(chart.At0, chart.Slope, chart.Bend), std::tuple(42.5f, 3.0f, -0.0041f))
+        << "slope clamped";
+    EXPECT_EQ(editor.Text_Curve_SPV[2]->Text() + " " + editor.Text_Curve_SPV[3]->Text(), "3,0 -0,004");
+
+    std::mt19937 rng(20240611);
+    const auto uniform = [&](double low, double high) {
+        return std::uniform_real_distribution(low, high)(rng);
+    };
+    // Parameters from the controller and typed ones, some beyond the ranges the drawing clamps to.
+    const auto parameterText = [&](size_t index) {
+        return FixedText(uniform(-1, 1) * std::array{120.0, 150.0, 4.0, 0.06}[index], 4);
+    };
+    int dragsStarted = 0;
+    const std::vector<std::function<void()>> steps = {
+        [&] {
+            const auto index = static_cast<int>(rng() % 4);
+            c().OnValue(
+                ValuePayload(c().m_DynamicPointers + index, parameterText(static_cast<size_t>(index))));
+        },
+        [&] {
+            for (size_t i = 1; i < 4; ++i) {
+                std::string typed = rng() % 10 == 0 ? "x" : parameterText(i);
+                if (rng() % 2 == 0)
+                    std::replace(typed.begin(), typed.end(), '.', ',');
+                editor.Text_Curve_SPV[i]->SetText(typed);
+            }
+            QTest::mouseClick(editor.Command_SPV_Curve_Update->widget(), Qt::LeftButton);
+        },
+        [&] { editor.Check_Curve_SPV_SupportLine->SetValue(static_cast<int32_t>(rng() % 2)); },
+        [&] {
+            static const std::array<float, 4> handles = {30, 0, -30, 12};
+            QPointF at = CurvePoint(chart, handles[rng() % 4]);
+            at.ry() += uniform(-2.0, 2.0) * chart.MarkerSize;
+            editor.Picture_SPV_Curve_MouseDown(1, 0, static_cast<float>(at.x()), static_cast<float>(at.y()));
+            dragsStarted += chart.DragMode != CURVE_DRAG_NONE;
+            for (int moves = 1 + static_cast<int>(rng() % 4); moves > 0; --moves)
+                editor.Picture_SPV_Curve_MouseMove(1, 0, static_cast<float>(at.x()),
+                                                   static_cast<float>(at.y() + uniform(-150, 150)));
+            // Now and then the release is lost (a focus change, a modal box).
+            if (rng() % 5 != 0)
+                editor.Picture_SPV_Curve_MouseUp(1, 0, 0, 0);
+        },
+        // Covered and uncovered: the second paint runs the paint handler.
+        [&] {
+            editor.Frame_SPV_Curve->SetVisible(false);
+            editor.Frame_SPV_Curve->SetVisible(true);
+            editor.Picture_SPV_Curve->repaint();
+            editor.Picture_SPV_Curve->repaint();
+        },
+    };
+    for (int i = 0; i < 1500; ++i) {
+        const size_t step = rng() % steps.size();
+        steps[step]();
+        ASSERT_EQ(editor.Picture_SPV_Curve->Surface().Image(), FreshChart(editor)) << i << ", step " << step;
+    }
+    EXPECT_GT(dragsStarted, 50);
 }
 
 } // namespace

@@ -1,22 +1,44 @@
-#include "SysdialSupport.h"
+#include "common/PdfSupport.h"
 #include "control/SessionSupport.h"
+#include "core/Latin1.h"
 
 #include <QAbstractScrollArea>
 #include <QMenu>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace pelorin::test {
 namespace {
 
-// The control logged in as DEMO (who may use the system dialog) against the simulator, whose
-// terminal port comes with the login reply.
+// MSG_SYSDIAL_INFO: channels in use and in all, the users holding one, and the macro list.
+std::string SysdialInfo(int32_t used, int32_t total, const std::vector<std::string>& users,
+                        const std::string& macros = {}) {
+    std::string payload = Long2String(used) + Long2String(total);
+    for (const std::string& user : users)
+        payload += Long2String(static_cast<int32_t>(user.size())) + user;
+    return payload + Long2String(static_cast<int32_t>(macros.size())) + macros;
+}
+
+std::string FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("(no file)");
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// Logged in as DEMO, who may use the system dialog; the terminal port comes with the login reply.
 class TerminalSessionTest : public SessionTest {
 protected:
     void SetUp() override {
         SessionTest::SetUp();
-        ASSERT_TRUE(files.isValid());
         LogIn();
         ASSERT_TRUE(waitFor([this] { return c().m_SysdialMax == 2; }));
+        server().clearReceivedFrames();
     }
 
     SystemDialog& terminal() { return c().systemDialog(); }
@@ -24,12 +46,6 @@ protected:
     std::string Shown() { return terminal().Text_Sysdial->Text(); }
     bool Shows(const std::string& text) {
         return waitFor([&] { return Shown().find(text) != std::string::npos; });
-    }
-    static size_t Count(const std::string& text, const std::string& part) {
-        size_t n = 0;
-        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-            ++n;
-        return n;
     }
 
     void Open() {
@@ -46,19 +62,75 @@ protected:
         ASSERT_TRUE(waitFor([&] { return Count(Shown(), "PELORIN> ") > prompts; }));
     }
 
+    // The server sends `bytes` to the terminal; returns once the box shows their end.
+    void Arrive(const std::string& bytes) {
+        server().sendToTerminals(bytes);
+        ASSERT_TRUE(
+            waitFor([&] { return terminal().TerminalText().ends_with(bytes.substr(bytes.size() - 2)); }));
+    }
+
     QTemporaryDir files;
 };
 
-TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsPrintsAndClosesWithEscape) {
+TEST_F(TerminalSessionTest, WithoutAFreeChannelTheHoldersAreNamedAndEachMacroListRebuildsTheMenu) {
+    const std::string noFree =
+        Latin1FromUtf8("Det finns inga lediga systemdialog kanaler, följande användare "
+                       "använder en kanal:\r\n\r\n");
+    const struct {
+        int32_t used, total;
+        std::vector<std::string> users;
+        std::string message;
+    } busy[] = {
+        {2, 2, {"\xC5sa", "M\xE4rta"}, noFree + "\xC5sa\r\nM\xE4rta\r\n"},
+        {3, 2, {"A", "B", "C"}, noFree + "A\r\nB\r\nC\r\n"},
+        {0, 0, {}, "Det finns inga systemdialog kanaler!"},
+    };
+    for (const auto& b : busy) {
+        Inject(MSG_SYSDIAL_INFO, SysdialInfo(b.used, b.total, b.users));
+        c().Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
+        ASSERT_FALSE(f.dialogs().asked.empty());
+        EXPECT_EQ(f.dialogs().asked.back(),
+                  (ScriptedDialogs::Question{ScriptedDialogs::Kind::Ok, b.message, ""}));
+    }
+    EXPECT_EQ(Sent(), Commands{}) << "no claim without a free channel";
+
+    // Each list replaces the menu; one whose first entry is empty loads nothing, and the entries of
+    // the list before must not show with it.
+    const PopupMenu& menu = *terminal().Menu_Popup;
+    const struct {
+        std::string list;
+        std::vector<std::string> texts, captions;
+    } lists[] = {
+        {std::string("t1^M=Cap 1\0t2=Cap 2", 19), {"t1^M", "t2"}, {"Cap 1", "Cap 2"}},
+        {std::string("\0late=Late", 10), {}, {}},
+        {"", {}, {}},
+        {std::string("only=One\0\0after=Ignored", 23), {"only"}, {"One"}},
+    };
+    for (const auto& l : lists) {
+        Inject(MSG_SYSDIAL_INFO, SysdialInfo(1, 2, {"DRIFT"}, l.list));
+        EXPECT_EQ(terminal().MacroTexts(), l.texts) << l.list;
+        EXPECT_EQ(menu.MakroVisible() && menu.DelimiterVisible(), !l.texts.empty()) << l.list;
+        EXPECT_EQ(menu.MakroCount(), std::max<int32_t>(1, static_cast<int32_t>(l.texts.size())));
+        for (size_t i = 0; i < l.captions.size(); ++i)
+            EXPECT_EQ(menu.MakroCaption(static_cast<int32_t>(i)), l.captions[i]);
+    }
+    Inject(MSG_SYSDIAL_INFO, Long2String(0) + Long2String(2));
+    EXPECT_FALSE(menu.MakroVisible()) << "no macro part at all";
+}
+
+TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsAndPrintsInAJobOfItsOwnAndClosesWithEscape) {
     Open();
     EXPECT_EQ(server().channelsInUse(), 1);
-    EXPECT_TRUE(server().terminalInput().starts_with("\x10")) << "the wake-up character";
-    EXPECT_NE(Shown().find("Pelorin simulator, systemdialog"), std::string::npos);
+    EXPECT_EQ(server().terminalInput(), "\x10") << "the wake-up character";
+    terminal().Text_Sysdial->SetSelStart(0);
+    Box()->clearFocus();
+    Box()->setFocus();
+    EXPECT_EQ(terminal().Text_Sysdial->SelStart(), static_cast<int32_t>(Shown().size()))
+        << "caret at the end";
 
     const QString recording = files.filePath(QStringLiteral("rec.txt"));
     f.dialogs().savePaths.push_back(recording.toStdString());
     terminal().Menu_Popup_Record_Click();
-    EXPECT_EQ(f.settings().GetSetting("Pelorin_ActiveX", "Settings", "Recording"), recording.toStdString());
     PrinterSurface paper(PrinterSurface::Output::Pdf);
     const QString printed = files.filePath(QStringLiteral("continuous.pdf"));
     paper.SetPdfPath(printed);
@@ -67,7 +139,6 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsPrintsAndClosesWithEscape) 
     const std::string before = Shown();
 
     Enter(QStringLiteral("status"));
-    EXPECT_TRUE(Shows("Utetemperatur:"));
     EXPECT_EQ(Count(Shown(), "status"), 1u) << "typed once, its echo not shown again";
 
     QTest::keyClicks(Box(), QStringLiteral("skriv pg01.bv.gp1 55"));
@@ -77,7 +148,6 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsPrintsAndClosesWithEscape) 
     EXPECT_EQ(Shown().find("1234"), std::string::npos);
     QTest::keyClick(Box(), Qt::Key_Return);
     ASSERT_TRUE(Shows("OK  PG01.BV.GP1 = 55"));
-    EXPECT_EQ(server().modelValue("PG01.BV.GP1"), 55);
     EXPECT_NE(server().terminalInput().find("1234\r"), std::string::npos) << "the code word was sent";
     EXPECT_EQ(c().m_LastSysDialSentRow.find("1234"), std::string::npos) << "and not kept";
 
@@ -89,7 +159,6 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsPrintsAndClosesWithEscape) 
         popup = menu->isVisible() ? menu : popup;
     ASSERT_NE(popup, nullptr);
     popup->close();
-    ASSERT_TRUE(terminal().Menu_Popup->MakroVisible());
     ASSERT_EQ(terminal().Menu_Popup->MakroCaption(0), "Status");
     terminal().Menu_Popup_MakroList_Click(0);
     ASSERT_TRUE(waitFor([this] { return Count(Shown(), "Utetemperatur:") == 2; }));
@@ -97,11 +166,25 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsPrintsAndClosesWithEscape) 
     EXPECT_EQ(Count(Shown(), "status"), 2u) << "a macro is no sent line: its echo shows";
     ASSERT_TRUE(waitFor([this] { return Shown().ends_with("PELORIN> \r\n"); }));
 
+    // The chords send control characters and type nothing.
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, std::string> chords[] = {
+        {Qt::Key_Backspace, Qt::ShiftModifier | Qt::ControlModifier, "\x08"},
+        {Qt::Key_C, Qt::ShiftModifier | Qt::ControlModifier, "\x03"},
+        {Qt::Key_E, Qt::ShiftModifier, "\x05"},
+        {Qt::Key_P, Qt::ShiftModifier, "\x10"},
+    };
+    for (const auto& [key, modifiers, sent] : chords) {
+        const std::string shown = Shown();
+        QTest::keyClick(Box(), key, modifiers);
+        EXPECT_EQ(Shown(), shown) << key;
+        EXPECT_TRUE(waitFor([&] { return server().terminalInput().ends_with(sent); })) << key;
+    }
+
+    c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
+    EXPECT_TRUE(paper.JobOpen()) << "a printout of the terminal meanwhile is a document of its own";
     QTest::keyClick(Box(), Qt::Key_Escape);
     EXPECT_EQ(c().m_ViewState, VS_PICTURE);
-    EXPECT_FALSE(terminal().Text_Sysdial->Visible());
-    EXPECT_EQ(c().m_IsRecording, 0);
-    EXPECT_EQ(c().m_IsPrintingContinous, 0);
+    EXPECT_EQ(std::tuple(c().m_IsRecording, c().m_IsPrintingContinous), std::tuple(0, 0));
     EXPECT_TRUE(waitFor([this] { return server().channelsInUse() == 0; })) << "the channel is released";
 
     // What was received is what the terminal shows besides the operator's own typing.
@@ -111,12 +194,75 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsPrintsAndClosesWithEscape) 
     for (const std::string typed : {"status", "skriv pg01.bv.gp1 55"})
         received.erase(received.find(typed), typed.size());
     EXPECT_EQ(FileBytes(recording), received) << "the recording holds what was shown";
-    EXPECT_EQ(Count(FileBytes(recording), "1234"), 0u);
 
     const QString text = PdfLayoutText(printed);
-    EXPECT_TRUE(text.contains(QStringLiteral("Utetemperatur:")));
-    EXPECT_TRUE(text.contains(QStringLiteral("PG01.BV.GP1 = 55")));
-    EXPECT_FALSE(text.contains(QStringLiteral("1234")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Utetemperatur:")) &&
+                text.contains(QStringLiteral("GP1 = 55")) && !text.contains(QStringLiteral("1234")));
+}
+
+// A picture message leaves the terminal connected; the server closing it ends recording and printing.
+TEST_F(TerminalSessionTest, RecordingFollowsTheFileDialogAndLeavingTheTerminalEndsIt) {
+    server().sendFrameToAll(MSG_LOGIN_REPLY, Long2String(31) + Long2String(server().terminalPort()) +
+                                                 Long2String(11) + "DEMO");
+    ASSERT_TRUE(waitFor([this] { return c().m_MaxSysdialHistory == 11; }));
+    Open();
+    Arrive("0123456789AB");
+    EXPECT_EQ(Shown(), "123456789AB");
+
+    const std::string documents =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toLatin1().toStdString();
+    terminal().Menu_Popup_Record_Click();
+    EXPECT_EQ(f.dialogs().asked.back().text, documents) << "the documents folder before any choice";
+    EXPECT_EQ(c().m_IsRecording, 0) << "cancelled";
+    const std::string missing = files.filePath(QStringLiteral("missing/rec.txt")).toStdString();
+    f.dialogs().savePaths.push_back(missing);
+    terminal().Menu_Popup_Record_Click();
+    EXPECT_EQ(c().m_IsRecording, 0) << "a file that cannot be made";
+    EXPECT_EQ(f.settings().GetSetting("Pelorin_ActiveX", "Settings", "Recording"), missing);
+
+    const QString file = files.filePath(QStringLiteral("rec.txt"));
+    f.dialogs().savePaths.push_back(file.toStdString());
+    terminal().Menu_Popup_Record_Click();
+    EXPECT_EQ(f.dialogs().asked.back().text, documents) << "a folder that does not exist is not offered";
+    EXPECT_TRUE(c().m_IsRecording && terminal().Menu_Popup->RecordChecked());
+    const std::string bytes("status\r\n\0\xFF", 10);
+    Arrive(bytes);
+    EXPECT_EQ(FileBytes(file), bytes) << "on disk as soon as it arrived";
+    terminal().Menu_Popup_Record_Click();
+    Arrive("after\r\n");
+    EXPECT_EQ(FileBytes(file), bytes);
+    f.dialogs().savePaths.push_back(file.toStdString());
+    terminal().Menu_Popup_Record_Click();
+    EXPECT_EQ(f.dialogs().asked.back().text, files.path().toStdString()) << "the folder of the last choice";
+    EXPECT_EQ(FileBytes(file), "") << "a new recording empties the file";
+
+    PrinterSurface paper(PrinterSurface::Output::Pdf);
+    paper.SetPdfPath(files.filePath(QStringLiteral("continuous.pdf")));
+    terminal().SetContinuousPrinter(paper);
+    terminal().Menu_Popup_PrintContinous_Click();
+    Arrive("ABC\r\nDEF");
+    Inject(MSG_NO_PICTURE, {});
+    EXPECT_EQ(
+        std::tuple(c().m_ViewState, c().m_IsRecording, c().m_IsPrintingContinous, terminal().Connected()),
+        std::tuple(VS_PICTURE, 0, 0, true));
+    EXPECT_TRUE(PdfLayoutText(paper.OutputFileName()).contains(QStringLiteral("DEF")))
+        << "the job is complete";
+
+    // Shown again at once, though the terminal's own channel leaves none free.
+    server().clearTerminalInput();
+    c().Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
+    EXPECT_EQ(c().m_ViewState, VS_SYSDIAL);
+    ASSERT_TRUE(waitFor([this] { return server().terminalInput() == "\x10"; })) << "woken again";
+    EXPECT_TRUE(waitFor([this] { return Received(CMD_SYSDIAL_CHANNEL) == 2; }))
+        << "and the channel claimed again";
+    f.dialogs().savePaths.push_back(file.toStdString());
+    terminal().Menu_Popup_Record_Click();
+    terminal().Menu_Popup_PrintContinous_Click();
+    server().advanceClock(31000);
+    ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_PICTURE; })) << "the server closed it";
+    EXPECT_EQ(std::tuple(c().m_IsRecording, c().m_IsPrintingContinous, terminal().Connected()),
+              std::tuple(0, 0, false));
+    EXPECT_FALSE(terminal().Menu_Popup->RecordChecked() || terminal().Menu_Popup->PrintContinousChecked());
 }
 
 } // namespace
