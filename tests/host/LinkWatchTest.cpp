@@ -89,8 +89,7 @@ TEST(LinkWatch, TheTraceIsOneLinePerCapturedFrameAndNeitherHoldsThePassword) {
     EXPECT_EQ(sent.front(), "-> CMD_LOGIN(3) 6 bytes: visa \"DEMO\", password ****");
 }
 
-// The line answering "KODORD:" is neither traced nor captured, only its line end.
-TEST(LinkWatch, TerminalBytesAreTracedOnlyWhenSwitchedOnAndCapturedExceptTheCodeWord) {
+TEST(LinkWatch, TerminalBytesAreTracedOnlyWhenSwitchedOnAndCapturedExceptTheCodeWordsLine) {
     QTemporaryDir dir;
     const QString capture = dir.filePath(QStringLiteral("terminal.cap"));
     ControlFixture f;

@@ -23,12 +23,11 @@ const QString kOverview = sim::DemoPlantFolder() + QStringLiteral("/pictures/1-o
 class RenderTest : public ::testing::TestWithParam<QSize> {};
 
 TEST_P(RenderTest, EachDemoPictureComesOutAsTheLiveClientShowsIt) {
-    const QSize size = GetParam();
     QTemporaryDir dir;
     const QString capture = dir.filePath(QStringLiteral("session.cap"));
     const auto demo = StartDemoServer(dir);
     ControlFixture live;
-    PelorinControl& c = StartClient(live, LoopbackAddress(demo->framedPort()), capture, size);
+    PelorinControl& c = StartClient(live, LoopbackAddress(demo->framedPort()), capture, GetParam());
     ASSERT_TRUE(LogIn(c));
     std::map<int, QImage> shown;
     for (const auto& [number, picture] : demo->plant().pictures) {
@@ -37,7 +36,7 @@ TEST_P(RenderTest, EachDemoPictureComesOutAsTheLiveClientShowsIt) {
     }
     const auto render = [&](const QString& picture, const QString& values) {
         const QString png = dir.filePath(QStringLiteral("out.png"));
-        EXPECT_EQ(host::RenderPicture({.picture = picture, .out = png, .size = size, .values = values}),
+        EXPECT_EQ(host::RenderPicture({.picture = picture, .out = png, .size = GetParam(), .values = values}),
                   QString());
         return QImage(png);
     };
