@@ -1,6 +1,8 @@
 #include "SimFixture.h"
 #include "WireText.h"
 
+#include <QDir>
+
 using namespace pelorin;
 using namespace pelorin::test;
 
@@ -18,22 +20,17 @@ TEST_F(LinkTest, LoginReplyCarriesLevelPortHistoryAndNameAndARefusalNothingElse)
                  {"demo", "demo", 31, kDemoName},
                  {"LAS", "las", 1, "\xD6rjan L\xE4sare"},
                  {"DEMO", "Demo", 0, ""},
-                 {"NOBODY", "demo", 0, ""},
                  {"", "", 0, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.visa) + "/" + c.password);
         SimTestClient client;
         ASSERT_TRUE(client.connectTo(m_Server->framedPort()));
         client.send(CMD_LOGIN, ScrambleLogin(std::string(c.visa) + '\xFF' + c.password, 0xA7));
-        const auto reply = client.next(MSG_LOGIN_REPLY);
-        ASSERT_TRUE(reply);
-        EXPECT_EQ(String2Long(reply->payload, 0), c.level);
-        EXPECT_EQ(String2Long(reply->payload, 4), m_Server->terminalPort());
-        EXPECT_GT(String2Long(reply->payload, 8), 0);
-        EXPECT_EQ(reply->payload.substr(12), c.name);
+        EXPECT_EQ(client.next(MSG_LOGIN_REPLY),
+                  (Frame{MSG_LOGIN_REPLY, Long2String(c.level) + Long2String(m_Server->terminalPort()) +
+                                              Long2String(20000) + c.name}));
         if (c.level > 0)
             continue;
-        client.send(CMD_GET_PICTURE_TABLE);
         client.send(CMD_GET_PICTURE, "1");
         // Once the next login's reply is in, nothing else came before it.
         EXPECT_EQ(client.login("DEMO", "wrong"), 0);
@@ -41,29 +38,86 @@ TEST_F(LinkTest, LoginReplyCarriesLevelPortHistoryAndNameAndARefusalNothingElse)
     }
 }
 
-TEST_F(LinkTest, OnlyChangedValuesAreSentAndPictureZeroStopsThem) {
+TEST_F(LinkTest, OnlyChangesAreSentWritesComeBackBadCommandsChangeNothingAndPictureZeroStopsValues) {
     auto client = loggedInClient();
-    ASSERT_TRUE(client->getPicture(1));
-    ASSERT_TRUE(client->waitForValues(0, dynamicCount(1) - 1));
-    const int clock = numberOf(1, "UTE.MV.TID");
-    EXPECT_EQ(client->value(clock), "8");
-    m_Server->advanceClock(30000); // half an hour at 60 simulated seconds per second
-    ASSERT_TRUE(waitFor([&] { return client->value(clock) == "8.3"; }));
-
-    // Frozen, the model moves nothing but takes forced values.
     m_Server->setFrozen(true);
+    ASSERT_TRUE(client->getPicture(4));
     ASSERT_TRUE(client->sync());
     client->takeAll();
-    client->forgetValues();
     m_Server->advanceClock(600000);
-    const int pressure = numberOf(1, "PG01.MV.GP1");
     EXPECT_TRUE(m_Server->forceValue("PG01.MV.GP1", 61.25));
-    EXPECT_FALSE(m_Server->forceValue("NO.SUCH.SIGNAL", 1));
-    ASSERT_TRUE(client->waitForValues(pressure, pressure));
-    EXPECT_EQ(client->value(pressure), "61.25");
     ASSERT_TRUE(client->sync());
-    EXPECT_EQ(client->takeAll().size(), 1u) << "the one changed value and nothing else";
+    EXPECT_EQ(client->takeAll(),
+              (std::vector<Frame>{{MSG_VALUE, sim::Short2String(numberOf(4, "PG01.MV.GP1")) + "61.25"}}))
+        << "the one changed value and nothing else";
 
+    // A written value comes back as the plant holds it, taken or not.
+    const struct {
+        const char* address;
+        const char* text;
+        bool accepted;
+    } writes[] = {
+        {"PG01.BV.GP1", "50.5", true}, {"PG01.BV.GP1", " 48 ", true},
+        {"PG01.BV.GP1", "1e9", true}, // clamped to the setpoint's range
+        {"PG01.BV.GP1", "abc", false}, {"PG01.BV.GP1", "", false},
+        {"PG01.MV.GP1", "10", false}, // measured values are read only
+    };
+    for (const auto& w : writes) {
+        SCOPED_TRACE(std::string(w.address) + " '" + w.text + "'");
+        const int number = numberOf(4, w.address);
+        const double before = *m_Server->modelValue(w.address);
+        client->forgetValues();
+        client->send(CMD_WRITE_VALUE, Long2String(number) + w.text);
+        ASSERT_TRUE(client->waitForValue(number));
+        const double after = *m_Server->modelValue(w.address);
+        EXPECT_EQ(*client->value(number), sim::FormatValue(after));
+        const auto record = m_Server->lastWrite(w.address);
+        ASSERT_TRUE(record);
+        EXPECT_EQ(std::pair(record->accepted, record->text), std::pair(w.accepted, std::string(w.text)));
+        EXPECT_EQ(after, w.accepted ? std::min(sim::ParseValueText(w.text).value(), 150.0) : before);
+    }
+
+    // Commands the simulator cannot use are ignored or answered empty, and the connection goes on.
+    const std::vector<Frame> none;
+    const struct {
+        uint8_t code;
+        std::string payload;
+        std::vector<Frame> answers;
+    } cases[] = {
+        {0, "", none},
+        {6, "xy", none},
+        {15, std::string(3, '\0'), none},
+        {200, "z", none},
+        {255, "", none},
+        {CMD_WRITE_VALUE, "\x01", none},
+        {CMD_WRITE_VALUE, Long2String(30000) + "5", none},
+        {CMD_WRITE_VALUE, Long2String(-1) + "5", none},
+        {CMD_WATCH_SETPOINT, "", none},
+        {CMD_WATCH_SETPOINT, ";;;;;;;", none},
+        {CMD_WATCH_SETPOINT, "NO.SUCH;X", none},
+        {CMD_SAVE_PICTURE_LOG, "\x01", none},
+        {CMD_GET_PICTURE_LOG, "", {{MSG_PICTURE_LOG, ""}}},
+        {CMD_GET_FUNCTION_TEXT, "", {{MSG_FUNCTION_TEXT, ""}}},
+        {CMD_GET_FUNCTION_TEXT, "3x", {{MSG_FUNCTION_TEXT, ""}}},
+        {CMD_GET_PICTURE, "", {{MSG_NO_PICTURE, ""}}},
+        {CMD_GET_PICTURE, "-1", {{MSG_NO_PICTURE, ""}}},
+        {CMD_GET_PICTURE, "1x", {{MSG_NO_PICTURE, ""}}},
+        {CMD_GET_PICTURE, "999", {{MSG_NO_PICTURE, ""}}},
+        {CMD_GET_PICTURE, "99999999999", {{MSG_NO_PICTURE, ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << int{c.code} << " '" << c.payload << "'");
+        EXPECT_EQ(client->answersTo(c.code, c.payload), c.answers);
+    }
+    const Frame refusal{MSG_LOGIN_REPLY,
+                        Long2String(0) + Long2String(m_Server->terminalPort()) + Long2String(20000)};
+    for (const std::string& login : {std::string(), std::string(300, '\xFF')}) {
+        client->send(CMD_LOGIN, login);
+        EXPECT_EQ(client->next(MSG_LOGIN_REPLY), refusal);
+    }
+    EXPECT_EQ(client->login("DEMO", "demo"), 31);
+    ASSERT_TRUE(client->getPicture(4));
+    ASSERT_TRUE(client->sync());
     EXPECT_TRUE(client->answersTo(CMD_GET_PICTURE, "0").empty());
     m_Server->forceValue("PG01.MV.GP1", 62);
     m_Server->setFrozen(false);
@@ -72,49 +126,35 @@ TEST_F(LinkTest, OnlyChangedValuesAreSentAndPictureZeroStopsThem) {
     EXPECT_TRUE(client->takeAll().empty());
 }
 
-TEST_F(LinkTest, WrittenValueIsAppliedAndComesBackOrTheOldValueComesBack) {
+TEST_F(LinkTest, EachAccessBitAllowsItsCommandsAndNoOthers) {
     const struct {
-        const char* user;
+        const char* visa;
         const char* password;
-        const char* address;
-        const char* text;
-        bool accepted;
-    } cases[] = {
-        {"DEMO", "demo", "PG01.BV.GP1", "50.5", true}, {"DEMO", "demo", "PG01.BV.GP1", " 48 ", true},
-        {"DEMO", "demo", "PG01.BV.GP1", "1e9", true}, // clamped to the setpoint's range
-        {"DEMO", "demo", "PG01.BV.GP1", "abc", false}, {"DEMO", "demo", "PG01.BV.GP1", "", false},
-        {"DEMO", "demo", "PG01.MV.GP1", "10", false}, // measured values are read only
-        {"LAS", "las", "PG01.BV.GP1", "20", false},   // no right to write
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.user) + " " + c.address + " '" + c.text + "'");
-        auto client = loggedInClient(c.user, c.password);
+        bool writes, savesPictureLog, savesGlobalLog, claimsChannel;
+    } users[] = {{"LAS", "las", false, false, false, false},
+                 {"LOGG", "logg", false, true, false, false},
+                 {"DRIFT", "drift", true, false, false, true},
+                 {"DEMO", "demo", true, true, true, true}};
+    for (const auto& u : users) {
+        SCOPED_TRACE(u.visa);
+        auto client = loggedInClient(u.visa, u.password);
         ASSERT_TRUE(client->getPicture(4));
-        const int number = numberOf(4, c.address);
-        ASSERT_TRUE(client->waitForValues(0, dynamicCount(4) - 1));
-        const double before = *m_Server->modelValue(c.address);
-        client->forgetValues();
-        client->send(CMD_WRITE_VALUE, Long2String(number) + c.text);
-        ASSERT_TRUE(client->waitForValues(number, number));
-        const double after = *m_Server->modelValue(c.address);
-        EXPECT_EQ(*client->value(number), sim::FormatValue(after));
-        const auto record = m_Server->lastWrite(c.address);
-        ASSERT_TRUE(record);
-        EXPECT_EQ(std::pair(record->accepted, record->text), std::pair(c.accepted, std::string(c.text)));
-        EXPECT_EQ(after, c.accepted ? std::min(sim::ParseValueText(c.text).value(), 150.0) : before);
+        client->send(CMD_WRITE_VALUE, Long2String(numberOf(4, "PG01.BV.GP1")) + "47");
+        client->send(CMD_SAVE_PICTURE_LOG, Long2String(2) + u.visa);
+        client->send(CMD_SAVE_PICTURE_LOG, Long2String(500) + "a picture that does not exist");
+        client->send(CMD_SAVE_GLOBAL_LOG, u.visa);
+        client->send(CMD_SYSDIAL_CHANNEL);
+        client->send(CMD_GET_PICTURE_LOG, Long2String(2));
+        client->send(CMD_GET_GLOBAL_LOG);
+        EXPECT_EQ(client->next(MSG_PICTURE_LOG) == (Frame{MSG_PICTURE_LOG, u.visa}), u.savesPictureLog);
+        EXPECT_EQ(client->next(MSG_GLOBAL_LOG) == (Frame{MSG_GLOBAL_LOG, u.visa}), u.savesGlobalLog);
+        EXPECT_EQ(m_Server->lastWrite("PG01.BV.GP1")->accepted, u.writes);
+        EXPECT_EQ(m_Server->channelsInUse(), u.claimsChannel ? 1 : 0);
+        client.reset();
+        ASSERT_TRUE(waitFor([&] { return m_Server->channelsInUse() == 0; }));
     }
-}
-
-TEST_F(LinkTest, SameSeedGivesTheSameRunAndAnotherSeedAnother) {
-    auto runOutdoor = [this](unsigned seed) {
-        startServer([seed](sim::ServerOptions& o) { o.seed = seed; });
-        for (int i = 0; i < 10; ++i)
-            m_Server->advanceClock(7000);
-        return *m_Server->modelValue("UTE.MV.GT41");
-    };
-    const double first = runOutdoor(7);
-    EXPECT_EQ(runOutdoor(7), first);
-    EXPECT_NE(runOutdoor(8), first);
+    EXPECT_EQ(QDir(m_Data.filePath(QStringLiteral("logbooks"))).entryList(QDir::Files),
+              QStringList({QStringLiteral("global.txt"), QStringLiteral("picture-2.txt")}));
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "core/Protocol.h"
 
 #include <QHostAddress>
-#include <QStringList>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -18,9 +17,7 @@
 
 namespace pelorin::test {
 
-// The demo user's name in Latin-1.
-inline const std::string kDemoName = "\xC5sa \xD6"
-                                     "berg";
+inline const std::string kDemoName = std::string("\xC5sa \xD6") + "berg";
 
 struct Frame {
     uint8_t code;
@@ -33,30 +30,25 @@ struct Frame {
 class SimTestClient {
 public:
     explicit SimTestClient(bool framed = true) : m_Framed(framed) {}
-    bool connectTo(quint16 port) {
-        startConnecting(port);
-        return waitFor([this] { return isConnected(); });
-    }
-    // Starts connecting without waiting (for connections the server may refuse at once).
-    void startConnecting(quint16 port) {
+    // Without `wait`, for connections the server may refuse at once.
+    bool connectTo(quint16 port, bool wait = true) {
         QObject::connect(&m_Socket, &QTcpSocket::readyRead, &m_Socket, [this] { readArrived(); });
         m_Socket.connectToHost(QHostAddress::LocalHost, port);
+        return !wait || waitFor([this] { return isConnected(); });
     }
     void send(uint8_t code, std::string_view payload = {}) {
         sendRaw(QByteArray::fromStdString(EncodeFrame(code, payload)));
     }
     void sendRaw(const QByteArray& bytes) { m_Socket.write(bytes); }
     bool isConnected() const { return m_Socket.state() == QAbstractSocket::ConnectedState; }
-    // True once the server has closed the connection.
     bool waitForClose() {
         return waitFor([this] { return m_Socket.state() == QAbstractSocket::UnconnectedState; });
     }
-    // Waits until the unframed text holds `text`; returns everything received so far and forgets it.
+    // Everything received until it holds `text`.
     QByteArray waitForText(const QByteArray& text) {
         waitFor([&] { return m_Text.contains(text); });
         return std::exchange(m_Text, QByteArray());
     }
-    // Logs in and returns the access level of the reply (0 when refused; -1 when none came).
     int32_t login(std::string_view visa, std::string_view password) {
         send(CMD_LOGIN, ScrambleLogin(std::string(visa) + '\xFF' + std::string(password), 0x5A));
         const auto reply = next(MSG_LOGIN_REPLY);
@@ -64,14 +56,15 @@ public:
     }
     // Waits for a frame of `code` and removes it from what arrived.
     std::optional<Frame> next(uint8_t code, int timeoutMs = 5000) {
-        const auto find = [&] {
-            return std::find_if(m_Frames.begin(), m_Frames.end(),
-                                [code](const Frame& f) { return f.code == code; });
+        std::vector<Frame>::iterator it;
+        const auto found = [&] {
+            it = std::find_if(m_Frames.begin(), m_Frames.end(),
+                              [code](const Frame& f) { return f.code == code; });
+            return it != m_Frames.end();
         };
-        if (!waitFor([&] { return find() != m_Frames.end(); }, timeoutMs))
+        if (!waitFor(found, timeoutMs))
             return std::nullopt;
-        const auto it = find();
-        Frame frame = *it;
+        Frame frame = std::move(*it);
         m_Frames.erase(it);
         return frame;
     }
@@ -80,34 +73,25 @@ public:
         send(CMD_GET_GLOBAL_LOG);
         return next(MSG_GLOBAL_LOG).has_value();
     }
-    // Asks for a picture and waits for it; its values start arriving right after.
     std::optional<Frame> getPicture(int number) {
         forgetValues();
         send(CMD_GET_PICTURE, std::to_string(number));
         return next(MSG_PICTURE);
     }
-    // Waits until values for all numbers first..last (inclusive) arrived.
-    bool waitForValues(int first, int last) {
-        return waitFor([&] {
-            for (int i = first; i <= last; ++i)
-                if (!m_Values.count(i))
-                    return false;
-            return true;
-        });
+    // Values come in number order: the last one's arrival means all came.
+    bool waitForValue(int number) {
+        return waitFor([&] { return m_Values.count(number) > 0; });
     }
-    // The latest text sent for `number`.
     std::optional<std::string> value(int number) const {
         const auto it = m_Values.find(number);
         return it == m_Values.end() ? std::nullopt : std::optional<std::string>(it->second);
     }
     void forgetValues() { m_Values.clear(); }
     std::vector<Frame> takeAll() { return std::exchange(m_Frames, {}); }
-    // Sends a frame and returns what answered it (frames are answered in order).
     std::vector<Frame> answersTo(uint8_t code, std::string_view payload) {
         takeAll();
         send(code, payload);
-        if (!sync())
-            return {{MSG_GLOBAL_LOG, "(no sync)"}};
+        EXPECT_TRUE(sync());
         return takeAll();
     }
 
@@ -131,36 +115,6 @@ private:
     std::string m_Buffer;
     std::vector<Frame> m_Frames;
     std::map<int, std::string> m_Values;
-};
-
-// Collects what is logged on one category while it lives (one capture at a time; the rest is dropped).
-class LogCapture {
-public:
-    explicit LogCapture(const char* category) {
-        s_Category = category;
-        s_Messages.clear();
-        m_Previous =
-            qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
-                if (context.category && qstrcmp(context.category, s_Category) == 0)
-                    s_Messages.append(text);
-            });
-    }
-    ~LogCapture() { qInstallMessageHandler(m_Previous); }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    // True when a message that contains every one of `parts` was logged.
-    bool contains(const QStringList& parts) const {
-        return std::any_of(s_Messages.begin(), s_Messages.end(), [&](const QString& message) {
-            return std::all_of(parts.begin(), parts.end(),
-                               [&](const QString& part) { return message.contains(part); });
-        });
-    }
-
-private:
-    static inline const char* s_Category = nullptr;
-    static inline QStringList s_Messages;
-    QtMessageHandler m_Previous = nullptr;
 };
 
 // A simulator with the demo plant on free ports, a fake clock and its own data folder.
@@ -187,7 +141,6 @@ protected:
         return client;
     }
 
-    // The dynamic number the demo picture gives `address`.
     int numberOf(int picture, const std::string& address) const {
         const auto& dynamics = m_Server->plant().picture(picture)->dynamics;
         for (size_t i = 0; i < dynamics.size(); ++i)
@@ -195,9 +148,6 @@ protected:
                 return static_cast<int>(i);
         ADD_FAILURE() << address << " is not in picture " << picture;
         return -1;
-    }
-    int dynamicCount(int picture) const {
-        return static_cast<int>(m_Server->plant().picture(picture)->dynamics.size());
     }
 
     QTemporaryDir m_Data;
