@@ -88,16 +88,17 @@ TEST(HostInterface, HostParametersAreConvertedAndNeverStopTheControl) {
     const struct {
         const char* key;
         const char* value;
-        std::function<double(const PelorinControl&)> member;
+        std::function<double(PelorinControl&)> member;
         double expected;
     } cases[] = {
-        {"FontBold", "2", [](const PelorinControl& c) { return c.m_FontBold; }, -1},
-        {"FontSize", "1e300", [](const PelorinControl& c) { return c.m_FontSize; }, FLT_MAX},
-        {"PCTWidth", "1e12", [](const PelorinControl& c) { return c.m_Width; }, INT32_MAX},
-        {"PCTWidth", "9000", [](const PelorinControl& c) { return c.m_XMul; }, 12.8},
-        {"PCTHeight", "1024", [](const PelorinControl& c) { return c.m_YMul; }, 1024 / 474.0},
-        {"PCTHeight", "-7", [](const PelorinControl& c) { return c.m_Height; }, -7},
-        {"Orientation", "-1e20", [](const PelorinControl& c) { return c.m_Orientation; }, INT32_MIN},
+        {"FontBold", "2", [](PelorinControl& c) { return c.m_FontBold; }, -1},
+        {"FontSize", "1e300", [](PelorinControl& c) { return c.m_FontSize; }, FLT_MAX},
+        {"FontSize", "1e300", [](PelorinControl& c) { return c.view().Surface().FontSize(); }, 1000},
+        {"PCTWidth", "1e12", [](PelorinControl& c) { return c.m_Width; }, INT32_MAX},
+        {"PCTWidth", "9000", [](PelorinControl& c) { return c.m_XMul; }, 12.8},
+        {"PCTHeight", "1024", [](PelorinControl& c) { return c.m_YMul; }, 1024 / 474.0},
+        {"PCTHeight", "-7", [](PelorinControl& c) { return c.m_Height; }, -7},
+        {"Orientation", "-1e20", [](PelorinControl& c) { return c.m_Orientation; }, INT32_MIN},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(std::string(test.key) + "=" + test.value);
