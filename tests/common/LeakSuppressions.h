@@ -1,8 +1,7 @@
 #pragma once
 
-// Leaks the leak checker should not report for programs that run the control: fontconfig keeps its
-// configuration, allocated at the first font lookup, until the process ends. Include in exactly one
-// file of a program; the sanitizer runtime looks the function up by name.
+// fontconfig keeps its configuration until the process ends: not a leak. Include in exactly one file of
+// a program that runs the control; the sanitizer runtime looks the function up by name.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
 }

@@ -1,17 +1,15 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QTextDocumentFragment>
 #include <vector>
 
-// PDF output read back with poppler's tools: pdftotext for the text and the words' boxes, pdfinfo for
-// the pages, pdftoppm for the pixels.
+// PDF output read back with poppler's tools: pdftotext, pdfinfo (page count, width in points), pdftoppm.
 namespace pelorin::test {
 
 // The PDF pages' margin, 5 mm, in points.
@@ -45,18 +43,12 @@ inline std::vector<PdfWord> PdfWords(const QString& pdf) {
     int page = 0;
     for (auto it = tag.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        if (m.captured(1).isEmpty()) {
+        if (m.captured(1).isEmpty())
             ++page;
-            continue;
-        }
-        QString text = m.captured(5);
-        text.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
-            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
-            .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
-            .replace(QStringLiteral("&apos;"), QStringLiteral("'"))
-            .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-        words.push_back({page, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                         m.captured(4).toDouble(), text});
+        else
+            words.push_back({page, m.captured(1).toDouble(), m.captured(2).toDouble(),
+                             m.captured(3).toDouble(), m.captured(4).toDouble(),
+                             QTextDocumentFragment::fromHtml(m.captured(5)).toRawText()});
     }
     return words;
 }
@@ -66,7 +58,6 @@ inline int PdfPageCount(const QString& pdf) {
     return pages.match(RunTool(QStringLiteral("pdfinfo"), {pdf})).captured(1).toInt();
 }
 
-// Page width in points.
 inline double PdfPageWidth(const QString& pdf) {
     static const QRegularExpression size(QStringLiteral(R"(Page size:\s+([\d.]+) x)"));
     return size.match(RunTool(QStringLiteral("pdfinfo"), {pdf})).captured(1).toDouble();
@@ -74,13 +65,11 @@ inline double PdfPageWidth(const QString& pdf) {
 
 // The first page rendered at `dpi` (72 gives one pixel per point).
 inline QImage PdfFirstPage(const QString& pdf, int dpi) {
-    const QString prefix =
-        QDir::temp().filePath(QStringLiteral("pelorin-page-%1").arg(QCoreApplication::applicationPid()));
+    const QTemporaryDir folder;
+    const QString prefix = folder.filePath(QStringLiteral("page"));
     RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(dpi),
                                          QStringLiteral("-singlefile"), pdf, prefix});
-    const QImage page(prefix + QStringLiteral(".png"));
-    QFile::remove(prefix + QStringLiteral(".png"));
-    return page;
+    return QImage(prefix + QStringLiteral(".png"));
 }
 
 } // namespace pelorin::test

@@ -12,7 +12,6 @@
 // Fakes of the control's ports, so that a component can be built and tested alone.
 namespace pelorin::test {
 
-// Requests as sent: command and payload.
 using Requests = std::vector<std::pair<int16_t, std::string>>;
 
 // Keeps every request instead of sending it.
@@ -24,8 +23,7 @@ public:
     Requests sent;
 };
 
-// Keeps the view and counts the toolbar updates, ShowView's included; `onUpdate` stands for what the
-// control's update shows and hides for the view.
+// Keeps the view and counts the toolbar updates, ShowView's included; `onUpdate` stands for the control's.
 class ViewSwitchFake : public ViewSwitch {
 public:
     int16_t View() const override { return view; }

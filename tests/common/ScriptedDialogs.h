@@ -9,9 +9,8 @@
 
 namespace pelorin::test {
 
-// Dialogs answered from queues, without a modal loop; every question asked is recorded in order.
-// An empty queue answers as closing the box would: No for a Yes/No question, Cancel for a
-// Yes/No/Cancel one, no path for a file dialog.
+// Dialogs answered from queues, without a modal loop, recording every question in order. An empty
+// queue answers as closing the box would: No, Cancel, or no path for a file dialog.
 class ScriptedDialogs : public Dialogs {
 public:
     enum class Kind { Ok, YesNo, YesNoCancel, SaveFile };
@@ -30,33 +29,29 @@ public:
 
     Answer Message(const std::string& text, const std::string& title, bool yesNoCancel) override {
         asked.push_back({yesNoCancel ? Kind::YesNoCancel : Kind::Ok, text, title});
-        return yesNoCancel ? Next(Answer::Cancel) : Answer::Ok;
+        return yesNoCancel ? Next(answers, Answer::Cancel) : Answer::Ok;
     }
 
     Answer Ask(const std::string& text, const std::string& title) override {
         asked.push_back({Kind::YesNo, text, title});
         if (whileAsking)
             whileAsking();
-        return Next(Answer::No);
+        return Next(answers, Answer::No);
     }
 
     std::string SaveFile(const std::string& title, const std::string& startPath,
                          const std::string&) override {
         asked.push_back({Kind::SaveFile, startPath, title});
-        if (savePaths.empty())
-            return {};
-        std::string path = savePaths.front();
-        savePaths.pop_front();
-        return path;
+        return Next(savePaths, std::string());
     }
 
 private:
-    Answer Next(Answer whenEmpty) {
-        if (answers.empty())
+    template <typename T> static T Next(std::deque<T>& queue, T whenEmpty) {
+        if (queue.empty())
             return whenEmpty;
-        const Answer answer = answers.front();
-        answers.pop_front();
-        return answer;
+        T next = queue.front();
+        queue.pop_front();
+        return next;
     }
 };
 

@@ -66,12 +66,10 @@ inline bool ShowPicture(PelorinControl& c, int number, bool withValues = false) 
 }
 
 // A control with its settings store and a PDF printer in a temporary folder, its questions answered by
-// ScriptedDialogs. The control exists from construction, so that a test can prepare stored settings
-// before starting it.
+// ScriptedDialogs; made at once, so that a test can store settings before starting it. Another
+// control's `settingsFolder` makes a second start-up on the same computer.
 class ControlFixture {
 public:
-    // `settingsFolder` empty: a settings store of its own; otherwise another control's, as a second
-    // start-up on the same computer would see it.
     explicit ControlFixture(const std::string& settingsFolder = {})
         : m_SettingsFolder(settingsFolder.empty() ? m_Dir.path().toStdString() : settingsFolder),
           m_Settings(m_SettingsFolder), m_Printer(PrinterSurface::Output::Pdf) {
@@ -85,8 +83,7 @@ public:
             m_Control->UserControl_Terminate();
     }
 
-    // The host's lifecycle calls in their order: UserControl_Initialize, UserControl_InitProperties
-    // without parameters or UserControl_ReadProperties with them, then show (UserControl_Show).
+    // The host's lifecycle calls in their order; without parameters UserControl_InitProperties.
     PelorinControl& Start(const std::optional<PropertyBag>& parameters = std::nullopt) {
         m_Control->UserControl_Initialize();
         if (parameters)

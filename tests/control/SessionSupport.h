@@ -67,16 +67,15 @@ constexpr Colour kIndicatorGreen = 0xFF00;
 // Commands as the simulator received them: code and payload.
 using Commands = std::vector<std::pair<int, std::string>>;
 
-// Sets the default locale for one test and restores the C locale of the test executable.
+// Sets the default locale for one test and restores the test executable's C locale.
 class LocaleScope {
 public:
     explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
     ~LocaleScope() { QLocale::setDefault(QLocale(QLocale::C)); }
 };
 
-// A started control pointed at the picture server simulator, which runs on a loopback port with the
-// test plant and the demo users, its model frozen and its clock moved only by the test. The system
-// timer is stopped so that the tests tick it themselves.
+// A started control pointed at the simulator on a loopback port, with the test plant and the demo users,
+// its model frozen and its clock and the control's system timer moved only by the test.
 class SessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -105,7 +104,7 @@ protected:
 
     PelorinControl& c() { return f.control(); }
     sim::Server& server() { return *m_Server; }
-    // The simulator's data folder, where it keeps the logbooks.
+    // Where the simulator keeps the logbooks.
     QString dataFolder() const { return m_DataDir.path(); }
 
     // How many frames with `code` the clients sent.
@@ -129,8 +128,7 @@ protected:
         Sync();
     }
 
-    // A picture table whose parameter list carries a fresh marker: once the control holds it, every
-    // frame sent before has been handled.
+    // Once the control holds a picture table with a fresh marker, every frame sent before is handled.
     void Sync() {
         const std::string marker = ",SYNC" + std::to_string(++m_SyncCount) + ",BV,DR,";
         std::string table = server().plant().pictureTable().substr(0, kPictureTableSize);
@@ -139,8 +137,7 @@ protected:
         ASSERT_TRUE(waitFor([this, marker] { return c().m_WriteParameters == marker; }));
     }
 
-    // Waits until the simulator has received every command the control sent so far. The marker is a
-    // code the control never sends, which the simulator records and otherwise ignores.
+    // Waits until the simulator has received every command the control sent so far.
     void ClientSync() {
         const int before = Received(kSyncMarker);
         c().TCPSend(kSyncMarker, {});
@@ -156,15 +153,6 @@ protected:
                 commands.emplace_back(frame.code, frame.payload);
         server().clearReceivedFrames();
         return commands;
-    }
-
-    // The numbers the control asked pictures for since the last call.
-    std::vector<std::string> PictureRequests() {
-        std::vector<std::string> requests;
-        for (const auto& [code, payload] : Sent())
-            if (code == CMD_GET_PICTURE)
-                requests.push_back(payload);
-        return requests;
     }
 
     // Chooses the block's entry in the TB_SPV menu, once its kind has come with the picture's values.

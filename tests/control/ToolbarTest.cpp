@@ -1,3 +1,6 @@
+// The toolbar's rules as a pure function, and where its buttons and the picture-number box take the
+// operator.
+
 #include "control/SessionSupport.h"
 #include "control/ToolbarRules.h"
 #include "core/Access.h"
@@ -10,93 +13,78 @@
 namespace pelorin::test {
 namespace {
 
-using Requests = std::vector<std::string>;
+using Flag = bool ToolbarView::*;
 
-// Every widget the toolbar's rules decide shows what the rules make of the control's current state.
-void ExpectWidgetsFollowTheRules(PelorinControl& c) {
-    const cElement* selected = c.m_SelectedElement;
-    const ToolbarView v = ToolbarRules(
-        {c.m_ViewState, c.m_AccessLevel, c.m_FunctionTextAvailable, c.setpoints().BlockEntryCount(),
-         selected && IsWritableAddress(selected->m_Address, c.m_WriteParameters)});
-    ToolbarRow& t = c.toolbar();
-    ToolButton& home = *t.Toolbar->Button("TB_HOME");
-    ToolButton& texts = *t.Toolbar->Button("TB_SHOW_TEXTS");
-    const std::tuple<const char*, bool, bool> enabled[] = {
-        {"TB_HOME", home.Enabled(), v.home},
-        {"TB_LOGOUT", home.MenuEntry("TB_LOGOUT")->Enabled(), v.logout},
-        {"TB_SYSDIAL", home.MenuEntry("TB_SYSDIAL")->Enabled(), v.systemDialog},
-        {"TB_SETTINGS", home.MenuEntry("TB_SETTINGS")->Enabled(), v.settings},
-        {"TB_GET_PREVIOUS", t.Toolbar->Button("TB_GET_PREVIOUS")->Enabled(), v.previous},
-        {"TB_GET_NEXT", t.Toolbar->Button("TB_GET_NEXT")->Enabled(), v.next},
-        {"TB_SHOW_FB", texts.MenuEntry("TB_SHOW_FB")->Enabled(), v.functionText},
-        {"TB_SHOW_LOG_GLOBAL", texts.MenuEntry("TB_SHOW_LOG_GLOBAL")->Enabled(), v.globalLog},
-        {"TB_SHOW_LOG_PCT", texts.MenuEntry("TB_SHOW_LOG_PCT")->Enabled(), v.pictureLog},
-        {"TB_SPV", t.Toolbar->Button("TB_SPV")->Enabled(), v.setpoints},
-        {"TB_SEND_SPV", t.Toolbar->Button("TB_SEND_SPV")->Enabled(), v.sendSetpoint},
-        {"Text_PCT", t.Text_PCT->Enabled(), v.pictureNumberEnabled},
-        {"Text_Address", t.Text_Address->Enabled(), v.addressEnabled},
-        {"Text_NewValue", t.Text_NewValue->Enabled(), v.newValueEnabled},
+// One character per view from VS_LOGIN to VS_SETTINGS ('1' on), at full rights with a function text,
+// setpoint entries and a writable selection.
+const struct {
+    const char* name;
+    Flag flag;
+    const char* byView;
+} kFlags[] = {
+    {"updatesEnabledFlags", &ToolbarView::updatesEnabledFlags, ".11111111"},
+    {"home", &ToolbarView::home, ".11111111"},
+    {"logout", &ToolbarView::logout, ".1.....1."},
+    {"systemDialog", &ToolbarView::systemDialog, ".1......."},
+    {"settings", &ToolbarView::settings, ".1......."},
+    {"previous", &ToolbarView::previous, ".1......."},
+    {"next", &ToolbarView::next, ".1......."},
+    {"functionText", &ToolbarView::functionText, ".1.111111"},
+    {"globalLog", &ToolbarView::globalLog, ".11.11111"},
+    {"pictureLog", &ToolbarView::pictureLog, ".111.1111"},
+    {"setpoints", &ToolbarView::setpoints, ".1......."},
+    {"sendSetpoint", &ToolbarView::sendSetpoint, ".1......."},
+    {"pictureNumberEnabled", &ToolbarView::pictureNumberEnabled, ".1...11.1"},
+    {"addressEnabled", &ToolbarView::addressEnabled, ".1......."},
+    {"newValueEnabled", &ToolbarView::newValueEnabled, ".1......."},
+    {"toolbarVisible", &ToolbarView::toolbarVisible, ".11111111"},
+    {"rowBoxesVisible", &ToolbarView::rowBoxesVisible, ".11111111"},
+    {"indicatorVisible", &ToolbarView::indicatorVisible, ".1......."},
+    {"userNameVisible", &ToolbarView::userNameVisible, ".11111111"},
+    {"picture", &ToolbarView::picture, ".1...11.1"},
+    {"textView", &ToolbarView::textView, "..111...."},
+    {"terminal", &ToolbarView::terminal, ".......1."},
+    {"setpointPanel", &ToolbarView::setpointPanel, "......1.."},
+    {"curveEditor", &ToolbarView::curveEditor, ".....1..."},
+    {"settingsPanel", &ToolbarView::settingsPanel, "........1"},
+    {"loginFrame", &ToolbarView::loginFrame, "1........"},
+};
+
+constexpr int32_t kAllRights = 31;
+
+TEST(ToolbarRules, EveryViewSetsEveryFlagAndRightsAndPictureTakeAwayOnlyTheirs) {
+    for (int16_t view = VS_LOGIN; view <= VS_SETTINGS; ++view) {
+        const ToolbarView v = ToolbarRules({view, kAllRights, -1, 1, true});
+        for (const auto& f : kFlags)
+            EXPECT_EQ(v.*f.flag, f.byView[view - VS_LOGIN] == '1') << f.name << " in view " << view;
+    }
+    const std::tuple<const char*, ToolbarState, const char*> cases[] = {
+        {"no rights", {VS_PICTURE, 1, -1, 1, true}, " systemDialog setpoints sendSetpoint newValueEnabled "},
+        {"write only", {VS_PICTURE, ACCESS_WRITE, -1, 1, true}, " systemDialog "},
+        {"system dialog only",
+         {VS_PICTURE, ACCESS_SYSDIAL, -1, 1, true},
+         " setpoints sendSetpoint newValueEnabled "},
+        {"no function text", {VS_PICTURE, kAllRights, 0, 1, true}, " functionText "},
+        {"only -1 means a function text", {VS_PICTURE, kAllRights, 1, 1, true}, " functionText "},
+        {"no setpoint entries", {VS_PICTURE, kAllRights, -1, 0, true}, " setpoints "},
+        {"selection not writable", {VS_PICTURE, kAllRights, -1, 1, false}, " sendSetpoint newValueEnabled "},
     };
-    for (const auto& [name, shown, rule] : enabled) {
-        if (v.updatesEnabledFlags) {
-            EXPECT_EQ(shown, rule) << name << " enabled in view " << c.m_ViewState;
+    const ToolbarView everything = ToolbarRules({VS_PICTURE, kAllRights, -1, 1, true});
+    for (const auto& [what, state, off] : cases) {
+        const ToolbarView v = ToolbarRules(state);
+        for (const auto& f : kFlags) {
+            const bool takenAway =
+                std::string(off).find(" " + std::string(f.name) + " ") != std::string::npos;
+            EXPECT_EQ(v.*f.flag, !takenAway && everything.*f.flag) << what << ": " << f.name;
         }
     }
-    const std::tuple<const char*, bool, bool> visible[] = {
-        {"Toolbar", t.Toolbar->Visible(), v.toolbarVisible},
-        {"Text_PCT", t.Text_PCT->Visible(), v.rowBoxesVisible},
-        {"Text_Address", t.Text_Address->Visible(), v.rowBoxesVisible},
-        {"Text_NewValue", t.Text_NewValue->Visible(), v.rowBoxesVisible},
-        {"Text_Updated", t.Text_Updated->Visible(), v.indicatorVisible},
-        {"Frame_UserName", t.Frame_UserName->Visible(), v.userNameVisible},
-        {"Picture_PCT", c.view().Picture_PCT->isVisible(), v.picture},
-        {"Text_Any", c.texts().Text_Any->Visible(), v.textView},
-        {"Text_Sysdial", c.systemDialog().Text_Sysdial->Visible(), v.terminal},
-        {"Frame_SPV", c.setpoints().Frame_SPV->Visible(), v.setpointPanel},
-        {"Frame_SPV_Curve", c.curveEditor().Frame_SPV_Curve->Visible(), v.curveEditor},
-        {"Frame_Settings", c.settingsPanel().Frame_Settings->Visible(), v.settingsPanel},
-        {"Frame_Login", c.session().Frame_Login->Visible(), v.loginFrame},
-    };
-    for (const auto& [name, shown, rule] : visible)
-        EXPECT_EQ(shown, rule) << name << " visible in view " << c.m_ViewState;
 }
 
-using ToolbarViews = SessionTest;
+using Requests = std::vector<std::string>;
 
-// The views a user with and without rights reaches, each from the step or the server message that leads
-// there.
-TEST_F(ToolbarViews, TheControlAppliesTheRulesToItsWidgetsInEveryView) {
-    const std::tuple<const char*, const char*, int> users[] = {{"DEMO", "demo", 1}, {"LAS", "las", 2}};
-    for (const auto& [visa, password, picture] : users) {
-        SCOPED_TRACE(visa);
-        ExpectWidgetsFollowTheRules(c());
-        LogIn(visa, password);
-        ShowPicture(picture);
-        ExpectWidgetsFollowTheRules(c());
-        Inject(MSG_GLOBAL_LOG, "Loggbok");
-        ASSERT_EQ(c().m_ViewState, VS_LOG_GLOBAL);
-        ExpectWidgetsFollowTheRules(c());
-        ShowPicture(picture);
-        c().Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
-        ASSERT_EQ(c().m_ViewState, VS_SETTINGS);
-        ExpectWidgetsFollowTheRules(c());
-        c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
-        ASSERT_EQ(c().m_ViewState, VS_LOGIN);
-    }
-}
-
-// Picture requests as the simulator receives them, with only pictures 3, 7, 12 and 999 in the table.
-class NavigationTest : public SessionTest {
+// Picture requests as the simulator receives them, with only the pictures the test lists in the table.
+class Navigation : public SessionTest {
 protected:
-    void SetUp() override {
-        SessionTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        LogIn();
-        PictureRequests();
-        OnlyPicturesExist({3, 7, 12, 999});
-    }
-
     void OnlyPicturesExist(const std::vector<int>& numbers) {
         std::string table(kPictureTableSize, '\0');
         for (int n : numbers)
@@ -106,7 +94,11 @@ protected:
 
     Requests After(const std::function<void()>& action) {
         action();
-        return PictureRequests();
+        Requests requests;
+        for (const auto& [code, payload] : Sent())
+            if (code == CMD_GET_PICTURE)
+                requests.push_back(payload);
+        return requests;
     }
 
     Requests Step(int direction, int32_t from) {
@@ -115,7 +107,10 @@ protected:
     }
 };
 
-TEST_F(NavigationTest, NextPreviousAndTypedNumbersAskOnlyForExistingPictures) {
+TEST_F(Navigation, NextPreviousHomeAndTypedNumbersAskOnlyForExistingPictures) {
+    LogIn();
+    Sent();
+    OnlyPicturesExist({3, 7, 12, 999});
     // Numbers outside the table step safely, previous only ever wrapping below 1 and next above 999.
     const struct {
         int direction;
@@ -146,10 +141,9 @@ TEST_F(NavigationTest, NextPreviousAndTypedNumbersAskOnlyForExistingPictures) {
         OnlyPicturesExist({0});
         EXPECT_EQ(Step(direction, 5), Requests{});
     }
-}
 
-TEST_F(NavigationTest, HomeActsOnlyInThePictureViewAndLeavingTheSystemDialogClosesIt) {
-    EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_HOME"); }), Requests{}) << "picture 1 does not exist";
+    // Home asks for picture 1 only when it exists and the picture is shown.
+    EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_HOME"); }), Requests{});
     OnlyPicturesExist({1, 7});
     QToolButton* home = nullptr;
     for (QToolButton* button : c().toolbar().Toolbar->widget()->findChildren<QToolButton*>())
