@@ -80,6 +80,67 @@ TEST(ToolbarRules, EveryViewSetsEveryFlagAndRightsAndPictureTakeAwayOnlyTheirs) 
     }
 }
 
+// Each widget the rules decide, as the control shows it now, against what the rules make of its state.
+void ExpectWidgetsFollowTheRules(PelorinControl& c) {
+    const cElement* selected = c.m_SelectedElement;
+    const ToolbarView v = ToolbarRules(
+        {c.m_ViewState, c.m_AccessLevel, c.m_FunctionTextAvailable, c.setpoints().BlockEntryCount(),
+         selected && IsWritableAddress(selected->m_Address, c.m_WriteParameters)});
+    ToolbarRow& t = c.toolbar();
+    ToolButton& home = *t.Toolbar->Button("TB_HOME");
+    ToolButton& texts = *t.Toolbar->Button("TB_SHOW_TEXTS");
+    const std::tuple<const char*, bool, Flag> enabled[] = {
+        {"home", home.Enabled(), &ToolbarView::home},
+        {"logout", home.MenuEntry("TB_LOGOUT")->Enabled(), &ToolbarView::logout},
+        {"systemDialog", home.MenuEntry("TB_SYSDIAL")->Enabled(), &ToolbarView::systemDialog},
+        {"settings", home.MenuEntry("TB_SETTINGS")->Enabled(), &ToolbarView::settings},
+        {"previous", t.Toolbar->Button("TB_GET_PREVIOUS")->Enabled(), &ToolbarView::previous},
+        {"next", t.Toolbar->Button("TB_GET_NEXT")->Enabled(), &ToolbarView::next},
+        {"functionText", texts.MenuEntry("TB_SHOW_FB")->Enabled(), &ToolbarView::functionText},
+        {"globalLog", texts.MenuEntry("TB_SHOW_LOG_GLOBAL")->Enabled(), &ToolbarView::globalLog},
+        {"pictureLog", texts.MenuEntry("TB_SHOW_LOG_PCT")->Enabled(), &ToolbarView::pictureLog},
+        {"setpoints", t.Toolbar->Button("TB_SPV")->Enabled(), &ToolbarView::setpoints},
+        {"sendSetpoint", t.Toolbar->Button("TB_SEND_SPV")->Enabled(), &ToolbarView::sendSetpoint},
+        {"pictureNumberEnabled", t.Text_PCT->Enabled(), &ToolbarView::pictureNumberEnabled},
+        {"addressEnabled", t.Text_Address->Enabled(), &ToolbarView::addressEnabled},
+        {"newValueEnabled", t.Text_NewValue->Enabled(), &ToolbarView::newValueEnabled},
+    };
+    const std::tuple<const char*, bool, Flag> visible[] = {
+        {"toolbarVisible", t.Toolbar->Visible(), &ToolbarView::toolbarVisible},
+        {"rowBoxesVisible", t.Text_Address->Visible(), &ToolbarView::rowBoxesVisible},
+        {"indicatorVisible", t.Text_Updated->Visible(), &ToolbarView::indicatorVisible},
+        {"userNameVisible", t.Frame_UserName->Visible(), &ToolbarView::userNameVisible},
+        {"picture", c.view().Picture_PCT->isVisible(), &ToolbarView::picture},
+        {"textView", c.texts().Text_Any->Visible(), &ToolbarView::textView},
+        {"setpointPanel", c.setpoints().Frame_SPV->Visible(), &ToolbarView::setpointPanel},
+        {"settingsPanel", c.settingsPanel().Frame_Settings->Visible(), &ToolbarView::settingsPanel},
+        {"loginFrame", c.session().Frame_Login->Visible(), &ToolbarView::loginFrame},
+    };
+    for (const auto& [name, shown, flag] : enabled)
+        EXPECT_TRUE(!v.updatesEnabledFlags || shown == v.*flag) << name << " in view " << c.m_ViewState;
+    for (const auto& [name, shown, flag] : visible)
+        EXPECT_EQ(shown, v.*flag) << name << " in view " << c.m_ViewState;
+}
+
+using ToolbarViews = SessionTest;
+
+TEST_F(ToolbarViews, TheControlShowsWhatTheRulesSayForUsersWithAndWithoutRights) {
+    for (const auto& [visa, password, picture] :
+         {std::tuple("DEMO", "demo", 1), std::tuple("LAS", "las", 2)}) {
+        SCOPED_TRACE(visa);
+        ExpectWidgetsFollowTheRules(c());
+        LogIn(visa, password);
+        ShowPicture(picture, true);
+        ExpectWidgetsFollowTheRules(c());
+        Inject(MSG_GLOBAL_LOG, "Loggbok");
+        ExpectWidgetsFollowTheRules(c());
+        ShowPicture(picture, true);
+        c().Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
+        ExpectWidgetsFollowTheRules(c());
+        c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+    }
+}
+
 using Requests = std::vector<std::string>;
 
 // Picture requests as the simulator receives them, with only the pictures the test lists in the table.
