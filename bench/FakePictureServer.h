@@ -40,8 +40,7 @@ inline std::string ValuePicture(int32_t number, int count, int16_t linkTarget = 
 }
 
 inline std::string ValueFrame(int pointer, const std::string& text) {
-    return EncodeFrame(
-        MSG_VALUE, std::string{static_cast<char>(pointer >> 8), static_cast<char>(pointer & 0xFF)} + text);
+    return EncodeFrame(MSG_VALUE, Short2String(pointer) + text);
 }
 
 // Values for pointers 0 .. count - 1 in turn, starting at `first`, from -9.9 to 99.9: texts of three

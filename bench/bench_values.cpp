@@ -60,10 +60,7 @@ std::string PictureOf(Kind kind, int count) {
 std::vector<std::string> ValuePayloads(int count) {
     std::vector<std::string> payloads;
     for (int i = 0; i < count; ++i) {
-        std::string payload{static_cast<char>(i >> 8), static_cast<char>(i & 0xFF)};
-        payload += std::to_string(20 + i % 7);
-        payload += ".5";
-        payloads.push_back(std::move(payload));
+        payloads.push_back(Short2String(i) + std::to_string(20 + i % 7) + ".5");
     }
     return payloads;
 }

@@ -203,7 +203,7 @@ bool WriteDispatchSeeds(Corpus& corpus, const sim::Plant& plant) {
         for (size_t i = 0; i < picture.dynamics.size(); ++i) {
             const int kind = picture.dynamics[i].setpointKind;
             const std::string value = kind >= 0 ? std::to_string(kind) : "21.5";
-            frames += EncodeFrame(MSG_VALUE, sim::Short2String(static_cast<int>(i)) + value);
+            frames += EncodeFrame(MSG_VALUE, Short2String(static_cast<int32_t>(i)) + value);
         }
         return frames;
     };

@@ -52,8 +52,4 @@ std::optional<int> ParsePictureNumber(std::string_view text) {
     return number;
 }
 
-std::string Short2String(int value) {
-    return {static_cast<char>((value >> 8) & 0xFF), static_cast<char>(value & 0xFF)};
-}
-
 } // namespace pelorin::sim

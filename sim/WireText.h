@@ -22,7 +22,4 @@ std::optional<double> ParseValueText(std::string_view text);
 // A picture number sent as decimal text (0..999); nothing for anything else.
 std::optional<int> ParsePictureNumber(std::string_view text);
 
-// The 2-byte big-endian Short field for 0 <= value <= 65535.
-std::string Short2String(int value);
-
 } // namespace pelorin::sim

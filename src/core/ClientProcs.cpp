@@ -46,6 +46,11 @@ std::string Long2String(int32_t value) {
             static_cast<char>(bits)};
 }
 
+std::string Short2String(int32_t value) {
+    const auto bits = static_cast<uint32_t>(value);
+    return {static_cast<char>(bits >> 8), static_cast<char>(bits)};
+}
+
 std::string Byte2String(int code) {
     return std::string(1, static_cast<char>(code & 0xFF));
 }

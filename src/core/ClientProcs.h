@@ -12,6 +12,8 @@ namespace pelorin {
 
 // The 4-byte big-endian Long field for 0 <= value < 2^31 (negative values as two's complement).
 std::string Long2String(int32_t value);
+// The 2-byte big-endian Short field for 0 <= value <= 65535 (only the low 16 bits count).
+std::string Short2String(int32_t value);
 
 // One character whose code is `code` (0..255; only the low byte counts).
 std::string Byte2String(int code);

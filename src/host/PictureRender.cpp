@@ -1,7 +1,6 @@
 #include "host/PictureRender.h"
 
 #include "Plant.h"
-#include "WireText.h"
 #include "control/PelorinControl.h"
 #include "core/Capture.h"
 #include "core/ClientProcs.h"
@@ -98,7 +97,7 @@ bool ValuesFromText(const QString& path, const QByteArray& text, std::vector<std
             *error = QStringLiteral("%1:%2: expected dynamic-number=value").arg(path).arg(i + 1);
             return false;
         }
-        values.push_back(sim::Short2String(pointer) + ToLatin1(match.captured(2).trimmed()));
+        values.push_back(Short2String(pointer) + ToLatin1(match.captured(2).trimmed()));
     }
     return true;
 }

@@ -84,7 +84,7 @@ void Winsock::SendData(std::string_view bytes) {
 }
 
 void Winsock::GetData(std::string& data) {
-    GetData(data, m_Socket ? m_Socket->bytesAvailable() : 0);
+    GetData(data, BytesReceived());
 }
 
 void Winsock::GetData(std::string& data, int64_t maxLength) {

@@ -40,7 +40,7 @@ inline PropertyBag Bag(std::initializer_list<std::pair<const char*, std::string>
 
 // MSG_VALUE for dynamic number `pointer`.
 inline std::string ValuePayload(int pointer, const std::string& text) {
-    return std::string{static_cast<char>((pointer >> 8) & 0xFF), static_cast<char>(pointer & 0xFF)} + text;
+    return Short2String(pointer) + text;
 }
 
 inline QSize PictureArea(PelorinControl& c) {

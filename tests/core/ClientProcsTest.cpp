@@ -19,6 +19,7 @@ using namespace std::string_literals;
 
 TEST(ClientProcs, FieldsAreBigEndianAndAreNeverReadPastTheEnd) {
     EXPECT_EQ(Long2String(300), "\x00\x00\x01\x2C"s);
+    EXPECT_EQ(Short2String(0x1234) + Short2String(65535), "\x12\x34\xFF\xFF"s);
     EXPECT_EQ(String2Long("xx" + Long2String(INT32_MAX), 2), INT32_MAX);
     const std::string data = "\x12\x34\x56"s;
     EXPECT_EQ(

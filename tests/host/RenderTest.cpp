@@ -49,7 +49,7 @@ TEST_P(RenderTest, EachDemoPictureComesOutAsTheLiveClientShowsIt) {
     ASSERT_TRUE(host::ReadPictureFile(kOverview, payload, &error)) << error.toStdString();
     c.DispatchFrame(MSG_PICTURE, payload);
     for (const auto& [number, text] : {std::pair{0, "12.5"}, {1, "-3.25"}, {2, "1"}, {0, "7.125"}})
-        c.DispatchFrame(MSG_VALUE, sim::Short2String(number) + text);
+        c.DispatchFrame(MSG_VALUE, Short2String(number) + text);
     const QString values = WriteFile(dir, "values.txt", "# overview\n0=12.5\n 1 = -3.25\n\n2=1\n0=7.125\n");
     EXPECT_TRUE(SamePixels(DrawnPicture(c), render(kOverview, values)));
 }

@@ -48,7 +48,7 @@ TEST_F(LinkTest, OnlyChangesAreSentWritesComeBackBadCommandsChangeNothingAndPict
     EXPECT_TRUE(m_Server->forceValue("PG01.MV.GP1", 61.25));
     ASSERT_TRUE(client->sync());
     EXPECT_EQ(client->takeAll(),
-              (std::vector<Frame>{{MSG_VALUE, sim::Short2String(numberOf(4, "PG01.MV.GP1")) + "61.25"}}))
+              (std::vector<Frame>{{MSG_VALUE, Short2String(numberOf(4, "PG01.MV.GP1")) + "61.25"}}))
         << "the one changed value and nothing else";
 
     // A written value comes back as the plant holds it, taken or not.

@@ -12,7 +12,7 @@ using enum CaptureConnection;
 using enum CaptureDirection;
 
 std::string Value(int number, const std::string& text) {
-    return EncodeFrame(MSG_VALUE, sim::Short2String(number) + text);
+    return EncodeFrame(MSG_VALUE, Short2String(number) + text);
 }
 
 // The picture link cut anywhere, the terminal as it came, and a picture that answers a request.
