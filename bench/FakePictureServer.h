@@ -21,6 +21,15 @@ namespace pelorin::bench {
 
 using Clock = std::chrono::steady_clock;
 
+// A MSG_PICTURE payload of `elements` on grey, with a fixed palette.
+inline std::string PictureMessage(int32_t number, const PictureWriter& elements) {
+    PictureHeader header;
+    header.number = number;
+    header.background = 0xC0C0C0;
+    header.palette = {0x000000, 0xFFFFFF, 0x0000E0, 0x00A000, 0xE00000, 0x00FFFF, 0x606060, 0xC0C0C0};
+    return EncodePictureMessage(header, elements.data());
+}
+
 // A picture of `count` dynamic values with one decimal in a grid of 20 columns, and a link to
 // picture `linkTarget` below them (when not 0).
 inline std::string ValuePicture(int32_t number, int count, int16_t linkTarget = 0) {
@@ -32,11 +41,7 @@ inline std::string ValuePicture(int32_t number, int count, int16_t linkTarget = 
     }
     if (linkTarget != 0)
         writer.pictureLink(1, 4, 300, 460, linkTarget);
-    PictureHeader header;
-    header.number = number;
-    header.background = 0xC0C0C0;
-    header.palette = {0x000000, 0xFFFFFF, 0x0000E0, 0x00A000, 0xE00000, 0x00FFFF, 0x606060, 0xC0C0C0};
-    return EncodePictureMessage(header, writer.data());
+    return PictureMessage(number, writer);
 }
 
 inline std::string ValueFrame(int pointer, const std::string& text) {

@@ -39,22 +39,12 @@ enum class Kind { Values, Setpoints };
 
 // A picture of `count` dynamic values in a grid, each with one decimal, or of `count` setpoint blocks.
 std::string PictureOf(Kind kind, int count) {
+    if (kind == Kind::Values)
+        return bench::ValuePicture(1, count);
     PictureWriter writer;
-    for (int i = 0; i < count; ++i) {
-        const auto x = static_cast<int16_t>(10 + (i % 20) * 31);
-        const auto y = static_cast<int16_t>(5 + (i / 20) * 9);
-        std::string address = "V";
-        address += std::to_string(i);
-        if (kind == Kind::Values)
-            writer.dynValue(0, 1, 1, x, y, address);
-        else
-            writer.setpoint(address, "", "", "", "");
-    }
-    PictureHeader header;
-    header.number = 1;
-    header.background = 0xC0C0C0;
-    header.palette = {0x000000, 0xFFFFFF, 0x0000E0, 0x00A000, 0xE00000, 0x00FFFF, 0x606060, 0xC0C0C0};
-    return EncodePictureMessage(header, writer.data());
+    for (int i = 0; i < count; ++i)
+        writer.setpoint("V" + std::to_string(i), "", "", "", "");
+    return bench::PictureMessage(1, writer);
 }
 
 std::vector<std::string> ValuePayloads(int count) {
