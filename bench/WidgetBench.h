@@ -4,8 +4,8 @@
 // platform choice.
 
 #include "BenchSupport.h"
-#include "control/ControlMembers.h"
-#include "control/Ports.h"
+#include "ports/ControlMembers.h"
+#include "ports/Ports.h"
 
 #include <QByteArray>
 #include <QtGlobal>

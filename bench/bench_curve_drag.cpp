@@ -4,8 +4,8 @@
 
 #include "WidgetBench.h"
 
-#include "control/ControlMembers.h"
-#include "control/Ports.h"
+#include "ports/ControlMembers.h"
+#include "ports/Ports.h"
 #include "platform/PictureBox.h"
 #include "setpoints/CurveEditor.h"
 

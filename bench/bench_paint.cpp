@@ -5,7 +5,7 @@
 
 #include "Plant.h"
 #include "control/PelorinControl.h"
-#include "control/ToolbarRow.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Protocol.h"
 #include "link/Session.h"

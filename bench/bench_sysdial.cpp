@@ -6,7 +6,7 @@
 
 #include "WidgetBench.h"
 
-#include "control/Ports.h"
+#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "platform/Widgets.h"
 #include "platform/Winsock.h"

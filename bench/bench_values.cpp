@@ -12,7 +12,7 @@
 
 #include "FakePictureServer.h"
 #include "control/PelorinControl.h"
-#include "control/ToolbarRow.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/NumberText.h"
 #include "core/PictureWriter.h"

@@ -12,7 +12,7 @@
 
 #include "common/LeakSuppressions.h"
 #include "common/TestSupport.h"
-#include "control/ControlFixture.h"
+#include "common/ControlFixture.h"
 
 #include "Server.h"
 #include "core/ClientProcs.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/LeakSuppressions.h"
-#include "control/ControlFixture.h"
+#include "common/ControlFixture.h"
 #include "core/Protocol.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "control/PelorinControl.h"
 
 #include "control/SettingsPanel.h"
-#include "control/ToolbarRow.h"
-#include "control/ToolbarRules.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarRules.h"
 #include "core/Access.h"
 #include "core/ClientProcs.h"
 #include "core/Payload.h"

@@ -1,6 +1,6 @@
 #include "control/ControlLayout.h"
 
-#include "control/ToolbarRow.h"
+#include "toolbar/ToolbarRow.h"
 #include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Screen.h"
@@ -29,7 +29,7 @@ int32_t PictureSide(int32_t pixels) {
 ControlLayout::ControlLayout(ControlBase& control, ScaleMembers& scale, const SettingsMembers& settings,
                              const SessionMembers& session, PictureView& view, ToolbarRow& toolbar,
                              std::vector<Frame*> panels, std::vector<TextBox*> overlays)
-    : m_Control(control), m_(scale), m_Settings(settings), m_Session(session), m_View(view),
+    : m_Control(control), m_Scale(scale), m_Settings(settings), m_Session(session), m_View(view),
       m_Toolbar(toolbar), m_Panels(std::move(panels)), m_Overlays(std::move(overlays)) {}
 
 void ControlLayout::PlacePictureBelowToolbar() {
@@ -42,10 +42,10 @@ void ControlLayout::UpdateSize() {
     const double ty = Screen::TwipsPerPixelY();
     const int32_t width = PictureSide(m_Settings.m_Width);
     const int32_t height = PictureSide(m_Settings.m_Height);
-    m_.m_XMul = static_cast<float>(width / kLogicalWidth);
-    m_.m_YMul = static_cast<float>(height / kLogicalHeight);
-    m_.m_XAdd = 0;
-    m_.m_YAdd = 0;
+    m_Scale.m_XMul = static_cast<float>(width / kLogicalWidth);
+    m_Scale.m_YMul = static_cast<float>(height / kLogicalHeight);
+    m_Scale.m_XAdd = 0;
+    m_Scale.m_YAdd = 0;
     // The control has no border of its own: its outer and inner sizes are the same.
     m_Control.SetHeight(m_View.Geometry().Top() + ty * height);
     m_Control.SetWidth(tx * width);

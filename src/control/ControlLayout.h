@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 
 #include <vector>
 
@@ -30,7 +30,7 @@ private:
     void CoverPictureWithOverlays();
 
     ControlBase& m_Control;
-    ScaleMembers& m_;
+    ScaleMembers& m_Scale;
     const SettingsMembers& m_Settings;
     const SessionMembers& m_Session;
     PictureView& m_View;

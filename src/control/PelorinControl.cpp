@@ -2,7 +2,7 @@
 
 #include "control/ControlLayout.h"
 #include "control/SettingsPanel.h"
-#include "control/ToolbarRow.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "link/ServerLink.h"
 #include "link/Session.h"

@@ -1,6 +1,6 @@
 #include "control/SettingsPanel.h"
 
-#include "control/Ports.h"
+#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
@@ -53,7 +53,7 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 
 SettingsPanel::SettingsPanel(QWidget* parent, SettingsMembers& members, SettingsStore& settings,
                              ViewSwitch& view, PictureView& picture, std::function<void()> updateSize)
-    : m_(members), m_Settings(settings), m_View(view), m_Picture(picture),
+    : m_Settings(members), m_Store(settings), m_View(view), m_Picture(picture),
       m_UpdateSize(std::move(updateSize)) {
     CreateFrame(parent);
     ConnectEvents();
@@ -95,13 +95,13 @@ void SettingsPanel::ConnectEvents() {
 }
 
 void SettingsPanel::SetStartUpValues() {
-    m_.m_Height = 800;
-    m_.m_Width = 1024;
-    m_.m_FontName = kCourierNew;
-    m_.m_PrinterFontName = kCourierNew;
-    m_.m_FontBold = -1;
-    m_.m_FontSize = 8.5f;
-    m_.m_Orientation = 2;
+    m_Settings.m_Height = 800;
+    m_Settings.m_Width = 1024;
+    m_Settings.m_FontName = kCourierNew;
+    m_Settings.m_PrinterFontName = kCourierNew;
+    m_Settings.m_FontBold = -1;
+    m_Settings.m_FontSize = 8.5f;
+    m_Settings.m_Orientation = 2;
     KeepHostValuesAsDefaults();
 }
 
@@ -115,57 +115,57 @@ void SettingsPanel::FillFixedLists() {
 }
 
 void SettingsPanel::ReadHostParameters(const PropertyBag& PropBag) {
-    m_.m_Height = ToLong(PropBag.ReadProperty("PCTHeight", "600"));
-    m_.m_Width = ToLong(PropBag.ReadProperty("PCTWidth", "800"));
-    m_.m_FontName = PropBag.ReadProperty("FontName", kCourierNew);
-    m_.m_FontSize = ToSingle(ReadNumber(PropBag.ReadProperty("FontSize", "8.5")));
-    m_.m_FontBold = ToBoolean(PropBag.ReadProperty("FontBold", "1"));
-    m_.m_Orientation = ToLong(PropBag.ReadProperty("Orientation", "2"));
-    m_.m_PrinterFontName = PropBag.ReadProperty("PrinterFontName", kCourierNew);
-    m_.m_PrinterFontBold = static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
+    m_Settings.m_Height = ToLong(PropBag.ReadProperty("PCTHeight", "600"));
+    m_Settings.m_Width = ToLong(PropBag.ReadProperty("PCTWidth", "800"));
+    m_Settings.m_FontName = PropBag.ReadProperty("FontName", kCourierNew);
+    m_Settings.m_FontSize = ToSingle(ReadNumber(PropBag.ReadProperty("FontSize", "8.5")));
+    m_Settings.m_FontBold = ToBoolean(PropBag.ReadProperty("FontBold", "1"));
+    m_Settings.m_Orientation = ToLong(PropBag.ReadProperty("Orientation", "2"));
+    m_Settings.m_PrinterFontName = PropBag.ReadProperty("PrinterFontName", kCourierNew);
+    m_Settings.m_PrinterFontBold = static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
 
     // "Återställ till standard" returns to the host's values, not to the user's stored ones.
     KeepHostValuesAsDefaults();
 }
 
 void SettingsPanel::KeepHostValuesAsDefaults() {
-    m_.m_DefaultFontSize = m_.m_FontSize;
-    m_.m_DefaultFontName = m_.m_FontName;
-    m_.m_DefaultFontBold = m_.m_FontBold;
-    m_.m_DefaultHeight = m_.m_Height;
-    m_.m_DefaultWidth = m_.m_Width;
+    m_Settings.m_DefaultFontSize = m_Settings.m_FontSize;
+    m_Settings.m_DefaultFontName = m_Settings.m_FontName;
+    m_Settings.m_DefaultFontBold = m_Settings.m_FontBold;
+    m_Settings.m_DefaultHeight = m_Settings.m_Height;
+    m_Settings.m_DefaultWidth = m_Settings.m_Width;
 }
 
 void SettingsPanel::ApplyStoredSettings() {
     const auto stored = [this](const char* key) {
-        return m_Settings.GetSetting(kClientApp, kPictureSection, key);
+        return m_Store.GetSetting(kClientApp, kPictureSection, key);
     };
     if (const std::string fontName = stored("FontName"); !fontName.empty())
-        m_.m_FontName = fontName;
+        m_Settings.m_FontName = fontName;
     if (const std::string fontSize = stored("FontSize"); !fontSize.empty())
-        m_.m_FontSize = ToSingle(ReadNumber(fontSize));
+        m_Settings.m_FontSize = ToSingle(ReadNumber(fontSize));
     if (const std::string fontBold = stored("FontBold"); !fontBold.empty())
-        m_.m_FontBold = ToLong(fontBold);
+        m_Settings.m_FontBold = ToLong(fontBold);
     if (const std::string resolution = stored("Resolution"); !resolution.empty()) {
-        m_.m_Width = ToLong(GetField(resolution, 0, "x"));
-        m_.m_Height = ToLong(GetField(resolution, 1, "x"));
+        m_Settings.m_Width = ToLong(GetField(resolution, 0, "x"));
+        m_Settings.m_Height = ToLong(GetField(resolution, 1, "x"));
     }
 }
 
 void SettingsPanel::Open() {
     // Selecting raises the panel's change events; they do nothing until the view is VS_SETTINGS.
     SelectMatching(*Combo_FontName,
-                   [this](const std::string& entry) { return EqualIgnoringCase(entry, m_.m_FontName); });
-    const std::string fontSize = SingleText(m_.m_FontSize);
+                   [this](const std::string& entry) { return EqualIgnoringCase(entry, m_Settings.m_FontName); });
+    const std::string fontSize = SingleText(m_Settings.m_FontSize);
     SelectMatching(*Combo_FontSize, [&](const std::string& entry) { return entry == fontSize; });
-    Check_FontBold->SetValue(m_.m_FontBold != 0 ? 1 : 0);
-    const std::string resolution = std::to_string(m_.m_Width) + " x " + std::to_string(m_.m_Height);
+    Check_FontBold->SetValue(m_Settings.m_FontBold != 0 ? 1 : 0);
+    const std::string resolution = std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height);
     SelectMatching(*Combo_Resolution, [&](const std::string& entry) { return entry == resolution; });
-    m_.m_TempFontSize = m_.m_FontSize;
-    m_.m_TempFontName = m_.m_FontName;
-    m_.m_TempFontBold = m_.m_FontBold;
-    m_.m_TempHeight = m_.m_Height;
-    m_.m_TempWidth = m_.m_Width;
+    m_Settings.m_TempFontSize = m_Settings.m_FontSize;
+    m_Settings.m_TempFontName = m_Settings.m_FontName;
+    m_Settings.m_TempFontBold = m_Settings.m_FontBold;
+    m_Settings.m_TempHeight = m_Settings.m_Height;
+    m_Settings.m_TempWidth = m_Settings.m_Width;
     m_View.ShowView(VS_SETTINGS);
 }
 
@@ -183,51 +183,51 @@ void SettingsPanel::Combo_Resolution_Click() {
     if (m_View.View() != VS_SETTINGS)
         return;
     const std::string resolution = Combo_Resolution->Text();
-    m_.m_Width = ToLong(GetField(resolution, 0, "x"));
-    m_.m_Height = ToLong(GetField(resolution, 1, "x"));
+    m_Settings.m_Width = ToLong(GetField(resolution, 0, "x"));
+    m_Settings.m_Height = ToLong(GetField(resolution, 1, "x"));
     UpdateSizeTwice();
 }
 
 void SettingsPanel::Combo_FontName_Click() {
     if (m_View.View() != VS_SETTINGS)
         return;
-    m_.m_FontName = Combo_FontName->Text();
+    m_Settings.m_FontName = Combo_FontName->Text();
     m_UpdateSize();
 }
 
 void SettingsPanel::Combo_FontSize_Click() {
     if (m_View.View() != VS_SETTINGS)
         return;
-    m_.m_FontSize = ToSingle(ReadNumber(Combo_FontSize->Text()));
+    m_Settings.m_FontSize = ToSingle(ReadNumber(Combo_FontSize->Text()));
     m_UpdateSize();
 }
 
 void SettingsPanel::Check_FontBold_Click() {
     if (m_View.View() != VS_SETTINGS)
         return;
-    m_.m_FontBold = Check_FontBold->Value() != 0 ? -1 : 0;
+    m_Settings.m_FontBold = Check_FontBold->Value() != 0 ? -1 : 0;
     m_UpdateSize();
 }
 
 // All four keys, changed or not. The size is written with "." whatever the locale, so that 8.5 reads
 // back as 8.5 and not as 8.
 void SettingsPanel::Command_Ok_Settings_Click() {
-    m_Settings.SaveSetting(kClientApp, kPictureSection, "FontName", m_.m_FontName);
-    m_Settings.SaveSetting(kClientApp, kPictureSection, "FontSize", SingleText(m_.m_FontSize));
-    m_Settings.SaveSetting(kClientApp, kPictureSection, "FontBold", std::to_string(m_.m_FontBold));
-    m_Settings.SaveSetting(kClientApp, kPictureSection, "Resolution",
-                           std::to_string(m_.m_Width) + " x " + std::to_string(m_.m_Height));
+    m_Store.SaveSetting(kClientApp, kPictureSection, "FontName", m_Settings.m_FontName);
+    m_Store.SaveSetting(kClientApp, kPictureSection, "FontSize", SingleText(m_Settings.m_FontSize));
+    m_Store.SaveSetting(kClientApp, kPictureSection, "FontBold", std::to_string(m_Settings.m_FontBold));
+    m_Store.SaveSetting(kClientApp, kPictureSection, "Resolution",
+                           std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height));
     m_View.ShowView(VS_PICTURE);
     m_Picture.PaintAllElements(-1);
 }
 
 // Back to the values from before the panel opened; nothing is stored or deleted.
 void SettingsPanel::Command_Cancel_Settings_Click() {
-    m_.m_FontSize = m_.m_TempFontSize;
-    m_.m_FontName = m_.m_TempFontName;
-    m_.m_FontBold = m_.m_TempFontBold;
-    m_.m_Height = m_.m_TempHeight;
-    m_.m_Width = m_.m_TempWidth;
+    m_Settings.m_FontSize = m_Settings.m_TempFontSize;
+    m_Settings.m_FontName = m_Settings.m_TempFontName;
+    m_Settings.m_FontBold = m_Settings.m_TempFontBold;
+    m_Settings.m_Height = m_Settings.m_TempHeight;
+    m_Settings.m_Width = m_Settings.m_TempWidth;
     UpdateSizeTwice();
     m_View.ShowView(VS_PICTURE);
 }
@@ -235,16 +235,16 @@ void SettingsPanel::Command_Cancel_Settings_Click() {
 // Back to the host's values, and the stored ones are forgotten so that the next start-up uses them too.
 // A size or font name the host left unusable (none, zero) keeps the current one.
 void SettingsPanel::Command_Settings_Default_Click() {
-    m_.m_FontSize = m_.m_DefaultFontSize;
-    if (!m_.m_DefaultFontName.empty())
-        m_.m_FontName = m_.m_DefaultFontName;
-    m_.m_FontBold = m_.m_DefaultFontBold;
-    if (m_.m_DefaultHeight > 0 && m_.m_DefaultWidth > 0) {
-        m_.m_Height = m_.m_DefaultHeight;
-        m_.m_Width = m_.m_DefaultWidth;
+    m_Settings.m_FontSize = m_Settings.m_DefaultFontSize;
+    if (!m_Settings.m_DefaultFontName.empty())
+        m_Settings.m_FontName = m_Settings.m_DefaultFontName;
+    m_Settings.m_FontBold = m_Settings.m_DefaultFontBold;
+    if (m_Settings.m_DefaultHeight > 0 && m_Settings.m_DefaultWidth > 0) {
+        m_Settings.m_Height = m_Settings.m_DefaultHeight;
+        m_Settings.m_Width = m_Settings.m_DefaultWidth;
     }
     for (const char* key : kStoredKeys)
-        m_Settings.DeleteSetting(kClientApp, kPictureSection, key);
+        m_Store.DeleteSetting(kClientApp, kPictureSection, key);
     UpdateSizeTwice();
     m_View.ShowView(VS_PICTURE);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "platform/ChildControls.h"
 
 #include <functional>
@@ -59,8 +59,8 @@ private:
     void KeepHostValuesAsDefaults();
     void UpdateSizeTwice();
 
-    SettingsMembers& m_;
-    SettingsStore& m_Settings;
+    SettingsMembers& m_Settings;
+    SettingsStore& m_Store;
     ViewSwitch& m_View;
     PictureView& m_Picture;
     std::function<void()> m_UpdateSize;

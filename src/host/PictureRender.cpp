@@ -1,6 +1,6 @@
 #include "host/PictureRender.h"
 
-#include "Plant.h"
+#include "sim/Plant.h"
 #include "control/PelorinControl.h"
 #include "core/Capture.h"
 #include "core/ClientProcs.h"

@@ -1,7 +1,7 @@
 #include "host/Tour.h"
 
 #include "control/PelorinControl.h"
-#include "control/ToolbarRow.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/Access.h"
 #include "core/NumberText.h"
 #include "link/Session.h"

@@ -32,7 +32,7 @@ constexpr int64_t kSliceBytes = 64 * 1024;
 } // namespace
 
 ServerLink::ServerLink(LinkMembers& members, ControlActions& actions)
-    : m_(members), m_Actions(actions), m_Socket(std::make_unique<Winsock>()),
+    : m_Link(members), m_Actions(actions), m_Socket(std::make_unique<Winsock>()),
       m_NextSlice(std::make_unique<QTimer>()) {
     Winsock_Client = m_Socket.get();
     Winsock_Client->OnDataArrival = [this](int64_t bytesTotal) { Winsock_Client_DataArrival(bytesTotal); };
@@ -64,7 +64,7 @@ void ServerLink::ReceiveSlice() {
     std::string arrived;
     Winsock_Client->GetData(arrived, kSliceBytes);
     const CutResult result =
-        CutFrames(m_.m_TCPData, arrived, [this](uint8_t code, const std::string& payload) {
+        CutFrames(m_Link.m_TCPData, arrived, [this](uint8_t code, const std::string& payload) {
             if (OnFrame)
                 OnFrame(FrameDirection::ToClient, code, payload);
             m_Actions.DispatchFrame(code, payload);
@@ -74,7 +74,7 @@ void ServerLink::ReceiveSlice() {
         return;
     }
     if (connection != m_Connection || Winsock_Client->State() == Winsock::sckClosed) {
-        m_.m_TCPData.clear();
+        m_Link.m_TCPData.clear();
         return;
     }
     if (Winsock_Client->BytesReceived() > 0)
@@ -114,7 +114,7 @@ void ServerLink::Connect() {
 void ServerLink::Close() {
     Winsock_Client->Close();
     ++m_Connection;
-    m_.m_TCPData.clear();
+    m_Link.m_TCPData.clear();
     m_StreamBroken = false;
     m_NextSlice->stop();
     m_AfterReceived = nullptr;

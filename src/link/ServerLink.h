@@ -1,7 +1,7 @@
 #pragma once
 
-#include "control/ControlMembers.h"
-#include "control/Ports.h"
+#include "ports/ControlMembers.h"
+#include "ports/Ports.h"
 #include "core/FrameTrace.h"
 
 #include <cstdint>
@@ -49,7 +49,7 @@ private:
     void ReceiveSlice();
     void ProtocolError();
 
-    LinkMembers& m_;
+    LinkMembers& m_Link;
     ControlActions& m_Actions;
     std::unique_ptr<Winsock> m_Socket;
     std::unique_ptr<QTimer> m_NextSlice;

@@ -1,7 +1,7 @@
 #include "link/Session.h"
 
-#include "control/Ports.h"
-#include "control/ToolbarRow.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/Payload.h"
@@ -32,7 +32,7 @@ int32_t ToLong(const std::string& text) {
 
 Session::Session(QWidget* parent, SessionMembers& members, ServerLink& link, SystemDialog& systemDialog,
                  ToolbarRow& toolbar, ViewSwitch& view, ControlActions& actions)
-    : m_(members), m_Link(link), m_SystemDialog(systemDialog), m_Toolbar(toolbar), m_View(view),
+    : m_Session(members), m_Link(link), m_SystemDialog(systemDialog), m_Toolbar(toolbar), m_View(view),
       m_Actions(actions), m_Timer(std::make_unique<SystemTimer>(nullptr)),
       m_LoginTimeout(std::make_unique<QTimer>()) {
     CreateLoginFrame(parent);
@@ -99,7 +99,7 @@ void Session::Frame_Login_DblClick() {
 void Session::Winsock_Client_Connect() {
     const std::string loginText = Text_UserVisa->Text() + kVisaPasswordSeparator + Text_PassWord->Text();
     m_Link.TCPSend(CMD_LOGIN, ScrambleLogin(loginText));
-    m_.m_UserVisa = Text_UserVisa->Text();
+    m_Session.m_UserVisa = Text_UserVisa->Text();
     Text_UserVisa->SetText({});
     Text_PassWord->SetText({});
 }
@@ -118,8 +118,8 @@ void Session::Winsock_Client_Error() {
 
 void Session::OnLoginReply(const std::string& payload) {
     m_LoginTimeout->stop();
-    m_.m_AccessLevel = String2Long(payload, 0);
-    if (m_.m_AccessLevel < 1) {
+    m_Session.m_AccessLevel = String2Long(payload, 0);
+    if (m_Session.m_AccessLevel < 1) {
         m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
     } else {
         m_Link.TCPSend(CMD_GET_PICTURE_TABLE, {});
@@ -128,9 +128,9 @@ void Session::OnLoginReply(const std::string& payload) {
     }
     // The rest is kept for a refused login too.
     m_SystemDialog.SetServerPort(String2Long(payload, 4));
-    m_.m_MaxSysdialHistory = String2Long(payload, 8);
-    m_.m_UserName = PayloadBytes(payload, 12);
-    m_Toolbar.LayoutUserName(m_.m_UserName);
+    m_Session.m_MaxSysdialHistory = String2Long(payload, 8);
+    m_Session.m_UserName = PayloadBytes(payload, 12);
+    m_Toolbar.LayoutUserName(m_Session.m_UserName);
 }
 
 void Session::OnLogout(const std::string& /*payload*/) {
@@ -150,7 +150,7 @@ void Session::LogOut() {
     m_LoginTimeout->stop();
     m_Link.TCPSend(CMD_GET_PICTURE, "0");
     m_Link.TCPSend(CMD_LOGOUT, {});
-    m_.m_AccessLevel = 0;
+    m_Session.m_AccessLevel = 0;
     m_View.ShowView(VS_LOGIN);
     m_Link.Close();
     Text_UserVisa->SetFocus();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "platform/ChildControls.h"
 
 #include <chrono>
@@ -56,7 +56,7 @@ public:
 private:
     void CreateLoginFrame(QWidget* parent);
 
-    SessionMembers& m_;
+    SessionMembers& m_Session;
     ServerLink& m_Link;
     SystemDialog& m_SystemDialog;
     ToolbarRow& m_Toolbar;

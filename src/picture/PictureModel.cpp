@@ -37,24 +37,24 @@ int32_t SetpointKindOf(const cElement& e) {
 
 } // namespace
 
-PictureModel::PictureModel(PictureMembers& members) : m_(members) {}
+PictureModel::PictureModel(PictureMembers& members) : m_Picture(members) {}
 
 std::string PictureModel::ReadPictureHeader(const std::string& payload) {
-    m_.m_PictureNumber = String2Long(payload, 0);
-    m_.m_FunctionTextAvailable = String2Long(payload, 4) != 0 ? -1 : 0;
-    m_.m_DefaultBackgroundColor = String2Long(payload, 8);
+    m_Picture.m_PictureNumber = String2Long(payload, 0);
+    m_Picture.m_FunctionTextAvailable = String2Long(payload, 4) != 0 ? -1 : 0;
+    m_Picture.m_DefaultBackgroundColor = String2Long(payload, 8);
     for (int i = 0; i < 8; ++i)
         ColorPalette[i] = String2Long(payload, 12 + 4 * i);
     std::string elementData = PayloadBytes(payload, kPictureHeaderSize);
-    m_.m_VGFileLen = static_cast<int32_t>(elementData.size());
+    m_Picture.m_VGFileLen = static_cast<int32_t>(elementData.size());
     return elementData;
 }
 
 void PictureModel::ExtractAllElements(const std::string& StringArray, double cellWidth, double cellHeight) {
     m_Parser.SetLinkCell(cellWidth, cellHeight);
     const std::string_view data(StringArray);
-    m_.m_DynamicPointers =
-        m_Parser.ExtractAllElements(data.substr(0, std::max<int32_t>(m_.m_VGFileLen, 0)), m_.m_Elements);
+    m_Picture.m_DynamicPointers =
+        m_Parser.ExtractAllElements(data.substr(0, std::max<int32_t>(m_Picture.m_VGFileLen, 0)), m_Picture.m_Elements);
     BuildValueIndex();
 }
 
@@ -64,8 +64,8 @@ void PictureModel::ExtractElement(cElement& MyElement, int32_t& ElementPointer, 
 }
 
 void PictureModel::RemoveAllElements() {
-    m_.m_Elements.clear();
-    m_.m_DynamicPointers = 0;
+    m_Picture.m_Elements.clear();
+    m_Picture.m_DynamicPointers = 0;
     BuildValueIndex();
 }
 
@@ -73,7 +73,7 @@ void PictureModel::OnPictureTable(const std::string& payload) {
     for (size_t i = 0; i < kPictureTableSize; ++i)
         m_PictureExists[i] = i < payload.size() ? static_cast<uint8_t>(payload[i]) : 0;
     const int32_t length = String2Long(payload, kPictureTableSize);
-    m_.m_WriteParameters = PayloadBytes(payload, kPictureTableSize + 4, std::max(length, 0));
+    m_Picture.m_WriteParameters = PayloadBytes(payload, kPictureTableSize + 4, std::max(length, 0));
 }
 
 bool PictureModel::PictureExists(int64_t number) const {
@@ -81,31 +81,31 @@ bool PictureModel::PictureExists(int64_t number) const {
 }
 
 void PictureModel::BuildValueIndex() {
-    m_PositionsByPointer.assign(static_cast<size_t>(std::max(m_.m_DynamicPointers, 0)), {});
+    m_PositionsByPointer.assign(static_cast<size_t>(std::max(m_Picture.m_DynamicPointers, 0)), {});
     m_ElementsWithValue = 0;
-    for (size_t position = 0; position < m_.m_Elements.size(); ++position) {
-        const cElement& e = *m_.m_Elements[position];
-        if (e.m_DynamicArrayPointer >= 0 && e.m_DynamicArrayPointer < m_.m_DynamicPointers)
+    for (size_t position = 0; position < m_Picture.m_Elements.size(); ++position) {
+        const cElement& e = *m_Picture.m_Elements[position];
+        if (e.m_DynamicArrayPointer >= 0 && e.m_DynamicArrayPointer < m_Picture.m_DynamicPointers)
             m_PositionsByPointer[static_cast<size_t>(e.m_DynamicArrayPointer)].push_back(position);
         if (e.m_Status == 1)
             ++m_ElementsWithValue;
     }
-    m_IndexedElementCount = m_.m_Elements.size();
+    m_IndexedElementCount = m_Picture.m_Elements.size();
 }
 
 // The positions of the elements carrying `pointer`. A host may change m_Elements, a public member:
 // such a change is noticed here and the index rebuilt, so it never names a position that is gone.
 const std::vector<size_t>& PictureModel::PositionsOfPointer(int32_t pointer) {
     static const std::vector<size_t> kNone;
-    if (pointer < 0 || pointer >= m_.m_DynamicPointers)
+    if (pointer < 0 || pointer >= m_Picture.m_DynamicPointers)
         return kNone;
     const auto isCurrent = [this, pointer] {
-        if (m_IndexedElementCount != m_.m_Elements.size() ||
-            m_PositionsByPointer.size() != static_cast<size_t>(m_.m_DynamicPointers))
+        if (m_IndexedElementCount != m_Picture.m_Elements.size() ||
+            m_PositionsByPointer.size() != static_cast<size_t>(m_Picture.m_DynamicPointers))
             return false;
         const auto& positions = m_PositionsByPointer[static_cast<size_t>(pointer)];
         return std::all_of(positions.begin(), positions.end(), [this, pointer](size_t p) {
-            return m_.m_Elements[p]->m_DynamicArrayPointer == pointer;
+            return m_Picture.m_Elements[p]->m_DynamicArrayPointer == pointer;
         });
     };
     if (!isCurrent())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "core/PictureParser.h"
 
 #include <array>
@@ -50,7 +50,7 @@ public:
 private:
     void BuildValueIndex();
 
-    PictureMembers& m_;
+    PictureMembers& m_Picture;
     PictureParser m_Parser{ColorPalette, 0, 0};
     // Existing picture numbers 0..999.
     std::array<uint8_t, 1001> m_PictureExists{};

@@ -1,7 +1,7 @@
 #include "picture/PictureView.h"
 
-#include "control/Ports.h"
-#include "control/ToolbarRow.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
@@ -20,7 +20,7 @@ namespace pelorin {
 PictureView::PictureView(QWidget* parent, SelectionMembers& selection, PictureModel& model,
                          const PictureMembers& picture, const ScaleMembers& scale, ToolbarRow& toolbar,
                          ViewSwitch& view, CommandSender& sender)
-    : m_(selection), m_Model(model), m_Picture(picture), m_Scale(scale), m_Toolbar(toolbar), m_View(view),
+    : m_Selection(selection), m_Model(model), m_Picture(picture), m_Scale(scale), m_Toolbar(toolbar), m_View(view),
       m_Sender(sender) {
     Picture_PCT = new PictureBox(parent);
     Picture_PCT->setFocusPolicy(Qt::ClickFocus);
@@ -58,15 +58,15 @@ void PictureView::PaintAllElements(int16_t ClearBackground) {
 }
 
 void PictureView::Picture_PCT_MouseMove(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {
-    m_.m_LastX = RoundTo<int32_t>(X);
-    m_.m_LastY = RoundTo<int32_t>(Y);
+    m_Selection.m_LastX = RoundTo<int32_t>(X);
+    m_Selection.m_LastY = RoundTo<int32_t>(Y);
 }
 
 // A link's hit box is set when it is first drawn and stays: the values waiting to be drawn do not
 // change it, so a click is answered without waiting for them.
 void PictureView::Picture_PCT_Click() {
     for (const auto& e : m_Picture.m_Elements) {
-        if (e->m_ElementType != ET_PICTURELINK || !e->HitTest(m_.m_LastX, m_.m_LastY))
+        if (e->m_ElementType != ET_PICTURELINK || !e->HitTest(m_Selection.m_LastX, m_Selection.m_LastY))
             continue;
         const int32_t target = e->m_NewPicture;
         if (target > 0 && m_Model.PictureExists(target))
@@ -80,7 +80,7 @@ void PictureView::Picture_PCT_DblClick() {
     DrawPending();
     cElement* chosen = nullptr;
     for (const auto& e : m_Picture.m_Elements) {
-        if (e->m_ElementType == ET_DYNVALUE && e->HitTest(m_.m_LastX, m_.m_LastY)) {
+        if (e->m_ElementType == ET_DYNVALUE && e->HitTest(m_Selection.m_LastX, m_Selection.m_LastY)) {
             chosen = e.get();
             break;
         }
@@ -94,8 +94,8 @@ void PictureView::Picture_PCT_DblClick() {
         for (const auto& e : m_Picture.m_Elements) {
             if (e->m_ElementType != ET_DYNGROUP)
                 continue;
-            const int64_t distance = std::llabs(int64_t{m_.m_LastY} - e->m_ScanBox_Y1) +
-                                     std::llabs(int64_t{m_.m_LastX} - e->m_ScanBox_X1);
+            const int64_t distance = std::llabs(int64_t{m_Selection.m_LastY} - e->m_ScanBox_Y1) +
+                                     std::llabs(int64_t{m_Selection.m_LastX} - e->m_ScanBox_X1);
             if (!chosen || distance < nearest) {
                 chosen = e.get();
                 nearest = distance;
@@ -105,7 +105,7 @@ void PictureView::Picture_PCT_DblClick() {
             return;
     }
 
-    m_.m_SelectedElement = chosen;
+    m_Selection.m_SelectedElement = chosen;
     PaintElement(*chosen, 0, 0);
     m_Toolbar.Text_Address->SetText(chosen->m_Address);
     m_Toolbar.Text_NewValue->SetText(RegionalNumber(chosen->m_Value));
@@ -115,7 +115,7 @@ void PictureView::Picture_PCT_DblClick() {
 void PictureView::Picture_PCT_KeyPress(int16_t& KeyAscii) {
     if (KeyAscii != kKeyEscape)
         return;
-    if (m_.m_SelectedElement) {
+    if (m_Selection.m_SelectedElement) {
         EndSelection();
         m_View.UpdateToolBarView();
     }
@@ -127,22 +127,22 @@ void PictureView::Picture_PCT_Paint() {
 }
 
 void PictureView::Blink() {
-    if (!m_.m_SelectedElement)
+    if (!m_Selection.m_SelectedElement)
         return;
-    m_.m_LastSelectedVisible = m_.m_LastSelectedVisible ? 0 : -1;
-    PaintElement(*m_.m_SelectedElement, m_.m_LastSelectedVisible, 0);
+    m_Selection.m_LastSelectedVisible = m_Selection.m_LastSelectedVisible ? 0 : -1;
+    PaintElement(*m_Selection.m_SelectedElement, m_Selection.m_LastSelectedVisible, 0);
 }
 
 void PictureView::EndSelection() {
-    if (!m_.m_SelectedElement)
+    if (!m_Selection.m_SelectedElement)
         return;
-    PaintElement(*m_.m_SelectedElement, -1, 0);
-    m_.m_SelectedElement = nullptr;
+    PaintElement(*m_Selection.m_SelectedElement, -1, 0);
+    m_Selection.m_SelectedElement = nullptr;
 }
 
 void PictureView::ForgetElements() {
     m_ValueDrawing->DropPending();
-    m_.m_SelectedElement = nullptr;
+    m_Selection.m_SelectedElement = nullptr;
 }
 
 } // namespace pelorin

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "picture/ElementPainter.h"
 #include "picture/ValueDrawing.h"
 
@@ -61,7 +61,7 @@ public:
     void ForgetElements();
 
 private:
-    SelectionMembers& m_;
+    SelectionMembers& m_Selection;
     PictureModel& m_Model;
     const PictureMembers& m_Picture;
     const ScaleMembers& m_Scale;

@@ -1,6 +1,6 @@
-#include "ByteTextEdit.h"
+#include "platform/ByteTextEdit.h"
 
-#include "WidgetsInternal.h"
+#include "platform/WidgetsInternal.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "Colour.h"
+#include "platform/Colour.h"
 
 #include <array>
 

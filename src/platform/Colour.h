@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PaintSurface.h"
+#include "platform/PaintSurface.h"
 
 #include <QColor>
 #include <QRgb>

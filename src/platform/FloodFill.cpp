@@ -1,4 +1,4 @@
-#include "FloodFill.h"
+#include "platform/FloodFill.h"
 
 #include <algorithm>
 #include <cstdint>

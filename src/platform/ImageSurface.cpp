@@ -1,7 +1,7 @@
-#include "ImageSurface.h"
+#include "platform/ImageSurface.h"
 
-#include "Colour.h"
-#include "Screen.h"
+#include "platform/Colour.h"
+#include "platform/Screen.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "InputCodes.h"
+#include "platform/InputCodes.h"
 
 #include <QKeyEvent>
 

@@ -1,7 +1,7 @@
-#include "PainterSurface.h"
+#include "platform/PainterSurface.h"
 
-#include "Colour.h"
-#include "FloodFill.h"
+#include "platform/Colour.h"
+#include "platform/FloodFill.h"
 
 #include <QGuiApplication>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PaintSurface.h"
+#include "platform/PaintSurface.h"
 
 #include <QFont>
 #include <QFontMetricsF>

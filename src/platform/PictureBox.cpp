@@ -1,6 +1,6 @@
-#include "PictureBox.h"
+#include "platform/PictureBox.h"
 
-#include "InputCodes.h"
+#include "platform/InputCodes.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImageSurface.h"
+#include "platform/ImageSurface.h"
 
 #include <QWidget>
 #include <cstdint>

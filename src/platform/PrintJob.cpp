@@ -1,6 +1,6 @@
-#include "PrintJob.h"
+#include "platform/PrintJob.h"
 
-#include "PrinterSurface.h"
+#include "platform/PrinterSurface.h"
 
 #include <cmath>
 #include <string>

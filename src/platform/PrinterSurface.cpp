@@ -1,4 +1,4 @@
-#include "PrinterSurface.h"
+#include "platform/PrinterSurface.h"
 
 #include <QDateTime>
 #include <QDir>

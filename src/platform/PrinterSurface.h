@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PainterSurface.h"
+#include "platform/PainterSurface.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "Screen.h"
+#include "platform/Screen.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "Winsock.h"
+#include "platform/Winsock.h"
 
 #include <QTcpSocket>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "platform/PrintJob.h"
 
 #include <cstdint>

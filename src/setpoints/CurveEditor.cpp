@@ -1,7 +1,7 @@
 #include "setpoints/CurveEditor.h"
 
-#include "control/Ports.h"
-#include "control/ToolbarIcons.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarIcons.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"

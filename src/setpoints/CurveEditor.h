@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "core/CurveChart.h"
 #include "platform/ChildControls.h"
 

@@ -1,8 +1,8 @@
 #include "setpoints/SetpointPanel.h"
 
-#include "control/Ports.h"
-#include "control/ToolbarIcons.h"
-#include "control/ToolbarRow.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarIcons.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
@@ -74,7 +74,7 @@ std::optional<std::string> TypedValue(TextBox& box) {
 SetpointPanel::SetpointPanel(QWidget* parent, SetpointMembers& members, const SelectionMembers& selection,
                              const PictureMembers& picture, ToolbarRow& toolbar, PictureView& view,
                              CurveEditor& curve, ViewSwitch& viewSwitch, CommandSender& sender)
-    : m_(members), m_Selection(selection), m_Picture(picture), m_Toolbar(toolbar), m_PictureView(view),
+    : m_Setpoint(members), m_Selection(selection), m_Picture(picture), m_Toolbar(toolbar), m_PictureView(view),
       m_Curve(curve), m_View(viewSwitch), m_Sender(sender) {
     CreateFrame(parent);
 }
@@ -126,10 +126,10 @@ void SetpointPanel::ForgetBlocks() {
 // A block stays open with its request standing even when its kind opens nothing.
 void SetpointPanel::OpenSetpoint(const std::string& MenuTag) {
     m_Sender.TCPSend(CMD_UNWATCH_SETPOINT, {});
-    m_.m_SPVElement = FindBlock(MenuTag);
-    if (!m_.m_SPVElement)
+    m_Setpoint.m_SPVElement = FindBlock(MenuTag);
+    if (!m_Setpoint.m_SPVElement)
         return;
-    const cElement& block = *m_.m_SPVElement;
+    const cElement& block = *m_Setpoint.m_SPVElement;
     m_Sender.TCPSend(CMD_WATCH_SETPOINT, WatchList(block.m_Address));
     for (TextBox* box : Text_SPV)
         box->SetText({});
@@ -160,16 +160,16 @@ cElement* SetpointPanel::FindBlock(const std::string& MenuTag) const {
 void SetpointPanel::ShowPanel(const std::array<std::string, 4>& labels) {
     for (size_t i = 0; i < labels.size(); ++i)
         Label_SPV[i]->SetCaption(labels[i]);
-    Frame_SPV->SetCaption(Latin1FromUtf8("&Börvärden ") + m_.m_SPVElement->m_Address);
+    Frame_SPV->SetCaption(Latin1FromUtf8("&Börvärden ") + m_Setpoint.m_SPVElement->m_Address);
     m_View.ShowView(VS_SPV);
     Text_SPV[0]->SetFocus();
 }
 
 // The block's kind is also its value; an unsent edit gives way to the value that arrives.
 void SetpointPanel::ShowSetpointValue(int16_t Index, const std::string& Value) {
-    if (!m_.m_SPVElement || Index < 0 || Index >= static_cast<int16_t>(Text_SPV.size()))
+    if (!m_Setpoint.m_SPVElement || Index < 0 || Index >= static_cast<int16_t>(Text_SPV.size()))
         return;
-    const double kind = m_.m_SPVElement->m_Value;
+    const double kind = m_Setpoint.m_SPVElement->m_Value;
     if (kind == SPV_TABLE || kind == SPV_STANDARD)
         Text_SPV[static_cast<size_t>(Index)]->SetText(RegionalNumber(ReadNumber(Value)));
     else if (kind == SPV_CURVE_DAY || kind == SPV_CURVE_NIGHT)
@@ -178,7 +178,7 @@ void SetpointPanel::ShowSetpointValue(int16_t Index, const std::string& Value) {
 
 // The panel stays open; the box shows what the controller reports next.
 void SetpointPanel::Command_SendSPV_Click(int16_t Index) {
-    if (!m_.m_SPVElement || Index < 0 || Index >= static_cast<int16_t>(Text_SPV.size()))
+    if (!m_Setpoint.m_SPVElement || Index < 0 || Index >= static_cast<int16_t>(Text_SPV.size()))
         return;
     if (const std::optional<std::string> value = TypedValue(*Text_SPV[static_cast<size_t>(Index)]))
         m_Sender.TCPSend(CMD_WRITE_VALUE, Long2String(m_Picture.m_DynamicPointers + Index) + *value);
@@ -187,7 +187,7 @@ void SetpointPanel::Command_SendSPV_Click(int16_t Index) {
 void SetpointPanel::Command_CancelSPV_Click() {
     m_View.ShowView(VS_PICTURE);
     m_Sender.TCPSend(CMD_UNWATCH_SETPOINT, {});
-    m_.m_SPVElement = nullptr;
+    m_Setpoint.m_SPVElement = nullptr;
     m_Curve.EndDrag();
 }
 
@@ -213,10 +213,10 @@ void SetpointPanel::SendSelectedValue() {
 }
 
 void SetpointPanel::LeaveSetpoint() {
-    if (!m_.m_SPVElement)
+    if (!m_Setpoint.m_SPVElement)
         return;
     m_Sender.TCPSend(CMD_UNWATCH_SETPOINT, {});
-    m_.m_SPVElement = nullptr;
+    m_Setpoint.m_SPVElement = nullptr;
     m_Curve.EndDrag();
 }
 

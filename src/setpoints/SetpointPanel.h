@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "platform/ChildControls.h"
 
 #include <array>
@@ -55,7 +55,7 @@ private:
     cElement* FindBlock(const std::string& MenuTag) const;
     void ShowPanel(const std::array<std::string, 4>& labels);
 
-    SetpointMembers& m_;
+    SetpointMembers& m_Setpoint;
     const SelectionMembers& m_Selection;
     const PictureMembers& m_Picture;
     ToolbarRow& m_Toolbar;

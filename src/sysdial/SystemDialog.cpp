@@ -1,6 +1,6 @@
 #include "sysdial/SystemDialog.h"
 
-#include "control/Ports.h"
+#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/Payload.h"
@@ -42,7 +42,7 @@ int16_t ToInteger(int32_t v) {
 SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, SelectionMembers& keys,
                            const SessionMembers& session, const SettingsMembers& settingsMembers,
                            CommandSender& sender, ViewSwitch& view, SettingsStore& settings, Dialogs& dialogs)
-    : m_(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers), m_Sender(sender),
+    : m_Sysdial(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers), m_Sender(sender),
       m_View(view), m_Settings(settings), m_Dialogs(dialogs), m_Socket(std::make_unique<Winsock>()) {
     Winsock_SysDial = m_Socket.get();
     Winsock_SysDial->OnConnect = [this] { Winsock_SysDial_Connect(); };
@@ -69,15 +69,15 @@ SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, SelectionMe
 SystemDialog::~SystemDialog() = default;
 
 void SystemDialog::OnSysdialInfo(const std::string& payload) {
-    m_.m_SysdialAllocated = ToInteger(String2Long(payload, 0));
-    m_.m_SysdialMax = ToInteger(String2Long(payload, 4));
-    m_.m_SysdialUsers.clear();
+    m_Sysdial.m_SysdialAllocated = ToInteger(String2Long(payload, 0));
+    m_Sysdial.m_SysdialMax = ToInteger(String2Long(payload, 4));
+    m_Sysdial.m_SysdialUsers.clear();
 
     const auto size = static_cast<int64_t>(payload.size());
     int64_t pos = 8;
-    for (int16_t i = 0; i < m_.m_SysdialAllocated && pos + 4 <= size; ++i) {
+    for (int16_t i = 0; i < m_Sysdial.m_SysdialAllocated && pos + 4 <= size; ++i) {
         const int64_t length = std::clamp<int64_t>(String2Long(payload, pos), 0, size - pos - 4);
-        m_.m_SysdialUsers += PayloadBytes(payload, pos + 4, length) + "\r\n";
+        m_Sysdial.m_SysdialUsers += PayloadBytes(payload, pos + 4, length) + "\r\n";
         pos += 4 + length;
     }
 
@@ -118,13 +118,13 @@ void SystemDialog::OpenSystemDialog() {
     if (Connected()) {
         m_Sender.TCPSend(CMD_SYSDIAL_CHANNEL, {});
         Winsock_SysDial_Connect();
-    } else if (m_.m_SysdialAllocated < m_.m_SysdialMax) {
+    } else if (m_Sysdial.m_SysdialAllocated < m_Sysdial.m_SysdialMax) {
         m_Sender.TCPSend(CMD_SYSDIAL_CHANNEL, {});
         Winsock_SysDial->Connect();
-    } else if (m_.m_SysdialMax != 0) {
+    } else if (m_Sysdial.m_SysdialMax != 0) {
         m_Dialogs.Message(Latin1FromUtf8("Det finns inga lediga systemdialog kanaler, följande användare "
                                          "använder en kanal:") +
-                              "\r\n\r\n" + m_.m_SysdialUsers,
+                              "\r\n\r\n" + m_Sysdial.m_SysdialUsers,
                           {}, false);
     } else {
         m_Dialogs.Message("Det finns inga systemdialog kanaler!", {}, false);
@@ -147,9 +147,9 @@ void SystemDialog::Winsock_SysDial_DataArrival(int64_t /*bytesTotal*/) {
     const TerminalBuffer::Arrival arrival = m_Terminal.Receive(data);
     CopyRows();
     ShowArrival(arrival);
-    if (m_.m_IsPrintingContinous)
+    if (m_Sysdial.m_IsPrintingContinous)
         m_Printer.Print(arrival.record);
-    if (m_.m_IsRecording)
+    if (m_Sysdial.m_IsRecording)
         m_Recorder.Write(arrival.record);
 }
 
@@ -206,13 +206,13 @@ void SystemDialog::Menu_Popup_MakroList_Click(int16_t Index) {
 
 // The menu checks its entry by itself when clicked; the check mark always follows the flag.
 void SystemDialog::Menu_Popup_Record_Click() {
-    if (m_.m_IsRecording) {
+    if (m_Sysdial.m_IsRecording) {
         m_Recorder.Close();
-        m_.m_IsRecording = 0;
+        m_Sysdial.m_IsRecording = 0;
     } else {
         StartRecording();
     }
-    Menu_Popup->SetRecordChecked(m_.m_IsRecording != 0);
+    Menu_Popup->SetRecordChecked(m_Sysdial.m_IsRecording != 0);
 }
 
 // A cancelled dialog, or a file that cannot be written, leaves recording off.
@@ -223,18 +223,18 @@ void SystemDialog::StartRecording() {
     m_Settings.SaveSetting(kLibraryApp, "Settings", "Recording", path);
     m_RecordingStartPath = path;
     if (m_Recorder.Open(path))
-        m_.m_IsRecording = kTrue;
+        m_Sysdial.m_IsRecording = kTrue;
 }
 
 void SystemDialog::Menu_Popup_PrintContinous_Click() {
-    if (m_.m_IsPrintingContinous) {
+    if (m_Sysdial.m_IsPrintingContinous) {
         m_Printer.Stop();
-        m_.m_IsPrintingContinous = 0;
+        m_Sysdial.m_IsPrintingContinous = 0;
     } else {
         m_Printer.Start(m_SettingsMembers.m_PrinterFontName);
-        m_.m_IsPrintingContinous = kTrue;
+        m_Sysdial.m_IsPrintingContinous = kTrue;
     }
-    Menu_Popup->SetPrintContinousChecked(m_.m_IsPrintingContinous != 0);
+    Menu_Popup->SetPrintContinousChecked(m_Sysdial.m_IsPrintingContinous != 0);
 }
 
 void SystemDialog::ReadRecordingStartPath() {
@@ -280,9 +280,9 @@ void SystemDialog::KeepChannel(int32_t elapsedMs) {
 }
 
 void SystemDialog::StopRecordingAndPrinting() {
-    if (m_.m_IsPrintingContinous)
+    if (m_Sysdial.m_IsPrintingContinous)
         Menu_Popup_PrintContinous_Click();
-    if (m_.m_IsRecording)
+    if (m_Sysdial.m_IsRecording)
         Menu_Popup_Record_Click();
 }
 
@@ -313,8 +313,8 @@ void SystemDialog::CaretToEnd() {
 }
 
 void SystemDialog::CopyRows() {
-    m_.m_LastSysDialSentRow = m_Terminal.LastSysDialSentRow();
-    m_.m_LastSysDialRecvRow = m_Terminal.LastSysDialRecvRow();
+    m_Sysdial.m_LastSysDialSentRow = m_Terminal.LastSysDialSentRow();
+    m_Sysdial.m_LastSysDialRecvRow = m_Terminal.LastSysDialRecvRow();
 }
 
 // Back to the picture; recording and continuous printing end with the terminal.

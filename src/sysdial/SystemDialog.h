@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "core/TerminalBuffer.h"
 #include "platform/ChildControls.h"
 #include "sysdial/ContinuousPrinter.h"
@@ -88,7 +88,7 @@ private:
     void LeaveTerminal();
     void StartRecording();
 
-    SysdialMembers& m_;
+    SysdialMembers& m_Sysdial;
     SelectionMembers& m_Keys;
     const SessionMembers& m_Session;
     const SettingsMembers& m_SettingsMembers;

@@ -1,7 +1,7 @@
 #include "texts/TextView.h"
 
-#include "control/Ports.h"
-#include "control/ToolbarRow.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/Access.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
@@ -37,7 +37,7 @@ bool LeavesTextView(const std::string& key) {
 TextView::TextView(QWidget* parent, TextMembers& members, SelectionMembers& keys,
                    const SessionMembers& session, const PictureMembers& picture, ViewSwitch& view,
                    CommandSender& sender, ToolbarRow& toolbar, ControlActions& actions, Dialogs& dialogs)
-    : m_(members), m_Keys(keys), m_Session(session), m_Picture(picture), m_View(view), m_Sender(sender),
+    : m_Text(members), m_Keys(keys), m_Session(session), m_Picture(picture), m_View(view), m_Sender(sender),
       m_Toolbar(toolbar), m_Actions(actions), m_Dialogs(dialogs) {
     Text_Any = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
     Text_Any->SetFont(kCourierNew, 0, false);
@@ -86,7 +86,7 @@ void TextView::ShowLogbook(const std::string& text, int16_t view, int32_t editBi
     Text_Any->SetText(text);
     Text_Any->SetSelLength(0);
     Text_Any->SetSelStart(static_cast<int32_t>(Text_Any->Text().size()));
-    m_.m_TextAnyChanged = 0;
+    m_Text.m_TextAnyChanged = 0;
     m_View.ShowView(view);
     Text_Any->SetFocus();
     Text_Any->SetLocked((m_Session.m_AccessLevel & editBit) == 0);
@@ -97,7 +97,7 @@ void TextView::SetVisible(bool visible) {
 }
 
 void TextView::Text_Any_Change() {
-    m_.m_TextAnyChanged = -1;
+    m_Text.m_TextAnyChanged = -1;
 }
 
 void TextView::Text_Any_KeyDown(int16_t& /*KeyCode*/, int16_t Shift) {
@@ -120,7 +120,7 @@ void TextView::BeforeToolbarAction(const std::string& key) {
 }
 
 bool TextView::IsChangedEditableLogbook() const {
-    if (m_.m_TextAnyChanged == 0)
+    if (m_Text.m_TextAnyChanged == 0)
         return false;
     const int16_t view = m_View.View();
     const int32_t access = m_Session.m_AccessLevel;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "platform/ChildControls.h"
 
 #include <cstdint>
@@ -48,7 +48,7 @@ private:
     void LeaveWithEscape();
     void InsertStamp();
 
-    TextMembers& m_;
+    TextMembers& m_Text;
     SelectionMembers& m_Keys;
     const SessionMembers& m_Session;
     const PictureMembers& m_Picture;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "control/ControlMembers.h"
-#include "control/Ports.h"
+#include "ports/ControlMembers.h"
+#include "ports/Ports.h"
 
 #include <cstdint>
 #include <functional>

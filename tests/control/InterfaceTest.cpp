@@ -1,7 +1,7 @@
 // What a host sees of the control: every public member with its type, read and written plainly, the
 // nine public methods, the lifecycle calls, and what its parameters and the stored settings make of it.
 
-#include "control/ControlFixture.h"
+#include "common/ControlFixture.h"
 #include "platform/ImageSurface.h"
 #include "platform/Winsock.h"
 

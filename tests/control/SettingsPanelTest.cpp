@@ -1,7 +1,7 @@
 // The settings panel over a live picture: a choice previews at once, and the three buttons keep, undo or
 // forget the choices in the user's stored settings.
 
-#include "control/SessionSupport.h"
+#include "common/SessionSupport.h"
 
 #include <QAbstractButton>
 #include <gtest/gtest.h>

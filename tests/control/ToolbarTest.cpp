@@ -1,8 +1,8 @@
 // The toolbar's rules as a pure function, and where its buttons and the picture-number box take the
 // operator.
 
-#include "control/SessionSupport.h"
-#include "control/ToolbarRules.h"
+#include "common/SessionSupport.h"
+#include "toolbar/ToolbarRules.h"
 #include "core/Access.h"
 
 #include <QTest>

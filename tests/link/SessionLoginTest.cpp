@@ -1,6 +1,6 @@
 // Login, the keep-alive, the ways a session ends, and the server's messages as the control handles them.
 
-#include "control/SessionSupport.h"
+#include "common/SessionSupport.h"
 #include "core/Latin1.h"
 
 #include <QApplication>

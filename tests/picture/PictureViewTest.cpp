@@ -3,7 +3,7 @@
 
 #include "picture/PictureView.h"
 #include "common/PortFakes.h"
-#include "control/ToolbarRow.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/PictureWriter.h"
 #include "core/Protocol.h"

@@ -2,7 +2,7 @@
 // frames and operator actions, and after every refresh their pictures agree pixel for pixel.
 
 #include "common/TestSupport.h"
-#include "control/ControlFixture.h"
+#include "common/ControlFixture.h"
 
 #include "core/PictureWriter.h"
 #include "platform/PictureBox.h"

@@ -3,7 +3,7 @@
 
 #include "printing/Printout.h"
 #include "common/PdfSupport.h"
-#include "control/SessionSupport.h"
+#include "common/SessionSupport.h"
 #include "core/Latin1.h"
 #include "core/RegionalTime.h"
 

@@ -1,4 +1,4 @@
-#include "control/SessionSupport.h"
+#include "common/SessionSupport.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 

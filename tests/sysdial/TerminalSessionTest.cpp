@@ -1,5 +1,5 @@
 #include "common/PdfSupport.h"
-#include "control/SessionSupport.h"
+#include "common/SessionSupport.h"
 #include "core/Latin1.h"
 
 #include <QAbstractScrollArea>

@@ -1,6 +1,6 @@
 // Logbooks against the simulator: requests, the stamp, the save question, bytes that go back as they came.
 
-#include "control/SessionSupport.h"
+#include "common/SessionSupport.h"
 
 #include "TextStore.h"
 #include "core/Latin1.h"

@@ -1,6 +1,6 @@
-#include "control/ToolbarRules.h"
+#include "toolbar/ToolbarRules.h"
 
-#include "control/ControlMembers.h"
+#include "ports/ControlMembers.h"
 #include "core/Access.h"
 
 #include <initializer_list>

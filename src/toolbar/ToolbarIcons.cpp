@@ -1,4 +1,4 @@
-#include "control/ToolbarIcons.h"
+#include "toolbar/ToolbarIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>

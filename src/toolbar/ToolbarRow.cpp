@@ -1,7 +1,7 @@
-#include "control/ToolbarRow.h"
+#include "toolbar/ToolbarRow.h"
 
-#include "control/Ports.h"
-#include "control/ToolbarIcons.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarIcons.h"
 #include "core/Latin1.h"
 #include "platform/Colour.h"
 #include "platform/InputCodes.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/TestSupport.h"
-#include "control/ControlFixture.h"
+#include "common/ControlFixture.h"
 
 #include "Server.h"
 #include "core/FrameCutter.h"

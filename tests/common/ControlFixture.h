@@ -5,7 +5,7 @@
 #include "control/ControlLayout.h"
 #include "control/PelorinControl.h"
 #include "control/SettingsPanel.h"
-#include "control/ToolbarRow.h"
+#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Protocol.h"
 #include "link/ServerLink.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/ToolbarRules.h"
+#include "toolbar/ToolbarRules.h"
 #include "platform/ChildControls.h"
 
 #include <string>
