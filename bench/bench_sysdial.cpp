@@ -6,10 +6,10 @@
 
 #include "WidgetBench.h"
 
-#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "platform/Widgets.h"
 #include "platform/Winsock.h"
+#include "ports/Ports.h"
 #include "sysdial/SystemDialog.h"
 
 #include <QApplication>
@@ -91,7 +91,7 @@ private:
     QTemporaryDir m_Folder;
     QWidget m_Parent;
     SysdialMembers m_Members;
-    SelectionMembers m_Keys;
+    InputMembers m_Keys;
     SessionMembers m_Session;
     SettingsMembers m_SettingsMembers;
     NoSender m_Sender;

@@ -12,7 +12,6 @@
 
 #include "FakePictureServer.h"
 #include "control/PelorinControl.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/NumberText.h"
 #include "core/PictureWriter.h"
@@ -22,6 +21,8 @@
 #include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QApplication>
 #include <QImage>
@@ -124,7 +125,7 @@ public:
         control.session().Command_Login_Click();
         RunEventsUntil(
             [this] { return control.m_ViewState == VS_PICTURE && control.model().PictureExists(1); });
-        control.Toolbar_ButtonClick("TB_HOME");
+        control.Toolbar_ButtonClick(tb::kHome);
         RunEventsUntil([this] { return control.m_DynamicPointers == kStreamedValues; });
     }
 

@@ -10,14 +10,15 @@
 //
 //   soak_session [--pictures 10000] [--every 1000]
 
+#include "common/ControlFixture.h"
 #include "common/LeakSuppressions.h"
 #include "common/TestSupport.h"
-#include "common/ControlFixture.h"
 
 #include "Server.h"
 #include "core/ClientProcs.h"
 #include "platform/Widgets.h"
 #include "sysdial/SystemDialog.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -82,14 +83,14 @@ public:
         m_Server.advanceClock(1000);
         const bool print = round % kPrintoutEvery == 0;
         if (print)
-            c.Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
-        ShowText("TB_SHOW_FB", VS_FUNCTION_TEXT);
+            c.Toolbar_ButtonMenuClick(tb::kPrint, tb::kHome);
+        ShowText(tb::kFunctionText, VS_FUNCTION_TEXT);
         if (round % kLogbookSaveEvery == 0)
             c.TCPSend(CMD_SAVE_PICTURE_LOG, Long2String(number) + "Kontroll runda " + std::to_string(round));
-        ShowText("TB_SHOW_LOG_PCT", VS_LOG_PCT);
-        ShowText("TB_SHOW_LOG_GLOBAL", VS_LOG_GLOBAL);
+        ShowText(tb::kPictureLog, VS_LOG_PCT);
+        ShowText(tb::kGlobalLog, VS_LOG_GLOBAL);
         if (print)
-            c.Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
+            c.Toolbar_ButtonMenuClick(tb::kPrint, tb::kHome);
         if (round % kTerminalEvery == 0)
             AskTheTerminal(QStringLiteral("status"));
 
@@ -98,7 +99,7 @@ public:
     }
 
     void LogOut() {
-        c.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+        c.Toolbar_ButtonMenuClick(tb::kLogout, tb::kHome);
         Await("logout", [this] { return m_Server.loggedInCount() == 0; });
     }
 
@@ -106,7 +107,7 @@ private:
     // Typed into the toolbar, as the operator asks for it; shown once every value has come.
     void ShowPicture(int32_t number) {
         c.toolbar().Text_PCT->SetText(std::to_string(number));
-        c.Toolbar_ButtonClick("TB_GET_PCT");
+        c.Toolbar_ButtonClick(tb::kGetPicture);
         Await("picture", [this, number] {
             return c.m_ViewState == VS_PICTURE && c.m_PictureNumber == number &&
                    c.model().ElementsWithValue() >= c.m_DynamicPointers;
@@ -114,7 +115,7 @@ private:
     }
 
     void ShowText(const std::string& entry, ViewState view) {
-        c.Toolbar_ButtonMenuClick(entry, "TB_SHOW_TEXTS");
+        c.Toolbar_ButtonMenuClick(entry, tb::kTexts);
         Await("text", [this, view] { return c.m_ViewState == view; });
     }
 
@@ -122,7 +123,7 @@ private:
     // The box keeps a bounded history, so an answer shows as a change that ends in a prompt.
     void AskTheTerminal(const QString& command) {
         const std::string closed = Shown();
-        c.Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
+        c.Toolbar_ButtonMenuClick(tb::kSystemDialog, tb::kHome);
         Await("terminal", [this, &closed] { return Shown() != closed && EndsWithPrompt(); });
         QWidget* box = c.systemDialog().Text_Sysdial->widget();
         for (const QChar typed : command)

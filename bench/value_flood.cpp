@@ -15,6 +15,7 @@
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
 #include "texts/TextView.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -268,7 +269,7 @@ int main(int argc, char** argv) {
     control.session().Command_Login_Click();
     RunEventsUntil([&] { return control.m_ViewState == VS_PICTURE && control.model().PictureExists(1); },
                    60000, "login");
-    control.Toolbar_ButtonClick("TB_HOME");
+    control.Toolbar_ButtonClick(tb::kHome);
     RunEventsUntil([&] { return control.m_PictureNumber == 1 && control.m_DynamicPointers == kValues; },
                    60000, "picture 1");
     control.view().DrawPending();

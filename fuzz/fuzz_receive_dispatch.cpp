@@ -16,6 +16,7 @@
 #include "core/FrameCutter.h"
 #include "picture/PictureModel.h"
 #include "picture/PictureView.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <algorithm>
 #include <set>
@@ -55,16 +56,16 @@ void Act(PelorinControl& c, std::string_view bytes) {
         c.Timer_System_Timer();
         break;
     case Action::OpenSetpoint: {
-        const auto& entries = c.toolbar().Toolbar->Button("TB_SPV")->MenuEntries();
+        const auto& entries = c.toolbar().Toolbar->Button(tb::kSetpoints)->MenuEntries();
         if (!entries.empty()) {
             const size_t index = static_cast<uint16_t>(ShortAt(bytes, 1)) % entries.size();
             const std::string tag = entries[index]->Tag;
-            c.Toolbar_ButtonMenuClick({}, "TB_SPV", tag);
+            c.Toolbar_ButtonMenuClick({}, tb::kSetpoints, tag);
         }
         break;
     }
     case Action::SendValue:
-        c.Toolbar_ButtonClick("TB_SEND_SPV");
+        c.Toolbar_ButtonClick(tb::kSendSetpoint);
         break;
     case Action::Count:
         break;
@@ -96,7 +97,7 @@ void CheckPicture(PelorinControl& c) {
     }
 
     std::set<int32_t> listed;
-    for (const auto& entry : c.toolbar().Toolbar->Button("TB_SPV")->MenuEntries()) {
+    for (const auto& entry : c.toolbar().Toolbar->Button(tb::kSetpoints)->MenuEntries()) {
         const int32_t pointer = static_cast<int32_t>(ReadNumber(entry->Tag));
         const auto block = std::find_if(c.m_Elements.begin(), c.m_Elements.end(), [pointer](const auto& e) {
             return e->m_DynamicArrayPointer == pointer && e->m_ElementType == ET_SETPOINT &&

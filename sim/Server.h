@@ -66,14 +66,12 @@ public:
     size_t bufferedInput() const { return m_Context.bufferedInput; }
 
     // Failure injection for the client's tests, applied to every connected session.
-    void setRefuseLogins(bool refuse) { m_Context.refuseLogins = refuse; }
     void dropMidFrame();
     void stallMidFrame();
     void resume();
     void sendGarbage(const std::string& bytes);
     void sendFrameToAll(uint8_t code, const std::string& payload);
     void broadcastSysdialInfo();
-    void closeAllConnections();
 
 private:
     void acceptFramed();

@@ -182,7 +182,7 @@ void Session::handleLogin(const std::string& payload) {
     const std::string text = UnscrambleLogin(payload);
     const size_t split = text.find(kVisaEnd);
     const User* user = nullptr;
-    if (split != std::string::npos && !m_Context.refuseLogins)
+    if (split != std::string::npos)
         user = m_Context.users.authenticate(text.substr(0, split), text.substr(split + 1));
     const bool accepted = user && user->level >= 1;
     // A refused login learns nothing about the user, not even the full name.

@@ -88,7 +88,6 @@ public:
     TextStore texts;
     SysdialChannels channels;
     quint16 terminalPort = 0;
-    bool refuseLogins = false;
     int64_t fakeNowMs = 0;
     QElapsedTimer realClock;
     std::deque<ReceivedFrame> received;

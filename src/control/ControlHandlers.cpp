@@ -1,8 +1,6 @@
 #include "control/PelorinControl.h"
 
 #include "control/SettingsPanel.h"
-#include "toolbar/ToolbarRow.h"
-#include "toolbar/ToolbarRules.h"
 #include "core/Access.h"
 #include "core/ClientProcs.h"
 #include "core/Payload.h"
@@ -16,6 +14,9 @@
 #include "setpoints/SetpointPanel.h"
 #include "sysdial/SystemDialog.h"
 #include "texts/TextView.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarRules.h"
+#include "toolbar/ToolbarTable.h"
 
 // The handlers that span subsystems: the view switch, the toolbar's two events, the dispatch of the
 // server's messages with the picture and value handlers, and the system timer.
@@ -55,16 +56,16 @@ void PelorinControl::UpdateToolBarView() {
 
 void PelorinControl::Toolbar_ButtonClick(const std::string& ButtonKey) {
     m_Texts->BeforeToolbarAction(ButtonKey);
-    if (ButtonKey == "TB_HOME") {
+    if (ButtonKey == tb::kHome) {
         if (m_ViewState == VS_PICTURE && m_Model->PictureExists(1))
             TCPSend(CMD_GET_PICTURE, "1");
-    } else if (ButtonKey == "TB_GET_PCT") {
+    } else if (ButtonKey == tb::kGetPicture) {
         GetTypedPicture();
-    } else if (ButtonKey == "TB_GET_PREVIOUS") {
+    } else if (ButtonKey == tb::kPrevious) {
         StepPicture(-1);
-    } else if (ButtonKey == "TB_GET_NEXT") {
+    } else if (ButtonKey == tb::kNext) {
         StepPicture(+1);
-    } else if (ButtonKey == "TB_SEND_SPV") {
+    } else if (ButtonKey == tb::kSendSetpoint) {
         m_Setpoints->SendSelectedValue();
     }
 }
@@ -109,19 +110,19 @@ void PelorinControl::Toolbar_ButtonMenuClick(const std::string& MenuKey, const s
     if (m_ViewState == VS_SYSDIAL)
         m_SystemDialog->CloseTerminal();
     // Every entry but printing leads away from an open setpoint block (another block opens afresh).
-    if (MenuKey != "TB_PRINT" && ParentKey != "TB_SPV")
+    if (MenuKey != tb::kPrint && ParentKey != tb::kSetpoints)
         m_Setpoints->LeaveSetpoint();
-    if (MenuKey == "TB_LOGOUT")
+    if (MenuKey == tb::kLogout)
         m_Session->LogOut();
-    else if (MenuKey == "TB_SYSDIAL")
+    else if (MenuKey == tb::kSystemDialog)
         m_SystemDialog->OpenSystemDialog();
-    else if (MenuKey == "TB_PRINT")
+    else if (MenuKey == tb::kPrint)
         m_Printout->PrintCurrentView();
-    else if (MenuKey == "TB_SHOW_FB" || MenuKey == "TB_SHOW_LOG_GLOBAL" || MenuKey == "TB_SHOW_LOG_PCT")
+    else if (MenuKey == tb::kFunctionText || MenuKey == tb::kGlobalLog || MenuKey == tb::kPictureLog)
         m_Texts->RequestText(MenuKey);
-    else if (MenuKey == "TB_SETTINGS")
+    else if (MenuKey == tb::kSettings)
         m_SettingsPanel->Open();
-    if (ParentKey == "TB_SPV")
+    if (ParentKey == tb::kSetpoints)
         m_Setpoints->OpenSetpoint(MenuTag);
 }
 

@@ -59,7 +59,6 @@ public:
 
 private:
     std::string_view DropEcho(std::string_view data);
-    std::string DisplayForm(std::string_view data);
     size_t Append(std::string_view text);
     void TrackReceivedRow(std::string_view data);
     std::string EnterLine(int32_t selStart, int32_t selLength, bool& textChanged);

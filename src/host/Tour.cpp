@@ -1,7 +1,6 @@
 #include "host/Tour.h"
 
 #include "control/PelorinControl.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/Access.h"
 #include "core/NumberText.h"
 #include "link/Session.h"
@@ -9,6 +8,8 @@
 #include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -81,7 +82,7 @@ private:
             "the login is accepted",
             [this] { return m_Control.m_ViewState == VS_PICTURE && m_Control.model().PictureExists(1); },
             [this] {
-                m_Control.Toolbar_ButtonClick("TB_HOME");
+                m_Control.Toolbar_ButtonClick(tb::kHome);
                 WaitForPicture(1, [this] {
                     Shot("overview", "picture 1 with all its values");
                     FindWritableValue();
@@ -137,7 +138,7 @@ private:
     void WriteValue(cElement& value) {
         DoubleClick(m_Control.view().Picture_PCT, CentreOf(value));
         if (m_Control.m_SelectedElement != &value ||
-            !m_Control.toolbar().Toolbar->Button("TB_SEND_SPV")->Enabled()) {
+            !m_Control.toolbar().Toolbar->Button(tb::kSendSetpoint)->Enabled()) {
             Fail("the value " + value.m_Address + " selected for writing");
             return;
         }
@@ -147,7 +148,7 @@ private:
             value.m_Value < kValueStep ? value.m_Value + kValueStep : value.m_Value - kValueStep;
         m_Control.toolbar().Text_NewValue->SetText(RegionalFixed(written, std::max(value.m_Decimals, 1)));
         Shot("typed", "new value typed in the operator's number format");
-        m_Control.Toolbar_ButtonClick("TB_SEND_SPV");
+        m_Control.Toolbar_ButtonClick(tb::kSendSetpoint);
         cElement* target = &value;
         WaitUntil(
             "the written value coming back",

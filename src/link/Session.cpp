@@ -1,7 +1,5 @@
 #include "link/Session.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/Payload.h"
@@ -9,7 +7,10 @@
 #include "link/ServerLink.h"
 #include "platform/InputCodes.h"
 #include "platform/Winsock.h"
+#include "ports/Ports.h"
 #include "sysdial/SystemDialog.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -51,7 +52,7 @@ Session::Session(QWidget* parent, SessionMembers& members, ServerLink& link, Sys
     Timer_System->SetEnabled(true);
     m_LoginTimeout->setSingleShot(true);
     m_LoginTimeout->setInterval(kLoginReplyTimeout);
-    m_LoginTimeout->callOnTimeout([this] { m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {}); });
+    m_LoginTimeout->callOnTimeout([this] { EndAsIfLoggedOut(); });
 }
 
 Session::~Session() = default;
@@ -108,7 +109,7 @@ void Session::Winsock_Client_Connect() {
 void Session::Winsock_Client_Close() {
     m_Link.AfterReceived([this] {
         m_Link.Close();
-        m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
+        EndAsIfLoggedOut();
     });
 }
 
@@ -120,7 +121,7 @@ void Session::OnLoginReply(const std::string& payload) {
     m_LoginTimeout->stop();
     m_Session.m_AccessLevel = String2Long(payload, 0);
     if (m_Session.m_AccessLevel < 1) {
-        m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
+        EndAsIfLoggedOut();
     } else {
         m_Link.TCPSend(CMD_GET_PICTURE_TABLE, {});
         m_Actions.RemoveAllElements();
@@ -134,7 +135,14 @@ void Session::OnLoginReply(const std::string& payload) {
 }
 
 void Session::OnLogout(const std::string& /*payload*/) {
-    m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
+    EndAsIfLoggedOut();
+}
+
+// A refused login, the server's logout, a lost link and an unanswered login end the session through
+// the toolbar's logout entry, as if the operator chose it: so the terminal is closed and an open
+// setpoint block left on the way.
+void Session::EndAsIfLoggedOut() {
+    m_Actions.Toolbar_ButtonMenuClick(tb::kLogout, tb::kHome, {});
 }
 
 void Session::SetServerAddress(const std::string& address) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "platform/ChildControls.h"
+#include "ports/ControlMembers.h"
 
 #include <chrono>
 #include <cstdint>
@@ -55,6 +55,7 @@ public:
 
 private:
     void CreateLoginFrame(QWidget* parent);
+    void EndAsIfLoggedOut();
 
     SessionMembers& m_Session;
     ServerLink& m_Link;

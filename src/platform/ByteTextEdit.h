@@ -35,7 +35,6 @@ public:
 
     int32_t SelectionStart() const { return std::min(m_Anchor, m_Caret); }
     int32_t SelectionEnd() const { return std::max(m_Anchor, m_Caret); }
-    int32_t Caret() const { return m_Caret; }
     // Both positions are clamped to the text; the caret is scrolled into view.
     void Select(int32_t anchor, int32_t caret);
     std::string SelectedBytes() const;

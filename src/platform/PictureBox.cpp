@@ -22,7 +22,6 @@ void PictureBox::SetPixelSize(QSize size) {
 }
 
 void PictureBox::SetMousePointer(int pointer) {
-    m_MousePointer = pointer;
     if (pointer == mpSizeNS)
         setCursor(Qt::SizeVerCursor);
     else

@@ -30,7 +30,6 @@ public:
     // values show the default.
     static constexpr int mpDefault = 0;
     static constexpr int mpSizeNS = 7;
-    int MousePointer() const { return m_MousePointer; }
     void SetMousePointer(int pointer);
 
     std::function<void(int button, int shift, float x, float y)> OnMouseDown;
@@ -59,7 +58,6 @@ private:
                            const QMouseEvent& event);
 
     ImageSurface m_Surface;
-    int m_MousePointer = mpDefault;
     bool m_DrawingShownPending = false;
     bool m_InPaintHandler = false;
     bool m_ReleaseEndsDoubleClick = false;

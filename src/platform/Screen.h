@@ -16,7 +16,6 @@ public:
     static double TwipsPerPixelY() { return twipsPerInch / LogicalDpiY(); }
     // Font family names in the font database's order; names that byte text cannot hold are left out.
     static std::vector<std::string> Fonts();
-    static int FontCount() { return static_cast<int>(Fonts().size()); }
 
 private:
     static constexpr double twipsPerInch = 1440;

@@ -427,9 +427,6 @@ int32_t ComboBox::ListCount() const {
 std::string ComboBox::List(int32_t index) const {
     return FromQ(static_cast<QComboBox*>(m_Widget)->itemText(index));
 }
-int32_t ComboBox::ListIndex() const {
-    return static_cast<QComboBox*>(m_Widget)->currentIndex();
-}
 
 void ComboBox::SetListIndex(int32_t index) {
     auto* combo = static_cast<QComboBox*>(m_Widget);

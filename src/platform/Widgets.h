@@ -136,7 +136,6 @@ public:
     void AddItem(const std::string& text);
     int32_t ListCount() const;
     std::string List(int32_t index) const;
-    int32_t ListIndex() const;
     // Selecting raises OnClick, as the operator's choice would.
     void SetListIndex(int32_t index);
     std::string Text() const;

@@ -22,6 +22,16 @@ enum ViewState : int16_t {
     VS_SETTINGS = 9,
 };
 
+// The views that show the picture, alone or under a panel.
+constexpr bool ShowsPicture(int16_t view) {
+    return view == VS_PICTURE || view == VS_SPV_CURVE || view == VS_SPV || view == VS_SETTINGS;
+}
+
+// The views of the text view: the function text and the two logbooks.
+constexpr bool ShowsText(int16_t view) {
+    return view == VS_FUNCTION_TEXT || view == VS_LOG_GLOBAL || view == VS_LOG_PCT;
+}
+
 // Written by the layout: picture-to-screen scale and offset.
 struct ScaleMembers {
     float m_XMul = 1;
@@ -54,13 +64,17 @@ struct PictureMembers {
     std::string m_WriteParameters;
 };
 
-// Written by the picture view: the pointer, the keys and the selection.
+// Written by the picture view: the pointer and the selection.
 struct SelectionMembers {
     int32_t m_LastX = 0;
     int32_t m_LastY = 0;
     cElement* m_SelectedElement = nullptr;
     int32_t m_LastSelectedVisible = 0;
     int16_t m_LastButton = 0;
+};
+
+// Written by the text view and the system dialog: the shift keys held with the last key.
+struct InputMembers {
     int32_t m_ShiftState = 0;
 };
 

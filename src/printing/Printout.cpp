@@ -133,21 +133,22 @@ void WhiteBox(PaintSurface& printer, double x, double y, double width, double he
 
 Printout::Printout(PrinterSurface* printer, const PictureMembers& picture, const SessionMembers& session,
                    const SettingsMembers& settings, const SetpointMembers& setpoint,
-                   const PictureModel& model, PictureView& view, SystemDialog& terminal, TextView& texts,
-                   SetpointPanel& setpoints, CurveEditor& curve)
+                   const ViewMembers& viewState, const PictureModel& model, PictureView& view,
+                   SystemDialog& terminal, TextView& texts, SetpointPanel& setpoints, CurveEditor& curve)
     : m_Jobs(printer), m_Picture(picture), m_Session(session), m_Settings(settings), m_Setpoint(setpoint),
-      m_Model(model), m_View(view), m_Terminal(terminal), m_Texts(texts), m_Setpoints(setpoints),
-      m_Curve(curve) {}
+      m_ViewState(viewState), m_Model(model), m_View(view), m_Terminal(terminal), m_Texts(texts),
+      m_Setpoints(setpoints), m_Curve(curve) {}
 
-// The views exclude each other; the first one shown is printed. The job ends whatever was printed.
+// The login view prints nothing. The job ends whatever was printed.
 void Printout::PrintCurrentView() {
     PrinterSurface& printer = m_Jobs.Printer();
     printer.SetFontName(m_Settings.m_PrinterFontName);
-    if (m_Terminal.Text_Sysdial->Visible())
+    const int16_t view = m_ViewState.m_ViewState;
+    if (view == VS_SYSDIAL)
         PrintTerminal(printer);
-    else if (m_Texts.Text_Any->Visible())
+    else if (ShowsText(view))
         PrintText(printer);
-    else if (m_View.Geometry().Visible())
+    else if (ShowsPicture(view))
         PrintPicture(printer);
     printer.SetDrawWidth(1);
     printer.SetFontBold(false);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "platform/PrintJob.h"
+#include "ports/ControlMembers.h"
 
 #include <cstdint>
 #include <string>
@@ -23,9 +23,9 @@ class Printout {
 public:
     // `printer` null: the system's printer, or a PDF file per printout in the documents folder.
     Printout(PrinterSurface* printer, const PictureMembers& picture, const SessionMembers& session,
-             const SettingsMembers& settings, const SetpointMembers& setpoint, const PictureModel& model,
-             PictureView& view, SystemDialog& terminal, TextView& texts, SetpointPanel& setpoints,
-             CurveEditor& curve);
+             const SettingsMembers& settings, const SetpointMembers& setpoint, const ViewMembers& viewState,
+             const PictureModel& model, PictureView& view, SystemDialog& terminal, TextView& texts,
+             SetpointPanel& setpoints, CurveEditor& curve);
 
     // TB_PRINT: prints whichever of the terminal, the text view and the picture is shown.
     void PrintCurrentView();
@@ -46,6 +46,7 @@ private:
     const SessionMembers& m_Session;
     const SettingsMembers& m_Settings;
     const SetpointMembers& m_Setpoint;
+    const ViewMembers& m_ViewState;
     const PictureModel& m_Model;
     PictureView& m_View;
     SystemDialog& m_Terminal;

@@ -1,13 +1,14 @@
 #include "setpoints/CurveEditor.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarIcons.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "platform/Colour.h"
 #include "platform/PictureBox.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarIcons.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -148,7 +149,7 @@ void CurveEditor::CreateFrame(QWidget* parent) {
     Command_SPV_Curve_Update->SetToolTip("Rita om kurva");
     Place(*Command_SPV_Curve_Update, {5640, 3000, 600, 450});
     Command_Send_Curve_SPV = m_Controls.Make<CommandButton>(frame, std::string());
-    Command_Send_Curve_SPV->SetIcon(ToolbarIcon("TB_SEND_SPV"));
+    Command_Send_Curve_SPV->SetIcon(ToolbarIcon(tb::kSendSetpoint));
     Command_Send_Curve_SPV->SetToolTip(Latin1FromUtf8("Skriv ner nya signalvärden"));
     Place(*Command_Send_Curve_SPV, {6360, 3000, 600, 450});
     Check_Curve_SPV_SupportLine = m_Controls.Make<CheckBox>(frame, Latin1FromUtf8("Stödlinje"));

@@ -1,15 +1,16 @@
 #include "setpoints/SetpointPanel.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarIcons.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "picture/PictureView.h"
 #include "platform/InputCodes.h"
+#include "ports/Ports.h"
 #include "setpoints/CurveEditor.h"
+#include "toolbar/ToolbarIcons.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -74,8 +75,8 @@ std::optional<std::string> TypedValue(TextBox& box) {
 SetpointPanel::SetpointPanel(QWidget* parent, SetpointMembers& members, const SelectionMembers& selection,
                              const PictureMembers& picture, ToolbarRow& toolbar, PictureView& view,
                              CurveEditor& curve, ViewSwitch& viewSwitch, CommandSender& sender)
-    : m_Setpoint(members), m_Selection(selection), m_Picture(picture), m_Toolbar(toolbar), m_PictureView(view),
-      m_Curve(curve), m_View(viewSwitch), m_Sender(sender) {
+    : m_Setpoint(members), m_Selection(selection), m_Picture(picture), m_Toolbar(toolbar),
+      m_PictureView(view), m_Curve(curve), m_View(viewSwitch), m_Sender(sender) {
     CreateFrame(parent);
 }
 
@@ -98,7 +99,7 @@ void SetpointPanel::CreateFrame(QWidget* parent) {
         Place(*Text_SPV[row], {2940, top + 21, 1500, 288});
         Text_SPV[row]->OnKeyPress = [this, i](int16_t& keyAscii) { Text_SPV_KeyPress(i, keyAscii); };
         Command_SendSPV[row] = m_Controls.Make<CommandButton>(frame, std::string());
-        Command_SendSPV[row]->SetIcon(ToolbarIcon("TB_SEND_SPV"));
+        Command_SendSPV[row]->SetIcon(ToolbarIcon(tb::kSendSetpoint));
         Command_SendSPV[row]->SetToolTip(Latin1FromUtf8("Skriv ner nytt signalvärde"));
         Place(*Command_SendSPV[row], {4500, top, 480, 330});
         Command_SendSPV[row]->OnClick = [this, i] { Command_SendSPV_Click(i); };
@@ -110,17 +111,18 @@ void SetpointPanel::CreateFrame(QWidget* parent) {
 
 void SetpointPanel::AddBlockEntry(const cElement& e) {
     // Entries made at run time have no key; the tag names the element.
-    m_Toolbar.Toolbar->Button("TB_SPV")->AddMenuEntry({}, e.m_Address + "\t" + SetpointKindLabel(e.m_SPVType),
-                                                      std::to_string(e.m_DynamicArrayPointer));
+    m_Toolbar.Toolbar->Button(tb::kSetpoints)
+        ->AddMenuEntry({}, e.m_Address + "\t" + SetpointKindLabel(e.m_SPVType),
+                       std::to_string(e.m_DynamicArrayPointer));
 }
 
 int32_t SetpointPanel::BlockEntryCount() const {
-    return m_Toolbar.Toolbar->Button("TB_SPV")->MenuCount();
+    return m_Toolbar.Toolbar->Button(tb::kSetpoints)->MenuCount();
 }
 
 void SetpointPanel::ForgetBlocks() {
     LeaveSetpoint();
-    m_Toolbar.Toolbar->Button("TB_SPV")->ClearMenu();
+    m_Toolbar.Toolbar->Button(tb::kSetpoints)->ClearMenu();
 }
 
 // A block stays open with its request standing even when its kind opens nothing.

@@ -1,11 +1,11 @@
 #include "sysdial/SystemDialog.h"
 
-#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/Payload.h"
 #include "core/Protocol.h"
 #include "platform/Winsock.h"
+#include "ports/Ports.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,11 +39,12 @@ int16_t ToInteger(int32_t v) {
 
 } // namespace
 
-SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, SelectionMembers& keys,
+SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, InputMembers& keys,
                            const SessionMembers& session, const SettingsMembers& settingsMembers,
                            CommandSender& sender, ViewSwitch& view, SettingsStore& settings, Dialogs& dialogs)
-    : m_Sysdial(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers), m_Sender(sender),
-      m_View(view), m_Settings(settings), m_Dialogs(dialogs), m_Socket(std::make_unique<Winsock>()) {
+    : m_Sysdial(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers),
+      m_Sender(sender), m_View(view), m_Settings(settings), m_Dialogs(dialogs),
+      m_Socket(std::make_unique<Winsock>()) {
     Winsock_SysDial = m_Socket.get();
     Winsock_SysDial->OnConnect = [this] { Winsock_SysDial_Connect(); };
     Winsock_SysDial->OnDataArrival = [this](int64_t bytesTotal) { Winsock_SysDial_DataArrival(bytesTotal); };

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "core/TerminalBuffer.h"
 #include "platform/ChildControls.h"
+#include "ports/ControlMembers.h"
 #include "sysdial/ContinuousPrinter.h"
 #include "sysdial/Recorder.h"
 
@@ -29,9 +29,9 @@ class Winsock;
 // is always the box's text.
 class SystemDialog {
 public:
-    SystemDialog(QWidget* parent, SysdialMembers& members, SelectionMembers& keys,
-                 const SessionMembers& session, const SettingsMembers& settingsMembers, CommandSender& sender,
-                 ViewSwitch& view, SettingsStore& settings, Dialogs& dialogs);
+    SystemDialog(QWidget* parent, SysdialMembers& members, InputMembers& keys, const SessionMembers& session,
+                 const SettingsMembers& settingsMembers, CommandSender& sender, ViewSwitch& view,
+                 SettingsStore& settings, Dialogs& dialogs);
     ~SystemDialog();
 
     Winsock* Winsock_SysDial = nullptr;
@@ -89,7 +89,7 @@ private:
     void StartRecording();
 
     SysdialMembers& m_Sysdial;
-    SelectionMembers& m_Keys;
+    InputMembers& m_Keys;
     const SessionMembers& m_Session;
     const SettingsMembers& m_SettingsMembers;
     CommandSender& m_Sender;

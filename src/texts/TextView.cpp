@@ -1,17 +1,16 @@
 #include "texts/TextView.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/Access.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/Protocol.h"
 #include "core/RegionalTime.h"
 #include "platform/InputCodes.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QDateTime>
-#include <algorithm>
-#include <iterator>
 
 namespace pelorin {
 
@@ -22,21 +21,11 @@ constexpr const char* kCourierNew = "Courier New";
 constexpr int16_t kKeyCtrlD = 4;
 constexpr int16_t kShiftCtrl = 3;
 
-// The toolbar actions that replace the text view. The others stay in it (printing) or do nothing there;
-// a logout there comes from the session's end, when nothing can be saved any more.
-const char* const kLeavingKeys[] = {"TB_GET_PCT",      "TB_GET_PREVIOUS",    "TB_GET_NEXT", "TB_SHOW_FB",
-                                    "TB_SHOW_LOG_PCT", "TB_SHOW_LOG_GLOBAL", "TB_SYSDIAL",  "TB_SETTINGS"};
-
-bool LeavesTextView(const std::string& key) {
-    return std::any_of(std::begin(kLeavingKeys), std::end(kLeavingKeys),
-                       [&](const char* leaving) { return key == leaving; });
-}
-
 } // namespace
 
-TextView::TextView(QWidget* parent, TextMembers& members, SelectionMembers& keys,
-                   const SessionMembers& session, const PictureMembers& picture, ViewSwitch& view,
-                   CommandSender& sender, ToolbarRow& toolbar, ControlActions& actions, Dialogs& dialogs)
+TextView::TextView(QWidget* parent, TextMembers& members, InputMembers& keys, const SessionMembers& session,
+                   const PictureMembers& picture, ViewSwitch& view, CommandSender& sender,
+                   ToolbarRow& toolbar, ControlActions& actions, Dialogs& dialogs)
     : m_Text(members), m_Keys(keys), m_Session(session), m_Picture(picture), m_View(view), m_Sender(sender),
       m_Toolbar(toolbar), m_Actions(actions), m_Dialogs(dialogs) {
     Text_Any = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
@@ -50,19 +39,19 @@ TextView::TextView(QWidget* parent, TextMembers& members, SelectionMembers& keys
 void TextView::RequestText(const std::string& MenuKey) {
     int16_t command = 0;
     std::string payload;
-    if (MenuKey == "TB_SHOW_FB") {
+    if (MenuKey == tb::kFunctionText) {
         command = CMD_GET_FUNCTION_TEXT;
         payload = std::to_string(m_Picture.m_PictureNumber);
-    } else if (MenuKey == "TB_SHOW_LOG_PCT") {
+    } else if (MenuKey == tb::kPictureLog) {
         command = CMD_GET_PICTURE_LOG;
         payload = Long2String(m_Picture.m_PictureNumber);
-    } else if (MenuKey == "TB_SHOW_LOG_GLOBAL") {
+    } else if (MenuKey == tb::kGlobalLog) {
         command = CMD_GET_GLOBAL_LOG;
     } else {
         return;
     }
     m_Sender.TCPSend(CMD_GET_PICTURE, "0");
-    m_Toolbar.Toolbar->Button("TB_SHOW_TEXTS")->MenuEntry(MenuKey)->SetEnabled(false);
+    m_Toolbar.Toolbar->Button(tb::kTexts)->MenuEntry(MenuKey)->SetEnabled(false);
     m_Sender.TCPSend(command, payload);
 }
 
@@ -115,7 +104,8 @@ void TextView::Text_Any_KeyPress(int16_t& KeyAscii) {
 }
 
 void TextView::BeforeToolbarAction(const std::string& key) {
-    if (!m_LeavingAsked && LeavesTextView(key))
+    const ToolbarEntry* entry = FindToolbarEntry(key);
+    if (!m_LeavingAsked && entry && entry->leavesTextView)
         OfferToSave();
 }
 
@@ -147,7 +137,7 @@ void TextView::OfferToSave() {
 void TextView::LeaveWithEscape() {
     OfferToSave();
     m_LeavingAsked = true;
-    m_Actions.Toolbar_ButtonClick("TB_GET_PCT");
+    m_Actions.Toolbar_ButtonClick(tb::kGetPicture);
     m_LeavingAsked = false;
 }
 

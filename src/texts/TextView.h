@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "platform/ChildControls.h"
+#include "ports/ControlMembers.h"
 
 #include <cstdint>
 #include <string>
@@ -20,13 +20,13 @@ class ViewSwitch;
 // A logbook the user may edit is offered for saving on the server before the view is left.
 class TextView {
 public:
-    TextView(QWidget* parent, TextMembers& members, SelectionMembers& keys, const SessionMembers& session,
+    TextView(QWidget* parent, TextMembers& members, InputMembers& keys, const SessionMembers& session,
              const PictureMembers& picture, ViewSwitch& view, CommandSender& sender, ToolbarRow& toolbar,
              ControlActions& actions, Dialogs& dialogs);
 
     TextBox* Text_Any = nullptr;
 
-    // TB_SHOW_FB, TB_SHOW_LOG_PCT and TB_SHOW_LOG_GLOBAL.
+    // tb::kFunctionText, tb::kPictureLog and tb::kGlobalLog.
     void RequestText(const std::string& MenuKey);
     void OnFunctionText(const std::string& payload);
     void OnPictureLog(const std::string& payload);
@@ -49,7 +49,7 @@ private:
     void InsertStamp();
 
     TextMembers& m_Text;
-    SelectionMembers& m_Keys;
+    InputMembers& m_Keys;
     const SessionMembers& m_Session;
     const PictureMembers& m_Picture;
     ViewSwitch& m_View;
@@ -58,7 +58,7 @@ private:
     ControlActions& m_Actions;
     Dialogs& m_Dialogs;
     ChildControls m_Controls;
-    // Escape has asked already while it leaves through TB_GET_PCT.
+    // Escape has asked already while it leaves through tb::kGetPicture.
     bool m_LeavingAsked = false;
 };
 

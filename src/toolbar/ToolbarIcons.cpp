@@ -1,10 +1,10 @@
 #include "toolbar/ToolbarIcons.h"
 
+#include "toolbar/ToolbarTable.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <functional>
-#include <map>
 
 namespace pelorin {
 
@@ -16,7 +16,7 @@ const QColor kAccent(60, 140, 220);
 const QColor kPaper(250, 250, 245);
 const QColor kGreen(40, 150, 70);
 
-QPixmap Draw(const std::function<void(QPainter&)>& draw) {
+QPixmap Draw(IconPainter draw) {
     QPixmap pixmap(kSize, kSize);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -25,6 +25,18 @@ QPixmap Draw(const std::function<void(QPainter&)>& draw) {
     draw(painter);
     return pixmap;
 }
+
+void Arrow(QPainter& p, bool right) {
+    p.setBrush(kAccent);
+    QPolygonF arrow({{4, 12}, {12, 4}, {12, 9}, {20, 9}, {20, 15}, {12, 15}, {12, 20}});
+    if (right)
+        arrow = QTransform(-1, 0, 0, 1, kSize, 0).map(arrow);
+    p.drawPolygon(arrow);
+}
+
+} // namespace
+
+namespace icon {
 
 void Home(QPainter& p) {
     p.setBrush(kAccent);
@@ -35,12 +47,12 @@ void Home(QPainter& p) {
     p.drawRect(QRectF(10.5, 15, 3, 6));
 }
 
-void Arrow(QPainter& p, bool right) {
-    p.setBrush(kAccent);
-    QPolygonF arrow({{4, 12}, {12, 4}, {12, 9}, {20, 9}, {20, 15}, {12, 15}, {12, 20}});
-    if (right)
-        arrow = QTransform(-1, 0, 0, 1, kSize, 0).map(arrow);
-    p.drawPolygon(arrow);
+void Previous(QPainter& p) {
+    Arrow(p, false);
+}
+
+void Next(QPainter& p) {
+    Arrow(p, true);
 }
 
 void GetPicture(QPainter& p) {
@@ -84,20 +96,11 @@ void Send(QPainter& p) {
     p.drawLine(QPointF(11, 14), QPointF(21.5, 3));
 }
 
-} // namespace
+} // namespace icon
 
-QIcon ToolbarIcon(const std::string& key) {
-    static const std::map<std::string, std::function<void(QPainter&)>> painters = {
-        {"TB_HOME", Home},
-        {"TB_GET_PREVIOUS", [](QPainter& p) { Arrow(p, false); }},
-        {"TB_GET_NEXT", [](QPainter& p) { Arrow(p, true); }},
-        {"TB_GET_PCT", GetPicture},
-        {"TB_SHOW_TEXTS", Texts},
-        {"TB_SPV", Setpoints},
-        {"TB_SEND_SPV", Send},
-    };
-    const auto found = painters.find(key);
-    return found == painters.end() ? QIcon() : QIcon(Draw(found->second));
+QIcon ToolbarIcon(std::string_view key) {
+    const ToolbarEntry* entry = FindToolbarEntry(key);
+    return entry && entry->icon ? QIcon(Draw(entry->icon)) : QIcon();
 }
 
 } // namespace pelorin

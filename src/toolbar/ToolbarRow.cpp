@@ -1,10 +1,11 @@
 #include "toolbar/ToolbarRow.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarIcons.h"
 #include "core/Latin1.h"
 #include "platform/Colour.h"
 #include "platform/InputCodes.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarIcons.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QWidget>
 
@@ -17,9 +18,6 @@ constexpr double kTextPctWidth = 492;
 constexpr double kTextAddressWidth = 1395;
 constexpr double kTextNewValueWidth = 615;
 constexpr double kTextUpdatedWidth = 492;
-// Toolbar gaps that hold the picture-number box and the address and value pair.
-constexpr double kPictureNumberGap = 650;
-constexpr double kAddressGap = 2250;
 constexpr double kRowFontSizeWhilePlacing = 2;
 constexpr double kRowFontSize = 8;
 
@@ -40,29 +38,26 @@ ToolbarRow::ToolbarRow(QWidget* parent, ControlActions& actions) : m_Actions(act
 void ToolbarRow::CreateButtons() {
     Toolbar->SetLeft(0);
     Toolbar->SetTop(0);
-    ToolButton* home = Toolbar->AddButton("TB_HOME", Latin1FromUtf8("Hämta bild 1"), true);
-    home->AddMenuEntry("TB_LOGOUT", "Logga ut");
-    home->AddMenuEntry({}, "-");
-    home->AddMenuEntry("TB_SYSDIAL", "Systemdialog");
-    home->AddMenuEntry({}, "-");
-    home->AddMenuEntry("TB_PRINT", "Skriv ut");
-    home->AddMenuEntry({}, "-");
-    home->AddMenuEntry("TB_SETTINGS", Latin1FromUtf8("Inställningar"));
-    Toolbar->AddButton("TB_GET_PREVIOUS", Latin1FromUtf8("Föregående bildnummer"), false);
-    Toolbar->AddButton("TB_GET_NEXT", Latin1FromUtf8("Nästa bildnummer"), false);
-    Toolbar->AddGap(kPictureNumberGap);
-    Toolbar->AddButton("TB_GET_PCT", Latin1FromUtf8("Hämta bild"), false);
-    ToolButton* texts = Toolbar->AddButton("TB_SHOW_TEXTS", "Funktionsbeskrivning/loggbok", true);
-    texts->AddMenuEntry("TB_SHOW_FB", "Funktionsbeskrivning");
-    texts->AddMenuEntry("TB_SHOW_LOG_PCT", Latin1FromUtf8("Loggbok för aktuell bild"));
-    texts->AddMenuEntry({}, "-");
-    texts->AddMenuEntry("TB_SHOW_LOG_GLOBAL", "Global loggbok");
-    Toolbar->AddButton("TB_SPV", Latin1FromUtf8("Börvärden"), true);
-    Toolbar->AddGap(kAddressGap);
-    Toolbar->AddButton("TB_SEND_SPV", Latin1FromUtf8("Sänd börvärde till KRU"), false);
-    for (const char* key : {"TB_HOME", "TB_GET_PREVIOUS", "TB_GET_NEXT", "TB_GET_PCT", "TB_SHOW_TEXTS",
-                            "TB_SPV", "TB_SEND_SPV"})
-        Toolbar->Button(key)->SetIcon(ToolbarIcon(key));
+    for (const ToolbarEntry& entry : kToolbarEntries) {
+        if (entry.parent)
+            AddMenuEntry(entry);
+        else
+            AddButton(entry);
+    }
+}
+
+void ToolbarRow::AddButton(const ToolbarEntry& entry) {
+    if (entry.gapBefore > 0)
+        Toolbar->AddGap(entry.gapBefore);
+    ToolButton* button = Toolbar->AddButton(entry.key, Latin1FromUtf8(entry.caption), entry.hasMenu);
+    button->SetIcon(ToolbarIcon(entry.key));
+}
+
+void ToolbarRow::AddMenuEntry(const ToolbarEntry& entry) {
+    ToolButton& parent = *Toolbar->Button(entry.parent);
+    if (entry.separatorBefore)
+        parent.AddMenuEntry({}, "-");
+    parent.AddMenuEntry(entry.key, Latin1FromUtf8(entry.caption));
 }
 
 void ToolbarRow::CreateBoxes(QWidget* parent) {
@@ -92,24 +87,14 @@ void ToolbarRow::Text_PCT_KeyPress(int16_t& KeyAscii) {
     if (KeyAscii != kKeyEnter)
         return;
     KeyAscii = 0;
-    m_Actions.Toolbar_ButtonClick("TB_GET_PCT");
+    m_Actions.Toolbar_ButtonClick(tb::kGetPicture);
 }
 
 void ToolbarRow::Apply(const ToolbarView& v) {
     if (v.updatesEnabledFlags) {
-        ToolButton& home = *Toolbar->Button("TB_HOME");
-        home.SetEnabled(v.home);
-        home.MenuEntry("TB_SYSDIAL")->SetEnabled(v.systemDialog);
-        home.MenuEntry("TB_LOGOUT")->SetEnabled(v.logout);
-        home.MenuEntry("TB_SETTINGS")->SetEnabled(v.settings);
-        Toolbar->Button("TB_GET_PREVIOUS")->SetEnabled(v.previous);
-        Toolbar->Button("TB_GET_NEXT")->SetEnabled(v.next);
-        ToolButton& texts = *Toolbar->Button("TB_SHOW_TEXTS");
-        texts.MenuEntry("TB_SHOW_FB")->SetEnabled(v.functionText);
-        texts.MenuEntry("TB_SHOW_LOG_GLOBAL")->SetEnabled(v.globalLog);
-        texts.MenuEntry("TB_SHOW_LOG_PCT")->SetEnabled(v.pictureLog);
-        Toolbar->Button("TB_SPV")->SetEnabled(v.setpoints);
-        Toolbar->Button("TB_SEND_SPV")->SetEnabled(v.sendSetpoint);
+        for (const ToolbarEntry& entry : kToolbarEntries)
+            if (entry.enabledBy)
+                SetEnabled(entry, v.*entry.enabledBy);
         Text_PCT->SetEnabled(v.pictureNumberEnabled);
         Text_Address->SetEnabled(v.addressEnabled);
         Text_NewValue->SetEnabled(v.newValueEnabled);
@@ -121,6 +106,13 @@ void ToolbarRow::Apply(const ToolbarView& v) {
     Frame_UserName->SetVisible(v.userNameVisible);
 }
 
+void ToolbarRow::SetEnabled(const ToolbarEntry& entry, bool enabled) {
+    if (entry.parent)
+        Toolbar->Button(entry.parent)->MenuEntry(entry.key)->SetEnabled(enabled);
+    else
+        Toolbar->Button(entry.key)->SetEnabled(enabled);
+}
+
 void ToolbarRow::Layout(double controlWidth) {
     const std::initializer_list<TextBox*> row = {Text_PCT, Text_Address, Text_NewValue, Text_Updated};
     Text_Updated->SetLeft(controlWidth - Text_Updated->Width() - 50);
@@ -130,15 +122,15 @@ void ToolbarRow::Layout(double controlWidth) {
         box->SetHeight(Toolbar->Height() - 60);
         box->SetTop(Toolbar->Top() + 30);
     }
-    // The picture-number box is centred in the gap between TB_GET_NEXT and TB_GET_PCT.
-    const ToolButton& next = *Toolbar->Button("TB_GET_NEXT");
+    // The picture-number box is centred in the gap between the next-picture and get-picture buttons.
+    const ToolButton& next = *Toolbar->Button(tb::kNext);
     const double numberGapStart = next.Left() + next.Width();
-    const double numberGap = Toolbar->Button("TB_GET_PCT")->Left() - numberGapStart;
+    const double numberGap = Toolbar->Button(tb::kGetPicture)->Left() - numberGapStart;
     Text_PCT->SetLeft(numberGapStart + (numberGap - Text_PCT->Width()) / 2);
-    // The address and value pair, 50 twips apart, is centred between TB_SPV and TB_SEND_SPV.
-    const ToolButton& setpoints = *Toolbar->Button("TB_SPV");
+    // The address and value pair, 50 twips apart, is centred between the setpoints and send buttons.
+    const ToolButton& setpoints = *Toolbar->Button(tb::kSetpoints);
     const double pairGapStart = setpoints.Left() + setpoints.Width();
-    const double pairGap = Toolbar->Button("TB_SEND_SPV")->Left() - pairGapStart;
+    const double pairGap = Toolbar->Button(tb::kSendSetpoint)->Left() - pairGapStart;
     Text_Address->SetLeft(pairGapStart +
                           (pairGap - (Text_Address->Width() + 50 + Text_NewValue->Width())) / 2);
     Text_NewValue->SetLeft(Text_Address->Left() + Text_Address->Width() + 50);
@@ -155,6 +147,7 @@ void ToolbarRow::LayoutUserName(const std::string& name) {
 }
 
 void ToolbarRow::ShowIndicator(const std::string& text, bool complete) {
+    m_IndicatorComplete = complete;
     Text_Updated->SetText(text);
     Text_Updated->SetBackColor(complete ? kGreen : kRed);
     Text_Updated->SetForeColor(complete ? kBlue : kWhite);
@@ -165,7 +158,7 @@ void ToolbarRow::SetIndicatorText(const std::string& text) {
 }
 
 bool ToolbarRow::IndicatorComplete() const {
-    return Text_Updated->BackColor() == kGreen;
+    return m_IndicatorComplete;
 }
 
 } // namespace pelorin

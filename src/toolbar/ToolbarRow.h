@@ -1,7 +1,7 @@
 #pragma once
 
-#include "toolbar/ToolbarRules.h"
 #include "platform/ChildControls.h"
+#include "toolbar/ToolbarRules.h"
 
 #include <string>
 
@@ -10,6 +10,7 @@ class QWidget;
 namespace pelorin {
 
 class ControlActions;
+struct ToolbarEntry;
 
 // The toolbar and the boxes laid over its row: picture number, selected address and new value, the
 // update indicator and the user's name. Its buttons and menu entries end in the control's toolbar
@@ -41,10 +42,14 @@ public:
 
 private:
     void CreateButtons();
+    void AddButton(const ToolbarEntry& entry);
+    void AddMenuEntry(const ToolbarEntry& entry);
+    void SetEnabled(const ToolbarEntry& entry, bool enabled);
     void CreateBoxes(QWidget* parent);
 
     ControlActions& m_Actions;
     ChildControls m_Controls;
+    bool m_IndicatorComplete = false;
 };
 
 } // namespace pelorin

@@ -1,27 +1,9 @@
 #include "toolbar/ToolbarRules.h"
 
-#include "ports/ControlMembers.h"
 #include "core/Access.h"
-
-#include <initializer_list>
+#include "ports/ControlMembers.h"
 
 namespace pelorin {
-
-namespace {
-
-bool IsOneOf(int16_t view, std::initializer_list<int16_t> views) {
-    for (int16_t v : views)
-        if (view == v)
-            return true;
-    return false;
-}
-
-// The views that show the picture, alone or under a panel.
-bool ShowsPicture(int16_t view) {
-    return IsOneOf(view, {VS_PICTURE, VS_SPV_CURVE, VS_SPV, VS_SETTINGS});
-}
-
-} // namespace
 
 ToolbarView ToolbarRules(const ToolbarState& s) {
     ToolbarView r;
@@ -53,7 +35,7 @@ ToolbarView ToolbarRules(const ToolbarState& s) {
     r.indicatorVisible = picture;
     r.userNameVisible = true;
     r.picture = ShowsPicture(v);
-    r.textView = IsOneOf(v, {VS_FUNCTION_TEXT, VS_LOG_GLOBAL, VS_LOG_PCT});
+    r.textView = ShowsText(v);
     r.terminal = v == VS_SYSDIAL;
     r.setpointPanel = v == VS_SPV;
     r.curveEditor = v == VS_SPV_CURVE;

@@ -5,7 +5,6 @@
 #include "control/ControlLayout.h"
 #include "control/PelorinControl.h"
 #include "control/SettingsPanel.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Protocol.h"
 #include "link/ServerLink.h"
@@ -19,6 +18,8 @@
 #include "setpoints/SetpointPanel.h"
 #include "sysdial/SystemDialog.h"
 #include "texts/TextView.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QTemporaryDir>
 #include <deque>
@@ -58,7 +59,7 @@ inline bool LogIn(PelorinControl& c, const std::string& visa = "DEMO", const std
 // Asks for a picture through the toolbar; whether it came, with all its values when `withValues`.
 inline bool ShowPicture(PelorinControl& c, int number, bool withValues = false) {
     c.toolbar().Text_PCT->SetText(std::to_string(number));
-    c.Toolbar_ButtonClick("TB_GET_PCT");
+    c.Toolbar_ButtonClick(tb::kGetPicture);
     return waitFor([&c, number, withValues] {
         return c.m_PictureNumber == number && c.m_ViewState == VS_PICTURE &&
                (!withValues || c.toolbar().Text_Updated->Text() == "100%");

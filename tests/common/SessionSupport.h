@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/TestSupport.h"
 #include "common/ControlFixture.h"
+#include "common/TestSupport.h"
 
 #include "Server.h"
 #include "core/FrameCutter.h"
@@ -9,6 +9,7 @@
 #include "platform/Colour.h"
 #include "platform/PictureBox.h"
 #include "platform/Winsock.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,12 +160,12 @@ protected:
     void OpenBlock(const std::string& address) {
         const ToolMenuEntry* chosen = nullptr;
         ASSERT_TRUE(waitFor([&] {
-            for (const auto& entry : c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries())
+            for (const auto& entry : c().toolbar().Toolbar->Button(tb::kSetpoints)->MenuEntries())
                 if (entry->Text.rfind(address + "\t", 0) == 0)
                     chosen = entry.get();
             return chosen != nullptr;
         }));
-        c().Toolbar_ButtonMenuClick({}, "TB_SPV", chosen->Tag);
+        c().Toolbar_ButtonMenuClick({}, tb::kSetpoints, chosen->Tag);
     }
 
     // Connects the system-dialog link to `terminal`, standing in for the server's terminal port.

@@ -2,6 +2,7 @@
 // forget the choices in the user's stored settings.
 
 #include "common/SessionSupport.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QAbstractButton>
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ TEST_F(SettingsPanelTest, OperatorPreviewsUndoesKeepsAndForgetsPictureSettings) 
     const auto stored = [this](const char* key) {
         return f.settings().GetSetting("Pelorin_Client", "Picture", key);
     };
-    const auto open = [this] { c().Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME"); };
+    const auto open = [this] { c().Toolbar_ButtonMenuClick(tb::kSettings, tb::kHome); };
     Choose(*panel.Combo_Resolution, "1280 x 1024");
     Press(*panel.Check_FontBold);
     EXPECT_EQ(PictureArea(c()), QSize(800, 600)) << "outside the panel its events do nothing";

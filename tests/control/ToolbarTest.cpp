@@ -1,12 +1,16 @@
-// The toolbar's rules as a pure function, and where its buttons and the picture-number box take the
-// operator.
+// The toolbar's table and its rules as a pure function, the row the table makes, and where its buttons
+// and the picture-number box take the operator.
 
+#include "common/PortFakes.h"
 #include "common/SessionSupport.h"
-#include "toolbar/ToolbarRules.h"
 #include "core/Access.h"
+#include "toolbar/ToolbarRules.h"
+#include "toolbar/ToolbarTable.h"
 
+#include <QMenu>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -16,24 +20,23 @@ namespace {
 using Flag = bool ToolbarView::*;
 
 // One character per view from VS_LOGIN to VS_SETTINGS ('1' on), at full rights with a function text,
-// setpoint entries and a writable selection.
+// setpoint entries and a writable selection: the flags of the table's entries by key, the others by
+// name.
+const struct {
+    const char* key;
+    const char* byView;
+} kEntryFlags[] = {
+    {tb::kHome, ".11111111"},         {tb::kLogout, ".1.....1."},       {tb::kSystemDialog, ".1......."},
+    {tb::kSettings, ".1......."},     {tb::kPrevious, ".1......."},     {tb::kNext, ".1......."},
+    {tb::kFunctionText, ".1.111111"}, {tb::kGlobalLog, ".11.11111"},    {tb::kPictureLog, ".111.1111"},
+    {tb::kSetpoints, ".1......."},    {tb::kSendSetpoint, ".1......."},
+};
 const struct {
     const char* name;
     Flag flag;
     const char* byView;
 } kFlags[] = {
     {"updatesEnabledFlags", &ToolbarView::updatesEnabledFlags, ".11111111"},
-    {"home", &ToolbarView::home, ".11111111"},
-    {"logout", &ToolbarView::logout, ".1.....1."},
-    {"systemDialog", &ToolbarView::systemDialog, ".1......."},
-    {"settings", &ToolbarView::settings, ".1......."},
-    {"previous", &ToolbarView::previous, ".1......."},
-    {"next", &ToolbarView::next, ".1......."},
-    {"functionText", &ToolbarView::functionText, ".1.111111"},
-    {"globalLog", &ToolbarView::globalLog, ".11.11111"},
-    {"pictureLog", &ToolbarView::pictureLog, ".111.1111"},
-    {"setpoints", &ToolbarView::setpoints, ".1......."},
-    {"sendSetpoint", &ToolbarView::sendSetpoint, ".1......."},
     {"pictureNumberEnabled", &ToolbarView::pictureNumberEnabled, ".1...11.1"},
     {"addressEnabled", &ToolbarView::addressEnabled, ".1......."},
     {"newValueEnabled", &ToolbarView::newValueEnabled, ".1......."},
@@ -50,34 +53,110 @@ const struct {
     {"loginFrame", &ToolbarView::loginFrame, "1........"},
 };
 
+struct ExpectedFlag {
+    std::string name;
+    Flag flag;
+    const char* byView;
+};
+
+// The entries' rows take their flag from the table; an entry without one fails here.
+std::vector<ExpectedFlag> AllFlags() {
+    std::vector<ExpectedFlag> flags;
+    for (const auto& [key, byView] : kEntryFlags) {
+        const ToolbarEntry* entry = FindToolbarEntry(key);
+        if (entry && entry->enabledBy)
+            flags.push_back({key, entry->enabledBy, byView});
+        else
+            ADD_FAILURE() << key << " follows no rule";
+    }
+    for (const auto& f : kFlags)
+        flags.push_back({f.name, f.flag, f.byView});
+    return flags;
+}
+
 constexpr int32_t kAllRights = 31;
 
-TEST(ToolbarRules, EveryViewSetsEveryFlagAndRightsAndPictureTakeAwayOnlyTheirs) {
+TEST(ToolbarRules, EveryViewSetsEveryFlag) {
+    const std::vector<ExpectedFlag> flags = AllFlags();
     for (int16_t view = VS_LOGIN; view <= VS_SETTINGS; ++view) {
         const ToolbarView v = ToolbarRules({view, kAllRights, -1, 1, true});
-        for (const auto& f : kFlags)
+        for (const auto& f : flags)
             EXPECT_EQ(v.*f.flag, f.byView[view - VS_LOGIN] == '1') << f.name << " in view " << view;
     }
-    const std::tuple<const char*, ToolbarState, const char*> cases[] = {
-        {"no rights", {VS_PICTURE, 1, -1, 1, true}, " systemDialog setpoints sendSetpoint newValueEnabled "},
-        {"write only", {VS_PICTURE, ACCESS_WRITE, -1, 1, true}, " systemDialog "},
+}
+
+TEST(ToolbarRules, RightsAndPictureTakeAwayOnlyTheirFlags) {
+    const std::tuple<const char*, ToolbarState, std::vector<std::string>> cases[] = {
+        {"no rights",
+         {VS_PICTURE, 1, -1, 1, true},
+         {tb::kSystemDialog, tb::kSetpoints, tb::kSendSetpoint, "newValueEnabled"}},
+        {"write only", {VS_PICTURE, ACCESS_WRITE, -1, 1, true}, {tb::kSystemDialog}},
         {"system dialog only",
          {VS_PICTURE, ACCESS_SYSDIAL, -1, 1, true},
-         " setpoints sendSetpoint newValueEnabled "},
-        {"no function text", {VS_PICTURE, kAllRights, 0, 1, true}, " functionText "},
-        {"only -1 means a function text", {VS_PICTURE, kAllRights, 1, 1, true}, " functionText "},
-        {"no setpoint entries", {VS_PICTURE, kAllRights, -1, 0, true}, " setpoints "},
-        {"selection not writable", {VS_PICTURE, kAllRights, -1, 1, false}, " sendSetpoint newValueEnabled "},
+         {tb::kSetpoints, tb::kSendSetpoint, "newValueEnabled"}},
+        {"no function text", {VS_PICTURE, kAllRights, 0, 1, true}, {tb::kFunctionText}},
+        {"only -1 means a function text", {VS_PICTURE, kAllRights, 1, 1, true}, {tb::kFunctionText}},
+        {"no setpoint entries", {VS_PICTURE, kAllRights, -1, 0, true}, {tb::kSetpoints}},
+        {"selection not writable",
+         {VS_PICTURE, kAllRights, -1, 1, false},
+         {tb::kSendSetpoint, "newValueEnabled"}},
     };
+    const std::vector<ExpectedFlag> flags = AllFlags();
     const ToolbarView everything = ToolbarRules({VS_PICTURE, kAllRights, -1, 1, true});
     for (const auto& [what, state, off] : cases) {
         const ToolbarView v = ToolbarRules(state);
-        for (const auto& f : kFlags) {
-            const bool takenAway =
-                std::string(off).find(" " + std::string(f.name) + " ") != std::string::npos;
+        for (const auto& f : flags) {
+            const bool takenAway = std::find(off.begin(), off.end(), f.name) != off.end();
             EXPECT_EQ(v.*f.flag, !takenAway && everything.*f.flag) << what << ": " << f.name;
         }
     }
+}
+
+TEST(ToolbarTable, EveryEntryThatFollowsARuleHasItsFlagsByView) {
+    for (const ToolbarEntry& entry : kToolbarEntries) {
+        const bool listed = std::any_of(std::begin(kEntryFlags), std::end(kEntryFlags),
+                                        [&](const auto& row) { return row.key == std::string(entry.key); });
+        EXPECT_EQ(listed, entry.enabledBy != nullptr) << entry.key;
+    }
+}
+
+// The row as the operator sees it: the buttons' tool tips from left to right, each drop-down's
+// entries, an image on every button.
+TEST(ToolbarTable, TheRowShowsItsButtonsAndMenusInOrderEachButtonWithAnImage) {
+    QWidget parent;
+    RecordingActions actions;
+    const ToolbarRow row(&parent, actions);
+    using Shown = std::vector<std::pair<QString, QStringList>>;
+    const QString separator = QStringLiteral("-");
+    const Shown expected = {
+        {QStringLiteral("Hämta bild 1"),
+         {QStringLiteral("Logga ut"), separator, QStringLiteral("Systemdialog"), separator,
+          QStringLiteral("Skriv ut"), separator, QStringLiteral("Inställningar")}},
+        {QStringLiteral("Föregående bildnummer"), {}},
+        {QStringLiteral("Nästa bildnummer"), {}},
+        {QStringLiteral("Hämta bild"), {}},
+        {QStringLiteral("Funktionsbeskrivning/loggbok"),
+         {QStringLiteral("Funktionsbeskrivning"), QStringLiteral("Loggbok för aktuell bild"), separator,
+          QStringLiteral("Global loggbok")}},
+        {QStringLiteral("Börvärden"), {}},
+        {QStringLiteral("Sänd börvärde till KRU"), {}},
+    };
+    Shown shown;
+    for (const QToolButton* button :
+         row.Toolbar->widget()->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
+        QStringList entries;
+        if (button->menu())
+            for (const QAction* action : button->menu()->actions())
+                entries << (action->isSeparator() ? separator : action->text());
+        shown.emplace_back(button->toolTip(), entries);
+        EXPECT_FALSE(button->icon().isNull()) << button->toolTip().toStdString();
+    }
+    EXPECT_EQ(shown, expected);
+}
+
+bool EntryEnabled(ToolbarRow& t, const ToolbarEntry& entry) {
+    ToolButton& button = *t.Toolbar->Button(entry.parent ? entry.parent : entry.key);
+    return entry.parent ? button.MenuEntry(entry.key)->Enabled() : button.Enabled();
 }
 
 // Each widget the rules decide, as the control shows it now, against what the rules make of its state.
@@ -87,20 +166,12 @@ void ExpectWidgetsFollowTheRules(PelorinControl& c) {
         {c.m_ViewState, c.m_AccessLevel, c.m_FunctionTextAvailable, c.setpoints().BlockEntryCount(),
          selected && IsWritableAddress(selected->m_Address, c.m_WriteParameters)});
     ToolbarRow& t = c.toolbar();
-    ToolButton& home = *t.Toolbar->Button("TB_HOME");
-    ToolButton& texts = *t.Toolbar->Button("TB_SHOW_TEXTS");
+    for (const ToolbarEntry& entry : kToolbarEntries) {
+        if (entry.enabledBy)
+            EXPECT_TRUE(!v.updatesEnabledFlags || EntryEnabled(t, entry) == v.*entry.enabledBy)
+                << entry.key << " in view " << c.m_ViewState;
+    }
     const std::tuple<const char*, bool, Flag> enabled[] = {
-        {"home", home.Enabled(), &ToolbarView::home},
-        {"logout", home.MenuEntry("TB_LOGOUT")->Enabled(), &ToolbarView::logout},
-        {"systemDialog", home.MenuEntry("TB_SYSDIAL")->Enabled(), &ToolbarView::systemDialog},
-        {"settings", home.MenuEntry("TB_SETTINGS")->Enabled(), &ToolbarView::settings},
-        {"previous", t.Toolbar->Button("TB_GET_PREVIOUS")->Enabled(), &ToolbarView::previous},
-        {"next", t.Toolbar->Button("TB_GET_NEXT")->Enabled(), &ToolbarView::next},
-        {"functionText", texts.MenuEntry("TB_SHOW_FB")->Enabled(), &ToolbarView::functionText},
-        {"globalLog", texts.MenuEntry("TB_SHOW_LOG_GLOBAL")->Enabled(), &ToolbarView::globalLog},
-        {"pictureLog", texts.MenuEntry("TB_SHOW_LOG_PCT")->Enabled(), &ToolbarView::pictureLog},
-        {"setpoints", t.Toolbar->Button("TB_SPV")->Enabled(), &ToolbarView::setpoints},
-        {"sendSetpoint", t.Toolbar->Button("TB_SEND_SPV")->Enabled(), &ToolbarView::sendSetpoint},
         {"pictureNumberEnabled", t.Text_PCT->Enabled(), &ToolbarView::pictureNumberEnabled},
         {"addressEnabled", t.Text_Address->Enabled(), &ToolbarView::addressEnabled},
         {"newValueEnabled", t.Text_NewValue->Enabled(), &ToolbarView::newValueEnabled},
@@ -135,9 +206,9 @@ TEST_F(ToolbarViews, TheControlShowsWhatTheRulesSayForUsersWithAndWithoutRights)
         Inject(MSG_GLOBAL_LOG, "Loggbok");
         ExpectWidgetsFollowTheRules(c());
         ShowPicture(picture, true);
-        c().Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
+        c().Toolbar_ButtonMenuClick(tb::kSettings, tb::kHome);
         ExpectWidgetsFollowTheRules(c());
-        c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+        c().Toolbar_ButtonMenuClick(tb::kLogout, tb::kHome);
     }
 }
 
@@ -164,7 +235,7 @@ protected:
 
     Requests Step(int direction, int32_t from) {
         c().m_PictureNumber = from;
-        return After([&] { c().Toolbar_ButtonClick(direction > 0 ? "TB_GET_NEXT" : "TB_GET_PREVIOUS"); });
+        return After([&] { c().Toolbar_ButtonClick(direction > 0 ? tb::kNext : tb::kPrevious); });
     }
 };
 
@@ -204,7 +275,7 @@ TEST_F(Navigation, NextPreviousHomeAndTypedNumbersAskOnlyForExistingPictures) {
     }
 
     // Home asks for picture 1 only when it exists and the picture is shown.
-    EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_HOME"); }), Requests{});
+    EXPECT_EQ(After([&] { c().Toolbar_ButtonClick(tb::kHome); }), Requests{});
     OnlyPicturesExist({1, 7});
     QToolButton* home = nullptr;
     for (QToolButton* button : c().toolbar().Toolbar->widget()->findChildren<QToolButton*>())
@@ -212,16 +283,16 @@ TEST_F(Navigation, NextPreviousHomeAndTypedNumbersAskOnlyForExistingPictures) {
             home = button;
     ASSERT_NE(home, nullptr);
     EXPECT_EQ(After([&] { QTest::mouseClick(home, Qt::LeftButton); }), Requests{"1"});
-    c().Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
-    EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_HOME"); }), Requests{});
+    c().Toolbar_ButtonMenuClick(tb::kSettings, tb::kHome);
+    EXPECT_EQ(After([&] { c().Toolbar_ButtonClick(tb::kHome); }), Requests{});
 
     // The system dialog's view is set as a host would set it; a menu entry or a typed picture closes it.
     QTcpServer terminal;
     for (const std::function<void()>& leave :
-         {std::function<void()>([&] { c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME"); }),
+         {std::function<void()>([&] { c().Toolbar_ButtonMenuClick(tb::kPrint, tb::kHome); }),
           std::function<void()>([&] {
               c().toolbar().Text_PCT->SetText("7");
-              EXPECT_EQ(After([&] { c().Toolbar_ButtonClick("TB_GET_PCT"); }), Requests{"7"});
+              EXPECT_EQ(After([&] { c().Toolbar_ButtonClick(tb::kGetPicture); }), Requests{"7"});
           })}) {
         ASSERT_TRUE(ConnectSysDial(terminal));
         c().m_ViewState = VS_SYSDIAL;

@@ -2,6 +2,7 @@
 
 #include "common/SessionSupport.h"
 #include "core/Latin1.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QApplication>
 #include <QTest>
@@ -78,7 +79,7 @@ TEST_F(SessionLogin, EnterLogsInTheKeepAliveClaimsTheChannelAndEitherSideLogsOut
     const std::string name = Latin1FromUtf8("Kalle Åberg");
     const std::string refused = Long2String(0) + Long2String(4321) + Long2String(777) + name;
     const std::function<void()> logouts[] = {[this] { server().sendFrameToAll(MSG_LOGOUT, {}); },
-                                             [this] { c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME"); },
+                                             [this] { c().Toolbar_ButtonMenuClick(tb::kLogout, tb::kHome); },
                                              [&] { server().sendFrameToAll(MSG_LOGIN_REPLY, refused); }};
     for (const auto& logout : logouts) {
         if (c().m_AccessLevel == 0)
@@ -132,7 +133,7 @@ TEST_F(SessionLogin, ABrokenLinkLogsOutAndLeavesNoFragmentForTheNextLogin) {
             ShowPicture(1);
             server().sendGarbage(burst);
             server().dropMidFrame();
-            c().Toolbar_ButtonClick("TB_HOME");
+            c().Toolbar_ButtonClick(tb::kHome);
         },
         // A length with its top bit set: nothing after it can be framed.
         [this] {
@@ -142,9 +143,9 @@ TEST_F(SessionLogin, ABrokenLinkLogsOutAndLeavesNoFragmentForTheNextLogin) {
         [&] { server().sendGarbage(EncodeFrame(MSG_LOGOUT, "") + half); },
         [this] {
             server().stallMidFrame();
-            c().Toolbar_ButtonClick("TB_HOME");
+            c().Toolbar_ButtonClick(tb::kHome);
             ASSERT_TRUE(waitFor([this] { return !c().m_TCPData.empty(); })) << "half a picture has arrived";
-            c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+            c().Toolbar_ButtonMenuClick(tb::kLogout, tb::kHome);
         }};
     for (size_t i = 0; i < std::size(breaks); ++i) {
         LogIn();
@@ -158,7 +159,7 @@ TEST_F(SessionLogin, ABrokenLinkLogsOutAndLeavesNoFragmentForTheNextLogin) {
         }
     }
     LogIn();
-    c().Toolbar_ButtonClick("TB_HOME");
+    c().Toolbar_ButtonClick(tb::kHome);
     EXPECT_TRUE(waitFor([this] { return c().m_DynamicPointers == 4; }));
 }
 
@@ -208,13 +209,13 @@ TEST_F(SessionLogin, SetpointKindsAddTheirMenuEntriesOnceAndNoPictureEmptiesAll)
     for (const auto& [pointer, kind] : {std::pair(0, "0"), std::pair(1, "3"), std::pair(1, "1")})
         Inject(MSG_VALUE, ValuePayload(pointer, kind));
     std::vector<std::pair<std::string, std::string>> menu;
-    for (const auto& entry : c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries())
+    for (const auto& entry : c().toolbar().Toolbar->Button(tb::kSetpoints)->MenuEntries())
         menu.emplace_back(entry->Text, entry->Tag);
     EXPECT_EQ(menu, (decltype(menu){{"SP.A\t(PLSetPnt.DTA)", "0"}, {"SP.B\t(kurva natt)", "1"}}));
     ASSERT_EQ(PictureAt(100, 100), kPaletteRed);
 
     Inject(MSG_NO_PICTURE, {});
-    EXPECT_TRUE(c().toolbar().Toolbar->Button("TB_SPV")->MenuEntries().empty());
+    EXPECT_TRUE(c().toolbar().Toolbar->Button(tb::kSetpoints)->MenuEntries().empty());
     EXPECT_TRUE(c().m_Elements.empty());
     EXPECT_EQ(PictureAt(100, 100), kPictureGrey);
     Inject(MSG_PICTURE, PictureMessage(PictureWriter().text(0, 7, 10, 10, "Tom")));

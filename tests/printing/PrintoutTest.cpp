@@ -8,6 +8,7 @@
 #include "core/RegionalTime.h"
 
 #include "TextStore.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QTest>
 #include <algorithm>
@@ -45,7 +46,7 @@ protected:
     QString Print(const QString& name) {
         const QString pdf = files.filePath(name + QStringLiteral(".pdf"));
         printer().SetPdfPath(pdf);
-        c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
+        c().Toolbar_ButtonMenuClick(tb::kPrint, tb::kHome);
         page = PdfFirstPage(pdf, kDpi);
         SaveShot(page, name + QStringLiteral(".png"));
         return pdf;
@@ -152,7 +153,7 @@ TEST_F(PrintoutTest, PicturesUnderTheirHeaderAndAboveTheirPanelWithTheScreenUnto
 
 TEST_F(PrintoutTest, TextPagesAreIndentedFifteenDigitsAndLoseNoLine) {
     ShowPicture(1, true);
-    c().Toolbar_ButtonMenuClick("TB_SHOW_FB", "TB_SHOW_TEXTS");
+    c().Toolbar_ButtonMenuClick(tb::kFunctionText, tb::kTexts);
     ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_FUNCTION_TEXT; }));
     const std::vector<PdfWord> title = PdfWords(Print(QStringLiteral("function-text")));
     ASSERT_GE(title.size(), 4u);
@@ -164,7 +165,7 @@ TEST_F(PrintoutTest, TextPagesAreIndentedFifteenDigitsAndLoseNoLine) {
         logbook += QStringLiteral("R%1").arg(i, 3, 10, QLatin1Char('0')).toStdString() +
                    (i == 60 ? std::string(130, 'Y') + std::string(100, 'Z') : "") + "\r\n";
     ASSERT_TRUE(sim::TextStore(dataFolder()).savePictureLog(1, logbook));
-    c().Toolbar_ButtonMenuClick("TB_SHOW_LOG_PCT", "TB_SHOW_TEXTS");
+    c().Toolbar_ButtonMenuClick(tb::kPictureLog, tb::kTexts);
     ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOG_PCT; }));
     QString pdf = Print(QStringLiteral("logbook"));
     const std::vector<PdfWord> words = PdfWords(pdf);
@@ -175,7 +176,7 @@ TEST_F(PrintoutTest, TextPagesAreIndentedFifteenDigitsAndLoseNoLine) {
         << "every line once, in order, over the page break";
 
     // The terminal prints the last lines that fit one page, rows 25 digits narrower than the page.
-    c().Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
+    c().Toolbar_ButtonMenuClick(tb::kSystemDialog, tb::kHome);
     ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_SYSDIAL && server().terminalCount() == 1; }));
     std::string lines;
     for (int i = 1; i <= 3000; ++i)

@@ -1,6 +1,7 @@
 #include "common/SessionSupport.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QApplication>
 #include <QTest>
@@ -101,7 +102,7 @@ TEST_F(SetpointSession, AFourParameterBlockIsWrittenAndClosedAndTextWithoutANumb
     const size_t writes = server().writes().size();
     for (const char* typed : {"x1", "1,5"}) {
         c().toolbar().Text_NewValue->SetText(typed);
-        c().Toolbar_ButtonClick("TB_SEND_SPV");
+        c().Toolbar_ButtonClick(tb::kSendSetpoint);
         Sent();
     }
     ASSERT_EQ(server().writes().size(), writes + 1);
@@ -118,7 +119,7 @@ TEST_F(SetpointSession, ATableBlockIsLabelledByItsDescriptionsAndADraggedCurveIs
         << "laid out on the hidden box's pixels at start-up";
     ShowPicture(3);
     server().clearReceivedFrames();
-    c().Toolbar_ButtonMenuClick({}, "TB_SPV", "999");
+    c().Toolbar_ButtonMenuClick({}, tb::kSetpoints, "999");
     EXPECT_EQ(Sent(), (Commands{{CMD_UNWATCH_SETPOINT, ""}})) << "an unknown entry only unwatches";
 
     OpenBlock("VS01.PUMPSTOPP");

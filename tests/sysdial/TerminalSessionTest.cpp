@@ -1,6 +1,7 @@
 #include "common/PdfSupport.h"
 #include "common/SessionSupport.h"
 #include "core/Latin1.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QAbstractScrollArea>
 #include <QMenu>
@@ -49,7 +50,7 @@ protected:
     }
 
     void Open() {
-        c().Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
+        c().Toolbar_ButtonMenuClick(tb::kSystemDialog, tb::kHome);
         ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_SYSDIAL; }));
         ASSERT_TRUE(Shows("PELORIN> \r\n"));
     }
@@ -87,7 +88,7 @@ TEST_F(TerminalSessionTest, WithoutAFreeChannelTheHoldersAreNamedAndEachMacroLis
     };
     for (const auto& b : busy) {
         Inject(MSG_SYSDIAL_INFO, SysdialInfo(b.used, b.total, b.users));
-        c().Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
+        c().Toolbar_ButtonMenuClick(tb::kSystemDialog, tb::kHome);
         ASSERT_FALSE(f.dialogs().asked.empty());
         EXPECT_EQ(f.dialogs().asked.back(),
                   (ScriptedDialogs::Question{ScriptedDialogs::Kind::Ok, b.message, ""}));
@@ -180,7 +181,7 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsAndPrintsInAJobOfItsOwnAndC
         EXPECT_TRUE(waitFor([&] { return server().terminalInput().ends_with(sent); })) << key;
     }
 
-    c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
+    c().Toolbar_ButtonMenuClick(tb::kPrint, tb::kHome);
     EXPECT_TRUE(paper.JobOpen()) << "a printout of the terminal meanwhile is a document of its own";
     QTest::keyClick(Box(), Qt::Key_Escape);
     EXPECT_EQ(c().m_ViewState, VS_PICTURE);
@@ -250,7 +251,7 @@ TEST_F(TerminalSessionTest, RecordingFollowsTheFileDialogAndLeavingTheTerminalEn
 
     // Shown again at once, though the terminal's own channel leaves none free.
     server().clearTerminalInput();
-    c().Toolbar_ButtonMenuClick("TB_SYSDIAL", "TB_HOME");
+    c().Toolbar_ButtonMenuClick(tb::kSystemDialog, tb::kHome);
     EXPECT_EQ(c().m_ViewState, VS_SYSDIAL);
     ASSERT_TRUE(waitFor([this] { return server().terminalInput() == "\x10"; })) << "woken again";
     EXPECT_TRUE(waitFor([this] { return Received(CMD_SYSDIAL_CHANNEL) == 2; }))

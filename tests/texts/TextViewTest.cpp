@@ -4,6 +4,7 @@
 
 #include "TextStore.h"
 #include "core/Latin1.h"
+#include "toolbar/ToolbarTable.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -18,7 +19,7 @@ protected:
 
     // The view changes only when the asked-for text arrives.
     void Open(const char* menuKey, int16_t view) {
-        c().Toolbar_ButtonMenuClick(menuKey, "TB_SHOW_TEXTS");
+        c().Toolbar_ButtonMenuClick(menuKey, tb::kTexts);
         EXPECT_NE(c().m_ViewState, view);
         ASSERT_TRUE(waitFor([&] { return c().m_ViewState == view; }));
     }
@@ -42,7 +43,7 @@ TEST_F(TextViewTest, OperatorEditsStampsAndSavesLogbooksAsHisRightsAllow) {
     LogIn();
     ShowPicture(1);
     Sent();
-    Open("TB_SHOW_LOG_PCT", VS_LOG_PCT);
+    Open(tb::kPictureLog, VS_LOG_PCT);
     EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "0"}, {CMD_GET_PICTURE_LOG, Long2String(1)}}));
     Type("Filter bytt");
     // The stamp needs exactly Shift and Ctrl; it collapses a selection and splits the line at the caret.
@@ -64,40 +65,40 @@ TEST_F(TextViewTest, OperatorEditsStampsAndSavesLogbooksAsHisRightsAllow) {
     EXPECT_EQ(Sent(), (Commands{{CMD_SAVE_PICTURE_LOG, Long2String(1) + text}, {CMD_GET_PICTURE, "1"}}));
 
     // An unchanged logbook is not saved; printing stays in the logbook; an edit answered No is dropped.
-    Open("TB_SHOW_LOG_PCT", VS_LOG_PCT);
+    Open(tb::kPictureLog, VS_LOG_PCT);
     EXPECT_EQ(box().Text(), text) << "the saved logbook comes back";
     Escape(Dialogs::Answer::Yes);
     EXPECT_EQ(
         Sent(),
         (Commands{{CMD_GET_PICTURE, "0"}, {CMD_GET_PICTURE_LOG, Long2String(1)}, {CMD_GET_PICTURE, "1"}}));
-    Open("TB_SHOW_LOG_PCT", VS_LOG_PCT);
+    Open(tb::kPictureLog, VS_LOG_PCT);
     Type("kasserad");
-    c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
+    c().Toolbar_ButtonMenuClick(tb::kPrint, tb::kHome);
     EXPECT_TRUE(f.dialogs().asked.empty());
     Escape(Dialogs::Answer::No);
 
     // Leaving through the toolbar asks, with the text taken before the question: a logbook that arrives
     // while it is open replaces the box, not what is saved.
-    Open("TB_SHOW_LOG_PCT", VS_LOG_PCT);
+    Open(tb::kPictureLog, VS_LOG_PCT);
     Type(" mitt");
     Sent();
     f.dialogs().answers = {Dialogs::Answer::Yes};
     f.dialogs().whileAsking = [this] { Inject(MSG_GLOBAL_LOG, "annan loggbok"); };
-    c().Toolbar_ButtonMenuClick("TB_SHOW_FB", "TB_SHOW_TEXTS");
+    c().Toolbar_ButtonMenuClick(tb::kFunctionText, tb::kTexts);
     EXPECT_EQ(Sent(), (Commands{{CMD_SAVE_PICTURE_LOG, Long2String(1) + text + " mitt"},
                                 {CMD_GET_PICTURE, "0"},
                                 {CMD_GET_FUNCTION_TEXT, "1"}}));
 
     // Without the global bit the stamp still goes in, but Escape neither asks nor sends.
-    c().Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME");
+    c().Toolbar_ButtonMenuClick(tb::kLogout, tb::kHome);
     LogIn("LOGG", "logg");
-    Open("TB_SHOW_LOG_GLOBAL", VS_LOG_GLOBAL);
+    Open(tb::kGlobalLog, VS_LOG_GLOBAL);
     Stamp();
     EXPECT_TRUE(box().Text().ends_with(" / LOGG\r\n"));
     Sent();
     Escape(Dialogs::Answer::Yes);
     EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "1"}}));
-    Open("TB_SHOW_LOG_PCT", VS_LOG_PCT);
+    Open(tb::kPictureLog, VS_LOG_PCT);
     EXPECT_FALSE(box().Locked()) << "bit 8 edits the picture's logbook";
 }
 
