@@ -1,8 +1,8 @@
 #!/bin/sh
 # Does the client notice a server whose host has gone? In a network namespace of its own, starts the
 # simulator and the client under Xvfb, logs in as DEMO and shows picture 1 with the keyboard and
-# mouse as a user would, then drops every packet on the loopback device both ways and prints how
-# long the client's connection lives on. Needs root (the namespace), Xvfb and xdotool.
+# mouse as a user would, then drops every packet of the picture link both ways and prints how long
+# the client's connection lives on. Needs root (the namespace), Xvfb, xdotool and nftables.
 #
 #   sudo tools/deadlink.sh [BUILD]
 set -eu
@@ -34,8 +34,11 @@ sleep 3
 grep -q "<- MSG_PICTURE" "$work/client.log" || { echo "deadlink: no picture shown" >&2; exit 1; }
 
 client() { ss -tnH state established "( dport = :2001 )" | wc -l; }
-echo "picture shown; client connections: $(client); dropping every packet now"
-tc qdisc add dev lo root netem loss 100%
+echo "picture shown; client connections: $(client); dropping every packet of the link now"
+nft add table inet deadlink
+nft "add chain inet deadlink in { type filter hook input priority 0; }"
+nft add rule inet deadlink in tcp dport 2001 drop
+nft add rule inet deadlink in tcp sport 2001 drop
 start=$(date +%s)
 while [ "$(client)" -gt 0 ]; do
     if [ $(($(date +%s) - start)) -gt 120 ]; then
@@ -45,4 +48,3 @@ while [ "$(client)" -gt 0 ]; do
     sleep 1
 done
 echo "the client ended its connection $(($(date +%s) - start)) s after the link went silent"
-tc qdisc del dev lo root
