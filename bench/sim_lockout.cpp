@@ -1,13 +1,21 @@
-// Can hostile connections lock honest operators out of the simulator? Opens connections that drip
-// a frame a byte at a time and connections that send half of a large frame and fall silent (half
-// of each kind logged in, the rest not), reopens each as soon as the simulator closes it, and
-// meanwhile logs in as an honest client at a steady pace. Prints the honest logins' success and
-// latency, first with no attack and then under it, and why the simulator closed connections.
+// Can hostile connections lock honest operators out of the simulator? Three attacks, each against
+// honest users arriving at a steady pace, whose success and latency are printed with no attack and
+// under it, with why the simulator closed connections:
+//  - drippers and half frames: connections that drip a frame a byte at a time and connections that
+//    send half of a large frame and fall silent (half of each kind logged in, the rest not), each
+//    reopened as soon as the simulator closes it; honest users log in;
+//  - the terminal port: connections from another local address (127.0.0.2) that connect to the
+//    terminal port and never claim a channel, reopened as soon as they are closed; honest users log
+//    in, claim a channel and wait for their terminal's prompt;
+//  - fast logins at the connection limit (--limit): connections from 127.0.0.2 that log in at once,
+//    and close and reconnect as soon as the reply comes; honest users log in.
 //
 //   sim_lockout [--drippers 300] [--half-frames 300] [--duration 40] [--port N]
+//               [--terminal-cyclers 500] [--fast-logins 200] [--limit 50] [--attack-seconds 15]
 //
 // Without --port the simulator runs in this process on a thread of its own; both ends of every
-// connection are then open here, so the open-file limit must allow twice the connections.
+// connection are then open here, so the open-file limit must allow twice the connections. With
+// --port only the first attack runs, against that simulator.
 
 #include "Server.h"
 #include "core/ClientProcs.h"
@@ -17,6 +25,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QMutex>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -26,6 +35,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace pelorin;
@@ -70,9 +80,10 @@ private:
 // One hostile connection, reopened whenever the simulator closes it.
 class Attacker : public QObject {
 public:
-    enum class Kind { Dripper, HalfFrame };
-    Attacker(Kind kind, bool logsIn, quint16 port, int dripIntervalMs, uint32_t halfFrameSize)
-        : m_Kind(kind), m_LogsIn(logsIn), m_Port(port), m_HalfFrameSize(halfFrameSize) {
+    enum class Kind { Dripper, HalfFrame, TerminalSquatter, FastLogin };
+    Attacker(Kind kind, bool logsIn, quint16 port, int dripIntervalMs, uint32_t halfFrameSize,
+             const QHostAddress& from = {})
+        : m_Kind(kind), m_LogsIn(logsIn), m_Port(port), m_HalfFrameSize(halfFrameSize), m_From(from) {
         m_Drip.setInterval(dripIntervalMs);
         connect(&m_Drip, &QTimer::timeout, this, [this] { dripOne(); });
         connect(&m_Socket, &QTcpSocket::connected, this, [this] { attack(); });
@@ -81,16 +92,29 @@ public:
             if (m_Socket.state() == QAbstractSocket::UnconnectedState)
                 reopenLater();
         });
-        // Replies are read and dropped, so that the simulator never sees a client that does not read.
-        connect(&m_Socket, &QTcpSocket::readyRead, this, [this] { m_Socket.readAll(); });
+        // Replies are read and dropped, so that the simulator never sees a client that does not read;
+        // a fast login starts over as soon as its reply has come.
+        connect(&m_Socket, &QTcpSocket::readyRead, this, [this] {
+            m_Socket.readAll();
+            if (m_Kind == Kind::FastLogin)
+                reopenLater(0);
+        });
     }
-    void open() { m_Socket.connectToHost(QHostAddress::LocalHost, m_Port); }
+    void open() {
+        if (!m_From.isNull())
+            m_Socket.bind(m_From);
+        m_Socket.connectToHost(QHostAddress::LocalHost, m_Port);
+    }
     int closes() const { return m_Closes; }
 
 private:
     void attack() {
+        if (m_Kind == Kind::TerminalSquatter)
+            return;
         if (m_LogsIn)
             m_Socket.write(Bytes(LoginFrame("DEMO", "demo")));
+        if (m_Kind == Kind::FastLogin)
+            return;
         if (m_Kind == Kind::HalfFrame) {
             const std::string head =
                 Byte2String(CMD_SAVE_GLOBAL_LOG) + Long2String(static_cast<int32_t>(m_HalfFrameSize));
@@ -105,15 +129,15 @@ private:
         m_Socket.write(frame.data() + m_Dripped % frame.size(), 1);
         ++m_Dripped;
     }
-    void reopenLater() {
+    void reopenLater(int delayMs = 100) {
         if (m_Reopening)
             return;
         m_Reopening = true;
         ++m_Closes;
         m_Drip.stop();
-        QTimer::singleShot(100, this, [this] {
-            m_Reopening = false;
+        QTimer::singleShot(delayMs, this, [this] {
             m_Socket.abort();
+            m_Reopening = false;
             open();
         });
     }
@@ -122,6 +146,7 @@ private:
     bool m_LogsIn;
     quint16 m_Port;
     uint32_t m_HalfFrameSize;
+    QHostAddress m_From;
     QTcpSocket m_Socket;
     QTimer m_Drip;
     size_t m_Dripped = 0;
@@ -129,10 +154,12 @@ private:
     bool m_Reopening = false;
 };
 
-// Honest logins at a steady pace; each measures connect-to-reply time.
+// Honest logins at a steady pace; each measures connect-to-reply time. With a terminal port, each
+// also claims a channel and is served once its terminal shows the prompt.
 class Prober : public QObject {
 public:
-    Prober(quint16 port, int intervalMs) : m_Port(port) {
+    Prober(quint16 port, int intervalMs, quint16 terminalPort = 0)
+        : m_Port(port), m_TerminalPort(terminalPort) {
         m_Pace.setInterval(intervalMs);
         connect(&m_Pace, &QTimer::timeout, this, [this] { probe(); });
     }
@@ -150,6 +177,8 @@ public:
 private:
     struct Probe {
         QTcpSocket socket;
+        QTcpSocket terminal;
+        QByteArray shown;
         QElapsedTimer clock;
         std::string buffer;
         bool done = false;
@@ -175,8 +204,21 @@ private:
                 accepted = String2Long(payload, 0) >= 1;
             }
         });
-        if (replied)
+        if (!replied)
+            return;
+        if (!accepted || m_TerminalPort == 0) {
             finish(p, accepted);
+            return;
+        }
+        p.socket.write(Bytes(EncodeFrame(CMD_SYSDIAL_CHANNEL, {})));
+        connect(&p.terminal, &QTcpSocket::connected, this, [&p] { p.terminal.write("\x10"); });
+        connect(&p.terminal, &QTcpSocket::readyRead, this, [this, &p] {
+            p.shown += p.terminal.readAll();
+            if (p.shown.contains("PELORIN> "))
+                finish(p, true);
+        });
+        connect(&p.terminal, &QTcpSocket::errorOccurred, this, [this, &p] { finish(p, false); });
+        p.terminal.connectToHost(QHostAddress::LocalHost, m_TerminalPort);
     }
     void finish(Probe& p, bool accepted) {
         if (std::exchange(p.done, true))
@@ -186,6 +228,7 @@ private:
         else
             ++m_Failed;
         p.socket.abort();
+        p.terminal.abort();
         // Deleted later: this may run inside one of the probe's own signals.
         QTimer::singleShot(0, this, [this, &p] {
             std::erase_if(m_Probes, [&](const std::unique_ptr<Probe>& q) { return q.get() == &p; });
@@ -193,6 +236,7 @@ private:
     }
 
     quint16 m_Port;
+    quint16 m_TerminalPort;
     QTimer m_Pace;
     std::vector<std::unique_ptr<Probe>> m_Probes;
     std::vector<double> m_Latencies;
@@ -218,10 +262,85 @@ double Percentile(std::vector<double> values, double p) {
 void Report(const char* phase, const Prober& prober) {
     const std::vector<double> latencies = prober.latencies();
     std::printf(
-        "%-14s honest logins: %4d tried, %4zu succeeded, %3d failed; latency ms: min %.2f, median %.2f, "
+        "%-26s honest users: %4d tried, %4zu succeeded, %3d failed; latency ms: min %.2f, median %.2f, "
         "p95 %.2f, max %.2f\n",
         phase, prober.started(), latencies.size(), prober.failed(), Percentile(latencies, 0),
         Percentile(latencies, 0.5), Percentile(latencies, 0.95), Percentile(latencies, 1));
+}
+
+// The simulator on a thread of its own; the attacks and honest users run on the main thread.
+class SimulatorThread {
+public:
+    explicit SimulatorThread(sim::ServerOptions options) {
+        options.dataFolder = m_Data.path();
+        m_Server = new sim::Server(options);
+        m_Server->moveToThread(&m_Thread);
+        m_Thread.start();
+        QString error;
+        QMetaObject::invokeMethod(
+            m_Server, [&] { m_Started = m_Server->start(&error); }, Qt::BlockingQueuedConnection);
+        if (!m_Started)
+            std::fprintf(stderr, "sim_lockout: %s\n", qPrintable(error));
+    }
+    ~SimulatorThread() {
+        QMetaObject::invokeMethod(
+            m_Server, [this] { delete m_Server; }, Qt::BlockingQueuedConnection);
+        m_Thread.quit();
+        m_Thread.wait();
+    }
+    bool started() const { return m_Started; }
+    quint16 framedPort() const { return m_Server->framedPort(); }
+    quint16 terminalPort() const { return m_Server->terminalPort(); }
+    void printState() const {
+        size_t buffered = 0;
+        int sessions = 0;
+        QMetaObject::invokeMethod(
+            m_Server,
+            [&] {
+                buffered = m_Server->bufferedInput();
+                sessions = m_Server->sessionCount();
+            },
+            Qt::BlockingQueuedConnection);
+        std::printf("simulator: %d connections open, %.1f MiB of unfinished frames held\n", sessions,
+                    static_cast<double>(buffered) / (1024.0 * 1024.0));
+    }
+
+private:
+    QTemporaryDir m_Data;
+    QThread m_Thread;
+    sim::Server* m_Server = nullptr;
+    bool m_Started = false;
+};
+
+// Honest users for `seconds` with no attack, then under the attackers, who are opened first.
+void RunAttack(const char* name, Prober& prober, std::vector<std::unique_ptr<Attacker>>& attackers,
+               int seconds) {
+    prober.reset();
+    prober.start();
+    RunFor(3000);
+    prober.stop();
+    RunFor(500);
+    Report((std::string(name) + ", no attack").c_str(), prober);
+
+    for (auto& attacker : attackers)
+        attacker->open();
+    RunFor(1000);
+    prober.reset();
+    prober.start();
+    RunFor(seconds * 1000);
+    prober.stop();
+    RunFor(500);
+    Report((std::string(name) + ", under attack").c_str(), prober);
+    int closes = 0;
+    for (const auto& attacker : attackers)
+        closes += attacker->closes();
+    std::printf("attackers: %zu connections, closed by the simulator %d times\n", attackers.size(), closes);
+    attackers.clear();
+}
+
+void PrintCloseReasons() {
+    for (const auto& [reason, count] : CloseReasons::counts())
+        std::printf("  closed or refused, \"%s\": %d\n", qPrintable(reason), count);
 }
 
 } // namespace
@@ -239,7 +358,7 @@ int main(int argc, char** argv) {
          QStringLiteral("bytes"), QStringLiteral("1048576")},
         {QStringLiteral("drip-interval"), QStringLiteral("Milliseconds between dripped bytes."),
          QStringLiteral("ms"), QStringLiteral("2000")},
-        {QStringLiteral("duration"), QStringLiteral("Seconds of attack."), QStringLiteral("s"),
+        {QStringLiteral("duration"), QStringLiteral("Seconds of the first attack."), QStringLiteral("s"),
          QStringLiteral("40")},
         {QStringLiteral("probe-interval"), QStringLiteral("Milliseconds between honest logins."),
          QStringLiteral("ms"), QStringLiteral("100")},
@@ -247,81 +366,74 @@ int main(int argc, char** argv) {
          QStringLiteral("n"), QStringLiteral("1000")},
         {QStringLiteral("port"), QStringLiteral("Attack a running simulator on this port instead."),
          QStringLiteral("port")},
+        {QStringLiteral("terminal-cyclers"),
+         QStringLiteral("Connections from 127.0.0.2 that squat on the terminal port."), QStringLiteral("n"),
+         QStringLiteral("500")},
+        {QStringLiteral("fast-logins"),
+         QStringLiteral("Connections from 127.0.0.2 that log in, close and reconnect at once."),
+         QStringLiteral("n"), QStringLiteral("200")},
+        {QStringLiteral("limit"), QStringLiteral("The connection limit for the fast logins."),
+         QStringLiteral("n"), QStringLiteral("50")},
+        {QStringLiteral("attack-seconds"), QStringLiteral("Seconds of the terminal and fast-login attacks."),
+         QStringLiteral("s"), QStringLiteral("15")},
     });
     parser.process(app);
     const auto number = [&](const char* name) { return parser.value(QString::fromLatin1(name)).toInt(); };
+    const QHostAddress other(QStringLiteral("127.0.0.2"));
 
-    QTemporaryDir data;
-    QThread serverThread;
-    sim::Server* server = nullptr;
+    std::unique_ptr<SimulatorThread> simulator;
     quint16 port = static_cast<quint16>(number("port"));
     if (!parser.isSet(QStringLiteral("port"))) {
         CloseReasons::install();
         sim::ServerOptions options;
-        options.dataFolder = data.path();
         options.maxConnections = number("max-connections");
-        server = new sim::Server(options);
-        server->moveToThread(&serverThread);
-        serverThread.start();
-        QString error;
-        bool started = false;
-        QMetaObject::invokeMethod(
-            server, [&] { started = server->start(&error); }, Qt::BlockingQueuedConnection);
-        if (!started) {
-            std::fprintf(stderr, "sim_lockout: %s\n", qPrintable(error));
+        options.channels = 4;
+        simulator = std::make_unique<SimulatorThread>(options);
+        if (!simulator->started())
             return 1;
-        }
-        port = server->framedPort();
+        port = simulator->framedPort();
     }
 
-    Prober prober(port, number("probe-interval"));
-    prober.start();
-    RunFor(3000);
-    prober.stop();
-    RunFor(500);
-    Report("no attack", prober);
-
-    std::vector<std::unique_ptr<Attacker>> attackers;
-    const auto halfFrameSize = static_cast<uint32_t>(number("half-frame-size"));
-    for (int i = 0; i < number("drippers"); ++i)
-        attackers.push_back(std::make_unique<Attacker>(Attacker::Kind::Dripper, i % 2 == 0, port,
-                                                       number("drip-interval"), halfFrameSize));
-    for (int i = 0; i < number("half-frames"); ++i)
-        attackers.push_back(std::make_unique<Attacker>(Attacker::Kind::HalfFrame, i % 2 == 0, port,
-                                                       number("drip-interval"), halfFrameSize));
-    for (auto& attacker : attackers)
-        attacker->open();
-    RunFor(1000);
-    prober.reset();
-    prober.start();
-    RunFor(number("duration") * 1000);
-    prober.stop();
-    RunFor(500);
-    Report("under attack", prober);
-
-    int closes = 0;
-    for (const auto& attacker : attackers)
-        closes += attacker->closes();
-    std::printf("attackers: %zu connections, closed by the simulator %d times\n", attackers.size(), closes);
-    if (server) {
-        size_t buffered = 0;
-        int sessions = 0;
-        QMetaObject::invokeMethod(
-            server,
-            [&] {
-                buffered = server->bufferedInput();
-                sessions = server->sessionCount();
-            },
-            Qt::BlockingQueuedConnection);
-        std::printf("simulator: %d connections open, %.1f MiB of unfinished frames held\n", sessions,
-                    static_cast<double>(buffered) / (1024.0 * 1024.0));
-        for (const auto& [reason, count] : CloseReasons::counts())
-            std::printf("  closed or refused, \"%s\": %d\n", qPrintable(reason), count);
-        attackers.clear();
-        QMetaObject::invokeMethod(
-            server, [server] { delete server; }, Qt::BlockingQueuedConnection);
-        serverThread.quit();
-        serverThread.wait();
+    {
+        Prober prober(port, number("probe-interval"));
+        std::vector<std::unique_ptr<Attacker>> attackers;
+        const auto halfFrameSize = static_cast<uint32_t>(number("half-frame-size"));
+        for (int i = 0; i < number("drippers"); ++i)
+            attackers.push_back(std::make_unique<Attacker>(Attacker::Kind::Dripper, i % 2 == 0, port,
+                                                           number("drip-interval"), halfFrameSize));
+        for (int i = 0; i < number("half-frames"); ++i)
+            attackers.push_back(std::make_unique<Attacker>(Attacker::Kind::HalfFrame, i % 2 == 0, port,
+                                                           number("drip-interval"), halfFrameSize));
+        RunAttack("drippers, half frames", prober, attackers, number("duration"));
     }
+    if (!simulator)
+        return 0;
+    simulator->printState();
+
+    {
+        Prober prober(port, 500, simulator->terminalPort());
+        std::vector<std::unique_ptr<Attacker>> attackers;
+        for (int i = 0; i < number("terminal-cyclers"); ++i)
+            attackers.push_back(std::make_unique<Attacker>(Attacker::Kind::TerminalSquatter, false,
+                                                           simulator->terminalPort(), 0, 0, other));
+        RunAttack("terminal port", prober, attackers, number("attack-seconds"));
+    }
+    simulator.reset();
+
+    sim::ServerOptions limited;
+    limited.maxConnections = number("limit");
+    simulator = std::make_unique<SimulatorThread>(limited);
+    if (!simulator->started())
+        return 1;
+    {
+        Prober prober(simulator->framedPort(), 500);
+        std::vector<std::unique_ptr<Attacker>> attackers;
+        for (int i = 0; i < number("fast-logins"); ++i)
+            attackers.push_back(std::make_unique<Attacker>(Attacker::Kind::FastLogin, true,
+                                                           simulator->framedPort(), 0, 0, other));
+        RunAttack("fast logins at the limit", prober, attackers, number("attack-seconds"));
+    }
+    simulator.reset();
+    PrintCloseReasons();
     return 0;
 }

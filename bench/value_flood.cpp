@@ -1,9 +1,10 @@
 // Does the interface stay responsive while the server floods it with values? A fake picture server on
 // a thread of its own serves two 1,000-value pictures that link to each other and streams values for
-// the picture shown as fast as the client takes them. Meanwhile clicks on the picture link are queued
+// the picture shown as fast as it can write them. Meanwhile clicks on the picture link are queued
 // to the client as the window system would queue them, and the time until the server reads the
-// resulting picture request is measured. Then a 4 MiB function text of one line is sent with a click
-// queued while it arrives.
+// resulting picture request, and until the new picture has been drawn, is measured, with the
+// client's peak memory against its size before the flood. Then a 4 MiB function text of one line is
+// sent with a click queued while it arrives.
 //
 //   value_flood [--seconds 10] [--click-every 700]
 
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QThread>
@@ -44,6 +46,22 @@ constexpr size_t kFunctionTextBytes = 4u << 20;
 
 double Milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// A figure of this process's memory from /proc/self/status ("VmRSS", "VmHWM"), in MiB.
+double MemoryMiB(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(static_cast<qsizetype>(qstrlen(field)) + 1)
+                       .trimmed()
+                       .split(' ')
+                       .first()
+                       .toDouble() /
+                   1024.0;
+    return 0;
 }
 
 double ThreadCpuSeconds() {
@@ -278,6 +296,7 @@ int main(int argc, char** argv) {
                             (link.m_ScanBox_Y1 + link.m_ScanBox_Y2) / 2);
 
     // The flood, with clicks on the link; each new picture's arrival is timed from its click.
+    const double idleMiB = MemoryMiB("VmRSS");
     const int64_t valuesBefore = control.values.load();
     const double cpuBefore = ThreadCpuSeconds();
     const Clock::time_point floodStart = Clock::now();
@@ -319,7 +338,9 @@ int main(int argc, char** argv) {
         "%.0f %% of the time\n",
         seconds, static_cast<double>(consumed) / floodSeconds, 100.0 * cpu / floodSeconds);
     PrintLatencies("clicks on a picture link answered (request read by the server)", clicks, 50);
-    PrintLatencies("new picture shown after its click (behind the values queued before it)", shown, 1000);
+    PrintLatencies("new picture drawn after its click (behind the values queued before it)", shown, 1000);
+    std::printf("memory: %.0f MiB before the flood, peak %.0f MiB (%.0f MiB more)\n", idleMiB,
+                MemoryMiB("VmHWM"), MemoryMiB("VmHWM") - idleMiB);
     std::printf(
         "4 MiB function text of one line: handled %.0f ms and painted %.0f ms after it was sent; a click "
         "queued while it arrived answered after %.0f ms (target under 1000 ms)\n",

@@ -78,6 +78,18 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
          QStringLiteral("n")},
         {QStringLiteral("max-connections"),
          QStringLiteral("Picture link connections served at once (default 1000)."), QStringLiteral("n")},
+        {QStringLiteral("stall-after-login"),
+         QStringLiteral("Failure injection: each picture link connection stops reading and sending this "
+                        "long after its login, as a hung server does, and stays open."),
+         QStringLiteral("ms")},
+        {QStringLiteral("flood-values"),
+         QStringLiteral("Failure injection: values a second sent to each client for the picture it shows, "
+                        "on top of those that change (as many as the client takes, up to this rate)."),
+         QStringLiteral("rate")},
+        {QStringLiteral("terminal-burst"),
+         QStringLiteral("Failure injection: bytes of text sent to each system-dialog terminal after its "
+                        "banner, as fast as the client takes them."),
+         QStringLiteral("bytes")},
         {QStringLiteral("verbose"), QStringLiteral("Trace every frame to stderr.")},
         {QStringLiteral("check"), QStringLiteral("Load and check the plant and users, then exit.")},
     });
@@ -96,14 +108,20 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
 
     ServerOptions& options = out.options;
     double port = 2001, terminalPort = 2002, interval = options.updateIntervalMs, seed = options.seed,
-           channels = options.channels, maxConnections = options.maxConnections;
+           channels = options.channels, maxConnections = options.maxConnections,
+           stallAfterLogin = options.stallAfterLoginMs, floodRate = options.floodValuesPerSecond,
+           terminalBurst = static_cast<double>(options.terminalBurstBytes);
     if (!ReadNumberOption(parser, {QStringLiteral("port"), 0, 65535}, port, message) ||
         !ReadNumberOption(parser, {QStringLiteral("terminal-port"), 0, 65535}, terminalPort, message) ||
         !ReadNumberOption(parser, {QStringLiteral("interval"), 10, 3600000}, interval, message) ||
         !ReadNumberOption(parser, {QStringLiteral("seed"), 0, 4294967295.0}, seed, message) ||
         !ReadNumberOption(parser, {QStringLiteral("speed"), 0, 86400}, options.speed, message) ||
         !ReadNumberOption(parser, {QStringLiteral("channels"), 0, 100}, channels, message) ||
-        !ReadNumberOption(parser, {QStringLiteral("max-connections"), 1, 100000}, maxConnections, message))
+        !ReadNumberOption(parser, {QStringLiteral("max-connections"), 1, 100000}, maxConnections, message) ||
+        !ReadNumberOption(parser, {QStringLiteral("stall-after-login"), 0, 86400000}, stallAfterLogin,
+                          message) ||
+        !ReadNumberOption(parser, {QStringLiteral("flood-values"), 0, 10000000}, floodRate, message) ||
+        !ReadNumberOption(parser, {QStringLiteral("terminal-burst"), 0, 1e12}, terminalBurst, message))
         return CommandLineResult::Error;
     options.framedPort = static_cast<quint16>(port);
     options.terminalPort = static_cast<quint16>(terminalPort);
@@ -111,6 +129,9 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
     options.seed = static_cast<unsigned>(seed);
     options.channels = static_cast<int>(channels);
     options.maxConnections = static_cast<int>(maxConnections);
+    options.stallAfterLoginMs = static_cast<int>(stallAfterLogin);
+    options.floodValuesPerSecond = static_cast<int>(floodRate);
+    options.terminalBurstBytes = static_cast<int64_t>(terminalBurst);
     if (parser.isSet(QStringLiteral("start-time"))) {
         const QTime time =
             QTime::fromString(parser.value(QStringLiteral("start-time")), QStringLiteral("H:mm"));

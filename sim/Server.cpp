@@ -20,13 +20,16 @@ constexpr int kGuardIntervalMs = 200;
 // Terminal connections waiting for their claim, and what each may send meanwhile (and later per read).
 constexpr int kMaxPendingTerminals = 64;
 constexpr qint64 kTerminalReadBuffer = 64 * 1024;
+constexpr int kFloodIntervalMs = 10;
 
 } // namespace
 
 Server::Server(const ServerOptions& options, QObject* parent)
-    : QObject(parent), m_Context(options), m_Timer(new QTimer(this)), m_GuardTimer(new QTimer(this)) {
+    : QObject(parent), m_Context(options), m_Timer(new QTimer(this)), m_GuardTimer(new QTimer(this)),
+      m_FloodTimer(new QTimer(this)) {
     connect(m_Timer, &QTimer::timeout, this, &Server::tick);
     connect(m_GuardTimer, &QTimer::timeout, this, &Server::enforceDeadlines);
+    connect(m_FloodTimer, &QTimer::timeout, this, &Server::floodValues);
 }
 
 // Sessions and terminals go first: they use the shared context, and must not report their closing
@@ -72,10 +75,12 @@ bool Server::start(QString* error) {
     }
     m_Context.terminalPort = m_Terminal->serverPort();
     m_Context.realClock.start();
-    m_LastTickMs = m_Context.nowMs();
+    m_LastTickMs = m_LastFloodMs = m_Context.nowMs();
     if (!options.fakeClock) {
         m_Timer->start(std::max(10, options.updateIntervalMs));
         m_GuardTimer->start(kGuardIntervalMs);
+        if (options.floodValuesPerSecond > 0)
+            m_FloodTimer->start(kFloodIntervalMs);
     }
     return true;
 }
@@ -115,12 +120,12 @@ void Server::acceptFramed() {
 void Server::acceptTerminal() {
     while (QTcpSocket* socket = m_Terminal->nextPendingConnection()) {
         socket->setReadBufferSize(kTerminalReadBuffer);
-        if (static_cast<int>(m_PendingTerminals.size()) >= kMaxPendingTerminals) {
+        if (static_cast<int>(m_PendingTerminals.size()) >= kMaxPendingTerminals ||
+            !mayWaitForClaim(socket->peerAddress())) {
             qCWarning(lcSim).noquote()
-                << QStringLiteral("terminal connection from %1 refused: %2 already wait "
+                << QStringLiteral("terminal connection from %1 refused: too many already wait "
                                   "for their channel")
-                       .arg(socket->peerAddress().toString())
-                       .arg(kMaxPendingTerminals);
+                       .arg(socket->peerAddress().toString());
             socket->abort();
             socket->deleteLater();
             continue;
@@ -135,6 +140,15 @@ void Server::acceptTerminal() {
     attachTerminals();
 }
 
+// One address cycling connections must not fill the waiting room for everyone else.
+bool Server::mayWaitForClaim(const QHostAddress& address) const {
+    const auto fromAddress = std::count_if(
+        m_PendingTerminals.begin(), m_PendingTerminals.end(), [&address](const PendingTerminal& p) {
+            return p.socket->peerAddress().isEqual(address, QHostAddress::TolerantConversion);
+        });
+    return fromAddress < m_Context.options.maxPendingTerminalsPerAddress;
+}
+
 void Server::attachTerminals() {
     std::vector<PendingTerminal> waiting;
     for (const PendingTerminal& pending : std::exchange(m_PendingTerminals, {})) {
@@ -145,8 +159,9 @@ void Server::attachTerminals() {
         }
         disconnect(pending.socket, nullptr, this, nullptr);
         m_Context.channels.attachTerminal(owner->id());
-        auto* terminal = new TerminalSession(owner->id(), pending.socket, *m_Context.model, *owner->user(),
-                                             m_Context.plant.name, this);
+        auto* terminal =
+            new TerminalSession(owner->id(), pending.socket, *m_Context.model, *owner->user(),
+                                m_Context.plant.name, m_Context.options.terminalBurstBytes, this);
         m_Terminals.emplace(owner->id(), terminal);
         connect(terminal, &TerminalSession::closed, this, &Server::onTerminalClosed);
         connect(terminal, &TerminalSession::valuesWritten, this, &Server::publishValues);
@@ -187,13 +202,15 @@ void Server::refuseLateTerminals(int64_t nowMs) {
     }
 }
 
+// Never a connection that is logging in: under a flood of new connections nobody could log in.
 bool Server::makeRoom() {
+    const int64_t now = m_Context.nowMs();
     const auto waiting = std::find_if(m_Sessions.begin(), m_Sessions.end(),
-                                      [](const auto& entry) { return entry.second->user() == nullptr; });
+                                      [now](const auto& entry) { return entry.second->idle(now); });
     if (waiting == m_Sessions.end())
         return false;
-    qCInfo(lcSim).noquote() << QStringLiteral(
-                                   "%1 closed to make room: all connections in use, it has not logged in")
+    qCInfo(lcSim).noquote() << QStringLiteral("%1 closed to make room: all connections in use, it has "
+                                              "not logged in and sends nothing")
                                    .arg(waiting->second->describe());
     waiting->second->close();
     return true;
@@ -218,6 +235,18 @@ void Server::enforceDeadlines() {
 void Server::publishValues() {
     for (Session* session : sessions())
         session->publishValues();
+}
+
+void Server::floodValues() {
+    const int64_t now = m_Context.nowMs();
+    m_FloodDue += static_cast<double>(m_Context.options.floodValuesPerSecond) *
+                  static_cast<double>(now - m_LastFloodMs) / 1000.0;
+    m_LastFloodMs = now;
+    const auto count = static_cast<int>(m_FloodDue);
+    m_FloodDue -= count;
+    if (count > 0)
+        for (Session* session : sessions())
+            session->floodValues(count);
 }
 
 void Server::onSessionClosed(Session* session) {
@@ -296,6 +325,7 @@ void Server::advanceClock(int ms) {
         return;
     m_Context.fakeNowMs += ms;
     tick();
+    floodValues();
     enforceDeadlines();
 }
 
@@ -348,6 +378,16 @@ void Server::resume() {
 void Server::sendGarbage(const std::string& bytes) {
     for (Session* session : sessions())
         session->sendRaw(bytes);
+}
+
+void Server::stallConnections() {
+    for (Session* session : sessions())
+        session->stall();
+}
+
+void Server::sendBurstToTerminals(int64_t bytes) {
+    for (TerminalSession* terminal : terminals())
+        terminal->sendBurst(bytes);
 }
 
 void Server::sendFrameToAll(uint8_t code, const std::string& payload) {

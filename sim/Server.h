@@ -70,6 +70,10 @@ public:
     void stallMidFrame();
     void resume();
     void sendGarbage(const std::string& bytes);
+    // Every picture link connection stops reading and sending, as a hung server does, until resume().
+    void stallConnections();
+    // Sends `bytes` of text to every terminal, as fast as each client takes it.
+    void sendBurstToTerminals(int64_t bytes);
     void sendFrameToAll(uint8_t code, const std::string& payload);
     void broadcastSysdialInfo();
 
@@ -82,9 +86,12 @@ private:
     void refuseLateTerminals(int64_t nowMs);
     void tick();
     void enforceDeadlines();
-    // Closes the oldest connection that has not logged in; false when every one has.
+    // Closes the oldest idle connection (Session::idle); false when none is.
     bool makeRoom();
     void publishValues();
+    void floodValues();
+    // Whether `address` may open one more terminal connection that waits for its claim.
+    bool mayWaitForClaim(const QHostAddress& address) const;
     void onSessionClosed(Session* session);
     void onTerminalClosed(TerminalSession* terminal);
     // Closes terminals whose channel is gone and tells every client the channel use.
@@ -98,7 +105,10 @@ private:
     QTcpServer* m_Terminal = nullptr;
     QTimer* m_Timer;
     QTimer* m_GuardTimer;
+    QTimer* m_FloodTimer;
     int64_t m_LastTickMs = 0;
+    int64_t m_LastFloodMs = 0;
+    double m_FloodDue = 0;
     uint64_t m_NextId = 1;
     std::map<uint64_t, Session*> m_Sessions;
     std::map<uint64_t, TerminalSession*> m_Terminals;

@@ -23,11 +23,14 @@ constexpr char kVisaEnd = '\xFF';
 // allowance comes on top of the frame being written, which may be a logbook of any allowed size.
 constexpr qint64 kMaxPendingOutput = 4 * 1024 * 1024;
 constexpr qint64 kMaxArrival = 1024 * 1024;
+// A flood waits while this much is still on its way to the client, so that it never closes a client
+// for not reading.
+constexpr qint64 kFloodBacklog = 1024 * 1024;
 
 } // namespace
 
 Session::Session(uint64_t id, QTcpSocket* socket, SimContext& context, QObject* parent)
-    : QObject(parent), m_Id(id), m_Socket(socket), m_Context(context),
+    : QObject(parent), m_Id(id), m_Socket(socket), m_Context(context), m_LastInputMs(context.nowMs()),
       m_LoginDeadlineMs(context.nowMs() + context.options.loginTimeoutMs) {
     socket->setParent(this);
     // Each arrival is taken whole; the limit keeps one arrival, and so the budget's overshoot, small.
@@ -62,6 +65,9 @@ QString Session::describe() const {
 }
 
 void Session::onReadyRead() {
+    if (m_Hung)
+        return;
+    m_LastInputMs = m_Context.nowMs();
     const QByteArray arrived = m_Socket->readAll();
     const bool startsFrame = m_Buffer.empty();
     int completed = 0;
@@ -109,7 +115,17 @@ int64_t Session::frameDeadlineMs() const {
     return m_FrameStartMs + m_Context.options.frameTimeoutMs + announced / 1024;
 }
 
+bool Session::idle(int64_t nowMs) const {
+    return !m_User && m_Buffer.empty() && nowMs - m_LastInputMs >= m_Context.options.idleAfterMs;
+}
+
 void Session::enforceDeadlines(int64_t nowMs) {
+    if (m_StallAtMs && nowMs >= *m_StallAtMs) {
+        qCInfo(lcSim).noquote()
+            << QStringLiteral("%1 stalls: it neither reads nor sends any more").arg(describe());
+        m_StallAtMs.reset();
+        stall();
+    }
     if (m_LoginDeadlineMs && nowMs > *m_LoginDeadlineMs) {
         qCInfo(lcSim).noquote() << QStringLiteral("%1 did not log in within %2 ms, closing")
                                        .arg(describe())
@@ -193,6 +209,8 @@ void Session::handleLogin(const std::string& payload) {
         return;
     m_User = user;
     m_LoginDeadlineMs.reset();
+    if (m_Context.options.stallAfterLoginMs >= 0)
+        m_StallAtMs = m_Context.nowMs() + m_Context.options.stallAfterLoginMs;
     send(MSG_SYSDIAL_INFO, m_Context.channels.infoPayload(m_Context.plant.macroList));
 }
 
@@ -229,6 +247,13 @@ void Session::publishValues() {
         return;
     for (size_t i = 0; i < m_Sent.size(); ++i)
         sendValueIfChanged(static_cast<int32_t>(i), false);
+}
+
+void Session::floodValues(int count) {
+    if (m_Closed || m_Hung || !m_Picture || m_Picture->dynamics.empty())
+        return;
+    for (int i = 0; i < count && m_Socket->bytesToWrite() < kFloodBacklog; ++i)
+        sendValueIfChanged(static_cast<int32_t>(m_FloodNext++ % m_Picture->dynamics.size()), true);
 }
 
 void Session::sendValueIfChanged(int32_t number, bool force) {
@@ -372,11 +397,14 @@ void Session::sendRaw(std::string_view bytes) {
 
 void Session::resume() {
     m_Stalled = false;
+    m_Hung = false;
     write(std::exchange(m_Held, std::string()));
+    if (m_Socket->bytesAvailable() > 0)
+        onReadyRead();
 }
 
 void Session::write(std::string_view bytes) {
-    if (m_Closed || m_Socket->state() != QAbstractSocket::ConnectedState)
+    if (m_Closed || m_Hung || m_Socket->state() != QAbstractSocket::ConnectedState)
         return;
     if (m_Stalled)
         m_Held += bytes;

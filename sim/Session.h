@@ -36,13 +36,19 @@ public:
     void sendRaw(std::string_view bytes);
     // Closes a connection that has not logged in in time, or not completed a frame in time.
     void enforceDeadlines(int64_t nowMs);
+    // Not logged in, and nothing sent for a while: it may be closed to make room.
+    bool idle(int64_t nowMs) const;
     void close();
 
     // Failure injection: the next frame goes out half; then the connection closes, or the rest
     // is held back (with everything after it) until resume().
     void dropMidFrame() { m_Fault = Fault::DropMidFrame; }
     void stallMidFrame() { m_Fault = Fault::StallMidFrame; }
+    // Stops reading and sending, as a hung server does, until resume().
+    void stall() { m_Hung = true; }
     void resume();
+    // Sends `count` values of the picture shown, its numbers in turn, while the client keeps up.
+    void floodValues(int count);
 
 signals:
     void channelsChanged();
@@ -85,6 +91,8 @@ private:
     // The part of m_Buffer counted in the shared budget.
     size_t m_BudgetedInput = 0;
     int64_t m_FrameStartMs = 0;
+    int64_t m_LastInputMs = 0;
+    std::optional<int64_t> m_StallAtMs;
     std::optional<int64_t> m_LoginDeadlineMs;
     bool m_Closed = false;
     const User* m_User = nullptr;
@@ -95,6 +103,8 @@ private:
     Fault m_Fault = Fault::None;
     bool m_Stalled = false;
     std::string m_Held;
+    bool m_Hung = false;
+    size_t m_FloodNext = 0;
 };
 
 } // namespace pelorin::sim

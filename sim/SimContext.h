@@ -36,11 +36,16 @@ struct ServerOptions {
     bool fakeClock = false;
     int channels = 2;
     int historySize = 20000;
-    // Picture link connections. When all are taken, a new one displaces the oldest that has not
-    // logged in; only when every one has logged in is it refused.
+    // Picture link connections. When all are taken, a new one displaces the oldest idle one (see
+    // idleAfterMs); when none is idle it is refused.
     int maxConnections = 1000;
+    // A connection that has not logged in and has sent nothing this long after connecting is idle.
+    // A younger one, or one that has begun a frame, is logging in and is never displaced.
+    int idleAfterMs = 1000;
     // A terminal connection that arrives before its channel is claimed waits this long for the claim.
     int terminalGraceMs = 1000;
+    // Terminal connections from one address that may wait for their claim at once.
+    int maxPendingTerminalsPerAddress = 4;
     // A claimed channel is released when its keep-alive stops for longer than this.
     int keepAliveTimeoutMs = 30000;
     // A connection must log in this long after it connected (or logged out), or it is closed.
@@ -51,6 +56,14 @@ struct ServerOptions {
     int frameTimeoutMs = 30000;
     // Unfinished frames of all connections together; a connection that would exceed it is closed.
     size_t maxBufferedInput = 256u * 1024u * 1024u;
+
+    // Failure injection for tests and integrators.
+    // A picture link connection stops reading and sending this long after it logged in; -1: never.
+    int stallAfterLoginMs = -1;
+    // Values a second sent to each connection showing a picture, on top of the model's changes.
+    int floodValuesPerSecond = 0;
+    // Bytes of text each terminal is sent after its banner, as fast as the client takes them.
+    int64_t terminalBurstBytes = 0;
 };
 
 // One write request as it arrived, for tests and the trace. Writes that could not be applied are

@@ -6,6 +6,7 @@
 #include "core/FrameTrace.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -20,6 +21,10 @@ constexpr char kDelete = 127;
 constexpr size_t kMaxLine = 256;
 constexpr int kMaxListing = 500;
 constexpr qint64 kMaxPendingOutput = 1024 * 1024;
+// A burst is written in pieces, each once the client has taken most of the one before.
+constexpr qint64 kBurstPiece = 64 * 1024;
+constexpr std::string_view kBurstLine =
+    "SKUR 0123456789 ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz\r\n";
 
 const QString kNewLine = QStringLiteral("\r\n");
 
@@ -35,10 +40,11 @@ QString HelpText() {
 } // namespace
 
 TerminalSession::TerminalSession(uint64_t session, QTcpSocket* socket, ProcessModel& model, User user,
-                                 QString plantName, QObject* parent)
+                                 QString plantName, int64_t burstBytes, QObject* parent)
     : QObject(parent), m_Session(session), m_Socket(socket), m_Model(model), m_User(std::move(user)),
-      m_PlantName(std::move(plantName)) {
+      m_PlantName(std::move(plantName)), m_BurstOnWakeUp(burstBytes) {
     socket->setParent(this);
+    connect(socket, &QTcpSocket::bytesWritten, this, &TerminalSession::feedBurst);
     connect(socket, &QTcpSocket::readyRead, this, &TerminalSession::onReadyRead);
     connect(socket, &QTcpSocket::disconnected, this, [this] {
         if (std::exchange(m_Closed, true))
@@ -74,6 +80,7 @@ void TerminalSession::receive(char c) {
     switch (c) {
     case kWakeUp:
         printBanner();
+        sendBurst(m_BurstOnWakeUp);
         break;
     case '\r':
         endLine();
@@ -226,6 +233,10 @@ void TerminalSession::print(const QString& text) {
 void TerminalSession::sendRaw(std::string_view bytes) {
     if (m_Closed || m_Socket->state() != QAbstractSocket::ConnectedState)
         return;
+    if (m_BurstLeft > 0) {
+        m_AfterBurst += bytes;
+        return;
+    }
     m_Socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (m_Socket->bytesToWrite() > kMaxPendingOutput)
         close();
@@ -235,6 +246,30 @@ void TerminalSession::sendRaw(std::string_view bytes) {
 // only what was typed.
 void TerminalSession::prompt() {
     print(QStringLiteral("PELORIN> ") + kNewLine);
+}
+
+void TerminalSession::sendBurst(int64_t bytes) {
+    if (bytes <= 0 || m_Closed)
+        return;
+    m_BurstLeft += bytes;
+    feedBurst();
+}
+
+void TerminalSession::feedBurst() {
+    while (m_BurstLeft > 0 && !m_Closed && m_Socket->bytesToWrite() < kBurstPiece) {
+        std::string piece;
+        const auto size = static_cast<size_t>(std::min<int64_t>(kBurstPiece, m_BurstLeft));
+        while (piece.size() < size) {
+            const size_t at =
+                static_cast<size_t>(m_BurstSent + static_cast<int64_t>(piece.size())) % kBurstLine.size();
+            piece += kBurstLine.substr(at, size - piece.size());
+        }
+        m_Socket->write(piece.data(), static_cast<qint64>(piece.size()));
+        m_BurstSent += static_cast<int64_t>(piece.size());
+        m_BurstLeft -= static_cast<int64_t>(piece.size());
+        if (m_BurstLeft == 0)
+            sendRaw(std::exchange(m_AfterBurst, std::string()));
+    }
 }
 
 } // namespace pelorin::sim

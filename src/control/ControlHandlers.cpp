@@ -5,6 +5,7 @@
 #include "core/ClientProcs.h"
 #include "core/Payload.h"
 #include "core/Protocol.h"
+#include "link/ServerLink.h"
 #include "link/Session.h"
 #include "picture/PictureModel.h"
 #include "picture/PictureView.h"
@@ -194,14 +195,21 @@ void PelorinControl::OnValue(const std::string& payload) {
             m_Setpoints->ShowSetpointValue(static_cast<int16_t>(parameter), valueText);
         return;
     }
+    // Values for a picture the operator has left are kept but not drawn: the picture asked for
+    // replaces the drawing, and a backlog of them drains at the pace of taking them in.
+    const bool drawn = !m_Link->PictureRequested();
+    if (!drawn)
+        m_View->Drawing().DropPending();
     for (size_t position : m_Model->PositionsOfPointer(pointer)) {
         cElement& e = *m_Elements[position];
         // Values are drawn at the display's pace; the view notes what the picture shows now.
-        m_View->BeforeValueChange(position);
+        if (drawn)
+            m_View->BeforeValueChange(position);
         if (m_Model->ApplyValue(e, valueText) == ValueEffect::SetpointKindKnown)
             m_Setpoints->AddBlockEntry(e);
     }
-    m_View->ValuesChanged();
+    if (drawn)
+        m_View->ValuesChanged();
     UpdateIndicator();
 }
 

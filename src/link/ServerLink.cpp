@@ -1,5 +1,6 @@
 #include "link/ServerLink.h"
 
+#include "core/ClientProcs.h"
 #include "core/FrameCutter.h"
 #include "core/Protocol.h"
 #include "platform/Winsock.h"
@@ -50,7 +51,17 @@ void ServerLink::TCPSend(int16_t TCPCommand, const std::string& Buffer) {
     const auto code = static_cast<uint8_t>(TCPCommand);
     if (OnFrame)
         OnFrame(FrameDirection::ToServer, code, Buffer);
+    if (code == CMD_GET_PICTURE && ReadNumber(Buffer) >= 1)
+        ++m_PicturesRequested;
     Winsock_Client->SendData(EncodeFrame(code, Buffer));
+}
+
+// A server that has no picture says so instead of sending one; no earlier request is answered then.
+void ServerLink::NotePictureAnswer(uint8_t code) {
+    if (code == MSG_PICTURE && m_PicturesRequested > 0)
+        --m_PicturesRequested;
+    else if (code == MSG_NO_PICTURE)
+        m_PicturesRequested = 0;
 }
 
 void ServerLink::Winsock_Client_DataArrival(int64_t /*bytesTotal*/) {
@@ -67,6 +78,7 @@ void ServerLink::ReceiveSlice() {
         CutFrames(m_Link.m_TCPData, arrived, [this](uint8_t code, const std::string& payload) {
             if (OnFrame)
                 OnFrame(FrameDirection::ToClient, code, payload);
+            NotePictureAnswer(code);
             m_Actions.DispatchFrame(code, payload);
         });
     if (result == CutResult::ProtocolError) {
@@ -116,6 +128,7 @@ void ServerLink::Close() {
     ++m_Connection;
     m_Link.m_TCPData.clear();
     m_StreamBroken = false;
+    m_PicturesRequested = 0;
     m_NextSlice->stop();
     m_AfterReceived = nullptr;
 }

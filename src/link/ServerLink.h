@@ -37,6 +37,8 @@ public:
     // Ends the connection; a half-received frame goes with it.
     void Close();
     bool Connected() const;
+    // Whether a picture has been asked for and has not come yet: the one shown has been left.
+    bool PictureRequested() const { return m_PicturesRequested > 0; }
     // Runs `then` once every byte received so far has been handled (at once when none waits): the
     // peer's last frames come before the end of its connection.
     void AfterReceived(std::function<void()> then);
@@ -48,6 +50,7 @@ public:
 private:
     void ReceiveSlice();
     void ProtocolError();
+    void NotePictureAnswer(uint8_t code);
 
     LinkMembers& m_Link;
     ControlActions& m_Actions;
@@ -58,6 +61,8 @@ private:
     uint64_t m_Connection = 0;
     // After a protocol error nothing more of the stream can be read as frames.
     bool m_StreamBroken = false;
+    // Each request for a picture is answered by one picture.
+    int32_t m_PicturesRequested = 0;
 };
 
 } // namespace pelorin

@@ -2,6 +2,9 @@
 
 #include <QTcpSocket>
 #include <algorithm>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <utility>
 
 namespace pelorin {
@@ -59,6 +62,7 @@ void Winsock::startConnecting() {
         return;
     }
     m_Socket = new QTcpSocket(this);
+    m_Socket->setReadBufferSize(kReadAhead);
     connect(m_Socket, &QTcpSocket::connected, this, &Winsock::connected);
     connect(m_Socket, &QTcpSocket::readyRead, this, &Winsock::readyRead);
     connect(m_Socket, &QTcpSocket::disconnected, this, &Winsock::peerClosed);
@@ -101,10 +105,33 @@ int64_t Winsock::BytesReceived() const {
     return m_Socket ? m_Socket->bytesAvailable() : 0;
 }
 
+intptr_t Winsock::SocketDescriptor() const {
+    return m_Socket ? m_Socket->socketDescriptor() : -1;
+}
+
+int64_t Winsock::ReadBufferSize() const {
+    return m_Socket ? m_Socket->readBufferSize() : 0;
+}
+
 void Winsock::connected() {
     m_State = sckConnected;
     m_Socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    WatchForDeadPeer();
     Raise(OnConnect);
+}
+
+// A peer whose host is gone sends no close: without probes the link would look alive for hours, and
+// a request sent into it would be retried for a quarter of an hour. Either now ends in an Error.
+void Winsock::WatchForDeadPeer() {
+    const auto descriptor = static_cast<int>(m_Socket->socketDescriptor());
+    const auto set = [descriptor](int level, int option, int value) {
+        setsockopt(descriptor, level, option, &value, sizeof value);
+    };
+    set(SOL_SOCKET, SO_KEEPALIVE, 1);
+    set(IPPROTO_TCP, TCP_KEEPIDLE, kIdleSeconds);
+    set(IPPROTO_TCP, TCP_KEEPINTVL, kProbeSeconds);
+    set(IPPROTO_TCP, TCP_KEEPCNT, kProbes);
+    set(IPPROTO_TCP, TCP_USER_TIMEOUT, kDeadPeerSeconds * 1000);
 }
 
 void Winsock::readyRead() {

@@ -18,6 +18,10 @@ namespace pelorin {
 // Handlers may call Close or Connect from inside any event. After the peer closed, State is
 // sckClosing and the bytes that came before the close can still be taken with GetData; after an
 // error it is sckError. Close (or a new Connect) returns to a fresh start from either.
+//
+// At most kReadAhead bytes wait to be taken: beyond that TCP holds the peer back, so a flood costs
+// no memory, and DataArrival is raised again once bytes have been taken. A peer that vanishes, or
+// stops taking what is sent, is found within about kDeadPeerSeconds and raised as an Error.
 class Winsock : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +38,14 @@ public:
     static constexpr int sckTimedOut = 10060;
     static constexpr int sckConnectionRefused = 10061;
     static constexpr int sckHostNotFound = 11001;
+
+    static constexpr int64_t kReadAhead = 1 << 20;
+    // Keep-alive probes start after kIdleSeconds of silence, one every kProbeSeconds, and
+    // kProbes unanswered ones end the connection; unacknowledged sends end it after as long.
+    static constexpr int kIdleSeconds = 10;
+    static constexpr int kProbeSeconds = 5;
+    static constexpr int kProbes = 3;
+    static constexpr int kDeadPeerSeconds = kIdleSeconds + kProbeSeconds * kProbes + kProbeSeconds;
 
     explicit Winsock(QObject* parent = nullptr);
     ~Winsock() override;
@@ -52,6 +64,10 @@ public:
     void GetData(std::string& data, int64_t maxLength);
     // How many received bytes wait to be taken.
     int64_t BytesReceived() const;
+    // The system's descriptor of the connection, -1 without one (tests read its options).
+    intptr_t SocketDescriptor() const;
+    // The most bytes taken in ahead of GetData; 0 without a connection.
+    int64_t ReadBufferSize() const;
 
     std::function<void()> OnConnect;
     std::function<void(int64_t bytesTotal)> OnDataArrival;
@@ -66,6 +82,7 @@ public:
 private:
     void startConnecting();
     void connected();
+    void WatchForDeadPeer();
     void readyRead();
     void peerClosed();
     void failed(QAbstractSocket::SocketError error);

@@ -5,8 +5,12 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <string>
+#include <sys/socket.h>
 
 using namespace pelorin;
 using pelorin::test::waitFor;
@@ -144,6 +148,59 @@ TEST_F(WinsockTest, RefusedConnectionOrBadPortRaisesOneErrorAndACloseInsideAHand
     peer->disconnectFromHost();
     Settle();
     EXPECT_EQ(std::pair(arrived, events), std::pair(std::string("x"), std::string("connect ")));
+}
+
+// A peer that vanishes without a close is found by probes after some ten seconds of silence, and a
+// send it never acknowledges is given up after as long as the probes take.
+TEST_F(WinsockTest, ProbesASilentPeerAndGivesUpUnacknowledgedSends) {
+    ASSERT_TRUE(connectAndWait());
+    const auto descriptor = static_cast<int>(socket.SocketDescriptor());
+    const struct {
+        int level, option, expected;
+    } cases[] = {{SOL_SOCKET, SO_KEEPALIVE, 1},
+                 {IPPROTO_TCP, TCP_KEEPIDLE, 10},
+                 {IPPROTO_TCP, TCP_KEEPINTVL, 5},
+                 {IPPROTO_TCP, TCP_KEEPCNT, 3},
+                 {IPPROTO_TCP, TCP_USER_TIMEOUT, 30000}};
+    for (const auto& c : cases) {
+        int value = -1;
+        socklen_t size = sizeof value;
+        ASSERT_EQ(getsockopt(descriptor, c.level, c.option, &value, &size), 0) << c.option;
+        EXPECT_EQ(value, c.expected) << c.option;
+    }
+}
+
+// A flood costs no memory: no more than the read-ahead is taken in before GetData, the sender is held
+// back meanwhile, and DataArrival comes again once bytes are taken, until every byte has come.
+TEST_F(WinsockTest, TakesInNoMoreThanTheReadAheadAndGoesOnOnceBytesAreTaken) {
+    ASSERT_TRUE(connectAndWait());
+    EXPECT_EQ(socket.ReadBufferSize(), Winsock::kReadAhead);
+    std::string bytes(16 << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 / 3);
+    bool taking = false;
+    int64_t mostWaiting = 0;
+    socket.OnDataArrival = [&](int64_t waiting) {
+        mostWaiting = std::max(mostWaiting, waiting);
+        if (!taking)
+            return;
+        std::string data;
+        socket.GetData(data);
+        arrived += data;
+    };
+    peer->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    ASSERT_TRUE(waitFor([&] { return socket.BytesReceived() >= Winsock::kReadAhead; }));
+    Settle();
+    EXPECT_EQ(socket.BytesReceived(), Winsock::kReadAhead);
+    EXPECT_GT(peer->bytesToWrite(), 0) << "the sender is held back";
+
+    taking = true;
+    std::string first;
+    socket.GetData(first);
+    arrived = first;
+    ASSERT_TRUE(waitFor([&] { return arrived.size() >= bytes.size(); }, 30000)) << arrived.size();
+    EXPECT_TRUE(arrived == bytes);
+    EXPECT_LE(mostWaiting, Winsock::kReadAhead);
 }
 
 } // namespace

@@ -84,24 +84,57 @@ TEST_F(LimitsTest, ConnectionsAndTheirUnfinishedInputAreCappedForAllTogether) {
     EXPECT_TRUE(a->next(MSG_GLOBAL_LOG) == (Frame{MSG_GLOBAL_LOG, logbook}));
     EXPECT_EQ(m_Server->bufferedInput(), 0u);
 
-    // When all connections are taken, the oldest that has not logged in makes room.
+    // When all connections are taken, the oldest idle one makes room: not logged in, and silent for a
+    // second. One that is logging in (connected a moment ago, or in the middle of its login frame)
+    // stays, and the newcomer is refused instead.
     b = loggedInClient();
-    SimTestClient idle[2];
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(idle[i].connectTo(m_Server->framedPort()));
-        ASSERT_TRUE(waitFor([&] { return m_Server->sessionCount() == 3 + i; }));
-    }
+    SimTestClient idle, loggingIn;
+    ASSERT_TRUE(idle.connectTo(m_Server->framedPort()));
+    ASSERT_TRUE(waitFor([&] { return m_Server->sessionCount() == 3; }));
+    m_Server->advanceClock(1000);
+    ASSERT_TRUE(loggingIn.connectTo(m_Server->framedPort()));
+    ASSERT_TRUE(waitFor([&] { return m_Server->sessionCount() == 4; }));
     auto c = loggedInClient();
-    EXPECT_TRUE(idle[0].waitForClose());
-    EXPECT_TRUE(idle[1].isConnected());
-    auto d = loggedInClient();
-    EXPECT_TRUE(idle[1].waitForClose());
+    EXPECT_TRUE(idle.waitForClose());
 
+    const std::string login = EncodeFrame(CMD_LOGIN, ScrambleLogin("DEMO\xFF"
+                                                                   "demo",
+                                                                   0x5A));
+    sendUnfinished(loggingIn, login.substr(0, 3));
+    m_Server->advanceClock(1000);
     SimTestClient refused;
     refused.connectTo(m_Server->framedPort(), false);
     EXPECT_TRUE(refused.waitForClose());
+    loggingIn.sendRaw(QByteArray::fromStdString(login.substr(3)));
+    EXPECT_TRUE(loggingIn.next(MSG_LOGIN_REPLY).has_value());
     EXPECT_EQ(m_Server->loggedInCount(), 4);
-    EXPECT_TRUE(a->sync() && d->sync());
+    EXPECT_TRUE(a->sync() && c->sync());
+}
+
+// A stalled server keeps the connection open but neither reads nor sends until it resumes; a flood
+// sends values of the picture shown at the rate given, on top of those that change.
+TEST_F(LimitsTest, InjectedStallsHoldAnswersBackAndFloodsComeAtTheirRate) {
+    startServer([](sim::ServerOptions& o) {
+        o.stallAfterLoginMs = 1000;
+        o.floodValuesPerSecond = 2000;
+    });
+    m_Server->setFrozen(true);
+    auto client = loggedInClient();
+    ASSERT_TRUE(client->getPicture(1));
+    ASSERT_TRUE(client->sync());
+    client->takeAll();
+    m_Server->advanceClock(100);
+    ASSERT_TRUE(client->sync());
+    const std::vector<Frame> frames = client->takeAll();
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(), [](const Frame& f) { return f.code == MSG_VALUE; }),
+              200);
+
+    m_Server->advanceClock(900);
+    client->send(CMD_GET_GLOBAL_LOG);
+    EXPECT_FALSE(client->next(MSG_GLOBAL_LOG, 300).has_value());
+    EXPECT_TRUE(client->isConnected());
+    m_Server->resume();
+    EXPECT_TRUE(client->next(MSG_GLOBAL_LOG).has_value());
 }
 
 } // namespace

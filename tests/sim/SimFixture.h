@@ -30,8 +30,11 @@ struct Frame {
 class SimTestClient {
 public:
     explicit SimTestClient(bool framed = true) : m_Framed(framed) {}
-    // Without `wait`, for connections the server may refuse at once.
-    bool connectTo(quint16 port, bool wait = true) {
+    // Without `wait`, for connections the server may refuse at once. `from` is a local address to
+    // connect from (any address of 127.0.0.0/8).
+    bool connectTo(quint16 port, bool wait = true, const QHostAddress& from = {}) {
+        if (!from.isNull() && !m_Socket.bind(from))
+            return false;
         QObject::connect(&m_Socket, &QTcpSocket::readyRead, &m_Socket, [this] { readArrived(); });
         m_Socket.connectToHost(QHostAddress::LocalHost, port);
         return !wait || waitFor([this] { return isConnected(); });

@@ -67,4 +67,24 @@ TEST_F(SysdialTest, TerminalWaitsASecondForItsClaimRefusesAWrongCodeWordAndRelea
     EXPECT_TRUE(waitFor([&] { return m_Server->channelsInUse() == 0; }));
 }
 
+// Connections cycling from one address cannot fill the terminal port's waiting room: beyond a few
+// waiting for their claim, that address is refused at once while another still gets in.
+TEST_F(SysdialTest, OneAddressMayHaveOnlyAFewTerminalConnectionsWaitingForTheirClaim) {
+    const QHostAddress other(QStringLiteral("127.0.0.2"));
+    std::vector<std::unique_ptr<SimTestClient>> waiting;
+    for (int i = 0; i < 4; ++i) {
+        waiting.push_back(std::make_unique<SimTestClient>(false));
+        ASSERT_TRUE(waiting.back()->connectTo(m_Server->terminalPort(), true, other));
+    }
+    ASSERT_TRUE(waitFor([&] { return m_Server->pendingTerminalCount() == 4; }));
+    SimTestClient refused(false);
+    refused.connectTo(m_Server->terminalPort(), false, other);
+    EXPECT_TRUE(refused.waitForClose());
+
+    SimTestClient honest(false);
+    ASSERT_TRUE(honest.connectTo(m_Server->terminalPort()));
+    EXPECT_TRUE(waitFor([&] { return m_Server->pendingTerminalCount() == 5; }));
+    EXPECT_TRUE(honest.isConnected());
+}
+
 } // namespace

@@ -7,6 +7,10 @@
 #include <QMenu>
 #include <QStandardPaths>
 #include <QTest>
+#include <algorithm>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace pelorin::test {
 namespace {
@@ -264,6 +268,36 @@ TEST_F(TerminalSessionTest, RecordingFollowsTheFileDialogAndLeavingTheTerminalEn
     EXPECT_EQ(std::tuple(c().m_IsRecording, c().m_IsPrintingContinous, terminal().Connected()),
               std::tuple(0, 0, false));
     EXPECT_FALSE(terminal().Menu_Popup->RecordChecked() || terminal().Menu_Popup->PrintContinousChecked());
+}
+
+// Both links probe for a vanished peer and take in no more than a bounded amount ahead of the
+// control; a burst many times that amount still reaches the terminal whole, and the terminal answers.
+TEST_F(TerminalSessionTest, BothLinksWatchForADeadPeerAndABurstComesInBoundedSteps) {
+    Open();
+    for (const Winsock* socket : {c().link().Winsock_Client, terminal().Winsock_SysDial}) {
+        int idle = 0;
+        socklen_t size = sizeof idle;
+        ASSERT_EQ(
+            getsockopt(static_cast<int>(socket->SocketDescriptor()), IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size),
+            0);
+        EXPECT_EQ(idle, Winsock::kIdleSeconds);
+        EXPECT_EQ(socket->ReadBufferSize(), Winsock::kReadAhead);
+    }
+
+    constexpr int64_t kBurst = 16 << 20;
+    int64_t taken = 0, mostWaiting = 0;
+    const auto arrival = terminal().Winsock_SysDial->OnDataArrival;
+    terminal().Winsock_SysDial->OnDataArrival = [&](int64_t waiting) {
+        taken += waiting;
+        mostWaiting = std::max(mostWaiting, waiting);
+        arrival(waiting);
+    };
+    server().sendBurstToTerminals(kBurst);
+    ASSERT_TRUE(waitFor([&] { return taken >= kBurst; }, 60000)) << taken;
+    EXPECT_EQ(taken, kBurst);
+    EXPECT_LE(mostWaiting, Winsock::kReadAhead);
+    EXPECT_LE(static_cast<int64_t>(Shown().size()), c().m_MaxSysdialHistory);
+    Enter(QStringLiteral("STATUS"));
 }
 
 } // namespace
