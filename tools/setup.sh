@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs (only those missing), then configures and builds.
 # Usage: tools/setup.sh [build-dir] [extra cmake arguments...]
+#        tools/setup.sh --sanitize [extra cmake arguments...]
+# --sanitize builds in build-asan/ with clang, the address and undefined-behaviour sanitizers and the
+# fuzz targets: one build serves the sanitizer suite and the fuzzing. New build folders use Ninja.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make ccache pkg-config
+packages=(cmake ninja-build g++ clang libclang-rt-dev lld ccache pkg-config
           qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libbenchmark-dev
           fonts-liberation fontconfig poppler-utils)
@@ -19,7 +22,18 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-build="${1:-build}"
-shift || true
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+if [ "${1:-}" = "--sanitize" ]; then
+    shift
+    build="build-asan"
+    # Line tables are all a sanitizer report needs; -O1 keeps the tests and the fuzzing quick.
+    options=(-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -gline-tables-only"
+             -DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld "-DPELORIN_SANITIZE=address;undefined" -DPELORIN_FUZZ=ON
+             -DPELORIN_BUILD_BENCH=OFF)
+else
+    build="${1:-build}"
+    shift || true
+    options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+fi
+[ -f "$build/CMakeCache.txt" ] || options+=(-G Ninja)
+cmake -S . -B "$build" "${options[@]}" "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite.
-# Usage: tools/test.sh            normal build in build/
-#        tools/test.sh --sanitize address and undefined-behaviour sanitizers, in build-asan/
+# Builds everything and runs the whole test suite, the longest tests first.
+# Usage: tools/test.sh [extra cmake arguments...]             normal build in build/
+#        tools/test.sh --sanitize [extra cmake arguments...]  address and undefined-behaviour
+#                                                             sanitizers, in build-asan/ (clang)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" = "--sanitize" ]; then
-    tools/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug "-DPELORIN_SANITIZE=address;undefined" \
-        -DPELORIN_BUILD_BENCH=OFF
-    build=build-asan
+    build="build-asan"
+    tools/setup.sh "$@"
 else
-    tools/setup.sh build
     build=build
+    tools/setup.sh "$build" "$@"
 fi
-ctest --test-dir "$build" --output-on-failure -j2
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -116,7 +116,8 @@ TEST(Dialogs, AskIsAYesNoQuestionAndClosingTheBoxAnswersNo) {
         {[](QMessageBox& box) { box.close(); }, Answer::No}};
     QWidget parent;
     QtDialogs dialogs(&parent);
-    for (const auto& [operatorDoes, expected] : cases) {
+    for (const auto& [action, expected] : cases) {
+        const auto& operatorDoes = action; // clang 14 lambdas cannot capture a structured binding
         bool seen = false;
         QTimer::singleShot(0, &parent, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
