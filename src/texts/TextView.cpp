@@ -1,13 +1,13 @@
 #include "texts/TextView.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/Access.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/Protocol.h"
 #include "core/RegionalTime.h"
 #include "platform/InputCodes.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -156,8 +156,8 @@ void TextView::LeaveWithEscape() {
 void TextView::InsertStamp() {
     const int32_t at = Text_Any->SelStart();
     Text_Any->SetSelLength(0);
-    const std::string stamp =
-        "\r\n" + RegionalDateTime(QDateTime::currentDateTime()) + " / " + m_Session.m_UserVisa + "\r\n";
+    const std::string stamp = "\r\n" + RegionalDateTimeWithSeconds(QDateTime::currentDateTime()) + " / " +
+                              m_Session.m_UserVisa + "\r\n";
     Text_Any->SetSelText(stamp);
     Text_Any->SetSelStart(at + static_cast<int32_t>(stamp.size()));
 }
