@@ -31,21 +31,19 @@ constexpr size_t kSegment = 1460;
 
 class RecordTo : public Dialogs {
 public:
-    explicit RecordTo(std::string path) : m_Path(std::move(path)) {}
+    explicit RecordTo(QString path) : m_Path(std::move(path)) {}
     Answer Message(const std::string&, const std::string&, bool) override { return Answer::Ok; }
-    std::string SaveFile(const std::string&, const std::string&, const std::string&) override {
-        return m_Path;
-    }
+    QString SaveFile(const std::string&, const QString&, const std::string&) override { return m_Path; }
 
 private:
-    std::string m_Path;
+    QString m_Path;
 };
 
 // A terminal on loopback with recording on: the server's side writes, the terminal counts what it handled.
 class TerminalRig {
 public:
     TerminalRig(int32_t history, bool shown)
-        : m_Dialogs(m_Folder.filePath(QStringLiteral("recording.txt")).toStdString()),
+        : m_Dialogs(m_Folder.filePath(QStringLiteral("recording.txt"))),
           m_Dialog(&m_Parent, m_Members, m_Keys, m_Session, m_SettingsMembers, m_Sender, m_View, m_Settings,
                    m_Dialogs) {
         m_Session.m_MaxSysdialHistory = history;

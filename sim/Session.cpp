@@ -7,6 +7,7 @@
 #include "core/ClientProcs.h"
 #include "core/FrameCutter.h"
 #include "core/FrameTrace.h"
+#include "core/NumberText.h"
 #include "core/Protocol.h"
 
 #include <QTcpSocket>
@@ -267,19 +268,22 @@ void Session::sendValueIfChanged(int32_t number, bool force) {
 
 std::optional<std::string> Session::valueText(int32_t number) const {
     const auto& dynamics = m_Picture->dynamics;
-    std::string address;
-    if (number < static_cast<int32_t>(dynamics.size())) {
-        const DynamicPoint& point = dynamics[static_cast<size_t>(number)];
-        // A setpoint block's own number reports its kind, which never changes.
-        if (point.setpointKind >= 0)
-            return std::to_string(point.setpointKind);
-        address = point.address;
-    } else if (m_Watched) {
-        address = (*m_Watched)[static_cast<size_t>(number) - dynamics.size()];
-    } else {
-        return std::nullopt;
+    if (number >= static_cast<int32_t>(dynamics.size())) {
+        if (!m_Watched)
+            return std::nullopt;
+        // A watched parameter comes back exactly as the model holds it, so that a written curve does
+        // not snap to a coarser one; adding 0.0 turns a negative zero into "0".
+        const Signal* watched =
+            m_Context.model->find((*m_Watched)[static_cast<size_t>(number) - dynamics.size()]);
+        if (!watched)
+            return std::nullopt;
+        return DecimalText(watched->value + 0.0);
     }
-    const Signal* signal = m_Context.model->find(address);
+    const DynamicPoint& point = dynamics[static_cast<size_t>(number)];
+    // A setpoint block's own number reports its kind, which never changes.
+    if (point.setpointKind >= 0)
+        return std::to_string(point.setpointKind);
+    const Signal* signal = m_Context.model->find(point.address);
     if (!signal)
         return std::nullopt;
     return FormatValue(signal->value);

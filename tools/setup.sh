@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ clang libclang-rt-dev lld ccache pkg-config
           qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libbenchmark-dev
-          fonts-liberation fontconfig poppler-utils)
+          fonts-liberation fontconfig poppler-utils qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,11 +1,11 @@
 #include "control/SettingsPanel.h"
 
-#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "picture/PictureView.h"
 #include "platform/Screen.h"
+#include "ports/Ports.h"
 
 #include <algorithm>
 #include <functional>
@@ -24,6 +24,7 @@ const char* const kStoredKeys[] = {"FontName", "FontSize", "FontBold", "Resoluti
 const char* const kResolutions[] = {"640 x 480", "800 x 600", "1024 x 768", "1280 x 1024"};
 constexpr int kSmallestFontSize = 6;
 constexpr int kLargestFontSize = 15;
+constexpr int32_t kNoEntry = -1;
 
 // A number that does not fit a Single keeps the largest one of its sign.
 float ToSingle(double value) {
@@ -39,10 +40,13 @@ int32_t ToBoolean(const std::string& text) {
     return ReadNumber(text) != 0 ? -1 : 0;
 }
 
+// A value in effect that no entry shows leaves no entry selected, so that nothing claims to be it.
 void SelectMatching(ComboBox& combo, const std::function<bool(const std::string&)>& matches) {
+    int32_t matching = kNoEntry;
     for (int32_t i = 0; i < combo.ListCount(); ++i)
         if (matches(combo.List(i)))
-            combo.SetListIndex(i);
+            matching = i;
+    combo.SetListIndex(matching);
 }
 
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
@@ -112,6 +116,9 @@ void SettingsPanel::FillFixedLists() {
         Combo_FontSize->AddItem(std::to_string(size));
     for (const char* resolution : kResolutions)
         Combo_Resolution->AddItem(resolution);
+    // A list makes its first entry current as it is filled; the panel's opening selects what is in effect.
+    for (ComboBox* combo : {Combo_FontName, Combo_FontSize, Combo_Resolution})
+        combo->SetListIndex(kNoEntry);
 }
 
 void SettingsPanel::ReadHostParameters(const PropertyBag& PropBag) {
@@ -122,7 +129,8 @@ void SettingsPanel::ReadHostParameters(const PropertyBag& PropBag) {
     m_Settings.m_FontBold = ToBoolean(PropBag.ReadProperty("FontBold", "1"));
     m_Settings.m_Orientation = ToLong(PropBag.ReadProperty("Orientation", "2"));
     m_Settings.m_PrinterFontName = PropBag.ReadProperty("PrinterFontName", kCourierNew);
-    m_Settings.m_PrinterFontBold = static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
+    m_Settings.m_PrinterFontBold =
+        static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
 
     // "Återställ till standard" returns to the host's values, not to the user's stored ones.
     KeepHostValuesAsDefaults();
@@ -154,12 +162,14 @@ void SettingsPanel::ApplyStoredSettings() {
 
 void SettingsPanel::Open() {
     // Selecting raises the panel's change events; they do nothing until the view is VS_SETTINGS.
-    SelectMatching(*Combo_FontName,
-                   [this](const std::string& entry) { return EqualIgnoringCase(entry, m_Settings.m_FontName); });
+    SelectMatching(*Combo_FontName, [this](const std::string& entry) {
+        return EqualIgnoringCase(entry, m_Settings.m_FontName);
+    });
     const std::string fontSize = SingleText(m_Settings.m_FontSize);
     SelectMatching(*Combo_FontSize, [&](const std::string& entry) { return entry == fontSize; });
     Check_FontBold->SetValue(m_Settings.m_FontBold != 0 ? 1 : 0);
-    const std::string resolution = std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height);
+    const std::string resolution =
+        std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height);
     SelectMatching(*Combo_Resolution, [&](const std::string& entry) { return entry == resolution; });
     m_Settings.m_TempFontSize = m_Settings.m_FontSize;
     m_Settings.m_TempFontName = m_Settings.m_FontName;
@@ -216,7 +226,7 @@ void SettingsPanel::Command_Ok_Settings_Click() {
     m_Store.SaveSetting(kClientApp, kPictureSection, "FontSize", SingleText(m_Settings.m_FontSize));
     m_Store.SaveSetting(kClientApp, kPictureSection, "FontBold", std::to_string(m_Settings.m_FontBold));
     m_Store.SaveSetting(kClientApp, kPictureSection, "Resolution",
-                           std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height));
+                        std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height));
     m_View.ShowView(VS_PICTURE);
     m_Picture.PaintAllElements(-1);
 }

@@ -11,9 +11,11 @@ namespace pelorin {
 // The shortest text that reads back as `value`, in plain decimal notation ("0.0001", "100000", "-2.5").
 // A value that is not finite is no number: the empty text.
 std::string DecimalText(double value);
-// The same for a Single: the shortest text that reads back as the same float ("8.5", not "8.5000001").
+// A Single with at most the 7 significant digits it holds for certain, in the same plain form ("8.5",
+// "0.005555556", not "0.0055555557").
 std::string SingleText(float value);
-// Exactly `decimals` decimals (0..15), "." as separator; the empty text for a value that is not finite.
+// Exactly `decimals` decimals (0..15), "." as separator, a half rounded away from zero as a format mask
+// does ("20.25" gives "20.3"); the empty text for a value that is not finite.
 std::string FixedText(double value, int decimals);
 
 // DecimalText and FixedText with the user's decimal separator in place of ".".

@@ -33,15 +33,38 @@ std::optional<std::string> PlainLatin1(const QString& text) {
     return bytes;
 }
 
+// The long time format names the time zone too, which a stamp does without.
+QString WithoutTimeZone(const QString& format) {
+    QString plain;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t'))
+            plain += c;
+    }
+    return plain.trimmed();
+}
+
+std::string DateAndTime(const QDateTime& moment, const QString& timeFormat, const QString& international) {
+    const QLocale locale;
+    const QString regional = locale.toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                             locale.toString(moment.time(), timeFormat);
+    if (std::optional<std::string> plain = PlainLatin1(regional))
+        return *plain;
+    return moment.toString(international).toStdString();
+}
+
 } // namespace
 
 std::string RegionalDateTime(const QDateTime& moment) {
-    const QLocale locale;
-    const QString regional = locale.toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                             locale.toString(moment.time(), QLocale::ShortFormat);
-    if (std::optional<std::string> plain = PlainLatin1(regional))
-        return *plain;
-    return moment.toString(QStringLiteral("yyyy-MM-dd HH:mm")).toStdString();
+    return DateAndTime(moment, QLocale().timeFormat(QLocale::ShortFormat),
+                       QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+std::string RegionalDateTimeWithSeconds(const QDateTime& moment) {
+    return DateAndTime(moment, WithoutTimeZone(QLocale().timeFormat(QLocale::LongFormat)),
+                       QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 } // namespace pelorin

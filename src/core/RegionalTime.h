@@ -10,5 +10,8 @@ namespace pelorin {
 // become their plain Latin-1 forms. A format that still needs characters beyond Latin-1 gives way to
 // "yyyy-MM-dd HH:mm", so the text never carries a "?".
 std::string RegionalDateTime(const QDateTime& moment);
+// The same with the regional time with seconds, without its time zone ("2026-12-06 14:03:07"); the
+// international form is then "yyyy-MM-dd HH:mm:ss".
+std::string RegionalDateTimeWithSeconds(const QDateTime& moment);
 
 } // namespace pelorin

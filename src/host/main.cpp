@@ -8,6 +8,7 @@
 #include "host/PictureRender.h"
 #include "host/Tour.h"
 #include "platform/PrinterSurface.h"
+#include "platform/Translations.h"
 #include "platform/Widgets.h"
 
 #include <QApplication>
@@ -131,6 +132,7 @@ int main(int argc, char** argv) {
     UseOffscreenWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pelorin"));
+    pelorin::InstallSwedishQtTranslations(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

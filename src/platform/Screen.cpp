@@ -20,6 +20,17 @@ double UsableDpi(double dpi) {
     return dpi > 0 ? dpi : fallbackDpi;
 }
 
+// A family that several foundries supply is listed once per foundry as "Name [foundry]"; people know it
+// by its name alone.
+QString WithoutFoundry(const QString& family) {
+    const qsizetype bracket = family.indexOf(QStringLiteral(" ["));
+    return bracket > 0 && family.endsWith(QLatin1Char(']')) ? family.left(bracket) : family;
+}
+
+bool IsLatin1(const QString& text) {
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 256; });
+}
+
 } // namespace
 
 double Screen::LogicalDpiX() {
@@ -33,12 +44,18 @@ double Screen::LogicalDpiY() {
 }
 
 std::vector<std::string> Screen::Fonts() {
+    return FamilyNames(QFontDatabase::families());
+}
+
+std::vector<std::string> Screen::FamilyNames(const QStringList& families) {
     std::vector<std::string> names;
-    for (const QString& family : QFontDatabase::families()) {
-        const bool latin1 =
-            std::all_of(family.cbegin(), family.cend(), [](QChar c) { return c.unicode() < 256; });
-        if (latin1)
-            names.push_back(family.toLatin1().toStdString());
+    for (const QString& family : families) {
+        const QString name = WithoutFoundry(family);
+        if (!IsLatin1(name))
+            continue;
+        std::string bytes = name.toLatin1().toStdString();
+        if (std::find(names.begin(), names.end(), bytes) == names.end())
+            names.push_back(std::move(bytes));
     }
     return names;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,11 @@ public:
     // 1440 twips make an inch: 15 at 96 dpi.
     static double TwipsPerPixelX() { return twipsPerInch / LogicalDpiX(); }
     static double TwipsPerPixelY() { return twipsPerInch / LogicalDpiY(); }
-    // Font family names in the font database's order; names that byte text cannot hold are left out.
+    // Font family names in the font database's order, each once and without its foundry; names that
+    // byte text cannot hold are left out.
     static std::vector<std::string> Fonts();
+    // The names of Fonts() from the font database's families ("C059 [urw]" and "C059 [UKWN]" give "C059").
+    static std::vector<std::string> FamilyNames(const QStringList& families);
 
 private:
     static constexpr double twipsPerInch = 1440;

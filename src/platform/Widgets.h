@@ -287,6 +287,11 @@ public:
                            const std::string& defaultValue = {}) const;
     void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& value);
+    // The same for a text beyond Latin-1, such as a file name.
+    QString GetSettingText(const std::string& app, const std::string& section, const std::string& key,
+                           const QString& defaultValue = {}) const;
+    void SaveSettingText(const std::string& app, const std::string& section, const std::string& key,
+                         const QString& value);
     void DeleteSetting(const std::string& app, const std::string& section, const std::string& key);
 
 private:
@@ -305,9 +310,9 @@ public:
     virtual Answer Ask(const std::string& text, const std::string& title) {
         return Message(text, title, true) == Answer::Yes ? Answer::Yes : Answer::No;
     }
-    // Returns the chosen path, or empty when cancelled.
-    virtual std::string SaveFile(const std::string& title, const std::string& startPath,
-                                 const std::string& filter) = 0;
+    // Returns the chosen path, any name the platform allows, or empty when cancelled.
+    virtual QString SaveFile(const std::string& title, const QString& startPath,
+                             const std::string& filter) = 0;
 };
 
 // The dialogs of the running program: QMessageBox and QFileDialog.
@@ -316,8 +321,7 @@ public:
     explicit QtDialogs(QWidget* parent);
     Answer Message(const std::string& text, const std::string& title, bool yesNoCancel) override;
     Answer Ask(const std::string& text, const std::string& title) override;
-    std::string SaveFile(const std::string& title, const std::string& startPath,
-                         const std::string& filter) override;
+    QString SaveFile(const std::string& title, const QString& startPath, const std::string& filter) override;
 
 private:
     QWidget* m_Parent;

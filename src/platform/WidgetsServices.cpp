@@ -1,6 +1,7 @@
 #include "platform/Widgets.h"
 #include "platform/WidgetsInternal.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCursor>
 #include <QDir>
@@ -174,18 +175,28 @@ SettingsStore::SettingsStore(const std::string& folder) : m_Folder(folder) {}
 
 std::string SettingsStore::GetSetting(const std::string& app, const std::string& section,
                                       const std::string& key, const std::string& defaultValue) const {
+    return FromQ(GetSettingText(app, section, key, ToQ(defaultValue)));
+}
+
+void SettingsStore::SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                                const std::string& value) {
+    SaveSettingText(app, section, key, ToQ(value));
+}
+
+QString SettingsStore::GetSettingText(const std::string& app, const std::string& section,
+                                      const std::string& key, const QString& defaultValue) const {
     const QVariant value = OpenStore(m_Folder, app)->value(SettingKey(section, key));
     if (!value.isValid())
         return defaultValue;
     // A value holding "," reads back as a list when the file was written by hand.
     if (value.userType() == QMetaType::QStringList)
-        return FromQ(value.toStringList().join(QLatin1Char(',')));
-    return FromQ(value.toString());
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
 }
 
-void SettingsStore::SaveSetting(const std::string& app, const std::string& section, const std::string& key,
-                                const std::string& value) {
-    OpenStore(m_Folder, app)->setValue(SettingKey(section, key), ToQ(value));
+void SettingsStore::SaveSettingText(const std::string& app, const std::string& section,
+                                    const std::string& key, const QString& value) {
+    OpenStore(m_Folder, app)->setValue(SettingKey(section, key), value);
 }
 
 void SettingsStore::DeleteSetting(const std::string& app, const std::string& section,
@@ -197,13 +208,36 @@ void SettingsStore::DeleteSetting(const std::string& app, const std::string& sec
 
 QtDialogs::QtDialogs(QWidget* parent) : m_Parent(parent) {}
 
+namespace {
+
+// Qt 6 takes the standard buttons' captions from a context that its Swedish catalogue lacks.
+void SwedishButtons(QMessageBox& box) {
+    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+        {QMessageBox::Yes, QStringLiteral("&Ja")},
+        {QMessageBox::No, QStringLiteral("&Nej")},
+        {QMessageBox::Cancel, QStringLiteral("Avbryt")},
+        {QMessageBox::Ok, QStringLiteral("OK")}};
+    for (const auto& [button, caption] : captions)
+        if (QAbstractButton* shown = box.button(button))
+            shown->setText(caption);
+}
+
+int ShowBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text, const std::string& title,
+            QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, ToQ(title), ToQ(text), buttons, parent);
+    SwedishButtons(box);
+    return box.exec();
+}
+
+} // namespace
+
 Dialogs::Answer QtDialogs::Message(const std::string& text, const std::string& title, bool yesNoCancel) {
     if (!yesNoCancel) {
-        QMessageBox::information(m_Parent, ToQ(title), ToQ(text));
+        ShowBox(m_Parent, QMessageBox::Information, text, title, QMessageBox::Ok);
         return Answer::Ok;
     }
     const auto buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    switch (QMessageBox::question(m_Parent, ToQ(title), ToQ(text), buttons)) {
+    switch (ShowBox(m_Parent, QMessageBox::Question, text, title, buttons)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -216,15 +250,13 @@ Dialogs::Answer QtDialogs::Message(const std::string& text, const std::string& t
 }
 
 Dialogs::Answer QtDialogs::Ask(const std::string& text, const std::string& title) {
-    QMessageBox box(QMessageBox::Question, ToQ(title), ToQ(text), QMessageBox::Yes | QMessageBox::No,
-                    m_Parent);
-    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    const int answer =
+        ShowBox(m_Parent, QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No);
+    return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-std::string QtDialogs::SaveFile(const std::string& title, const std::string& startPath,
-                                const std::string& filter) {
-    return FromQ(
-        QFileDialog::getSaveFileName(m_Parent, ToQ(title), ToQ(startPath), widgets::QtFileFilter(filter)));
+QString QtDialogs::SaveFile(const std::string& title, const QString& startPath, const std::string& filter) {
+    return QFileDialog::getSaveFileName(m_Parent, ToQ(title), startPath, widgets::QtFileFilter(filter));
 }
 
 } // namespace pelorin

@@ -5,6 +5,7 @@
 #include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "platform/Colour.h"
+#include "platform/InputCodes.h"
 #include "platform/PictureBox.h"
 #include "ports/Ports.h"
 #include "toolbar/ToolbarIcons.h"
@@ -67,6 +68,22 @@ QIcon RedrawIcon() {
     for (const QPointF& handle : {QPointF(5, 6), QPointF(11.5, 14.5), QPointF(20, 15)})
         p.drawRect(QRectF(handle - QPointF(1.5, 1.5), QSizeF(3, 3)));
     return QIcon(pixmap);
+}
+
+// "Skriv ner nya signalvärden" with a mark in its corner: the chart holds values not yet written.
+QIcon WithUnwrittenMark(const QIcon& icon) {
+    QPixmap pixmap = icon.pixmap(24, 24);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 1));
+    p.setBrush(QColor(230, 120, 0));
+    p.drawEllipse(QRectF(15, 1, 8, 8));
+    return QIcon(pixmap);
+}
+
+// Compared as they are written, so that a value that comes back as written counts as the same.
+bool SameWhenWritten(float a, float b) {
+    return SingleText(a) == SingleText(b);
 }
 
 } // namespace
@@ -149,7 +166,9 @@ void CurveEditor::CreateFrame(QWidget* parent) {
     Command_SPV_Curve_Update->SetToolTip("Rita om kurva");
     Place(*Command_SPV_Curve_Update, {5640, 3000, 600, 450});
     Command_Send_Curve_SPV = m_Controls.Make<CommandButton>(frame, std::string());
-    Command_Send_Curve_SPV->SetIcon(ToolbarIcon(tb::kSendSetpoint));
+    m_SendIcon = ToolbarIcon(tb::kSendSetpoint);
+    m_SendIconUnwritten = WithUnwrittenMark(m_SendIcon);
+    Command_Send_Curve_SPV->SetIcon(m_SendIcon);
     Command_Send_Curve_SPV->SetToolTip(Latin1FromUtf8("Skriv ner nya signalvärden"));
     Place(*Command_Send_Curve_SPV, {6360, 3000, 600, 450});
     Check_Curve_SPV_SupportLine = m_Controls.Make<CheckBox>(frame, Latin1FromUtf8("Stödlinje"));
@@ -169,6 +188,8 @@ void CurveEditor::WireEvents() {
     Picture_SPV_Curve->OnMouseUp = [this](int button, int shift, float x, float y) {
         Picture_SPV_Curve_MouseUp(button, shift, x, y);
     };
+    for (TextBox* box : Text_Curve_SPV)
+        box->OnKeyPress = [this](int16_t& keyAscii) { Text_Curve_SPV_KeyPress(keyAscii); };
     Command_SPV_Curve_Update->OnClick = [this] { Command_SPV_Curve_Update_Click(); };
     Command_Send_Curve_SPV->OnClick = [this] { Command_Send_Curve_SPV_Click(); };
     Command_Cancel_Curve_SPV->OnClick = [this] { Command_Cancel_Curve_SPV_Click(); };
@@ -187,18 +208,26 @@ void CurveEditor::Open(const cElement& block) {
     EndDrag();
     for (float CurveChart::*parameter : kParameters)
         m_Chart.*parameter = 0;
+    m_Received = {};
     Frame_SPV_Curve->SetCaption(Latin1FromUtf8("&Börvärdeskurva ") + block.m_Address);
     m_View.ShowView(VS_SPV_CURVE);
-    Text_Curve_SPV[0]->SetFocus();
+    Text_Curve_SPV[kFirstWritable]->SetFocus();
     RedrawChart();
+    ShowUnwritten();
 }
 
+// Only the arriving parameter's box is rewritten: the computed setpoint changes all the time, and the
+// other boxes may hold what the operator is typing.
 void CurveEditor::ShowParameter(int16_t Index, const std::string& ValueText) {
     if (Index < 0 || Index >= static_cast<int16_t>(kParameters.size()))
         return;
+    const auto index = static_cast<size_t>(Index);
     const float value = ToParameter(ReadNumber(ValueText));
-    ChangeCurve([&](CurveChart& chart) { chart.*kParameters[static_cast<size_t>(Index)] = value; });
-    ShowCurveValues();
+    ChangeCurve([&](CurveChart& chart) { chart.*kParameters[index] = value; });
+    // As drawn: a value the chart clamps is no change of the operator's.
+    m_Received[index] = m_Chart.*kParameters[index];
+    ShowUnwritten();
+    ShowCurveValue(index);
 }
 
 void CurveEditor::EndDrag() {
@@ -208,7 +237,33 @@ void CurveEditor::EndDrag() {
 
 void CurveEditor::ShowCurveValues() {
     for (size_t i = 0; i < kParameters.size(); ++i)
-        Text_Curve_SPV[i]->SetText(RegionalFixed(m_Chart.*kParameters[i], kDecimals[i]));
+        ShowCurveValue(i);
+}
+
+void CurveEditor::ShowCurveValue(size_t index) {
+    Text_Curve_SPV[index]->SetText(RegionalFixed(m_Chart.*kParameters[index], kDecimals[index]));
+}
+
+bool CurveEditor::ChartUnwritten() const {
+    for (size_t i = kFirstWritable; i < kParameters.size(); ++i)
+        if (!SameWhenWritten(m_Chart.*kParameters[i], m_Received[i]))
+            return true;
+    return false;
+}
+
+void CurveEditor::ShowUnwritten() {
+    Command_Send_Curve_SPV->SetIcon(ChartUnwritten() ? m_SendIconUnwritten : m_SendIcon);
+}
+
+// Enter redraws from the typed numbers as "Rita om kurva" does, Escape leaves as "Åter" does.
+void CurveEditor::Text_Curve_SPV_KeyPress(int16_t& KeyAscii) {
+    if (KeyAscii == kKeyEnter)
+        Command_SPV_Curve_Update_Click();
+    else if (KeyAscii == kKeyEscape)
+        Command_Cancel_Curve_SPV_Click();
+    else
+        return;
+    KeyAscii = 0;
 }
 
 void CurveEditor::Picture_SPV_Curve_Paint() {
@@ -283,6 +338,7 @@ void CurveEditor::ChangeCurve(const std::function<void(CurveChart&)>& change) {
     PaintCurve(m_Chart, box);
     change(m_Chart);
     PaintCurve(m_Chart, box);
+    ShowUnwritten();
 }
 
 } // namespace pelorin

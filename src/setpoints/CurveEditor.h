@@ -1,9 +1,10 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "core/CurveChart.h"
 #include "platform/ChildControls.h"
+#include "ports/ControlMembers.h"
 
+#include <QIcon>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -63,11 +64,15 @@ public:
     // The block closes or is left: a drag whose release was lost ends here.
     void EndDrag();
     void ShowCurveValues();
+    // The chart holds parameters other than the last ones received: dragged or redrawn, not written.
+    // "Skriv ner nya signalvärden" then carries a mark.
+    bool ChartUnwritten() const;
 
     void Picture_SPV_Curve_Paint();
     void Picture_SPV_Curve_MouseDown(int Button, int Shift, float X, float Y);
     void Picture_SPV_Curve_MouseMove(int Button, int Shift, float X, float Y);
     void Picture_SPV_Curve_MouseUp(int Button, int Shift, float X, float Y);
+    void Text_Curve_SPV_KeyPress(int16_t& KeyAscii);
     void Command_SPV_Curve_Update_Click();
     void Command_Send_Curve_SPV_Click();
     void Command_Cancel_Curve_SPV_Click();
@@ -81,6 +86,8 @@ private:
     void RedrawChart();
     // Erase, change, draw: the only order that leaves no trace of the old curve.
     void ChangeCurve(const std::function<void(CurveChart&)>& change);
+    void ShowCurveValue(size_t index);
+    void ShowUnwritten();
 
     const SetpointMembers& m_Setpoint;
     const PictureMembers& m_Picture;
@@ -90,6 +97,10 @@ private:
     ChildControls m_Controls;
     CurveChart m_Chart;
     CurveChart m_ChartAtMouseDown;
+    // The parameters as the controller last reported them, in Text_Curve_SPV's order.
+    std::array<float, 4> m_Received{};
+    QIcon m_SendIcon;
+    QIcon m_SendIconUnwritten;
 };
 
 } // namespace pelorin

@@ -217,6 +217,8 @@ void SetpointPanel::SendSelectedValue() {
 void SetpointPanel::LeaveSetpoint() {
     if (!m_Setpoint.m_SPVElement)
         return;
+    // Decided beyond the closing buttons: a watch nobody reads any more is stopped, whatever the server
+    // would do about it with the next picture.
     m_Sender.TCPSend(CMD_UNWATCH_SETPOINT, {});
     m_Setpoint.m_SPVElement = nullptr;
     m_Curve.EndDrag();

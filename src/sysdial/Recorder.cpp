@@ -1,12 +1,10 @@
 #include "sysdial/Recorder.h"
 
-#include "core/Latin1.h"
-
 namespace pelorin {
 
-bool Recorder::Open(const std::string& path) {
+bool Recorder::Open(const QString& path) {
     Close();
-    m_File.setFileName(FromLatin1(path));
+    m_File.setFileName(path);
     return m_File.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 

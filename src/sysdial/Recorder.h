@@ -10,8 +10,8 @@ namespace pelorin {
 // system as soon as each arrival is written, so that a crash loses nothing already shown.
 class Recorder {
 public:
-    // Opens `path` (Latin-1) emptied; false when it cannot be written.
-    bool Open(const std::string& path);
+    // Opens `path` emptied; false when it cannot be written.
+    bool Open(const QString& path);
     void Write(std::string_view bytes);
     void Close();
 

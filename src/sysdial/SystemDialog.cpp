@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QStandardPaths>
 #include <QWidget>
 #include <algorithm>
@@ -53,6 +54,11 @@ SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, InputMember
 
     Text_Sysdial = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
     Text_Sysdial->SetFont(kTerminalFont, kTerminalFontSize, false);
+    // Where the machine lacks the terminal's font its columns still line up.
+    QFont font = Text_Sysdial->widget()->font();
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    Text_Sysdial->widget()->setFont(font);
     Text_Sysdial->OnKeyDown = [this](int16_t& keyCode, int16_t shift) {
         Text_Sysdial_KeyDown(keyCode, shift);
     };
@@ -65,6 +71,8 @@ SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, InputMember
     Menu_Popup->OnMakroClick = [this](int32_t index) { Menu_Popup_MakroList_Click(ToInteger(index)); };
     Menu_Popup->OnRecordClick = [this] { Menu_Popup_Record_Click(); };
     Menu_Popup->OnPrintContinousClick = [this] { Menu_Popup_PrintContinous_Click(); };
+    // The macro entry and its delimiter show only once a macro list has entries.
+    ShowMacroEntry(false);
 }
 
 SystemDialog::~SystemDialog() = default;
@@ -87,9 +95,12 @@ void SystemDialog::OnSysdialInfo(const std::string& payload) {
     int32_t loaded = 0;
     if (size > pos)
         loaded = LoadMacros(PayloadBytes(payload, pos + 4, std::max(String2Long(payload, pos), 0)));
-    const bool showMacros = loaded > 0;
-    Menu_Popup->SetMakroVisible(showMacros);
-    Menu_Popup->SetDelimiterVisible(showMacros);
+    ShowMacroEntry(loaded > 0);
+}
+
+void SystemDialog::ShowMacroEntry(bool shown) {
+    Menu_Popup->SetMakroVisible(shown);
+    Menu_Popup->SetDelimiterVisible(shown);
 }
 
 int32_t SystemDialog::LoadMacros(const std::string& macros) {
@@ -218,10 +229,10 @@ void SystemDialog::Menu_Popup_Record_Click() {
 
 // A cancelled dialog, or a file that cannot be written, leaves recording off.
 void SystemDialog::StartRecording() {
-    const std::string path = m_Dialogs.SaveFile(kRecordingTitle, RecordingFolder(), kRecordingFilter);
-    if (path.empty())
+    const QString path = m_Dialogs.SaveFile(kRecordingTitle, RecordingDialogStart(), kRecordingFilter);
+    if (path.isEmpty())
         return;
-    m_Settings.SaveSetting(kLibraryApp, "Settings", "Recording", path);
+    m_Settings.SaveSettingText(kLibraryApp, "Settings", "Recording", path);
     m_RecordingStartPath = path;
     if (m_Recorder.Open(path))
         m_Sysdial.m_IsRecording = kTrue;
@@ -239,19 +250,17 @@ void SystemDialog::Menu_Popup_PrintContinous_Click() {
 }
 
 void SystemDialog::ReadRecordingStartPath() {
-    m_RecordingStartPath = m_Settings.GetSetting(kLibraryApp, "Settings", "Recording", "C:\\");
+    m_RecordingStartPath =
+        m_Settings.GetSettingText(kLibraryApp, "Settings", "Recording", QStringLiteral("C:\\"));
 }
 
-// The folder of the last recording file while it exists, else the documents folder. A path that is not
-// absolute on this system (the default "C:\" off Windows) names no folder.
-std::string SystemDialog::RecordingFolder() const {
-    const QFileInfo last(FromLatin1(m_RecordingStartPath));
-    if (last.isAbsolute()) {
-        const QDir folder = last.isDir() ? QDir(last.absoluteFilePath()) : last.absoluteDir();
-        if (folder.exists())
-            return ToLatin1(folder.absolutePath());
-    }
-    return ToLatin1(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+// The documents folder when the last recording's folder is gone. A path that is not absolute on this
+// system (the default "C:\" off Windows) names no folder.
+QString SystemDialog::RecordingDialogStart() const {
+    const QFileInfo last(m_RecordingStartPath);
+    if (last.isAbsolute() && last.absoluteDir().exists())
+        return last.absoluteFilePath();
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
 void SystemDialog::SetServerHost(const std::string& host) {

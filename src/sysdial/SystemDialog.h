@@ -6,6 +6,7 @@
 #include "sysdial/ContinuousPrinter.h"
 #include "sysdial/Recorder.h"
 
+#include <QString>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -74,13 +75,14 @@ public:
     // The terminal's text, as Text_Sysdial shows it (every line end CR LF), without a copy.
     std::string_view TerminalText() const { return m_Terminal.Text(); }
     const std::vector<std::string>& MacroTexts() const { return m_MacroTexts; }
-    const std::string& RecordingStartPath() const { return m_RecordingStartPath; }
-    // The folder the recording file dialog opens in.
-    std::string RecordingFolder() const;
+    const QString& RecordingStartPath() const { return m_RecordingStartPath; }
+    // Where the recording file dialog opens: on the last recording file while its folder exists.
+    QString RecordingDialogStart() const;
 
 private:
     // Loads the menu entries of a macro list; returns how many it loaded.
     int32_t LoadMacros(const std::string& macros);
+    void ShowMacroEntry(bool shown);
     void ShowArrival(const TerminalBuffer::Arrival& arrival);
     void ShowWholeText();
     void CaretToEnd();
@@ -102,7 +104,7 @@ private:
     Recorder m_Recorder;
     ContinuousPrinter m_Printer;
     std::vector<std::string> m_MacroTexts;
-    std::string m_RecordingStartPath;
+    QString m_RecordingStartPath;
     int32_t m_TimerCounter = 0;
     // Set while the program itself changes the box, whose change event then is no edit.
     bool m_SettingBox = false;

@@ -146,8 +146,8 @@ void TextView::LeaveWithEscape() {
 void TextView::InsertStamp() {
     const int32_t at = Text_Any->SelStart();
     Text_Any->SetSelLength(0);
-    const std::string stamp =
-        "\r\n" + RegionalDateTime(QDateTime::currentDateTime()) + " / " + m_Session.m_UserVisa + "\r\n";
+    const std::string stamp = "\r\n" + RegionalDateTimeWithSeconds(QDateTime::currentDateTime()) + " / " +
+                              m_Session.m_UserVisa + "\r\n";
     Text_Any->SetSelText(stamp);
     Text_Any->SetSelStart(at + static_cast<int32_t>(stamp.size()));
 }

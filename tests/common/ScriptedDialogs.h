@@ -16,13 +16,13 @@ public:
     enum class Kind { Ok, YesNo, YesNoCancel, SaveFile };
     struct Question {
         Kind kind;
-        std::string text; // the message, or the start path of a file dialog
+        std::string text; // the message, or the start path of a file dialog (UTF-8)
         std::string title;
         bool operator==(const Question&) const = default;
     };
 
     std::deque<Answer> answers;
-    std::deque<std::string> savePaths;
+    std::deque<QString> savePaths;
     std::vector<Question> asked;
     // Runs while a Yes/No question is open, as the events a modal box's own loop delivers would.
     std::function<void()> whileAsking;
@@ -39,10 +39,9 @@ public:
         return Next(answers, Answer::No);
     }
 
-    std::string SaveFile(const std::string& title, const std::string& startPath,
-                         const std::string&) override {
-        asked.push_back({Kind::SaveFile, startPath, title});
-        return Next(savePaths, std::string());
+    QString SaveFile(const std::string& title, const QString& startPath, const std::string&) override {
+        asked.push_back({Kind::SaveFile, startPath.toStdString(), title});
+        return Next(savePaths, QString());
     }
 
 private:

@@ -80,7 +80,7 @@ TEST(HostInterface, StartUpValuesHostParametersAndStoredSettings) {
     EXPECT_EQ(PictureArea(c), QSize(800, 600));
     EXPECT_EQ(std::tuple(c.m_FontSize, c.m_FontBold, c.m_FontName, c.m_PrinterFontBold),
               std::tuple(11.0f, 0, "Arial", -1));
-    EXPECT_EQ(c.systemDialog().RecordingStartPath(), "/home/op/logg.txt");
+    EXPECT_EQ(c.systemDialog().RecordingStartPath(), QStringLiteral("/home/op/logg.txt"));
 }
 
 // Host values are read as numbers and clamped; the picture stays drawable and the scale follows it.

@@ -83,5 +83,54 @@ TEST_F(SettingsPanelTest, OperatorPreviewsUndoesKeepsAndForgetsPictureSettings) 
         EXPECT_EQ(stored(key), "") << key;
 }
 
+void OpenSettings(PelorinControl& c) {
+    c.Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
+}
+
+// The lists show what is in effect, or no entry where none matches; a list never shows its first entry
+// only because it was filled.
+TEST(SettingsPanelOpening, ListsShowTheValuesInEffectOrNoEntry) {
+    struct Case {
+        std::string fontName, fontSize, resolution;
+        std::string shownName, shownSize, shownResolution;
+    };
+    const Case cases[] = {{"Courier New", "8.5", "800", "", "", "800 x 600"},
+                          {"dejavu sans mono", "12", "1024", "DejaVu Sans Mono", "12", "1024 x 768"},
+                          {"No Such Font", "6", "1000", "", "6", ""}};
+    for (const Case& given : cases) {
+        ControlFixture f;
+        PelorinControl& c = f.Start(Bag({{"FontName", given.fontName},
+                                         {"FontSize", given.fontSize},
+                                         {"PCTWidth", given.resolution},
+                                         {"PCTHeight", given.resolution == "1024" ? "768" : "600"}}));
+        OpenSettings(c);
+        const SettingsPanel& panel = c.settingsPanel();
+        EXPECT_EQ(std::tuple(panel.Combo_FontName->Text(), panel.Combo_FontSize->Text(),
+                             panel.Combo_Resolution->Text()),
+                  std::tuple(given.shownName, given.shownSize, given.shownResolution))
+            << given.fontName;
+        Press(*panel.Command_Ok_Settings);
+        EXPECT_EQ(std::pair(f.settings().GetSetting("Pelorin_Client", "Picture", "FontName"),
+                            f.settings().GetSetting("Pelorin_Client", "Picture", "FontSize")),
+                  std::pair(given.fontName, given.fontSize))
+            << "Ok keeps what is in effect";
+    }
+}
+
+// Without host parameters the defaults are the control's own start-up values.
+TEST(SettingsPanelOpening, DefaultsOfAControlWithoutHostParametersAreItsStartUpValues) {
+    ControlFixture f;
+    PelorinControl& c = f.Start();
+    const QSize startUp = PictureArea(c);
+    OpenSettings(c);
+    SettingsPanel& panel = c.settingsPanel();
+    Choose(*panel.Combo_Resolution, "640 x 480");
+    Choose(*panel.Combo_FontSize, "12");
+    ASSERT_EQ(PictureArea(c), QSize(640, 480));
+    Press(*panel.Command_Settings_Default);
+    EXPECT_EQ(PictureArea(c), startUp);
+    EXPECT_EQ(std::tuple(c.m_FontName, c.m_FontSize, c.m_FontBold), std::tuple("Courier New", 8.5f, -1));
+}
+
 } // namespace
 } // namespace pelorin::test

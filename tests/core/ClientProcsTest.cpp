@@ -130,5 +130,36 @@ TEST(NumberText, RegionalTextsKeepAnAsciiMinusAndNoGroupingAndDatesArePlainLatin
     QLocale::setDefault(QLocale(QLocale::C));
 }
 
+// A logbook stamp tells the second: the regional time with seconds, without the time zone that the
+// long format adds.
+TEST(RegionalTime, StampTimeHasSecondsAndNoTimeZone) {
+    const QDateTime moment(QDate(2026, 12, 6), QTime(14, 3, 7));
+    const std::pair<QLocale, const char*> cases[] = {
+        {QLocale(QLocale::Swedish, QLocale::Sweden), "2026-12-06 14:03:07"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "12/6/26 2:03:07 PM"},
+        {QLocale(QLocale::Arabic, QLocale::Egypt), "2026-12-06 14:03:07"}};
+    for (const auto& [locale, expected] : cases) {
+        QLocale::setDefault(locale);
+        EXPECT_EQ(RegionalDateTimeWithSeconds(moment), expected) << locale.name().toStdString();
+    }
+    QLocale::setDefault(QLocale(QLocale::C));
+}
+
+// Fixed decimals round a half away from zero, as a format mask does; a Single goes out with at most the
+// 7 digits it holds for certain.
+TEST(NumberText, FixedDecimalsRoundHalvesAwayFromZeroAndSinglesKeepSevenDigits) {
+    const std::tuple<double, int, const char*> fixed[] = {
+        {20.25, 1, "20.3"},  {-20.25, 1, "-20.3"}, {0.0005, 3, "0.001"}, {9.95, 1, "10.0"},
+        {99.5, 0, "100"},    {0.15, 1, "0.2"},     {2.5, 0, "3"},        {-0.04, 1, "-0.0"},
+        {21.549, 1, "21.5"}, {1e-7, 3, "0.000"}};
+    for (const auto& [value, decimals, text] : fixed)
+        EXPECT_EQ(FixedText(value, decimals), text) << value;
+    const std::pair<float, const char*> singles[] = {
+        {0.0055555557f, "0.005555556"}, {8.5f, "8.5"},           {-0.9f, "-0.9"}, {1.0e-7f, "0.0000001"},
+        {123456789.0f, "123456800"},    {42.123456f, "42.12346"}};
+    for (const auto& [value, text] : singles)
+        EXPECT_EQ(SingleText(value), text);
+}
+
 } // namespace
 } // namespace pelorin

@@ -12,11 +12,14 @@ using namespace std::string_literals;
 
 constexpr int32_t kShiftCtrl = 3;
 
-// Bytes arrive, or else a key is pressed in the box.
+// Bytes arrive, or else a key is pressed in the box, with the caret at `caret` (-1: the end) and
+// `selected` characters selected from there.
 struct Step {
     std::string arrival;
     int16_t key = 0;
     int32_t shift = 0;
+    int32_t caret = -1;
+    int32_t selected = 0;
 };
 const Step kEnter = {"", 13};
 
@@ -35,7 +38,8 @@ struct Terminal {
             return;
         }
         const auto end = static_cast<int32_t>(buffer.Text().size());
-        const TerminalBuffer::KeyOutcome outcome = buffer.KeyPress(step.key, step.shift, end, 0);
+        const TerminalBuffer::KeyOutcome outcome =
+            buffer.KeyPress(step.key, step.shift, step.caret < 0 ? end : step.caret, step.selected);
         sent += outcome.send;
         if (outcome.keyAscii != 0)
             buffer.Edited(std::string(buffer.Text()) + static_cast<char>(outcome.keyAscii));
@@ -69,6 +73,30 @@ TEST(TerminalBuffer, LineEndsCodeWordAndTheEndOfTheEchoWait) {
         EXPECT_EQ(terminal.buffer.Text(), c.text) << c.what;
         EXPECT_EQ(terminal.sent, c.sent) << c.what;
         EXPECT_EQ(terminal.recorded, c.recorded) << c.what;
+    }
+}
+
+// Enter sends the caret's line, or the selection; what is sent from elsewhere than the last line is
+// copied to the end. The echo of a sent line is dropped even when it comes in pieces.
+TEST(TerminalBuffer, EnterSendsTheCaretsLineOrTheSelectionAndItsEchoIsDroppedInPieces) {
+    const struct {
+        const char* what;
+        std::vector<Step> steps;
+        std::string text, sent;
+    } cases[] = {
+        {"caret on an earlier line", {{"ls\r\nOK> "}, {"", 13, 0, 1}}, "ls\r\nOK> ls", "ls\r"},
+        {"caret at an earlier line's start", {{"ab\r\ncd\r\n"}, {"", 13, 0, 4}}, "ab\r\ncd\r\ncd", "cd\r"},
+        {"selection", {{"abc def"}, {"", 13, 0, 4, 3}}, "abc defdef", "def\r"},
+        {"selection across lines", {{"ab\r\ncd"}, {"", 13, 0, 1, 4}}, "ab\r\ncdb\r\nc", "b\r\nc\r"},
+        {"echo in two arrivals", {{"", 'l'}, {"", 's'}, kEnter, {"l"}, {"s\r\nOK"}}, "ls\r\nOK", "ls\r"},
+    };
+    for (const auto& c : cases) {
+        Terminal terminal;
+        terminal.buffer.SetMaxHistory(100);
+        for (const Step& step : c.steps)
+            terminal.Run(step);
+        EXPECT_EQ(terminal.buffer.Text(), c.text) << c.what;
+        EXPECT_EQ(terminal.sent, c.sent) << c.what;
     }
 }
 

@@ -18,7 +18,7 @@ debs=("$work"/out/pelorin_*.deb)
 deb="${debs[0]}"
 echo "built $(basename "$deb"), $(stat -c %s "$deb") bytes"
 echo "Depends: $(dpkg-deb -f "$deb" Depends)"
-for dependency in libqt6widgets6 libqt6network6 libqt6printsupport6 fonts-liberation; do
+for dependency in libqt6widgets6 libqt6network6 libqt6printsupport6 fonts-liberation qt6-translations-l10n; do
     dpkg-deb -f "$deb" Depends | grep -qw "$dependency" || { echo "no dependency on $dependency"; exit 1; }
 done
 # A CMake list separator must not end up in the long description.

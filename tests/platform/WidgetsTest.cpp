@@ -107,6 +107,14 @@ TEST(Widgets, PropertiesMatchWithoutCaseAndSettingsReadBackAsTheSameText) {
     EXPECT_EQ(store.GetSetting("Pelorin_Client", "Picture", "Key", "gone"), "gone");
 }
 
+TEST(Screen, FontNamesAreFamiliesWithoutFoundryEachOnce) {
+    const QStringList families = {QStringLiteral("C059 [UKWN]"), QStringLiteral("C059 [urw]"),
+                                  QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Noto [x] Sans"),
+                                  QStringLiteral("\u6587\u6cc9\u9a7f")};
+    EXPECT_EQ(Screen::FamilyNames(families),
+              (std::vector<std::string>{"C059", "DejaVu Sans Mono", "Noto [x] Sans"}));
+}
+
 TEST(Dialogs, AskIsAYesNoQuestionAndClosingTheBoxAnswersNo) {
     using Answer = Dialogs::Answer;
     const std::pair<std::function<void(QMessageBox&)>, Answer> cases[] = {
@@ -131,6 +139,21 @@ TEST(Dialogs, AskIsAYesNoQuestionAndClosingTheBoxAnswersNo) {
         EXPECT_EQ(dialogs.Ask("Vill du spara \xE4ndringar gjorda i loggen?", "Loggbok"), expected);
         EXPECT_TRUE(seen);
     }
+}
+
+TEST(Dialogs, QuestionButtonsReadJaAndNej) {
+    QWidget parent;
+    QtDialogs dialogs(&parent);
+    std::pair<QString, QString> captions;
+    QTimer::singleShot(0, &parent, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        captions = {box->button(QMessageBox::Yes)->text().remove(QLatin1Char('&')),
+                    box->button(QMessageBox::No)->text().remove(QLatin1Char('&'))};
+        box->button(QMessageBox::No)->click();
+    });
+    dialogs.Ask("Vill du spara \xE4ndringar gjorda i loggen?", "Loggbok");
+    EXPECT_EQ(captions, std::pair(QStringLiteral("Ja"), QStringLiteral("Nej")));
 }
 
 // Shift 1, Ctrl 2 and Alt 4 add up, as do the left 1, right 2 and middle 4 buttons.

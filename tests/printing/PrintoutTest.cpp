@@ -151,6 +151,25 @@ TEST_F(PrintoutTest, PicturesUnderTheirHeaderAndAboveTheirPanelWithTheScreenUnto
     EXPECT_EQ(Screen(), before);
 }
 
+// The setpoint table under the picture: each label with the value its box shows, on one line.
+TEST_F(PrintoutTest, ASetpointTableIsPrintedWithItsValues) {
+    ShowPicture(2, true);
+    OpenBlock("LB01.REG");
+    const SetpointPanel& panel = c().setpoints();
+    ASSERT_TRUE(waitFor([&] {
+        return std::all_of(panel.Text_SPV.begin(), panel.Text_SPV.end(),
+                           [](const TextBox* box) { return !box->Text().empty(); });
+    }));
+    const QString text = PdfLayoutText(Print(QStringLiteral("picture-2-values")));
+    for (size_t i = 0; i < panel.Text_SPV.size(); ++i) {
+        const QRegularExpression line(QRegularExpression::escape(FromLatin1(panel.Label_SPV[i]->Caption())) +
+                                      QStringLiteral(" +") +
+                                      QRegularExpression::escape(FromLatin1(panel.Text_SPV[i]->Text())) +
+                                      QStringLiteral("\\b"));
+        EXPECT_TRUE(line.match(text).hasMatch()) << line.pattern().toStdString() << "\n" << text.toStdString();
+    }
+}
+
 TEST_F(PrintoutTest, TextPagesAreIndentedFifteenDigitsAndLoseNoLine) {
     ShowPicture(1, true);
     c().Toolbar_ButtonMenuClick(tb::kFunctionText, tb::kTexts);

@@ -3,6 +3,7 @@
 #include "core/NumberText.h"
 #include "toolbar/ToolbarTable.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
 #include <functional>
@@ -178,6 +179,77 @@ TEST_F(SetpointSession, ATableBlockIsLabelledByItsDescriptionsAndADraggedCurveIs
     OpenBlock("VS01.NATT");
     ASSERT_TRUE(waitFor([&] { return Texts(editor.Text_Curve_SPV, &TextBox::Text)[1] == "37.0"; }));
     EXPECT_EQ(editor.Picture_SPV_Curve->Surface().Image(), FreshChart(editor));
+}
+
+// Values keep arriving while the operator types: each rewrites its own box only, so a typed slope is what
+// "Rita om kurva" draws and "Skriv ner nya signalvärden" writes.
+TEST_F(SetpointSession, ATypedSlopeSurvivesArrivalsAndIsWrittenAfterTheRedraw) {
+    LocaleScope swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
+    CurveEditor& editor = c().curveEditor();
+    ShowPicture(3);
+    OpenBlock("VS01.DAG");
+    ASSERT_TRUE(waitFor([&] { return Texts(editor.Text_Curve_SPV, &TextBox::Text)[3] == "0,004"; }));
+    editor.Text_Curve_SPV[2]->SetText("-1,2");
+    for (int i = 0; i < 10; ++i)
+        c().OnValue(ValuePayload(c().m_DynamicPointers + i % 2, FixedText(40 + 0.37 * i, 3)));
+    EXPECT_EQ(Texts(editor.Text_Curve_SPV, &TextBox::Text),
+              (std::vector<std::string>{"43,0", "43,3", "-1,2", "0,004"}));
+    Sent();
+    QTest::mouseClick(editor.Command_SPV_Curve_Update->widget(), Qt::LeftButton);
+    QTest::mouseClick(editor.Command_Send_Curve_SPV->widget(), Qt::LeftButton);
+    const auto write = [&](int32_t parameter, const char* text) {
+        return std::pair<int, std::string>{CMD_WRITE_VALUE,
+                                           Long2String(c().m_DynamicPointers + parameter) + text};
+    };
+    EXPECT_EQ(Sent(), (Commands{write(1, "43.3"), write(2, "-1.2"), write(3, "0.004")}));
+}
+
+// In a parameter box Enter redraws and Escape leaves, as the buttons do; the editor opens with the focus
+// in the first box the operator can change.
+TEST_F(SetpointSession, CurveEditorKeysActAsItsButtonsAndTheFocusStartsInAnEditableBox) {
+    CurveEditor& editor = c().curveEditor();
+    ShowPicture(3);
+    OpenBlock("VS01.DAG");
+    EXPECT_EQ(QApplication::focusWidget(), editor.Text_Curve_SPV[1]->widget());
+    ASSERT_TRUE(waitFor([&] { return Texts(editor.Text_Curve_SPV, &TextBox::Text)[3] == "0.004"; }));
+    editor.Text_Curve_SPV[3]->SetText("-0.002");
+    QTest::keyClick(editor.Text_Curve_SPV[3]->widget(), Qt::Key_Return);
+    EXPECT_EQ(editor.Chart().Bend, -0.002f);
+    EXPECT_EQ(editor.Text_Curve_SPV[3]->Text(), "-0.002");
+    QTest::keyClick(editor.Text_Curve_SPV[2]->widget(), Qt::Key_Escape);
+    EXPECT_EQ(c().m_ViewState, VS_PICTURE);
+    EXPECT_EQ(c().m_SPVElement, nullptr);
+}
+
+// While the chart holds parameters the controller has not reported (dragged or redrawn, not written),
+// "Skriv ner nya signalvärden" carries a mark; the values coming back as written take it away.
+TEST_F(SetpointSession, TheWriteButtonIsMarkedWhileTheChartIsNotWritten) {
+    CurveEditor& editor = c().curveEditor();
+    const auto shownIcon = [&] {
+        return qobject_cast<QAbstractButton*>(editor.Command_Send_Curve_SPV->widget())
+            ->icon()
+            .pixmap(24)
+            .toImage();
+    };
+    ShowPicture(3);
+    OpenBlock("VS01.DAG");
+    ASSERT_TRUE(waitFor([&] { return Texts(editor.Text_Curve_SPV, &TextBox::Text)[3] == "0.004"; }));
+    const QImage plain = shownIcon();
+    EXPECT_FALSE(editor.ChartUnwritten());
+
+    const QPoint handle = CurvePoint(editor.Chart(), 0).toPoint();
+    QWidget* box = editor.Picture_SPV_Curve;
+    QTest::mousePress(box, Qt::LeftButton, {}, handle);
+    QTest::mouseMove(box, handle - QPoint(0, 17));
+    QTest::mouseRelease(box, Qt::LeftButton, {}, handle - QPoint(0, 17));
+    EXPECT_TRUE(editor.ChartUnwritten());
+    EXPECT_NE(shownIcon(), plain);
+    c().OnValue(ValuePayload(c().m_DynamicPointers, "12.5"));
+    EXPECT_NE(shownIcon(), plain) << "the computed setpoint is not the operator's";
+
+    QTest::mouseClick(editor.Command_Send_Curve_SPV->widget(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !editor.ChartUnwritten(); }));
+    EXPECT_EQ(shownIcon(), plain);
 }
 
 // Whatever the editing, the chart shows the axes and the current curve drawn once.

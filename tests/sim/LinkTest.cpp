@@ -126,6 +126,24 @@ TEST_F(LinkTest, OnlyChangesAreSentWritesComeBackBadCommandsChangeNothingAndPict
     EXPECT_TRUE(client->takeAll().empty());
 }
 
+// A watched curve parameter comes back exactly as written, however many decimals it needs.
+TEST_F(LinkTest, AWrittenCurveParameterComesBackAsTheModelHoldsIt) {
+    auto client = loggedInClient();
+    m_Server->setFrozen(true);
+    ASSERT_TRUE(client->getPicture(3));
+    client->send(CMD_WATCH_SETPOINT, "VS01.DAG.PAR1;VS01.DAG.PAR2;VS01.DAG.PAR3;VS01.DAG.PAR4");
+    ASSERT_TRUE(client->sync());
+    const auto firstWatched = static_cast<int>(m_Server->plant().picture(3)->dynamics.size());
+    const std::pair<int, const char*> writes[] = {
+        {3, "0.0004"}, {3, "-0.005555556"}, {2, "-1.2345678"}, {1, "41.25"}, {1, "-0"}};
+    for (const auto& [parameter, text] : writes) {
+        client->forgetValues();
+        client->send(CMD_WRITE_VALUE, Long2String(firstWatched + parameter) + text);
+        ASSERT_TRUE(client->waitForValue(firstWatched + parameter));
+        EXPECT_EQ(*client->value(firstWatched + parameter), std::string(text) == "-0" ? "0" : text);
+    }
+}
+
 TEST_F(LinkTest, EachAccessBitAllowsItsCommandsAndNoOthers) {
     const struct {
         const char* visa;

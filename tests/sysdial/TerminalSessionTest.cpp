@@ -123,6 +123,34 @@ TEST_F(TerminalSessionTest, WithoutAFreeChannelTheHoldersAreNamedAndEachMacroLis
     EXPECT_FALSE(menu.MakroVisible()) << "no macro part at all";
 }
 
+// Before any macro list the pop-up menu has no macro entry; the terminal box keeps its columns even
+// where its font is missing.
+TEST(TerminalAlone, NoMacroEntryBeforeAListAndTheBoxAsksForAFixedPitchFace) {
+    ControlFixture f;
+    PelorinControl& c = f.Start();
+    const SystemDialog& terminal = c.systemDialog();
+    EXPECT_FALSE(terminal.Menu_Popup->MakroVisible() || terminal.Menu_Popup->DelimiterVisible());
+    const QFont font = terminal.Text_Sysdial->widget()->font();
+    EXPECT_EQ(std::tuple(font.styleHint(), font.fixedPitch(), QFontInfo(font).fixedPitch()),
+              std::tuple(QFont::TypeWriter, true, true));
+}
+
+// The recording's file may have any name the platform allows, and the next dialog opens on it.
+TEST_F(TerminalSessionTest, ARecordingFileMayHaveAnyNameAndTheNextDialogOpensOnIt) {
+    Open();
+    const QString file = files.filePath(QStringLiteral("inspelning \u0142\u20ac\u4e2d.txt"));
+    f.dialogs().savePaths.push_back(file);
+    terminal().Menu_Popup_Record_Click();
+    ASSERT_TRUE(c().m_IsRecording);
+    Arrive("inspelad\r\nslut");
+    EXPECT_EQ(FileBytes(file), "inspelad\r\nslut");
+    terminal().Menu_Popup_Record_Click();
+    terminal().Menu_Popup_Record_Click();
+    EXPECT_EQ(f.dialogs().asked.back().text, file.toStdString());
+    ControlFixture next(f.settingsFolder());
+    EXPECT_EQ(next.Start().systemDialog().RecordingStartPath(), file) << "kept for the next start-up";
+}
+
 TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsAndPrintsInAJobOfItsOwnAndClosesWithEscape) {
     Open();
     EXPECT_EQ(server().channelsInUse(), 1);
@@ -134,7 +162,7 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsAndPrintsInAJobOfItsOwnAndC
         << "caret at the end";
 
     const QString recording = files.filePath(QStringLiteral("rec.txt"));
-    f.dialogs().savePaths.push_back(recording.toStdString());
+    f.dialogs().savePaths.push_back(recording);
     terminal().Menu_Popup_Record_Click();
     PrinterSurface paper(PrinterSurface::Output::Pdf);
     const QString printed = files.filePath(QStringLiteral("continuous.pdf"));
@@ -220,14 +248,14 @@ TEST_F(TerminalSessionTest, RecordingFollowsTheFileDialogAndLeavingTheTerminalEn
     terminal().Menu_Popup_Record_Click();
     EXPECT_EQ(f.dialogs().asked.back().text, documents) << "the documents folder before any choice";
     EXPECT_EQ(c().m_IsRecording, 0) << "cancelled";
-    const std::string missing = files.filePath(QStringLiteral("missing/rec.txt")).toStdString();
+    const QString missing = files.filePath(QStringLiteral("missing/rec.txt"));
     f.dialogs().savePaths.push_back(missing);
     terminal().Menu_Popup_Record_Click();
     EXPECT_EQ(c().m_IsRecording, 0) << "a file that cannot be made";
-    EXPECT_EQ(f.settings().GetSetting("Pelorin_ActiveX", "Settings", "Recording"), missing);
+    EXPECT_EQ(f.settings().GetSettingText("Pelorin_ActiveX", "Settings", "Recording"), missing);
 
     const QString file = files.filePath(QStringLiteral("rec.txt"));
-    f.dialogs().savePaths.push_back(file.toStdString());
+    f.dialogs().savePaths.push_back(file);
     terminal().Menu_Popup_Record_Click();
     EXPECT_EQ(f.dialogs().asked.back().text, documents) << "a folder that does not exist is not offered";
     EXPECT_TRUE(c().m_IsRecording && terminal().Menu_Popup->RecordChecked());
@@ -237,9 +265,9 @@ TEST_F(TerminalSessionTest, RecordingFollowsTheFileDialogAndLeavingTheTerminalEn
     terminal().Menu_Popup_Record_Click();
     Arrive("after\r\n");
     EXPECT_EQ(FileBytes(file), bytes);
-    f.dialogs().savePaths.push_back(file.toStdString());
+    f.dialogs().savePaths.push_back(file);
     terminal().Menu_Popup_Record_Click();
-    EXPECT_EQ(f.dialogs().asked.back().text, files.path().toStdString()) << "the folder of the last choice";
+    EXPECT_EQ(f.dialogs().asked.back().text, file.toStdString()) << "on the last recording file";
     EXPECT_EQ(FileBytes(file), "") << "a new recording empties the file";
 
     PrinterSurface paper(PrinterSurface::Output::Pdf);
@@ -261,7 +289,7 @@ TEST_F(TerminalSessionTest, RecordingFollowsTheFileDialogAndLeavingTheTerminalEn
     ASSERT_TRUE(waitFor([this] { return server().terminalInput() == "\x10"; })) << "woken again";
     EXPECT_TRUE(waitFor([this] { return Received(CMD_SYSDIAL_CHANNEL) == 2; }))
         << "and the channel claimed again";
-    f.dialogs().savePaths.push_back(file.toStdString());
+    f.dialogs().savePaths.push_back(file);
     terminal().Menu_Popup_Record_Click();
     terminal().Menu_Popup_PrintContinous_Click();
     server().advanceClock(31000);

@@ -55,7 +55,7 @@ TEST_F(TextViewTest, OperatorEditsStampsAndSavesLogbooksAsHisRightsAllow) {
     Stamp();
     const std::string text = box().Text();
     const QRegularExpression stamp(
-        QStringLiteral(R"(\nFilter\r\n\d{4}-\d\d-\d\d \d\d:\d\d / DEMO\r\n bytt$)"));
+        QStringLiteral(R"(\nFilter\r\n\d{4}-\d\d-\d\d \d\d:\d\d:\d\d / DEMO\r\n bytt$)"));
     EXPECT_TRUE(stamp.match(FromLatin1(text)).hasMatch()) << text;
     EXPECT_EQ(box().SelStart(), static_cast<int32_t>(text.size()) - 5) << "the caret lands after the stamp";
     Escape(Dialogs::Answer::Yes);
@@ -100,6 +100,23 @@ TEST_F(TextViewTest, OperatorEditsStampsAndSavesLogbooksAsHisRightsAllow) {
     EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "1"}}));
     Open(tb::kPictureLog, VS_LOG_PCT);
     EXPECT_FALSE(box().Locked()) << "bit 8 edits the picture's logbook";
+}
+
+// The global logbook is asked for with code 12 and no payload, and saved with code 14 and the bare text:
+// no picture number in front of it.
+TEST_F(TextViewTest, TheGlobalLogbookIsRequestedAndSavedWithoutAPictureNumber) {
+    ASSERT_TRUE(sim::TextStore(dataFolder()).saveGlobalLog("global\r\n"));
+    LogIn();
+    ShowPicture(1);
+    Sent();
+    Open("TB_SHOW_LOG_GLOBAL", VS_LOG_GLOBAL);
+    ASSERT_TRUE(waitFor([this] { return box().Text() == "global\r\n"; }));
+    EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "0"}, {12, ""}}));
+    box().SetSelStart(static_cast<int32_t>(box().Text().size()));
+    Type("rad");
+    Escape(Dialogs::Answer::Yes);
+    EXPECT_EQ(Sent(), (Commands{{14, "global\r\nrad"}, {CMD_GET_PICTURE, "1"}}));
+    EXPECT_EQ(sim::TextStore(dataFolder()).globalLog(), "global\r\nrad");
 }
 
 } // namespace
