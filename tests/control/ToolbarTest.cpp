@@ -167,9 +167,9 @@ void ExpectWidgetsFollowTheRules(PelorinControl& c) {
          selected && IsWritableAddress(selected->m_Address, c.m_WriteParameters)});
     ToolbarRow& t = c.toolbar();
     for (const ToolbarEntry& entry : kToolbarEntries) {
-        if (entry.enabledBy)
-            EXPECT_TRUE(!v.updatesEnabledFlags || EntryEnabled(t, entry) == v.*entry.enabledBy)
-                << entry.key << " in view " << c.m_ViewState;
+        if (!entry.enabledBy || !v.updatesEnabledFlags)
+            continue;
+        EXPECT_EQ(EntryEnabled(t, entry), v.*entry.enabledBy) << entry.key << " in view " << c.m_ViewState;
     }
     const std::tuple<const char*, bool, Flag> enabled[] = {
         {"pictureNumberEnabled", t.Text_PCT->Enabled(), &ToolbarView::pictureNumberEnabled},
