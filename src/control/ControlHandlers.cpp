@@ -1,8 +1,6 @@
 #include "control/PelorinControl.h"
 
 #include "control/SettingsPanel.h"
-#include "toolbar/ToolbarRow.h"
-#include "toolbar/ToolbarRules.h"
 #include "core/Access.h"
 #include "core/ClientProcs.h"
 #include "core/Payload.h"
@@ -16,6 +14,8 @@
 #include "setpoints/SetpointPanel.h"
 #include "sysdial/SystemDialog.h"
 #include "texts/TextView.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarRules.h"
 
 // The handlers that span subsystems: the view switch, the toolbar's two events, the dispatch of the
 // server's messages with the picture and value handlers, and the system timer.
@@ -24,9 +24,9 @@ namespace pelorin {
 
 namespace {
 
-constexpr int32_t kLastSteppedPicture = 999;
-// One full turn over 1..999 and back to the start.
-constexpr int kStepAttempts = 1001;
+constexpr int32_t kLastSteppedPicture = kPictureTableSize - 1;
+// One full turn over 1..kLastSteppedPicture and back to the start.
+constexpr int kStepAttempts = kLastSteppedPicture + 2;
 constexpr int32_t kSetpointParameters = 4;
 // Pointer numbers are signed 16-bit values on the wire; above this a value addresses nothing.
 constexpr int32_t kLargestPointer = 32767;

@@ -1,11 +1,11 @@
 #include "control/SettingsPanel.h"
 
-#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "picture/PictureView.h"
 #include "platform/Screen.h"
+#include "ports/Ports.h"
 
 #include <algorithm>
 #include <functional>
@@ -15,7 +15,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr const char* kCourierNew = "Courier New";
 // The per-user picture settings are kept under a fixed application name.
 constexpr const char* kClientApp = "Pelorin_Client";
 constexpr const char* kPictureSection = "Picture";
@@ -51,10 +50,9 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-SettingsPanel::SettingsPanel(QWidget* parent, SettingsMembers& members, SettingsStore& settings,
-                             ViewSwitch& view, PictureView& picture, std::function<void()> updateSize)
-    : m_Settings(members), m_Store(settings), m_View(view), m_Picture(picture),
-      m_UpdateSize(std::move(updateSize)) {
+SettingsPanel::SettingsPanel(QWidget* parent, SettingsPanelContext context)
+    : m_Settings(context.settings), m_Store(context.store), m_View(context.view), m_Picture(context.picture),
+      m_UpdateSize(std::move(context.updateSize)) {
     CreateFrame(parent);
     ConnectEvents();
 }
@@ -97,8 +95,8 @@ void SettingsPanel::ConnectEvents() {
 void SettingsPanel::SetStartUpValues() {
     m_Settings.m_Height = 800;
     m_Settings.m_Width = 1024;
-    m_Settings.m_FontName = kCourierNew;
-    m_Settings.m_PrinterFontName = kCourierNew;
+    m_Settings.m_FontName = kFixedPitchFont;
+    m_Settings.m_PrinterFontName = kFixedPitchFont;
     m_Settings.m_FontBold = -1;
     m_Settings.m_FontSize = 8.5f;
     m_Settings.m_Orientation = 2;
@@ -117,12 +115,13 @@ void SettingsPanel::FillFixedLists() {
 void SettingsPanel::ReadHostParameters(const PropertyBag& PropBag) {
     m_Settings.m_Height = ToLong(PropBag.ReadProperty("PCTHeight", "600"));
     m_Settings.m_Width = ToLong(PropBag.ReadProperty("PCTWidth", "800"));
-    m_Settings.m_FontName = PropBag.ReadProperty("FontName", kCourierNew);
+    m_Settings.m_FontName = PropBag.ReadProperty("FontName", kFixedPitchFont);
     m_Settings.m_FontSize = ToSingle(ReadNumber(PropBag.ReadProperty("FontSize", "8.5")));
     m_Settings.m_FontBold = ToBoolean(PropBag.ReadProperty("FontBold", "1"));
     m_Settings.m_Orientation = ToLong(PropBag.ReadProperty("Orientation", "2"));
-    m_Settings.m_PrinterFontName = PropBag.ReadProperty("PrinterFontName", kCourierNew);
-    m_Settings.m_PrinterFontBold = static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
+    m_Settings.m_PrinterFontName = PropBag.ReadProperty("PrinterFontName", kFixedPitchFont);
+    m_Settings.m_PrinterFontBold =
+        static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
 
     // "Återställ till standard" returns to the host's values, not to the user's stored ones.
     KeepHostValuesAsDefaults();
@@ -154,12 +153,14 @@ void SettingsPanel::ApplyStoredSettings() {
 
 void SettingsPanel::Open() {
     // Selecting raises the panel's change events; they do nothing until the view is VS_SETTINGS.
-    SelectMatching(*Combo_FontName,
-                   [this](const std::string& entry) { return EqualIgnoringCase(entry, m_Settings.m_FontName); });
+    SelectMatching(*Combo_FontName, [this](const std::string& entry) {
+        return EqualIgnoringCase(entry, m_Settings.m_FontName);
+    });
     const std::string fontSize = SingleText(m_Settings.m_FontSize);
     SelectMatching(*Combo_FontSize, [&](const std::string& entry) { return entry == fontSize; });
     Check_FontBold->SetValue(m_Settings.m_FontBold != 0 ? 1 : 0);
-    const std::string resolution = std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height);
+    const std::string resolution =
+        std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height);
     SelectMatching(*Combo_Resolution, [&](const std::string& entry) { return entry == resolution; });
     m_Settings.m_TempFontSize = m_Settings.m_FontSize;
     m_Settings.m_TempFontName = m_Settings.m_FontName;
@@ -216,7 +217,7 @@ void SettingsPanel::Command_Ok_Settings_Click() {
     m_Store.SaveSetting(kClientApp, kPictureSection, "FontSize", SingleText(m_Settings.m_FontSize));
     m_Store.SaveSetting(kClientApp, kPictureSection, "FontBold", std::to_string(m_Settings.m_FontBold));
     m_Store.SaveSetting(kClientApp, kPictureSection, "Resolution",
-                           std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height));
+                        std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height));
     m_View.ShowView(VS_PICTURE);
     m_Picture.PaintAllElements(-1);
 }

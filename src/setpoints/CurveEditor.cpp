@@ -1,13 +1,13 @@
 #include "setpoints/CurveEditor.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarIcons.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "platform/Colour.h"
 #include "platform/PictureBox.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -109,10 +109,9 @@ void PaintCurve(CurveChart& chart, PaintSurface& PaintObject) {
     PaintObject.SetDrawMode(DM_COPY_PEN);
 }
 
-CurveEditor::CurveEditor(QWidget* parent, const SetpointMembers& setpoint, const PictureMembers& picture,
-                         ViewSwitch& view, CommandSender& sender, std::function<void()> closeSetpoint)
-    : m_Setpoint(setpoint), m_Picture(picture), m_View(view), m_Sender(sender),
-      m_CloseSetpoint(std::move(closeSetpoint)) {
+CurveEditor::CurveEditor(QWidget* parent, CurveEditorContext context)
+    : m_Setpoint(context.setpoint), m_Picture(context.picture), m_View(context.view),
+      m_Sender(context.sender), m_CloseSetpoint(std::move(context.closeSetpoint)) {
     CreateFrame(parent);
     WireEvents();
 }

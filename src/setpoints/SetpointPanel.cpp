@@ -1,15 +1,15 @@
 #include "setpoints/SetpointPanel.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarIcons.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "picture/PictureView.h"
 #include "platform/InputCodes.h"
+#include "ports/Ports.h"
 #include "setpoints/CurveEditor.h"
+#include "toolbar/ToolbarIcons.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -71,11 +71,10 @@ std::optional<std::string> TypedValue(TextBox& box) {
 
 } // namespace
 
-SetpointPanel::SetpointPanel(QWidget* parent, SetpointMembers& members, const SelectionMembers& selection,
-                             const PictureMembers& picture, ToolbarRow& toolbar, PictureView& view,
-                             CurveEditor& curve, ViewSwitch& viewSwitch, CommandSender& sender)
-    : m_Setpoint(members), m_Selection(selection), m_Picture(picture), m_Toolbar(toolbar), m_PictureView(view),
-      m_Curve(curve), m_View(viewSwitch), m_Sender(sender) {
+SetpointPanel::SetpointPanel(QWidget* parent, const SetpointPanelContext& context)
+    : m_Setpoint(context.setpoint), m_Selection(context.selection), m_Picture(context.picture),
+      m_Toolbar(context.toolbar), m_PictureView(context.pictureView), m_Curve(context.curve),
+      m_View(context.view), m_Sender(context.sender) {
     CreateFrame(parent);
 }
 
