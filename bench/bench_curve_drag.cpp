@@ -4,9 +4,9 @@
 
 #include "WidgetBench.h"
 
+#include "platform/PictureBox.h"
 #include "ports/ControlMembers.h"
 #include "ports/Ports.h"
-#include "platform/PictureBox.h"
 #include "setpoints/CurveEditor.h"
 
 #include <QApplication>
@@ -23,7 +23,9 @@ void BM_CurveDragStep(benchmark::State& state) {
     PictureMembers picture;
     StayingView view;
     NoSender sender;
-    CurveEditor editor(&window, setpoint, picture, view, sender, [] {});
+    CurveEditor editor(
+        &window,
+        {.setpoint = setpoint, .picture = picture, .view = view, .sender = sender, .closeSetpoint = [] {}});
     cElement block;
     block.m_Address = "VS01.DAG";
     editor.LayoutCurveChart();

@@ -44,8 +44,14 @@ class TerminalRig {
 public:
     TerminalRig(int32_t history, bool shown)
         : m_Dialogs(m_Folder.filePath(QStringLiteral("recording.txt"))),
-          m_Dialog(&m_Parent, m_Members, m_Keys, m_Session, m_SettingsMembers, m_Sender, m_View, m_Settings,
-                   m_Dialogs) {
+          m_Dialog(&m_Parent, {.sysdial = m_Members,
+                               .keys = m_Keys,
+                               .session = m_Session,
+                               .settingsMembers = m_SettingsMembers,
+                               .sender = m_Sender,
+                               .view = m_View,
+                               .settings = m_Settings,
+                               .dialogs = m_Dialogs}) {
         m_Session.m_MaxSysdialHistory = history;
         m_Parent.resize(800, 600);
         m_Dialog.Text_Sysdial->widget()->resize(800, 600);

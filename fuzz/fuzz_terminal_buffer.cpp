@@ -12,6 +12,8 @@
 // the server never sends it and the operator types it only at the code-word prompt.
 
 #include "FuzzSupport.h"
+#include "core/KeyCodes.h"
+#include "core/Protocol.h"
 #include "core/TerminalBuffer.h"
 
 #include <algorithm>
@@ -27,10 +29,7 @@ using namespace pelorin;
 constexpr char kSecret = '\xA7';
 constexpr int16_t kSecretKey = static_cast<uint8_t>(kSecret);
 constexpr char kSecretStandIn = '?';
-constexpr std::string_view kCodeWordPrompt = "KODORD:";
-constexpr int16_t kKeyBackspace = 8;
 constexpr int16_t kKeyLineFeed = 10;
-constexpr int16_t kKeyEnter = 13;
 constexpr int16_t kFirstPrintable = 32;
 constexpr uint8_t kRawCaret = 0x80;
 constexpr uint8_t kShiftBits = 0x07;

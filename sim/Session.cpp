@@ -18,7 +18,6 @@ namespace pelorin::sim {
 namespace {
 
 constexpr int kWatchedParameters = 4;
-constexpr char kVisaEnd = '\xFF';
 
 // A client that does not read what it is sent is dropped rather than buffered without end. The
 // allowance comes on top of the frame being written, which may be a logbook of any allowed size.
@@ -197,7 +196,7 @@ void Session::handle(uint8_t code, const std::string& payload) {
 void Session::handleLogin(const std::string& payload) {
     endLogin();
     const std::string text = UnscrambleLogin(payload);
-    const size_t split = text.find(kVisaEnd);
+    const size_t split = text.find(kVisaPasswordSeparator);
     const User* user = nullptr;
     if (split != std::string::npos)
         user = m_Context.users.authenticate(text.substr(0, split), text.substr(split + 1));

@@ -2,7 +2,6 @@
 
 namespace pelorin::sim {
 
-Q_LOGGING_CATEGORY(lcLink, "pelorin.link", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcSim, "pelorin.sim", QtInfoMsg)
 
 } // namespace pelorin::sim

@@ -26,9 +26,9 @@ namespace pelorin {
 
 namespace {
 
-constexpr int32_t kLastSteppedPicture = 999;
-// One full turn over 1..999 and back to the start.
-constexpr int kStepAttempts = 1001;
+constexpr int32_t kLastSteppedPicture = kPictureTableSize - 1;
+// One full turn over 1..kLastSteppedPicture and back to the start.
+constexpr int kStepAttempts = kLastSteppedPicture + 2;
 constexpr int32_t kSetpointParameters = 4;
 // Pointer numbers are signed 16-bit values on the wire; above this a value addresses nothing.
 constexpr int32_t kLargestPointer = 32767;

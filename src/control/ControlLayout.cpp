@@ -1,10 +1,11 @@
 #include "control/ControlLayout.h"
 
-#include "toolbar/ToolbarRow.h"
+#include "core/PictureFormat.h"
 #include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Screen.h"
 #include "platform/Widgets.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <algorithm>
 
@@ -12,8 +13,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr double kLogicalWidth = 640;
-constexpr double kLogicalHeight = 474;
 // Host and stored values are not trusted: a picture side stays within what today's largest screens show.
 constexpr int32_t kLargestPictureSide = 8192;
 // The picture font stays within what can be rendered; the automatic size is measured at 100 points.
@@ -26,11 +25,10 @@ int32_t PictureSide(int32_t pixels) {
 
 } // namespace
 
-ControlLayout::ControlLayout(ControlBase& control, ScaleMembers& scale, const SettingsMembers& settings,
-                             const SessionMembers& session, PictureView& view, ToolbarRow& toolbar,
-                             std::vector<Frame*> panels, std::vector<TextBox*> overlays)
-    : m_Control(control), m_Scale(scale), m_Settings(settings), m_Session(session), m_View(view),
-      m_Toolbar(toolbar), m_Panels(std::move(panels)), m_Overlays(std::move(overlays)) {}
+ControlLayout::ControlLayout(ControlLayoutContext context)
+    : m_Control(context.control), m_Scale(context.scale), m_Settings(context.settings),
+      m_Session(context.session), m_View(context.view), m_Toolbar(context.toolbar),
+      m_Panels(std::move(context.panels)), m_Overlays(std::move(context.overlays)) {}
 
 void ControlLayout::PlacePictureBelowToolbar() {
     m_View.Geometry().SetLeft(0);
@@ -42,8 +40,8 @@ void ControlLayout::UpdateSize() {
     const double ty = Screen::TwipsPerPixelY();
     const int32_t width = PictureSide(m_Settings.m_Width);
     const int32_t height = PictureSide(m_Settings.m_Height);
-    m_Scale.m_XMul = static_cast<float>(width / kLogicalWidth);
-    m_Scale.m_YMul = static_cast<float>(height / kLogicalHeight);
+    m_Scale.m_XMul = static_cast<float>(width / kPictureWidth);
+    m_Scale.m_YMul = static_cast<float>(height / kPictureHeight);
     m_Scale.m_XAdd = 0;
     m_Scale.m_YAdd = 0;
     // The control has no border of its own: its outer and inner sizes are the same.
@@ -72,7 +70,7 @@ void ControlLayout::ApplyPictureFont(int32_t width) {
     const double w = picture.TextWidth("8");
     const double h = picture.TextHeight("8");
     const double cell = h / 12 < w / 8 ? h / 12 : w / 8;
-    picture.SetFontSize(std::min(cell * kLogicalWidth / width, kLargestFontSize));
+    picture.SetFontSize(std::min(cell * kPictureWidth / width, kLargestFontSize));
 }
 
 // Each panel is centred in the control; one larger than the control sticks to the top-left corner.

@@ -12,13 +12,24 @@ class PictureView;
 class TextBox;
 class ToolbarRow;
 
+struct ControlLayoutContext {
+    ControlBase& control;
+    ScaleMembers& scale;
+    const SettingsMembers& settings;
+    const SessionMembers& session;
+    PictureView& view;
+    ToolbarRow& toolbar;
+    // Centred in the control.
+    std::vector<Frame*> panels;
+    // Cover the picture exactly.
+    std::vector<TextBox*> overlays;
+};
+
 // The layout for the chosen resolution: the picture's scale, the picture box's pixels, the control
 // around it, the toolbar row, the picture font, the centred panels and the overlays.
 class ControlLayout {
 public:
-    ControlLayout(ControlBase& control, ScaleMembers& scale, const SettingsMembers& settings,
-                  const SessionMembers& session, PictureView& view, ToolbarRow& toolbar,
-                  std::vector<Frame*> panels, std::vector<TextBox*> overlays);
+    explicit ControlLayout(ControlLayoutContext context);
 
     // The picture starts 50 twips below the toolbar.
     void PlacePictureBelowToolbar();

@@ -45,33 +45,89 @@ PelorinControl::~PelorinControl() {
     m_SystemDialog.reset();
 }
 
+// Each component is made after those it is handed: the toolbar row, the model and the link first; the
+// curve editor before the setpoint panel that opens it; the system dialog before the session that
+// tells it the server; the printout and the layout last, as they read or place every view. Widgets
+// stack in the order they are made (see StackChildren). The callbacks run only once all exist.
 void PelorinControl::CreateComponents() {
     ViewSwitch& viewSwitch = *this;
     ControlActions& actions = *this;
     m_Toolbar = std::make_unique<ToolbarRow>(this, actions);
     m_Model = std::make_unique<PictureModel>(*this);
     m_Link = std::make_unique<ServerLink>(*this, actions);
-    m_View =
-        std::make_unique<PictureView>(this, *this, *m_Model, *this, *this, *m_Toolbar, viewSwitch, *m_Link);
-    m_Texts = std::make_unique<TextView>(this, *this, *this, *this, *this, viewSwitch, *m_Link, *m_Toolbar,
-                                         actions, *m_Services.dialogs);
-    m_SystemDialog = std::make_unique<SystemDialog>(this, *this, *this, *this, *this, *m_Link, viewSwitch,
-                                                    *m_Services.settings, *m_Services.dialogs);
-    m_CurveEditor = std::make_unique<CurveEditor>(this, *this, *this, viewSwitch, *m_Link,
-                                                  [this] { m_Setpoints->Command_CancelSPV_Click(); });
-    m_Setpoints = std::make_unique<SetpointPanel>(this, *this, *this, *this, *m_Toolbar, *m_View,
-                                                  *m_CurveEditor, viewSwitch, *m_Link);
-    m_SettingsPanel = std::make_unique<SettingsPanel>(this, *this, *m_Services.settings, viewSwitch, *m_View,
-                                                      [this] { UpdateSize(); });
-    m_Session =
-        std::make_unique<Session>(this, *this, *m_Link, *m_SystemDialog, *m_Toolbar, viewSwitch, actions);
-    m_Printout = std::make_unique<Printout>(m_Services.printer, *this, *this, *this, *this, *this, *m_Model,
-                                            *m_View, *m_SystemDialog, *m_Texts, *m_Setpoints, *m_CurveEditor);
+    m_View = std::make_unique<PictureView>(this, PictureViewContext{.selection = *this,
+                                                                    .model = *m_Model,
+                                                                    .picture = *this,
+                                                                    .scale = *this,
+                                                                    .toolbar = *m_Toolbar,
+                                                                    .view = viewSwitch,
+                                                                    .sender = *m_Link});
+    m_Texts = std::make_unique<TextView>(this, TextViewContext{.text = *this,
+                                                               .keys = *this,
+                                                               .session = *this,
+                                                               .picture = *this,
+                                                               .view = viewSwitch,
+                                                               .sender = *m_Link,
+                                                               .toolbar = *m_Toolbar,
+                                                               .actions = actions,
+                                                               .dialogs = *m_Services.dialogs});
+    m_SystemDialog =
+        std::make_unique<SystemDialog>(this, SystemDialogContext{.sysdial = *this,
+                                                                 .keys = *this,
+                                                                 .session = *this,
+                                                                 .settingsMembers = *this,
+                                                                 .sender = *m_Link,
+                                                                 .view = viewSwitch,
+                                                                 .settings = *m_Services.settings,
+                                                                 .dialogs = *m_Services.dialogs});
+    m_CurveEditor = std::make_unique<CurveEditor>(
+        this, CurveEditorContext{.setpoint = *this,
+                                 .picture = *this,
+                                 .view = viewSwitch,
+                                 .sender = *m_Link,
+                                 .closeSetpoint = [this] { m_Setpoints->Command_CancelSPV_Click(); }});
+    m_Setpoints = std::make_unique<SetpointPanel>(this, SetpointPanelContext{.setpoint = *this,
+                                                                             .selection = *this,
+                                                                             .picture = *this,
+                                                                             .toolbar = *m_Toolbar,
+                                                                             .pictureView = *m_View,
+                                                                             .curve = *m_CurveEditor,
+                                                                             .view = viewSwitch,
+                                                                             .sender = *m_Link});
+    m_SettingsPanel =
+        std::make_unique<SettingsPanel>(this, SettingsPanelContext{.settings = *this,
+                                                                   .store = *m_Services.settings,
+                                                                   .view = viewSwitch,
+                                                                   .picture = *m_View,
+                                                                   .updateSize = [this] { UpdateSize(); }});
+    m_Session = std::make_unique<Session>(this, SessionContext{.session = *this,
+                                                               .link = *m_Link,
+                                                               .systemDialog = *m_SystemDialog,
+                                                               .toolbar = *m_Toolbar,
+                                                               .view = viewSwitch,
+                                                               .actions = actions});
+    m_Printout = std::make_unique<Printout>(PrintoutContext{.printer = m_Services.printer,
+                                                            .picture = *this,
+                                                            .session = *this,
+                                                            .settings = *this,
+                                                            .setpoint = *this,
+                                                            .viewState = *this,
+                                                            .model = *m_Model,
+                                                            .view = *m_View,
+                                                            .terminal = *m_SystemDialog,
+                                                            .texts = *m_Texts,
+                                                            .setpoints = *m_Setpoints,
+                                                            .curve = *m_CurveEditor});
     m_Layout = std::make_unique<ControlLayout>(
-        *m_Geometry, *this, *this, *this, *m_View, *m_Toolbar,
-        std::vector<Frame*>{m_Session->Frame_Login, m_Setpoints->Frame_SPV, m_CurveEditor->Frame_SPV_Curve,
-                            m_SettingsPanel->Frame_Settings},
-        std::vector<TextBox*>{m_SystemDialog->Text_Sysdial, m_Texts->Text_Any});
+        ControlLayoutContext{.control = *m_Geometry,
+                             .scale = *this,
+                             .settings = *this,
+                             .session = *this,
+                             .view = *m_View,
+                             .toolbar = *m_Toolbar,
+                             .panels = {m_Session->Frame_Login, m_Setpoints->Frame_SPV,
+                                        m_CurveEditor->Frame_SPV_Curve, m_SettingsPanel->Frame_Settings},
+                             .overlays = {m_SystemDialog->Text_Sysdial, m_Texts->Text_Any}});
 }
 
 // Children cover each other in this order, bottom to top: the picture, the two text overlays, then the

@@ -15,7 +15,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr const char* kCourierNew = "Courier New";
 // The per-user picture settings are kept under a fixed application name.
 constexpr const char* kClientApp = "Pelorin_Client";
 constexpr const char* kPictureSection = "Picture";
@@ -55,10 +54,9 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-SettingsPanel::SettingsPanel(QWidget* parent, SettingsMembers& members, SettingsStore& settings,
-                             ViewSwitch& view, PictureView& picture, std::function<void()> updateSize)
-    : m_Settings(members), m_Store(settings), m_View(view), m_Picture(picture),
-      m_UpdateSize(std::move(updateSize)) {
+SettingsPanel::SettingsPanel(QWidget* parent, SettingsPanelContext context)
+    : m_Settings(context.settings), m_Store(context.store), m_View(context.view), m_Picture(context.picture),
+      m_UpdateSize(std::move(context.updateSize)) {
     CreateFrame(parent);
     ConnectEvents();
 }
@@ -101,8 +99,8 @@ void SettingsPanel::ConnectEvents() {
 void SettingsPanel::SetStartUpValues() {
     m_Settings.m_Height = 800;
     m_Settings.m_Width = 1024;
-    m_Settings.m_FontName = kCourierNew;
-    m_Settings.m_PrinterFontName = kCourierNew;
+    m_Settings.m_FontName = kFixedPitchFont;
+    m_Settings.m_PrinterFontName = kFixedPitchFont;
     m_Settings.m_FontBold = -1;
     m_Settings.m_FontSize = 8.5f;
     m_Settings.m_Orientation = 2;
@@ -124,11 +122,11 @@ void SettingsPanel::FillFixedLists() {
 void SettingsPanel::ReadHostParameters(const PropertyBag& PropBag) {
     m_Settings.m_Height = ToLong(PropBag.ReadProperty("PCTHeight", "600"));
     m_Settings.m_Width = ToLong(PropBag.ReadProperty("PCTWidth", "800"));
-    m_Settings.m_FontName = PropBag.ReadProperty("FontName", kCourierNew);
+    m_Settings.m_FontName = PropBag.ReadProperty("FontName", kFixedPitchFont);
     m_Settings.m_FontSize = ToSingle(ReadNumber(PropBag.ReadProperty("FontSize", "8.5")));
     m_Settings.m_FontBold = ToBoolean(PropBag.ReadProperty("FontBold", "1"));
     m_Settings.m_Orientation = ToLong(PropBag.ReadProperty("Orientation", "2"));
-    m_Settings.m_PrinterFontName = PropBag.ReadProperty("PrinterFontName", kCourierNew);
+    m_Settings.m_PrinterFontName = PropBag.ReadProperty("PrinterFontName", kFixedPitchFont);
     m_Settings.m_PrinterFontBold =
         static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
 

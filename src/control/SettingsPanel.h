@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "platform/ChildControls.h"
+#include "ports/ControlMembers.h"
 
 #include <functional>
 
@@ -14,14 +14,21 @@ class PropertyBag;
 class SettingsStore;
 class ViewSwitch;
 
+struct SettingsPanelContext {
+    SettingsMembers& settings;
+    SettingsStore& store;
+    ViewSwitch& view;
+    PictureView& picture;
+    // Lays the control out for the current size and font and repaints the picture.
+    std::function<void()> updateSize;
+};
+
 // The picture's size and font: their start-up values, the host's parameters, the user's stored
 // settings, and the settings panel that changes them. Every choice in the panel is applied to the live
 // picture at once; the panel's buttons keep, undo or forget the choices.
 class SettingsPanel {
 public:
-    // `updateSize` lays the control out for the current size and font and repaints the picture.
-    SettingsPanel(QWidget* parent, SettingsMembers& members, SettingsStore& settings, ViewSwitch& view,
-                  PictureView& picture, std::function<void()> updateSize);
+    SettingsPanel(QWidget* parent, SettingsPanelContext context);
 
     Frame* Frame_Settings = nullptr;
     ComboBox* Combo_FontName = nullptr;

@@ -1,6 +1,7 @@
 #include "core/CurveChart.h"
 
 #include "core/ClientProcs.h"
+#include "core/Colours.h"
 
 #include <charconv>
 #include <cmath>
@@ -10,10 +11,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr int32_t kBlack = 0;
-constexpr int32_t kBlue = 0xFF0000;
-constexpr int32_t kGreen = 0x00FF00;
-constexpr int32_t kDarkGrey = 0x404040;
 constexpr int kCurveSegments = 20;
 // The marker factor is the single-precision 0.011; in double it would round W = 500 up to 6.
 constexpr double kMarkerFactor = static_cast<double>(0.011f);

@@ -3,6 +3,8 @@
 #include "core/ClientProcs.h"
 #include "core/Protocol.h"
 
+#include <algorithm>
+
 namespace pelorin {
 
 std::string EncodeFrame(uint8_t code, std::string_view payload) {
@@ -15,21 +17,8 @@ std::string EncodeFrame(uint8_t code, std::string_view payload) {
 }
 
 bool IsHandledMessageCode(uint8_t code) {
-    switch (code) {
-    case MSG_NO_PICTURE:
-    case MSG_PICTURE:
-    case MSG_PICTURE_TABLE:
-    case MSG_LOGIN_REPLY:
-    case MSG_LOGOUT:
-    case MSG_FUNCTION_TEXT:
-    case MSG_VALUE:
-    case MSG_PICTURE_LOG:
-    case MSG_GLOBAL_LOG:
-    case MSG_SYSDIAL_INFO:
-        return true;
-    default:
-        return false;
-    }
+    return std::ranges::any_of(kMessageCodes,
+                               [code](const FrameCode& message) { return message.code == code; });
 }
 
 CutResult CutFrames(std::string& buffer, std::string_view arrived,

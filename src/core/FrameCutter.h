@@ -10,7 +10,7 @@ namespace pelorin {
 // Frames a command: code byte, 4-byte big-endian payload length, payload.
 std::string EncodeFrame(uint8_t code, std::string_view payload);
 
-// True for the message codes the client handles (0..6, 11, 12, 15); frames with any other code are
+// True for the message codes the client handles (kMessageCodes); frames with any other code are
 // consumed and dropped.
 bool IsHandledMessageCode(uint8_t code);
 

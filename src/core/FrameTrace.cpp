@@ -9,53 +9,16 @@ namespace pelorin {
 
 namespace {
 
-constexpr char kVisaEnd = '\xFF';
 // Texts (logbooks, function texts, value lists) show their beginning only.
 constexpr size_t kShownText = 60;
 
-struct CodeInfo {
-    uint8_t code;
-    const char* name;
-    // Bytes of fixed fields before any text; a shorter payload is shown as bytes.
-    size_t fixedSize;
-};
-
-constexpr CodeInfo kCommands[] = {
-    {CMD_GET_PICTURE, "CMD_GET_PICTURE", 0},
-    {CMD_GET_PICTURE_TABLE, "CMD_GET_PICTURE_TABLE", 0},
-    {CMD_LOGIN, "CMD_LOGIN", 0},
-    {CMD_LOGOUT, "CMD_LOGOUT", 0},
-    {CMD_GET_FUNCTION_TEXT, "CMD_GET_FUNCTION_TEXT", 0},
-    {CMD_SYSDIAL_CHANNEL, "CMD_SYSDIAL_CHANNEL", 0},
-    {CMD_WRITE_VALUE, "CMD_WRITE_VALUE", 4},
-    {CMD_WATCH_SETPOINT, "CMD_WATCH_SETPOINT", 0},
-    {CMD_UNWATCH_SETPOINT, "CMD_UNWATCH_SETPOINT", 0},
-    {CMD_GET_PICTURE_LOG, "CMD_GET_PICTURE_LOG", 4},
-    {CMD_GET_GLOBAL_LOG, "CMD_GET_GLOBAL_LOG", 0},
-    {CMD_SAVE_PICTURE_LOG, "CMD_SAVE_PICTURE_LOG", 4},
-    {CMD_SAVE_GLOBAL_LOG, "CMD_SAVE_GLOBAL_LOG", 0},
-};
-
-constexpr CodeInfo kMessages[] = {
-    {MSG_NO_PICTURE, "MSG_NO_PICTURE", 0},
-    {MSG_PICTURE, "MSG_PICTURE", kPictureHeaderSize},
-    {MSG_PICTURE_TABLE, "MSG_PICTURE_TABLE", kPictureTableSize + 4},
-    {MSG_LOGIN_REPLY, "MSG_LOGIN_REPLY", 12},
-    {MSG_LOGOUT, "MSG_LOGOUT", 0},
-    {MSG_FUNCTION_TEXT, "MSG_FUNCTION_TEXT", 0},
-    {MSG_VALUE, "MSG_VALUE", 2},
-    {MSG_PICTURE_LOG, "MSG_PICTURE_LOG", 0},
-    {MSG_GLOBAL_LOG, "MSG_GLOBAL_LOG", 0},
-    {MSG_SYSDIAL_INFO, "MSG_SYSDIAL_INFO", 8},
-};
-
-const CodeInfo* FindCode(FrameDirection direction, uint8_t code) {
-    const auto find = [code](const auto& table) -> const CodeInfo* {
+const FrameCode* FindCode(FrameDirection direction, uint8_t code) {
+    const auto find = [code](const auto& table) -> const FrameCode* {
         const auto it = std::find_if(std::begin(table), std::end(table),
-                                     [code](const CodeInfo& info) { return info.code == code; });
+                                     [code](const FrameCode& info) { return info.code == code; });
         return it == std::end(table) ? nullptr : it;
     };
-    return direction == FrameDirection::ToServer ? find(kCommands) : find(kMessages);
+    return direction == FrameDirection::ToServer ? find(kCommandCodes) : find(kMessageCodes);
 }
 
 QString Quoted(std::string_view bytes, size_t limit = kShownText) {
@@ -69,7 +32,7 @@ QString Long(std::string_view payload, int64_t offset) {
 // The visa in clear, the password never: not even its length.
 QString DescribeLogin(std::string_view payload) {
     const std::string text = UnscrambleLogin(payload);
-    const size_t split = text.find(kVisaEnd);
+    const size_t split = text.find(kVisaPasswordSeparator);
     const QString visa = split == std::string::npos ? QStringLiteral("unreadable")
                                                     : Quoted(std::string_view(text).substr(0, split));
     return QStringLiteral("visa %1, password ****").arg(visa);
@@ -132,7 +95,7 @@ QString DescribeMessage(uint8_t code, std::string_view payload) {
 } // namespace
 
 const char* FrameCodeName(FrameDirection direction, uint8_t code) {
-    const CodeInfo* info = FindCode(direction, code);
+    const FrameCode* info = FindCode(direction, code);
     return info ? info->name : "unknown";
 }
 
@@ -152,7 +115,7 @@ QString PrintableBytes(std::string_view bytes, size_t limit) {
 
 QString DescribeFrame(FrameDirection direction, uint8_t code, std::string_view payload) {
     const bool toServer = direction == FrameDirection::ToServer;
-    const CodeInfo* info = FindCode(direction, code);
+    const FrameCode* info = FindCode(direction, code);
     QString fields;
     if (info && payload.size() < info->fixedSize)
         fields = QStringLiteral("short payload ") + Quoted(payload);

@@ -1,6 +1,7 @@
 #include "core/PictureParser.h"
 
 #include "core/ClientProcs.h"
+#include "core/PictureFormat.h"
 
 #include <algorithm>
 #include <utility>
@@ -18,7 +19,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr int32_t kRecordHeadSize = 3;
 constexpr int32_t kGroupChildHeadSize = 4;
 constexpr int32_t kNoColourOverride = 8;
 

@@ -1,6 +1,7 @@
 #include "core/PictureWriter.h"
 
 #include "core/ClientProcs.h"
+#include "core/PictureFormat.h"
 #include "core/Protocol.h"
 
 namespace pelorin {
@@ -9,7 +10,6 @@ namespace {
 
 constexpr size_t kMaxShortString = 255;
 constexpr size_t kMaxRecordBody = 32767;
-constexpr size_t kRecordHeadSize = 3;
 
 // One record body under construction, in the format's field encodings.
 class Body {
@@ -42,8 +42,8 @@ private:
 
 // True when `data` is exactly one record: head plus the body its length field announces.
 bool IsSingleRecord(const std::string& data) {
-    return data.size() >= kRecordHeadSize &&
-           data.size() == kRecordHeadSize + static_cast<size_t>(String2Short(data, 1));
+    const auto head = static_cast<size_t>(kRecordHeadSize);
+    return data.size() >= head && data.size() == head + static_cast<size_t>(String2Short(data, 1));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace pelorin {
 
@@ -52,5 +54,48 @@ constexpr int kPictureHeaderSize = 48;
 
 // Largest element data a picture may carry.
 constexpr int kMaxElementData = 16385;
+
+// The login's text is the visa, this byte, then the password.
+constexpr char kVisaPasswordSeparator = '\xFF';
+
+// The terminal's prompt for a code word: the next line typed is a secret.
+constexpr std::string_view kCodeWordPrompt = "KODORD:";
+
+// A code with its name, for traces, and the bytes of fixed fields its payload begins with.
+struct FrameCode {
+    uint8_t code;
+    const char* name;
+    size_t fixedSize;
+};
+
+constexpr FrameCode kCommandCodes[] = {
+    {CMD_GET_PICTURE, "CMD_GET_PICTURE", 0},
+    {CMD_GET_PICTURE_TABLE, "CMD_GET_PICTURE_TABLE", 0},
+    {CMD_LOGIN, "CMD_LOGIN", 0},
+    {CMD_LOGOUT, "CMD_LOGOUT", 0},
+    {CMD_GET_FUNCTION_TEXT, "CMD_GET_FUNCTION_TEXT", 0},
+    {CMD_SYSDIAL_CHANNEL, "CMD_SYSDIAL_CHANNEL", 0},
+    {CMD_WRITE_VALUE, "CMD_WRITE_VALUE", 4},
+    {CMD_WATCH_SETPOINT, "CMD_WATCH_SETPOINT", 0},
+    {CMD_UNWATCH_SETPOINT, "CMD_UNWATCH_SETPOINT", 0},
+    {CMD_GET_PICTURE_LOG, "CMD_GET_PICTURE_LOG", 4},
+    {CMD_GET_GLOBAL_LOG, "CMD_GET_GLOBAL_LOG", 0},
+    {CMD_SAVE_PICTURE_LOG, "CMD_SAVE_PICTURE_LOG", 4},
+    {CMD_SAVE_GLOBAL_LOG, "CMD_SAVE_GLOBAL_LOG", 0},
+};
+
+// Every message the client handles; frames with any other code are dropped.
+constexpr FrameCode kMessageCodes[] = {
+    {MSG_NO_PICTURE, "MSG_NO_PICTURE", 0},
+    {MSG_PICTURE, "MSG_PICTURE", kPictureHeaderSize},
+    {MSG_PICTURE_TABLE, "MSG_PICTURE_TABLE", kPictureTableSize + 4},
+    {MSG_LOGIN_REPLY, "MSG_LOGIN_REPLY", 12},
+    {MSG_LOGOUT, "MSG_LOGOUT", 0},
+    {MSG_FUNCTION_TEXT, "MSG_FUNCTION_TEXT", 0},
+    {MSG_VALUE, "MSG_VALUE", 2},
+    {MSG_PICTURE_LOG, "MSG_PICTURE_LOG", 0},
+    {MSG_GLOBAL_LOG, "MSG_GLOBAL_LOG", 0},
+    {MSG_SYSDIAL_INFO, "MSG_SYSDIAL_INFO", 8},
+};
 
 } // namespace pelorin

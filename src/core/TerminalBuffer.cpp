@@ -1,5 +1,8 @@
 #include "core/TerminalBuffer.h"
 
+#include "core/KeyCodes.h"
+#include "core/Protocol.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -10,19 +13,13 @@ namespace {
 constexpr char kCR = '\r';
 constexpr char kLF = '\n';
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kCodeWordPrompt = "KODORD:";
 // Shift+P, Shift+E and Shift+H send their control character instead of the capital.
 constexpr std::string_view kShiftControlLetters = "PEH";
 
-constexpr int16_t kKeyBackspace = 8;
-constexpr int16_t kKeyEnter = 13;
-constexpr int16_t kKeyEscape = 27;
 constexpr int16_t kFirstPrintable = 32;
 constexpr char kMacroControl = '^';
 // A control character is its letter's code less this.
 constexpr int kControlOffset = 64;
-constexpr int32_t kShift = 1;
-constexpr int32_t kShiftCtrl = 3;
 
 bool IsLineEnd(char c) {
     return c == kCR || c == kLF;

@@ -4,22 +4,17 @@
 #include "core/Capture.h"
 #include "core/ClientProcs.h"
 #include "core/FrameCutter.h"
+#include "core/LinkLog.h"
 #include "core/Protocol.h"
 #include "link/ServerLink.h"
 #include "platform/Winsock.h"
 #include "sysdial/SystemDialog.h"
 
-#include <QLoggingCategory>
 #include <utility>
 
 namespace pelorin::host {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcLink, "pelorin.link", QtInfoMsg)
-
-constexpr char kVisaEnd = '\xFF';
-constexpr std::string_view kCodeWordPrompt = "KODORD:";
 
 // The terminal's state as far as secrets go: after the server asks for the code word, the next
 // line the client sends is the code word.
@@ -102,7 +97,7 @@ std::string WithoutPassword(std::string_view frame) {
 
 std::string LoginWithoutPassword(std::string_view payload) {
     const std::string text = UnscrambleLogin(payload);
-    return ScrambleLogin(text.substr(0, text.find(kVisaEnd)) + kVisaEnd);
+    return ScrambleLogin(text.substr(0, text.find(kVisaPasswordSeparator)) + kVisaPasswordSeparator);
 }
 
 } // namespace pelorin::host

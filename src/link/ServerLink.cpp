@@ -2,10 +2,10 @@
 
 #include "core/ClientProcs.h"
 #include "core/FrameCutter.h"
+#include "core/LinkLog.h"
 #include "core/Protocol.h"
 #include "platform/Winsock.h"
 
-#include <QLoggingCategory>
 #include <QTimer>
 #include <utility>
 
@@ -23,8 +23,6 @@
 namespace pelorin {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcLink, "pelorin.link")
 
 // The most of the stream handled in one event-loop turn: some five thousand values, a few
 // milliseconds of work.

@@ -19,7 +19,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr char kVisaPasswordSeparator = '\xFF';
 constexpr int32_t kTimerIntervalMs = 500;
 // A server that takes the connection but never answers the login would otherwise leave the operator
 // without a login frame for good.
@@ -31,11 +30,10 @@ int32_t ToLong(const std::string& text) {
 
 } // namespace
 
-Session::Session(QWidget* parent, SessionMembers& members, ServerLink& link, SystemDialog& systemDialog,
-                 ToolbarRow& toolbar, ViewSwitch& view, ControlActions& actions)
-    : m_Session(members), m_Link(link), m_SystemDialog(systemDialog), m_Toolbar(toolbar), m_View(view),
-      m_Actions(actions), m_Timer(std::make_unique<SystemTimer>(nullptr)),
-      m_LoginTimeout(std::make_unique<QTimer>()) {
+Session::Session(QWidget* parent, const SessionContext& context)
+    : m_Session(context.session), m_Link(context.link), m_SystemDialog(context.systemDialog),
+      m_Toolbar(context.toolbar), m_View(context.view), m_Actions(context.actions),
+      m_Timer(std::make_unique<SystemTimer>(nullptr)), m_LoginTimeout(std::make_unique<QTimer>()) {
     CreateLoginFrame(parent);
     Timer_System = m_Timer.get();
     Text_UserVisa->OnKeyPress = [this](int16_t& keyAscii) { Text_UserVisa_KeyPress(keyAscii); };

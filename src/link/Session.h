@@ -19,12 +19,20 @@ class SystemDialog;
 class ToolbarRow;
 class ViewSwitch;
 
+struct SessionContext {
+    SessionMembers& session;
+    ServerLink& link;
+    SystemDialog& systemDialog;
+    ToolbarRow& toolbar;
+    ViewSwitch& view;
+    ControlActions& actions;
+};
+
 // The life of the connection to the picture server: the login frame, the login request and reply,
 // the logout paths, and the system timer that drives the keep-alive and the blink.
 class Session {
 public:
-    Session(QWidget* parent, SessionMembers& members, ServerLink& link, SystemDialog& systemDialog,
-            ToolbarRow& toolbar, ViewSwitch& view, ControlActions& actions);
+    Session(QWidget* parent, const SessionContext& context);
     ~Session();
 
     Frame* Frame_Login = nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "core/PictureParser.h"
+#include "core/Protocol.h"
+#include "ports/ControlMembers.h"
 
 #include <array>
 #include <cstdint>
@@ -52,8 +53,8 @@ private:
 
     PictureMembers& m_Picture;
     PictureParser m_Parser{ColorPalette, 0, 0};
-    // Existing picture numbers 0..999.
-    std::array<uint8_t, 1001> m_PictureExists{};
+    // Non-zero for each picture number that exists.
+    std::array<uint8_t, kPictureTableSize> m_PictureExists{};
     // Positions in m_Elements by dynamic number, and how many elements hold a value, so that a value
     // is applied without walking the whole picture.
     std::vector<std::vector<size_t>> m_PositionsByPointer;

@@ -1,7 +1,5 @@
 #include "picture/PictureView.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
@@ -9,6 +7,8 @@
 #include "platform/InputCodes.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <cstdlib>
 
@@ -17,11 +17,9 @@
 
 namespace pelorin {
 
-PictureView::PictureView(QWidget* parent, SelectionMembers& selection, PictureModel& model,
-                         const PictureMembers& picture, const ScaleMembers& scale, ToolbarRow& toolbar,
-                         ViewSwitch& view, CommandSender& sender)
-    : m_Selection(selection), m_Model(model), m_Picture(picture), m_Scale(scale), m_Toolbar(toolbar), m_View(view),
-      m_Sender(sender) {
+PictureView::PictureView(QWidget* parent, const PictureViewContext& context)
+    : m_Selection(context.selection), m_Model(context.model), m_Picture(context.picture),
+      m_Scale(context.scale), m_Toolbar(context.toolbar), m_View(context.view), m_Sender(context.sender) {
     Picture_PCT = new PictureBox(parent);
     Picture_PCT->setFocusPolicy(Qt::ClickFocus);
     m_Geometry = std::make_unique<ControlBase>(Picture_PCT);

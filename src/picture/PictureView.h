@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "picture/ElementPainter.h"
 #include "picture/ValueDrawing.h"
+#include "ports/ControlMembers.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,13 +19,21 @@ class PictureModel;
 class ToolbarRow;
 class ViewSwitch;
 
+struct PictureViewContext {
+    SelectionMembers& selection;
+    const PictureModel& model;
+    const PictureMembers& picture;
+    const ScaleMembers& scale;
+    ToolbarRow& toolbar;
+    ViewSwitch& view;
+    CommandSender& sender;
+};
+
 // The picture on screen: drawing the current picture, following picture links, and selecting a value
 // for writing (double click), with its blink while selected.
 class PictureView {
 public:
-    PictureView(QWidget* parent, SelectionMembers& selection, PictureModel& model,
-                const PictureMembers& picture, const ScaleMembers& scale, ToolbarRow& toolbar,
-                ViewSwitch& view, CommandSender& sender);
+    PictureView(QWidget* parent, const PictureViewContext& context);
     ~PictureView();
 
     PictureBox* Picture_PCT = nullptr;
@@ -39,6 +47,7 @@ public:
     ImageSurface& Surface();
     // The picture box's place in the control, in twips.
     ControlBase& Geometry() { return *m_Geometry; }
+    const ControlBase& Geometry() const { return *m_Geometry; }
     ElementPainter Painter() const;
     // Both draw what is pending first.
     void PaintElement(cElement& MyElement, int32_t PaintVisible, int16_t ClearBackground);
@@ -62,7 +71,7 @@ public:
 
 private:
     SelectionMembers& m_Selection;
-    PictureModel& m_Model;
+    const PictureModel& m_Model;
     const PictureMembers& m_Picture;
     const ScaleMembers& m_Scale;
     ToolbarRow& m_Toolbar;

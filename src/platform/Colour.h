@@ -20,15 +20,6 @@ QRgb ColourToRgb(Colour colour);
 QColor ToQColor(Colour colour);
 Colour RgbToColour(QRgb rgb);
 
-// Named colour values used by the drawing and the indicators.
-constexpr Colour kBlack = 0x000000;
-constexpr Colour kRed = 0x0000FF;
-constexpr Colour kGreen = 0x00FF00;
-constexpr Colour kBlue = 0xFF0000;
-constexpr Colour kYellow = 0x00FFFF;
-constexpr Colour kOrange = 0x0080FF;
-constexpr Colour kWhite = 0xFFFFFF;
-
 constexpr Colour SystemColourValue(int index) {
     return static_cast<Colour>(0x80000000u | unsigned(index));
 }

@@ -18,11 +18,11 @@ int FixedCode(int key) {
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return 13;
+        return kKeyEnter;
     case Qt::Key_Escape:
-        return 27;
+        return kKeyEscape;
     case Qt::Key_Backspace:
-        return 8;
+        return kKeyBackspace;
     case Qt::Key_Tab:
         return 9;
     default:
@@ -59,8 +59,9 @@ int KeyAscii(const QKeyEvent& event) {
 }
 
 int ShiftState(Qt::KeyboardModifiers modifiers) {
-    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) +
-           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) + (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
+    return (modifiers.testFlag(Qt::ShiftModifier) ? kShift : 0) +
+           (modifiers.testFlag(Qt::ControlModifier) ? kCtrl : 0) +
+           (modifiers.testFlag(Qt::AltModifier) ? kAlt : 0);
 }
 
 int ButtonState(Qt::MouseButtons buttons) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/KeyCodes.h"
+
 #include <Qt>
 #include <cstdint>
 
@@ -7,12 +9,7 @@ class QKeyEvent;
 
 namespace pelorin {
 
-// Key and mouse codes as the event handlers expect them.
-
-// KeyAscii values the handlers look for.
-constexpr int16_t kKeyBackspace = 8;
-constexpr int16_t kKeyEnter = 13;
-constexpr int16_t kKeyEscape = 27;
+// Qt's key and mouse events as the codes the event handlers expect (core/KeyCodes.h).
 
 // The character code of a key press (KeyAscii): Ctrl with A..Z and [ \ ] ^ _ gives 1..31, Return and
 // Enter 13, Escape 27, Backspace 8, Tab 9, a letter its case by Shift (tests and some platforms send

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "core/Colours.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace pelorin {
 
-// Colour values are &H00BBGGRR (red in the low byte); a negative value names a system colour whose
-// index is the value AND &H7FFFFFFF.
-using Colour = int32_t;
+// The fixed-pitch font of the picture, the printouts and the text boxes unless the user picks another.
+constexpr const char* kFixedPitchFont = "Courier New";
 
 enum class LineKind { Plain, Box, FilledBox };
 enum DrawStyleValue : int { DS_SOLID = 0, DS_DOT = 2 };

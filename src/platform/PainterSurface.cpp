@@ -1,5 +1,7 @@
 #include "platform/PainterSurface.h"
 
+#include "core/Latin1.h"
+#include "core/TextLines.h"
 #include "platform/Colour.h"
 #include "platform/FloodFill.h"
 
@@ -32,26 +34,18 @@ QPoint PixelPoint(double x, double y) {
     return {Pixel(x), Pixel(y)};
 }
 
-// Splits at CR LF, lone CR and lone LF; `ended` tells whether a line end followed each part.
+// A line of the text to draw; `ended` tells whether a line end followed it.
 struct TextLine {
     QString text;
     bool ended;
 };
 
-std::vector<TextLine> SplitLines(const std::string& bytes) {
-    const QString text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+std::vector<TextLine> TextLines(const std::string& bytes) {
+    const std::vector<std::string_view> parts = SplitLines(bytes);
     std::vector<TextLine> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.push_back({text.mid(start, i - start), true});
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    lines.push_back({text.mid(start), false});
+    lines.reserve(parts.size());
+    for (size_t i = 0; i < parts.size(); ++i)
+        lines.push_back({FromLatin1(parts[i]), i + 1 < parts.size()});
     return lines;
 }
 
@@ -139,7 +133,7 @@ void PainterSurface::SetFontItalic(bool italic) {
 double PainterSurface::TextWidth(const std::string& text) const {
     const QFontMetricsF fm = metrics();
     double widest = 0;
-    for (const TextLine& line : SplitLines(text))
+    for (const TextLine& line : TextLines(text))
         widest = std::max(widest, fm.horizontalAdvance(line.text));
     return widest;
 }
@@ -150,7 +144,7 @@ double PainterSurface::TextHeight(const std::string& text) const {
 
 void PainterSurface::Print(const std::string& text) {
     const double lineHeight = metrics().lineSpacing();
-    for (const TextLine& line : SplitLines(text)) {
+    for (const TextLine& line : TextLines(text)) {
         if (!line.text.isEmpty()) {
             beforeTextLine(lineHeight);
             printLine(line.text);

@@ -2,7 +2,9 @@
 
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
+#include "core/PictureFormat.h"
 #include "core/RegionalTime.h"
+#include "core/TextLines.h"
 #include "picture/ElementPainter.h"
 #include "picture/PictureModel.h"
 #include "picture/PictureView.h"
@@ -26,8 +28,6 @@ namespace pelorin {
 namespace {
 
 constexpr int kPortrait = 1;
-constexpr double kPictureWidth = 640;
-constexpr double kPictureHeight = 474;
 // The picture takes this share of the size that would fit the page.
 constexpr double kShare = 0.8;
 // A hundred digits fill the width: fifteen of indent, the rows, and ten to spare.
@@ -51,21 +51,6 @@ bool Usable(double measure) {
 std::string PictureLabel(int32_t number) {
     const std::string text = "000" + std::to_string(number);
     return text.substr(text.size() - 3);
-}
-
-std::vector<std::string_view> Lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    lines.push_back(text.substr(start));
-    return lines;
 }
 
 std::string WithoutLineFeedsAfterReturns(std::string_view text) {
@@ -131,13 +116,11 @@ void WhiteBox(PaintSurface& printer, double x, double y, double width, double he
 
 } // namespace
 
-Printout::Printout(PrinterSurface* printer, const PictureMembers& picture, const SessionMembers& session,
-                   const SettingsMembers& settings, const SetpointMembers& setpoint,
-                   const ViewMembers& viewState, const PictureModel& model, PictureView& view,
-                   SystemDialog& terminal, TextView& texts, SetpointPanel& setpoints, CurveEditor& curve)
-    : m_Jobs(printer), m_Picture(picture), m_Session(session), m_Settings(settings), m_Setpoint(setpoint),
-      m_ViewState(viewState), m_Model(model), m_View(view), m_Terminal(terminal), m_Texts(texts),
-      m_Setpoints(setpoints), m_Curve(curve) {}
+Printout::Printout(const PrintoutContext& context)
+    : m_Jobs(context.printer), m_Picture(context.picture), m_Session(context.session),
+      m_Settings(context.settings), m_Setpoint(context.setpoint), m_ViewState(context.viewState),
+      m_Model(context.model), m_View(context.view), m_Terminal(context.terminal), m_Texts(context.texts),
+      m_Setpoints(context.setpoints), m_Curve(context.curve) {}
 
 // The login view prints nothing. The job ends whatever was printed.
 void Printout::PrintCurrentView() {
@@ -188,7 +171,7 @@ void Printout::PrintText(PrinterSurface& printer) {
     printer.SetFontSize(base);
     printer.Print(kLineEnd);
     const std::string text = m_Texts.Text_Any->Text();
-    for (std::string_view line : Lines(text)) {
+    for (std::string_view line : SplitLines(text)) {
         do {
             const size_t length = std::max<size_t>(FittingLength(printer, line, room), 1);
             printer.Print(kIndent + std::string(line.substr(0, length)) + kLineEnd);

@@ -16,16 +16,30 @@ class SetpointPanel;
 class SystemDialog;
 class TextView;
 
+// What the printout reads; it changes none of it.
+struct PrintoutContext {
+    // Null: the system's printer, or a PDF file per printout in the documents folder.
+    PrinterSurface* printer = nullptr;
+    const PictureMembers& picture;
+    const SessionMembers& session;
+    const SettingsMembers& settings;
+    const SetpointMembers& setpoint;
+    // Which view is shown decides what is printed.
+    const ViewMembers& viewState;
+    const PictureModel& model;
+    const PictureView& view;
+    const SystemDialog& terminal;
+    const TextView& texts;
+    const SetpointPanel& setpoints;
+    const CurveEditor& curve;
+};
+
 // The printout of the current view, one print job each: the last page of the terminal, the function
 // text or logbook, or the picture with its open setpoint table or curve. The picture is drawn by the
 // element painter at the printer's scale; the screen's scale, hit boxes and chart stay as they are.
 class Printout {
 public:
-    // `printer` null: the system's printer, or a PDF file per printout in the documents folder.
-    Printout(PrinterSurface* printer, const PictureMembers& picture, const SessionMembers& session,
-             const SettingsMembers& settings, const SetpointMembers& setpoint, const ViewMembers& viewState,
-             const PictureModel& model, PictureView& view, SystemDialog& terminal, TextView& texts,
-             SetpointPanel& setpoints, CurveEditor& curve);
+    explicit Printout(const PrintoutContext& context);
 
     // TB_PRINT: prints whichever of the terminal, the text view and the picture is shown.
     void PrintCurrentView();
@@ -48,11 +62,11 @@ private:
     const SetpointMembers& m_Setpoint;
     const ViewMembers& m_ViewState;
     const PictureModel& m_Model;
-    PictureView& m_View;
-    SystemDialog& m_Terminal;
-    TextView& m_Texts;
-    SetpointPanel& m_Setpoints;
-    CurveEditor& m_Curve;
+    const PictureView& m_View;
+    const SystemDialog& m_Terminal;
+    const TextView& m_Texts;
+    const SetpointPanel& m_Setpoints;
+    const CurveEditor& m_Curve;
 };
 
 } // namespace pelorin

@@ -127,10 +127,9 @@ void PaintCurve(CurveChart& chart, PaintSurface& PaintObject) {
     PaintObject.SetDrawMode(DM_COPY_PEN);
 }
 
-CurveEditor::CurveEditor(QWidget* parent, const SetpointMembers& setpoint, const PictureMembers& picture,
-                         ViewSwitch& view, CommandSender& sender, std::function<void()> closeSetpoint)
-    : m_Setpoint(setpoint), m_Picture(picture), m_View(view), m_Sender(sender),
-      m_CloseSetpoint(std::move(closeSetpoint)) {
+CurveEditor::CurveEditor(QWidget* parent, CurveEditorContext context)
+    : m_Setpoint(context.setpoint), m_Picture(context.picture), m_View(context.view),
+      m_Sender(context.sender), m_CloseSetpoint(std::move(context.closeSetpoint)) {
     CreateFrame(parent);
     WireEvents();
 }

@@ -31,13 +31,20 @@ void PaintCurveAxes(const CurveChart& chart, PaintSurface& PaintObject);
 // Clamps the parameters first, in the surface's current DrawWidth.
 void PaintCurve(CurveChart& chart, PaintSurface& PaintObject);
 
+struct CurveEditorContext {
+    const SetpointMembers& setpoint;
+    const PictureMembers& picture;
+    ViewSwitch& view;
+    CommandSender& sender;
+    // The setpoint panel's Close, which "Åter" runs.
+    std::function<void()> closeSetpoint;
+};
+
 // The editor of a setpoint curve: the chart box, the four parameters as numbers, and the buttons that
 // redraw the curve from the numbers, write it to the controller and close the block.
 class CurveEditor {
 public:
-    // `closeSetpoint` is the setpoint panel's Close, which "Åter" runs.
-    CurveEditor(QWidget* parent, const SetpointMembers& setpoint, const PictureMembers& picture,
-                ViewSwitch& view, CommandSender& sender, std::function<void()> closeSetpoint);
+    CurveEditor(QWidget* parent, CurveEditorContext context);
     ~CurveEditor();
 
     Frame* Frame_SPV_Curve = nullptr;

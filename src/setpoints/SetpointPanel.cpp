@@ -72,11 +72,10 @@ std::optional<std::string> TypedValue(TextBox& box) {
 
 } // namespace
 
-SetpointPanel::SetpointPanel(QWidget* parent, SetpointMembers& members, const SelectionMembers& selection,
-                             const PictureMembers& picture, ToolbarRow& toolbar, PictureView& view,
-                             CurveEditor& curve, ViewSwitch& viewSwitch, CommandSender& sender)
-    : m_Setpoint(members), m_Selection(selection), m_Picture(picture), m_Toolbar(toolbar),
-      m_PictureView(view), m_Curve(curve), m_View(viewSwitch), m_Sender(sender) {
+SetpointPanel::SetpointPanel(QWidget* parent, const SetpointPanelContext& context)
+    : m_Setpoint(context.setpoint), m_Selection(context.selection), m_Picture(context.picture),
+      m_Toolbar(context.toolbar), m_PictureView(context.pictureView), m_Curve(context.curve),
+      m_View(context.view), m_Sender(context.sender) {
     CreateFrame(parent);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "platform/ChildControls.h"
+#include "ports/ControlMembers.h"
 
 #include <array>
 #include <cstdint>
@@ -17,14 +17,23 @@ class PictureView;
 class ToolbarRow;
 class ViewSwitch;
 
+struct SetpointPanelContext {
+    SetpointMembers& setpoint;
+    const SelectionMembers& selection;
+    const PictureMembers& picture;
+    ToolbarRow& toolbar;
+    PictureView& pictureView;
+    CurveEditor& curve;
+    ViewSwitch& view;
+    CommandSender& sender;
+};
+
 // The setpoint blocks of the picture: their entries in the TB_SPV menu, opening one (the panel of a
 // four-parameter block, or the curve editor), its parameter values, writing one parameter, and
 // writing the value typed for the selected element (TB_SEND_SPV).
 class SetpointPanel {
 public:
-    SetpointPanel(QWidget* parent, SetpointMembers& members, const SelectionMembers& selection,
-                  const PictureMembers& picture, ToolbarRow& toolbar, PictureView& view, CurveEditor& curve,
-                  ViewSwitch& viewSwitch, CommandSender& sender);
+    SetpointPanel(QWidget* parent, const SetpointPanelContext& context);
 
     Frame* Frame_SPV = nullptr;
     std::array<Label*, 4> Label_SPV{};

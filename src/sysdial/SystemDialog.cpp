@@ -28,7 +28,6 @@ constexpr int32_t kLargestPort = 65535;
 constexpr const char* kLibraryApp = "Pelorin_ActiveX";
 // Sent on connecting: wakes the server's terminal, which answers with its greeting.
 const std::string kWakeUp(1, '\x10');
-constexpr const char* kTerminalFont = "Courier New";
 constexpr double kTerminalFontSize = 10;
 constexpr int16_t kTrue = -1;
 constexpr const char* kRecordingFilter = "Text (*.txt)|*.txt|Alla (*.*)|*.*";
@@ -40,12 +39,10 @@ int16_t ToInteger(int32_t v) {
 
 } // namespace
 
-SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, InputMembers& keys,
-                           const SessionMembers& session, const SettingsMembers& settingsMembers,
-                           CommandSender& sender, ViewSwitch& view, SettingsStore& settings, Dialogs& dialogs)
-    : m_Sysdial(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers),
-      m_Sender(sender), m_View(view), m_Settings(settings), m_Dialogs(dialogs),
-      m_Socket(std::make_unique<Winsock>()) {
+SystemDialog::SystemDialog(QWidget* parent, const SystemDialogContext& context)
+    : m_Sysdial(context.sysdial), m_Keys(context.keys), m_Session(context.session),
+      m_SettingsMembers(context.settingsMembers), m_Sender(context.sender), m_View(context.view),
+      m_Settings(context.settings), m_Dialogs(context.dialogs), m_Socket(std::make_unique<Winsock>()) {
     Winsock_SysDial = m_Socket.get();
     Winsock_SysDial->OnConnect = [this] { Winsock_SysDial_Connect(); };
     Winsock_SysDial->OnDataArrival = [this](int64_t bytesTotal) { Winsock_SysDial_DataArrival(bytesTotal); };
@@ -53,7 +50,7 @@ SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, InputMember
     Winsock_SysDial->OnError = [this](int, const std::string&) { Winsock_SysDial_Error(); };
 
     Text_Sysdial = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
-    Text_Sysdial->SetFont(kTerminalFont, kTerminalFontSize, false);
+    Text_Sysdial->SetFont(kFixedPitchFont, kTerminalFontSize, false);
     // Where the machine lacks the terminal's font its columns still line up.
     QFont font = Text_Sysdial->widget()->font();
     font.setStyleHint(QFont::TypeWriter);

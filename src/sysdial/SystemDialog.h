@@ -25,14 +25,24 @@ class SettingsStore;
 class ViewSwitch;
 class Winsock;
 
+struct SystemDialogContext {
+    SysdialMembers& sysdial;
+    InputMembers& keys;
+    const SessionMembers& session;
+    const SettingsMembers& settingsMembers;
+    CommandSender& sender;
+    ViewSwitch& view;
+    // Where the recording file is remembered.
+    SettingsStore& settings;
+    Dialogs& dialogs;
+};
+
 // The system dialog: the terminal on the second connection, its pop-up menu with the macros, and the
 // recording and continuous-printing toggles. The terminal's byte logic is a TerminalBuffer whose text
 // is always the box's text.
 class SystemDialog {
 public:
-    SystemDialog(QWidget* parent, SysdialMembers& members, InputMembers& keys, const SessionMembers& session,
-                 const SettingsMembers& settingsMembers, CommandSender& sender, ViewSwitch& view,
-                 SettingsStore& settings, Dialogs& dialogs);
+    SystemDialog(QWidget* parent, const SystemDialogContext& context);
     ~SystemDialog();
 
     Winsock* Winsock_SysDial = nullptr;

@@ -16,20 +16,17 @@ namespace pelorin {
 
 namespace {
 
-constexpr const char* kCourierNew = "Courier New";
-// KeyAscii of Ctrl+D, and the Shift argument of Shift with Ctrl.
+// KeyAscii of Ctrl+D.
 constexpr int16_t kKeyCtrlD = 4;
-constexpr int16_t kShiftCtrl = 3;
 
 } // namespace
 
-TextView::TextView(QWidget* parent, TextMembers& members, InputMembers& keys, const SessionMembers& session,
-                   const PictureMembers& picture, ViewSwitch& view, CommandSender& sender,
-                   ToolbarRow& toolbar, ControlActions& actions, Dialogs& dialogs)
-    : m_Text(members), m_Keys(keys), m_Session(session), m_Picture(picture), m_View(view), m_Sender(sender),
-      m_Toolbar(toolbar), m_Actions(actions), m_Dialogs(dialogs) {
+TextView::TextView(QWidget* parent, const TextViewContext& context)
+    : m_Text(context.text), m_Keys(context.keys), m_Session(context.session), m_Picture(context.picture),
+      m_View(context.view), m_Sender(context.sender), m_Toolbar(context.toolbar), m_Actions(context.actions),
+      m_Dialogs(context.dialogs) {
     Text_Any = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
-    Text_Any->SetFont(kCourierNew, 0, false);
+    Text_Any->SetFont(kFixedPitchFont, 0, false);
     Text_Any->OnChange = [this] { Text_Any_Change(); };
     Text_Any->OnKeyDown = [this](int16_t& keyCode, int16_t shift) { Text_Any_KeyDown(keyCode, shift); };
     Text_Any->OnKeyPress = [this](int16_t& keyAscii) { Text_Any_KeyPress(keyAscii); };

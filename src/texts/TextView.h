@@ -16,13 +16,23 @@ class Dialogs;
 class ToolbarRow;
 class ViewSwitch;
 
+struct TextViewContext {
+    TextMembers& text;
+    InputMembers& keys;
+    const SessionMembers& session;
+    const PictureMembers& picture;
+    ViewSwitch& view;
+    CommandSender& sender;
+    ToolbarRow& toolbar;
+    ControlActions& actions;
+    Dialogs& dialogs;
+};
+
 // The text view over the picture: the function description of the current picture and the logbooks.
 // A logbook the user may edit is offered for saving on the server before the view is left.
 class TextView {
 public:
-    TextView(QWidget* parent, TextMembers& members, InputMembers& keys, const SessionMembers& session,
-             const PictureMembers& picture, ViewSwitch& view, CommandSender& sender, ToolbarRow& toolbar,
-             ControlActions& actions, Dialogs& dialogs);
+    TextView(QWidget* parent, const TextViewContext& context);
 
     TextBox* Text_Any = nullptr;
 

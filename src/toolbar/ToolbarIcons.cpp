@@ -14,7 +14,7 @@ constexpr int kSize = 24;
 const QColor kInk(40, 60, 110);
 const QColor kAccent(60, 140, 220);
 const QColor kPaper(250, 250, 245);
-const QColor kGreen(40, 150, 70);
+const QColor kIconGreen(40, 150, 70);
 
 QPixmap Draw(IconPainter draw) {
     QPixmap pixmap(kSize, kSize);
@@ -58,7 +58,7 @@ void Next(QPainter& p) {
 void GetPicture(QPainter& p) {
     p.setBrush(kPaper);
     p.drawRect(QRectF(3, 5, 18, 14));
-    p.setBrush(kGreen);
+    p.setBrush(kIconGreen);
     p.drawPolygon(QPolygonF({{5, 17}, {10, 10}, {13, 14}, {15, 12}, {19, 17}}));
     p.setBrush(QColor(240, 190, 40));
     p.drawEllipse(QPointF(16.5, 8.5), 1.8, 1.8);

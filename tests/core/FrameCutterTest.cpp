@@ -39,6 +39,14 @@ TEST(FrameCutter, FramesSplitAtEveryByteAreDeliveredOnceInOrderWhenComplete) {
     }
 }
 
+TEST(FrameCutter, OnlyTheMessageCodesTheClientHandlesAreHandled) {
+    std::vector<int> handled;
+    for (int code = 0; code <= UINT8_MAX; ++code)
+        if (IsHandledMessageCode(static_cast<uint8_t>(code)))
+            handled.push_back(code);
+    EXPECT_EQ(handled, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 11, 12, 15}));
+}
+
 // A negative or over-limit length ends the stream; the largest allowed one waits without being reserved.
 TEST(FrameCutter, ImpossibleLengthIsAProtocolErrorEvenInASplitHeadAndNothingFollows) {
     const std::string heads[] = {

@@ -1,5 +1,7 @@
 #include "core/TerminalBuffer.h"
 
+#include "core/KeyCodes.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,8 +11,6 @@ namespace pelorin {
 namespace {
 
 using namespace std::string_literals;
-
-constexpr int32_t kShiftCtrl = 3;
 
 // Bytes arrive, or else a key is pressed in the box, with the caret at `caret` (-1: the end) and
 // `selected` characters selected from there.

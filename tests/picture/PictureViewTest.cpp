@@ -3,13 +3,13 @@
 
 #include "picture/PictureView.h"
 #include "common/PortFakes.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/PictureWriter.h"
 #include "core/Protocol.h"
 #include "picture/PictureModel.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -28,7 +28,14 @@ TEST(PictureView, LinksAreFollowedOnlyToExistingPicturesAndADoubleClickSelectsAV
     ScaleMembers scale;
     ViewSwitchFake viewSwitch;
     RecordingSender sender;
-    PictureView view{&parent, selection, model, picture, scale, toolbar, viewSwitch, sender};
+    PictureView view{&parent,
+                     {.selection = selection,
+                      .model = model,
+                      .picture = picture,
+                      .scale = scale,
+                      .toolbar = toolbar,
+                      .view = viewSwitch,
+                      .sender = sender}};
     view.Picture_PCT->SetPixelSize(QSize(640, 480));
     std::string table(kPictureTableSize, '\0');
     table[3] = 1;
