@@ -13,14 +13,18 @@ if [ "${DEADLINK_INSIDE:-}" != 1 ]; then
 fi
 
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+pids=""
+trap 'kill $pids 2>/dev/null; rm -rf "$work"' EXIT
 ip link set lo up
 
 "$build/sim/pelorin-sim" --port 2001 --terminal-port 2002 --data "$work" 2>"$work/sim.log" &
+pids="$pids $!"
 Xvfb :77 -screen 0 1280x1024x24 2>/dev/null &
+pids="$pids $!"
 sleep 1
 DISPLAY=:77 QT_QPA_PLATFORM=xcb "$build/src/pelorin" --param ServerAddress=127.0.0.1:2001 \
     --settings-dir "$work" --trace 2>"$work/client.log" &
+pids="$pids $!"
 window=$(DISPLAY=:77 xdotool search --sync --onlyvisible --class pelorin | head -n 1)
 
 # The login frame has the focus on the visa box; Enter moves on, Space presses the button.
