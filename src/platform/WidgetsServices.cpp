@@ -1,7 +1,6 @@
 #include "platform/Widgets.h"
 #include "platform/WidgetsInternal.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QCursor>
 #include <QDir>
@@ -208,36 +207,13 @@ void SettingsStore::DeleteSetting(const std::string& app, const std::string& sec
 
 QtDialogs::QtDialogs(QWidget* parent) : m_Parent(parent) {}
 
-namespace {
-
-// Qt 6 takes the standard buttons' captions from a context that its Swedish catalogue lacks.
-void SwedishButtons(QMessageBox& box) {
-    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
-        {QMessageBox::Yes, QStringLiteral("&Ja")},
-        {QMessageBox::No, QStringLiteral("&Nej")},
-        {QMessageBox::Cancel, QStringLiteral("Avbryt")},
-        {QMessageBox::Ok, QStringLiteral("OK")}};
-    for (const auto& [button, caption] : captions)
-        if (QAbstractButton* shown = box.button(button))
-            shown->setText(caption);
-}
-
-int ShowBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text, const std::string& title,
-            QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, ToQ(title), ToQ(text), buttons, parent);
-    SwedishButtons(box);
-    return box.exec();
-}
-
-} // namespace
-
 Dialogs::Answer QtDialogs::Message(const std::string& text, const std::string& title, bool yesNoCancel) {
     if (!yesNoCancel) {
-        ShowBox(m_Parent, QMessageBox::Information, text, title, QMessageBox::Ok);
+        QMessageBox::information(m_Parent, ToQ(title), ToQ(text));
         return Answer::Ok;
     }
     const auto buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    switch (ShowBox(m_Parent, QMessageBox::Question, text, title, buttons)) {
+    switch (QMessageBox::question(m_Parent, ToQ(title), ToQ(text), buttons)) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -250,9 +226,9 @@ Dialogs::Answer QtDialogs::Message(const std::string& text, const std::string& t
 }
 
 Dialogs::Answer QtDialogs::Ask(const std::string& text, const std::string& title) {
-    const int answer =
-        ShowBox(m_Parent, QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No);
-    return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    QMessageBox box(QMessageBox::Question, ToQ(title), ToQ(text), QMessageBox::Yes | QMessageBox::No,
+                    m_Parent);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 QString QtDialogs::SaveFile(const std::string& title, const QString& startPath, const std::string& filter) {

@@ -1,8 +1,8 @@
 // Values drawn at the display's pace against values drawn as they come: two controls take the same
 // frames and operator actions, and after every refresh their pictures agree pixel for pixel.
 
-#include "common/TestSupport.h"
 #include "common/ControlFixture.h"
+#include "common/TestSupport.h"
 
 #include "core/PictureWriter.h"
 #include "platform/PictureBox.h"
@@ -129,7 +129,7 @@ TEST_F(ValueDrawingTest, EveryRefreshShowsWhatDrawingEachValueWouldHaveLeft) {
 TEST_F(ValueDrawingTest, ValuesAreAppliedAtOnceAndDrawnAtTheRefresh) {
     const QImage before = paced->view().Picture_PCT->Surface().Image();
     Both([](PelorinControl& c) { c.DispatchFrame(MSG_VALUE, ValuePayload(0, "12.5")); });
-    EXPECT_EQ(paced->m_Elements[2]->m_Text, "12");
+    EXPECT_EQ(paced->m_Elements[2]->m_Text, "13") << "a half rounds away from zero, as a format mask does";
     EXPECT_EQ(paced->view().Picture_PCT->Surface().Image(), before);
     EXPECT_FALSE(Same());
 }
