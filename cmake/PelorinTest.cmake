@@ -2,20 +2,11 @@ find_package(GTest REQUIRED)
 
 # pelorin_add_test(NAME <name> LABEL unit|integration SOURCES ... LIBS ... [SOCKETS])
 # Registers one GoogleTest executable with CTest on the offscreen platform. Tests that listen on
-# sockets share a resource lock so that they never compete for ports or time. The first test's
-# precompiled header serves all: they are compiled with the same flags and Qt modules.
+# sockets share a resource lock so that they never compete for ports or time.
 function(pelorin_add_test)
     cmake_parse_arguments(T "SOCKETS" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE pelorin_test_main ${T_LIBS} pelorin_options)
-    get_property(pch_donor GLOBAL PROPERTY PELORIN_TEST_PCH)
-    if(pch_donor)
-        target_precompile_headers(${T_NAME} REUSE_FROM ${pch_donor})
-    else()
-        target_precompile_headers(${T_NAME} PRIVATE <algorithm> <functional> <memory> <string> <vector>
-                                  <gtest/gtest.h> <QApplication> <QDir> <QTemporaryDir> <QTest> <QWidget>)
-        set_property(GLOBAL PROPERTY PELORIN_TEST_PCH ${T_NAME})
-    endif()
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     set(env "QT_QPA_PLATFORM=offscreen"
             "ASAN_OPTIONS=detect_leaks=0" "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
