@@ -2,7 +2,6 @@
 
 #include "control/ControlLayout.h"
 #include "control/SettingsPanel.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "link/ServerLink.h"
 #include "link/Session.h"
@@ -15,6 +14,7 @@
 #include "setpoints/SetpointPanel.h"
 #include "sysdial/SystemDialog.h"
 #include "texts/TextView.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <QResizeEvent>
 
@@ -65,8 +65,11 @@ void PelorinControl::CreateComponents() {
                                                       [this] { UpdateSize(); });
     m_Session =
         std::make_unique<Session>(this, *this, *m_Link, *m_SystemDialog, *m_Toolbar, viewSwitch, actions);
-    m_Printout = std::make_unique<Printout>(m_Services.printer, *this, *this, *this, *this, *m_Model, *m_View,
-                                            *m_SystemDialog, *m_Texts, *m_Setpoints, *m_CurveEditor);
+    m_Printout = std::make_unique<Printout>(m_Services.printer, m_Services.output, *this, *this, *this, *this,
+                                            *this, *m_Model, *m_View, *m_SystemDialog, *m_Texts, *m_Setpoints,
+                                            *m_CurveEditor);
+    if (m_Services.output)
+        m_SystemDialog->SetOutputReport(*m_Services.output);
     m_Layout = std::make_unique<ControlLayout>(
         *m_Geometry, *this, *this, *this, *m_View, *m_Toolbar,
         std::vector<Frame*>{m_Session->Frame_Login, m_Setpoints->Frame_SPV, m_CurveEditor->Frame_SPV_Curve,

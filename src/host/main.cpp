@@ -4,11 +4,12 @@
 #include "control/PelorinControl.h"
 #include "core/Capture.h"
 #include "core/Latin1.h"
+#include "host/HostWindow.h"
 #include "host/LinkWatch.h"
 #include "host/PictureRender.h"
 #include "host/Tour.h"
-#include "platform/PrinterSurface.h"
 #include "platform/Widgets.h"
+#include "sysdial/SystemDialog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -206,15 +207,13 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Without a printer every job is a PDF file the operator has to be able to find.
-    pelorin::PrinterSurface::SetPdfWrittenReport(
-        [](const QString& file) { std::fprintf(stderr, "pelorin: printed to %s\n", qPrintable(file)); });
-
     std::unique_ptr<pelorin::SettingsStore> settings;
     if (parser.isSet(settingsDir))
         settings = std::make_unique<pelorin::SettingsStore>(ToLatin1(parser.value(settingsDir)));
-    pelorin::PelorinControl control({.settings = settings.get()});
-    control.setWindowTitle(QStringLiteral("Pelorin"));
+    // Without a printer every job is a PDF file the operator has to be able to find: the window tells.
+    pelorin::host::HostWindow window;
+    window.setWindowTitle(QStringLiteral("Pelorin"));
+    pelorin::PelorinControl control({.settings = settings.get(), .output = &window}, &window);
     pelorin::host::WatchLinks(control, captureWriter);
 
     control.UserControl_Initialize();
@@ -223,9 +222,14 @@ int main(int argc, char** argv) {
     else
         control.UserControl_InitProperties();
     // The window takes the size the control asked for; showing it delivers UserControl_Show.
-    control.show();
-    QObject::connect(&app, &QApplication::aboutToQuit, &control,
-                     [&control] { control.UserControl_Terminate(); });
+    window.Hold(control);
+    window.show();
+    pelorin::host::CloseOnTerminationSignals(window);
+    // However the program ends, a continuous printout and a recording are ended whole.
+    QObject::connect(&app, &QApplication::aboutToQuit, &control, [&control] {
+        control.systemDialog().StopRecordingAndPrinting();
+        control.UserControl_Terminate();
+    });
 
     if (parser.isSet(tour))
         pelorin::host::StartTour(control, parser.value(tour));

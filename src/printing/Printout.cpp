@@ -131,27 +131,45 @@ void WhiteBox(PaintSurface& printer, double x, double y, double width, double he
 
 } // namespace
 
-Printout::Printout(PrinterSurface* printer, const PictureMembers& picture, const SessionMembers& session,
+Printout::Printout(PrinterSurface* printer, OutputReport* report, const ViewMembers& viewState,
+                   const PictureMembers& picture, const SessionMembers& session,
                    const SettingsMembers& settings, const SetpointMembers& setpoint,
                    const PictureModel& model, PictureView& view, SystemDialog& terminal, TextView& texts,
                    SetpointPanel& setpoints, CurveEditor& curve)
-    : m_Jobs(printer), m_Picture(picture), m_Session(session), m_Settings(settings), m_Setpoint(setpoint),
-      m_Model(model), m_View(view), m_Terminal(terminal), m_Texts(texts), m_Setpoints(setpoints),
-      m_Curve(curve) {}
+    : m_Jobs(printer), m_Report(report), m_ViewState(viewState), m_Picture(picture), m_Session(session),
+      m_Settings(settings), m_Setpoint(setpoint), m_Model(model), m_View(view), m_Terminal(terminal),
+      m_Texts(texts), m_Setpoints(setpoints), m_Curve(curve) {}
 
 // The views exclude each other; the first one shown is printed. The job ends whatever was printed.
 void Printout::PrintCurrentView() {
     PrinterSurface& printer = m_Jobs.Printer();
     printer.SetFontName(m_Settings.m_PrinterFontName);
-    if (m_Terminal.Text_Sysdial->Visible())
+    if (m_Terminal.Text_Sysdial->Visible()) {
+        printer.SetDocumentName(QStringLiteral("Terminal"));
         PrintTerminal(printer);
-    else if (m_Texts.Text_Any->Visible())
+    } else if (m_Texts.Text_Any->Visible()) {
+        printer.SetDocumentName(TextDocumentName());
         PrintText(printer);
-    else if (m_View.Geometry().Visible())
+    } else if (m_View.Geometry().Visible()) {
+        printer.SetDocumentName(QStringLiteral("Bild ") +
+                                FromLatin1(PictureLabel(m_Picture.m_PictureNumber)));
         PrintPicture(printer);
+    }
     printer.SetDrawWidth(1);
     printer.SetFontBold(false);
-    printer.EndDoc();
+    ReportPrintJob(m_Report, printer.EndDoc());
+}
+
+QString Printout::TextDocumentName() const {
+    const QString picture = u' ' + FromLatin1(PictureLabel(m_Picture.m_PictureNumber));
+    switch (m_ViewState.m_ViewState) {
+    case VS_LOG_GLOBAL:
+        return QStringLiteral("Global loggbok");
+    case VS_LOG_PCT:
+        return QStringLiteral("Loggbok") + picture;
+    default:
+        return QStringLiteral("Funktionsbeskrivning") + picture;
+    }
 }
 
 // Exactly one page: the last rows of the terminal that fit it.

@@ -1,14 +1,16 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "platform/PrintJob.h"
+#include "ports/ControlMembers.h"
 
+#include <QString>
 #include <cstdint>
 #include <string>
 
 namespace pelorin {
 
 class CurveEditor;
+class OutputReport;
 class PictureModel;
 class PictureView;
 class PrinterSurface;
@@ -21,11 +23,12 @@ class TextView;
 // element painter at the printer's scale; the screen's scale, hit boxes and chart stay as they are.
 class Printout {
 public:
-    // `printer` null: the system's printer, or a PDF file per printout in the documents folder.
-    Printout(PrinterSurface* printer, const PictureMembers& picture, const SessionMembers& session,
-             const SettingsMembers& settings, const SetpointMembers& setpoint, const PictureModel& model,
-             PictureView& view, SystemDialog& terminal, TextView& texts, SetpointPanel& setpoints,
-             CurveEditor& curve);
+    // `printer` null: the system's printer, or a PDF file per printout in the documents folder, named
+    // by what it shows. `report`, when given, is told how each job ended.
+    Printout(PrinterSurface* printer, OutputReport* report, const ViewMembers& viewState,
+             const PictureMembers& picture, const SessionMembers& session, const SettingsMembers& settings,
+             const SetpointMembers& setpoint, const PictureModel& model, PictureView& view,
+             SystemDialog& terminal, TextView& texts, SetpointPanel& setpoints, CurveEditor& curve);
 
     // TB_PRINT: prints whichever of the terminal, the text view and the picture is shown.
     void PrintCurrentView();
@@ -40,8 +43,11 @@ private:
                     int32_t width);
     void PrintSetpointTable(PrinterSurface& printer, int32_t x0, int32_t y0);
     std::string SetpointAddress() const;
+    QString TextDocumentName() const;
 
     JobPrinter m_Jobs;
+    OutputReport* m_Report;
+    const ViewMembers& m_ViewState;
     const PictureMembers& m_Picture;
     const SessionMembers& m_Session;
     const SettingsMembers& m_Settings;

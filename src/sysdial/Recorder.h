@@ -12,8 +12,10 @@ class Recorder {
 public:
     // Opens `path` (Latin-1) emptied; false when it cannot be written.
     bool Open(const std::string& path);
-    void Write(std::string_view bytes);
+    // False when the bytes could not all be handed to the system (a full disk, a lost drive).
+    bool Write(std::string_view bytes);
     void Close();
+    QString FileName() const { return m_File.fileName(); }
 
 private:
     QFile m_File;

@@ -1,11 +1,11 @@
 #include "sysdial/SystemDialog.h"
 
-#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/Payload.h"
 #include "core/Protocol.h"
 #include "platform/Winsock.h"
+#include "ports/Ports.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,8 +42,9 @@ int16_t ToInteger(int32_t v) {
 SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, SelectionMembers& keys,
                            const SessionMembers& session, const SettingsMembers& settingsMembers,
                            CommandSender& sender, ViewSwitch& view, SettingsStore& settings, Dialogs& dialogs)
-    : m_Sysdial(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers), m_Sender(sender),
-      m_View(view), m_Settings(settings), m_Dialogs(dialogs), m_Socket(std::make_unique<Winsock>()) {
+    : m_Sysdial(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers),
+      m_Sender(sender), m_View(view), m_Settings(settings), m_Dialogs(dialogs),
+      m_Socket(std::make_unique<Winsock>()) {
     Winsock_SysDial = m_Socket.get();
     Winsock_SysDial->OnConnect = [this] { Winsock_SysDial_Connect(); };
     Winsock_SysDial->OnDataArrival = [this](int64_t bytesTotal) { Winsock_SysDial_DataArrival(bytesTotal); };
@@ -150,7 +151,16 @@ void SystemDialog::Winsock_SysDial_DataArrival(int64_t /*bytesTotal*/) {
     if (m_Sysdial.m_IsPrintingContinous)
         m_Printer.Print(arrival.record);
     if (m_Sysdial.m_IsRecording)
-        m_Recorder.Write(arrival.record);
+        Record(arrival.record);
+}
+
+// A recording that cannot be written stops, and says so, rather than look as if it went on.
+void SystemDialog::Record(std::string_view bytes) {
+    if (m_Recorder.Write(bytes))
+        return;
+    Menu_Popup_Record_Click();
+    if (m_Report)
+        m_Report->RecordingStopped(m_Recorder.FileName());
 }
 
 void SystemDialog::Winsock_SysDial_Close() {
@@ -224,6 +234,8 @@ void SystemDialog::StartRecording() {
     m_RecordingStartPath = path;
     if (m_Recorder.Open(path))
         m_Sysdial.m_IsRecording = kTrue;
+    else if (m_Report)
+        m_Report->RecordingNotStarted(FromLatin1(path));
 }
 
 void SystemDialog::Menu_Popup_PrintContinous_Click() {
@@ -292,6 +304,11 @@ void SystemDialog::SetVisible(bool visible) {
 
 void SystemDialog::SetContinuousPrinter(PrinterSurface& printer) {
     m_Printer.SetPrinter(printer);
+}
+
+void SystemDialog::SetOutputReport(OutputReport& report) {
+    m_Report = &report;
+    m_Printer.SetOutputReport(report);
 }
 
 void SystemDialog::ShowArrival(const TerminalBuffer::Arrival& arrival) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "core/TerminalBuffer.h"
 #include "platform/ChildControls.h"
+#include "ports/ControlMembers.h"
 #include "sysdial/ContinuousPrinter.h"
 #include "sysdial/Recorder.h"
 
@@ -18,6 +18,7 @@ namespace pelorin {
 
 class CommandSender;
 class Dialogs;
+class OutputReport;
 class PopupMenu;
 class PrinterSurface;
 class SettingsStore;
@@ -70,6 +71,8 @@ public:
     void SetVisible(bool visible);
     // The continuous printer's target from the next start (by default the system's printer).
     void SetContinuousPrinter(PrinterSurface& printer);
+    // Told of print jobs that end and of recordings that cannot be written.
+    void SetOutputReport(OutputReport& report);
 
     // The terminal's text, as Text_Sysdial shows it (every line end CR LF), without a copy.
     std::string_view TerminalText() const { return m_Terminal.Text(); }
@@ -87,6 +90,7 @@ private:
     void CopyRows();
     void LeaveTerminal();
     void StartRecording();
+    void Record(std::string_view bytes);
 
     SysdialMembers& m_Sysdial;
     SelectionMembers& m_Keys;
@@ -101,6 +105,7 @@ private:
     TerminalBuffer m_Terminal;
     Recorder m_Recorder;
     ContinuousPrinter m_Printer;
+    OutputReport* m_Report = nullptr;
     std::vector<std::string> m_MacroTexts;
     std::string m_RecordingStartPath;
     int32_t m_TimerCounter = 0;
