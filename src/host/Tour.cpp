@@ -1,7 +1,6 @@
 #include "host/Tour.h"
 
 #include "control/PelorinControl.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/Access.h"
 #include "core/NumberText.h"
 #include "link/Session.h"
@@ -9,11 +8,13 @@
 #include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QImage>
 #include <QMouseEvent>
 #include <QTimer>
 #include <algorithm>
@@ -186,7 +187,8 @@ private:
                                  .arg(++m_Shots, 2, 10, QLatin1Char('0'))
                                  .arg(QString::fromStdString(name));
         m_Control.view().DrawPending();
-        const bool saved = m_Control.grab().save(file, "PNG");
+        // Inside the host window the control is no window of its own: its grab has an alpha channel.
+        const bool saved = m_Control.grab().toImage().convertToFormat(QImage::Format_RGB32).save(file, "PNG");
         std::printf("tour: %s %s\n", qPrintable(file), saved ? what.c_str() : "could not be written");
         std::fflush(stdout);
     }

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QImage>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -239,7 +240,8 @@ int main(int argc, char** argv) {
         bool delayOk = false;
         const int delay = parser.value(screenshotAfter).toInt(&delayOk);
         QTimer::singleShot(delayOk && delay >= 0 ? delay : 1000, &control, [&] {
-            if (!control.grab().save(parser.value(screenshot), "PNG")) {
+            const QImage shot = control.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            if (!shot.save(parser.value(screenshot), "PNG")) {
                 std::fprintf(stderr, "pelorin: cannot write %s\n", qPrintable(parser.value(screenshot)));
                 exitCode = 1;
             }
