@@ -107,6 +107,7 @@ void PelorinControl::CreateComponents() {
                                                                .view = viewSwitch,
                                                                .actions = actions});
     m_Printout = std::make_unique<Printout>(PrintoutContext{.printer = m_Services.printer,
+                                                            .report = m_Services.output,
                                                             .picture = *this,
                                                             .session = *this,
                                                             .settings = *this,
@@ -118,6 +119,8 @@ void PelorinControl::CreateComponents() {
                                                             .texts = *m_Texts,
                                                             .setpoints = *m_Setpoints,
                                                             .curve = *m_CurveEditor});
+    if (m_Services.output)
+        m_SystemDialog->SetOutputReport(*m_Services.output);
     m_Layout = std::make_unique<ControlLayout>(
         ControlLayoutContext{.control = *m_Geometry,
                              .scale = *this,

@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QImage>
 #include <QMouseEvent>
 #include <QTimer>
 #include <algorithm>
@@ -187,7 +188,8 @@ private:
                                  .arg(++m_Shots, 2, 10, QLatin1Char('0'))
                                  .arg(QString::fromStdString(name));
         m_Control.view().DrawPending();
-        const bool saved = m_Control.grab().save(file, "PNG");
+        // Inside the host window the control is no window of its own: its grab has an alpha channel.
+        const bool saved = m_Control.grab().toImage().convertToFormat(QImage::Format_RGB32).save(file, "PNG");
         std::printf("tour: %s %s\n", qPrintable(file), saved ? what.c_str() : "could not be written");
         std::fflush(stdout);
     }

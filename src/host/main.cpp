@@ -4,16 +4,19 @@
 #include "control/PelorinControl.h"
 #include "core/Capture.h"
 #include "core/Latin1.h"
+#include "host/HostWindow.h"
 #include "host/LinkWatch.h"
 #include "host/PictureRender.h"
 #include "host/Tour.h"
 #include "platform/PrinterSurface.h"
 #include "platform/Translations.h"
 #include "platform/Widgets.h"
+#include "sysdial/SystemDialog.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QImage>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -208,15 +211,13 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Without a printer every job is a PDF file the operator has to be able to find.
-    pelorin::PrinterSurface::SetPdfWrittenReport(
-        [](const QString& file) { std::fprintf(stderr, "pelorin: printed to %s\n", qPrintable(file)); });
-
     std::unique_ptr<pelorin::SettingsStore> settings;
     if (parser.isSet(settingsDir))
         settings = std::make_unique<pelorin::SettingsStore>(ToLatin1(parser.value(settingsDir)));
-    pelorin::PelorinControl control({.settings = settings.get()});
-    control.setWindowTitle(QStringLiteral("Pelorin"));
+    // Without a printer every job is a PDF file the operator has to be able to find: the window tells.
+    pelorin::host::HostWindow window;
+    window.setWindowTitle(QStringLiteral("Pelorin"));
+    pelorin::PelorinControl control({.settings = settings.get(), .output = &window}, &window);
     pelorin::host::WatchLinks(control, captureWriter);
 
     control.UserControl_Initialize();
@@ -225,9 +226,14 @@ int main(int argc, char** argv) {
     else
         control.UserControl_InitProperties();
     // The window takes the size the control asked for; showing it delivers UserControl_Show.
-    control.show();
-    QObject::connect(&app, &QApplication::aboutToQuit, &control,
-                     [&control] { control.UserControl_Terminate(); });
+    window.Hold(control);
+    window.show();
+    pelorin::host::CloseOnTerminationSignals(window);
+    // However the program ends, a continuous printout and a recording are ended whole.
+    QObject::connect(&app, &QApplication::aboutToQuit, &control, [&control] {
+        control.systemDialog().StopRecordingAndPrinting();
+        control.UserControl_Terminate();
+    });
 
     if (parser.isSet(tour))
         pelorin::host::StartTour(control, parser.value(tour));
@@ -237,7 +243,8 @@ int main(int argc, char** argv) {
         bool delayOk = false;
         const int delay = parser.value(screenshotAfter).toInt(&delayOk);
         QTimer::singleShot(delayOk && delay >= 0 ? delay : 1000, &control, [&] {
-            if (!control.grab().save(parser.value(screenshot), "PNG")) {
+            const QImage shot = control.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            if (!shot.save(parser.value(screenshot), "PNG")) {
                 std::fprintf(stderr, "pelorin: cannot write %s\n", qPrintable(parser.value(screenshot)));
                 exitCode = 1;
             }

@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace pelorin {
 
 class PaintSurface;
 class PrinterSurface;
+struct PrintJobEnd;
 
 // The printer of one kind of print job (the printout of the view, continuous printing), so that each
 // kind makes documents of its own: the printer handed in, or else one made when first needed, which
@@ -21,8 +23,8 @@ public:
     // The printer of the jobs from now on.
     void Use(PrinterSurface& printer) { m_Printer = &printer; }
     PrinterSurface& Printer();
-    // Ends the open job; nothing happens before a printer was handed in or made.
-    void EndDoc();
+    // Ends the open job and tells how it ended; nothing happens before a printer was handed in or made.
+    std::optional<PrintJobEnd> EndDoc();
 
 private:
     std::unique_ptr<PrinterSurface> m_OwnPrinter;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinterInfo>
@@ -15,10 +16,9 @@ namespace {
 // A PDF page keeps the margins a typical office printer cannot print on.
 constexpr double pdfMarginMillimetres = 5;
 
-std::function<void(const QString&)>& PdfWrittenReport() {
-    static std::function<void(const QString&)> report;
-    return report;
-}
+// A PDF file ends with this mark; a file cut short by a full disk does not.
+constexpr QByteArrayView kPdfEndMark = "%%EOF";
+constexpr qint64 kPdfTailLength = 32;
 
 QPageLayout::Orientation PageOrientation(int orientation) {
     return orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait;
@@ -45,8 +45,9 @@ PrinterSurface::~PrinterSurface() {
     EndDoc();
 }
 
-void PrinterSurface::SetPdfWrittenReport(std::function<void(const QString& file)> report) {
-    PdfWrittenReport() = std::move(report);
+void PrinterSurface::SetDocumentName(const QString& name) {
+    m_DocumentName = name;
+    m_Printer.setDocName(name);
 }
 
 QString PrinterSurface::OutputFileName() const {
@@ -79,16 +80,36 @@ void PrinterSurface::NewPage() {
     SetCurrentY(0);
 }
 
-void PrinterSurface::EndDoc() {
-    if (!JobOpen())
-        return;
-    m_Painter.end();
+bool PrinterSurface::PageFull(double lineHeight) const {
+    return CurrentY() > 0 && CurrentY() + lineHeight > ScaleHeight();
+}
+
+std::optional<PrintJobEnd> PrinterSurface::EndDoc() {
+    if (!JobOpen()) {
+        if (!std::exchange(m_OpenFailed, false))
+            return std::nullopt;
+        return PrintJobEnd{false, PrintsToPdf(), Destination()};
+    }
+    const bool ended = m_Painter.end() && m_Printer.printerState() != QPrinter::Error;
     m_Shadow = QImage();
     SetCurrentX(0);
     SetCurrentY(0);
     applyOrientation();
-    if (PrintsToPdf() && PdfWrittenReport())
-        PdfWrittenReport()(OutputFileName());
+    return PrintJobEnd{ended && DocumentComplete(), PrintsToPdf(), Destination()};
+}
+
+QString PrinterSurface::Destination() const {
+    return PrintsToPdf() ? m_Printer.outputFileName() : m_Printer.printerName();
+}
+
+bool PrinterSurface::DocumentComplete() const {
+    if (!PrintsToPdf())
+        return true;
+    QFile file(m_Printer.outputFileName());
+    if (!file.open(QIODevice::ReadOnly) || file.size() < kPdfTailLength)
+        return false;
+    file.seek(file.size() - kPdfTailLength);
+    return file.read(kPdfTailLength).contains(kPdfEndMark);
 }
 
 void PrinterSurface::drawOnTargets(const std::function<void(QPainter&)>& draw) {
@@ -106,7 +127,7 @@ void PrinterSurface::drawOnTargets(const std::function<void(QPainter&)>& draw) {
 
 // Text that would run off the page continues at the top of a new one.
 void PrinterSurface::beforeTextLine(double lineHeight) {
-    if (CurrentY() <= 0 || CurrentY() + lineHeight <= ScaleHeight())
+    if (!PageFull(lineHeight))
         return;
     const double x = CurrentX();
     NewPage();
@@ -121,26 +142,33 @@ bool PrinterSurface::openJob() {
         QDir().mkpath(QFileInfo(path).absolutePath());
         m_Printer.setOutputFileName(path);
     }
-    if (!m_Painter.begin(&m_Printer))
+    if (!m_Painter.begin(&m_Printer)) {
+        m_OpenFailed = true;
         return false;
+    }
+    m_OpenFailed = false;
     SetUpPixelPainter(m_Painter);
     startShadowPage();
     return true;
 }
 
+// A page of the same job reuses the shadow: a new one would cost tens of megabytes of fresh memory.
 void PrinterSurface::startShadowPage() {
-    m_Shadow = QImage(m_Printer.width(), m_Printer.height(), QImage::Format_RGB32);
-    if (m_Shadow.isNull())
-        return;
-    SetImageDpi(m_Shadow, m_Printer.resolution());
+    const QSize page(m_Printer.width(), m_Printer.height());
+    if (m_Shadow.size() != page) {
+        m_Shadow = QImage(page, QImage::Format_RGB32);
+        if (m_Shadow.isNull())
+            return;
+        SetImageDpi(m_Shadow, m_Printer.resolution());
+    }
     m_Shadow.fill(Qt::white);
 }
 
-QString PrinterSurface::NewDocumentPath() {
+QString PrinterSurface::NewDocumentPath() const {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty())
         folder = QDir::homePath();
-    const QString stem = folder + QStringLiteral("/Utskrift ") +
+    const QString stem = folder + u'/' + m_DocumentName + u' ' +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmmss"));
     QString path = stem + QStringLiteral(".pdf");
     for (int n = 2; QFileInfo::exists(path); ++n)

@@ -7,8 +7,17 @@
 #include <QPrinter>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace pelorin {
+
+// How a print job ended: whether the whole document reached its file or printer, and which.
+struct PrintJobEnd {
+    bool written = false;
+    bool toFile = false;
+    // The PDF file, or the printer's name.
+    QString destination;
+};
 
 // The printer as a drawing surface. Output goes to the system's default printer when there is one,
 // otherwise (or when PDF output is asked for) to a PDF file. The first drawing call opens a job and
@@ -29,12 +38,12 @@ public:
 
     // Where PDF jobs are written; empty (the default) makes a new file per job in the documents folder.
     void SetPdfPath(const QString& path) { m_PdfPath = path; }
+    // Names the next jobs: the printer's job name, and the start of a new PDF file's name, which goes
+    // on with the date and time.
+    void SetDocumentName(const QString& name);
     // The file of the open or last PDF job; empty when printing to a printer.
     QString OutputFileName() const;
     bool PrintsToPdf() const { return m_Printer.outputFormat() == QPrinter::PdfFormat; }
-    // Told the file of every PDF job of every printer surface once the job has ended, so that a host
-    // can say where the document went.
-    static void SetPdfWrittenReport(std::function<void(const QString& file)> report);
 
     bool IsPrinter() const override { return true; }
     // The printable area in device pixels.
@@ -51,8 +60,11 @@ public:
     bool JobOpen() const { return m_Painter.isActive(); }
     // Ends the page and starts a new one (opening the job if necessary).
     void NewPage();
-    // Ends the job and sends it to the printer; nothing happens when no job is open.
-    void EndDoc();
+    // Whether the text of `lineHeight` at the print position runs off the page.
+    bool PageFull(double lineHeight) const;
+    // Ends the job and sends it to the printer. Tells how it ended, also when it could not be opened;
+    // nothing when no job was begun.
+    std::optional<PrintJobEnd> EndDoc();
 
 protected:
     void drawOnTargets(const std::function<void(QPainter&)>& draw) override;
@@ -65,12 +77,17 @@ private:
     bool openJob();
     void applyOrientation();
     void startShadowPage();
-    static QString NewDocumentPath();
+    QString NewDocumentPath() const;
+    QString Destination() const;
+    bool DocumentComplete() const;
 
     QPrinter m_Printer;
     QPainter m_Painter;
     QImage m_Shadow;
     QString m_PdfPath;
+    QString m_DocumentName = QStringLiteral("Utskrift");
+    // A job was asked for and could not be opened.
+    bool m_OpenFailed = false;
     int m_Orientation = 1;
 };
 

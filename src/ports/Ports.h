@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <string>
 
@@ -9,6 +10,20 @@ namespace pelorin {
 class Dialogs;
 class PrinterSurface;
 class SettingsStore;
+
+// Told where the control's documents and recordings went and which could not be written, so that the
+// host can tell the operator: a PDF in the documents folder or a lost recording is otherwise unseen.
+class OutputReport {
+public:
+    virtual ~OutputReport() = default;
+    // A print job reached its printer (`toFile` false: `destination` names the printer) or its PDF file.
+    virtual void Printed(const QString& destination, bool toFile) = 0;
+    virtual void PrintFailed(const QString& destination, bool toFile) = 0;
+    // The recording file could not be opened: recording did not start.
+    virtual void RecordingNotStarted(const QString& file) = 0;
+    // Writing the recording failed: recording stopped.
+    virtual void RecordingStopped(const QString& file) = 0;
+};
 
 // Sends one request on the picture server link.
 class CommandSender {
@@ -41,10 +56,12 @@ public:
 
 // The platform services the control uses. Any left null is made by the control (the per-user settings
 // store, Qt's dialogs; the real printer when first printed on); tests and hosts hand in their own.
+// Without an output report nobody is told.
 struct ControlServices {
     PrinterSurface* printer = nullptr;
     SettingsStore* settings = nullptr;
     Dialogs* dialogs = nullptr;
+    OutputReport* output = nullptr;
 };
 
 } // namespace pelorin

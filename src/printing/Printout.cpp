@@ -117,25 +117,43 @@ void WhiteBox(PaintSurface& printer, double x, double y, double width, double he
 } // namespace
 
 Printout::Printout(const PrintoutContext& context)
-    : m_Jobs(context.printer), m_Picture(context.picture), m_Session(context.session),
-      m_Settings(context.settings), m_Setpoint(context.setpoint), m_ViewState(context.viewState),
-      m_Model(context.model), m_View(context.view), m_Terminal(context.terminal), m_Texts(context.texts),
-      m_Setpoints(context.setpoints), m_Curve(context.curve) {}
+    : m_Jobs(context.printer), m_Report(context.report), m_Picture(context.picture),
+      m_Session(context.session), m_Settings(context.settings), m_Setpoint(context.setpoint),
+      m_ViewState(context.viewState), m_Model(context.model), m_View(context.view),
+      m_Terminal(context.terminal), m_Texts(context.texts), m_Setpoints(context.setpoints),
+      m_Curve(context.curve) {}
 
 // The login view prints nothing. The job ends whatever was printed.
 void Printout::PrintCurrentView() {
     PrinterSurface& printer = m_Jobs.Printer();
     printer.SetFontName(m_Settings.m_PrinterFontName);
     const int16_t view = m_ViewState.m_ViewState;
-    if (view == VS_SYSDIAL)
+    if (view == VS_SYSDIAL) {
+        printer.SetDocumentName(QStringLiteral("Terminal"));
         PrintTerminal(printer);
-    else if (ShowsText(view))
+    } else if (ShowsText(view)) {
+        printer.SetDocumentName(TextDocumentName());
         PrintText(printer);
-    else if (ShowsPicture(view))
+    } else if (ShowsPicture(view)) {
+        printer.SetDocumentName(QStringLiteral("Bild ") +
+                                FromLatin1(PictureLabel(m_Picture.m_PictureNumber)));
         PrintPicture(printer);
+    }
     printer.SetDrawWidth(1);
     printer.SetFontBold(false);
-    printer.EndDoc();
+    ReportPrintJob(m_Report, printer.EndDoc());
+}
+
+QString Printout::TextDocumentName() const {
+    const QString picture = u' ' + FromLatin1(PictureLabel(m_Picture.m_PictureNumber));
+    switch (m_ViewState.m_ViewState) {
+    case VS_LOG_GLOBAL:
+        return QStringLiteral("Global loggbok");
+    case VS_LOG_PCT:
+        return QStringLiteral("Loggbok") + picture;
+    default:
+        return QStringLiteral("Funktionsbeskrivning") + picture;
+    }
 }
 
 // Exactly one page: the last rows of the terminal that fit it.

@@ -3,12 +3,14 @@
 #include "platform/PrintJob.h"
 #include "ports/ControlMembers.h"
 
+#include <QString>
 #include <cstdint>
 #include <string>
 
 namespace pelorin {
 
 class CurveEditor;
+class OutputReport;
 class PictureModel;
 class PictureView;
 class PrinterSurface;
@@ -20,6 +22,8 @@ class TextView;
 struct PrintoutContext {
     // Null: the system's printer, or a PDF file per printout in the documents folder.
     PrinterSurface* printer = nullptr;
+    // When given, told how each job ended.
+    OutputReport* report = nullptr;
     const PictureMembers& picture;
     const SessionMembers& session;
     const SettingsMembers& settings;
@@ -54,8 +58,10 @@ private:
                     int32_t width);
     void PrintSetpointTable(PrinterSurface& printer, int32_t x0, int32_t y0);
     std::string SetpointAddress() const;
+    QString TextDocumentName() const;
 
     JobPrinter m_Jobs;
+    OutputReport* m_Report;
     const PictureMembers& m_Picture;
     const SessionMembers& m_Session;
     const SettingsMembers& m_Settings;

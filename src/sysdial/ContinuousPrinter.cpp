@@ -1,8 +1,11 @@
 #include "sysdial/ContinuousPrinter.h"
 
 #include "platform/PrinterSurface.h"
+#include "ports/Ports.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
+#include <iterator>
 
 namespace pelorin {
 
@@ -11,10 +14,26 @@ namespace {
 constexpr int kPortrait = 1;
 const std::string kIndent(10, ' ');
 const std::string kLineEnd = "\r\n";
+const QString kDocumentName = QStringLiteral("Terminallogg");
+// Longest stretch printed at once, well below a pause the operator would notice at the keyboard.
+constexpr qint64 kSliceMs = 10;
 
 } // namespace
 
-ContinuousPrinter::ContinuousPrinter() = default;
+void ReportPrintJob(OutputReport* report, const std::optional<PrintJobEnd>& end) {
+    if (!report || !end)
+        return;
+    if (end->written)
+        report->Printed(end->destination, end->toFile);
+    else
+        report->PrintFailed(end->destination, end->toFile);
+}
+
+ContinuousPrinter::ContinuousPrinter() {
+    m_Slice.setSingleShot(true);
+    m_Slice.callOnTimeout(&m_Slice, [this] { PrintSlice(); });
+}
+
 ContinuousPrinter::~ContinuousPrinter() = default;
 
 void ContinuousPrinter::SetPrinter(PrinterSurface& printer) {
@@ -24,43 +43,90 @@ void ContinuousPrinter::SetPrinter(PrinterSurface& printer) {
 
 void ContinuousPrinter::Start(const std::string& fontName) {
     PrinterSurface& printer = m_Jobs.Printer();
+    printer.SetDocumentName(kDocumentName);
     printer.SetFontName(fontName);
     printer.SetOrientation(kPortrait);
     printer.SetFontBold(false);
     FitHundredDigitsAcross(printer);
 }
 
+// Printed from the event loop a slice at a time, so that however much arrives at once, the terminal
+// keeps answering keys meanwhile.
 void ContinuousPrinter::Print(std::string_view data) {
-    std::string text(data);
-    std::erase(text, '\r');
-    std::string_view rest = text;
-    for (size_t lineFeed = rest.find('\n'); lineFeed != std::string_view::npos; lineFeed = rest.find('\n')) {
-        PrintWrapped(rest.substr(0, lineFeed));
-        NewRow();
-        rest.remove_prefix(lineFeed + 1);
-    }
-    PrintWrapped(rest);
+    const bool lineEndKnown = m_LineEnd < m_Pending.size();
+    const size_t searchFrom = m_Pending.size();
+    std::ranges::copy_if(data, std::back_inserter(m_Pending), [](char c) { return c != '\r'; });
+    if (!lineEndKnown)
+        m_LineEnd = NextLineFeed(searchFrom);
+    if (!m_Slice.isActive())
+        m_Slice.start(0);
 }
 
 void ContinuousPrinter::Stop() {
-    m_Jobs.EndDoc();
+    PrintPending();
+    EndJob();
 }
 
-// Text continues the current row while it fits; the rest goes on in new rows.
-void ContinuousPrinter::PrintWrapped(std::string_view text) {
-    while (!text.empty()) {
-        size_t length = FittingLength(text);
-        if (length == 0 && !AtRowStart()) {
-            NewRow();
-            continue;
-        }
-        // A character wider than a whole row is printed all the same.
-        length = std::max<size_t>(length, 1);
-        m_Jobs.Printer().Print(std::string(text.substr(0, length)));
-        text.remove_prefix(length);
-        if (!text.empty())
-            NewRow();
+bool ContinuousPrinter::Printing() const {
+    return m_Printed < m_Pending.size();
+}
+
+void ContinuousPrinter::PrintSlice() {
+    QElapsedTimer slice;
+    slice.start();
+    while (Printing() && slice.elapsed() < kSliceMs)
+        PrintNextPiece();
+    if (Printing())
+        m_Slice.start(0);
+}
+
+void ContinuousPrinter::PrintPending() {
+    m_Slice.stop();
+    while (Printing())
+        PrintNextPiece();
+}
+
+// The next row's worth of text, or the line end that starts a new row. Text continues the current row
+// while it fits; the rest goes on in new rows.
+void ContinuousPrinter::PrintNextPiece() {
+    if (m_Printed == m_LineEnd) {
+        NewRow();
+        Consume(1);
+        return;
     }
+    const std::string_view line = std::string_view(m_Pending).substr(m_Printed, m_LineEnd - m_Printed);
+    size_t length = FittingLength(line);
+    if (length == 0 && !AtRowStart()) {
+        NewRow();
+        return;
+    }
+    // A character wider than a whole row is printed all the same.
+    length = std::max<size_t>(length, 1);
+    m_Jobs.Printer().Print(std::string(line.substr(0, length)));
+    Consume(length);
+    if (length < line.size())
+        NewRow();
+}
+
+// Printed text is dropped once it is the larger part of the buffer, which costs each byte one move.
+void ContinuousPrinter::Consume(size_t length) {
+    m_Printed += length;
+    if (m_Printed > m_LineEnd)
+        m_LineEnd = NextLineFeed(m_Printed);
+    if (m_Printed * 2 < m_Pending.size())
+        return;
+    m_Pending.erase(0, m_Printed);
+    m_LineEnd -= m_Printed;
+    m_Printed = 0;
+}
+
+// Where the next LF from `from` on is; the end of the buffer while none has come.
+size_t ContinuousPrinter::NextLineFeed(size_t from) const {
+    return std::min(m_Pending.find('\n', from), m_Pending.size());
+}
+
+void ContinuousPrinter::EndJob() {
+    ReportPrintJob(m_Report, m_Jobs.EndDoc());
 }
 
 // How many characters from the start of `text` fit in the rest of the row.
@@ -74,9 +140,13 @@ bool ContinuousPrinter::AtRowStart() {
     return printer.CurrentX() <= printer.TextWidth(kIndent);
 }
 
+// On a printer a row that would start a new page starts a new job instead.
 void ContinuousPrinter::NewRow() {
-    m_Jobs.Printer().Print(kLineEnd);
-    m_Jobs.Printer().Print(kIndent);
+    PrinterSurface& printer = m_Jobs.Printer();
+    printer.Print(kLineEnd);
+    if (!printer.PrintsToPdf() && printer.PageFull(printer.TextHeight("8")))
+        EndJob();
+    printer.Print(kIndent);
 }
 
 } // namespace pelorin

@@ -8,11 +8,11 @@ bool Recorder::Open(const QString& path) {
     return m_File.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
-void Recorder::Write(std::string_view bytes) {
+bool Recorder::Write(std::string_view bytes) {
     if (!m_File.isOpen())
-        return;
-    m_File.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    m_File.flush();
+        return false;
+    const auto size = static_cast<qint64>(bytes.size());
+    return m_File.write(bytes.data(), size) == size && m_File.flush();
 }
 
 void Recorder::Close() {

@@ -12,8 +12,10 @@ class Recorder {
 public:
     // Opens `path` emptied; false when it cannot be written.
     bool Open(const QString& path);
-    void Write(std::string_view bytes);
+    // False when the bytes could not all be handed to the system (a full disk, a lost drive).
+    bool Write(std::string_view bytes);
     void Close();
+    QString FileName() const { return m_File.fileName(); }
 
 private:
     QFile m_File;

@@ -159,7 +159,16 @@ void SystemDialog::Winsock_SysDial_DataArrival(int64_t /*bytesTotal*/) {
     if (m_Sysdial.m_IsPrintingContinous)
         m_Printer.Print(arrival.record);
     if (m_Sysdial.m_IsRecording)
-        m_Recorder.Write(arrival.record);
+        Record(arrival.record);
+}
+
+// A recording that cannot be written stops, and says so, rather than look as if it went on.
+void SystemDialog::Record(std::string_view bytes) {
+    if (m_Recorder.Write(bytes))
+        return;
+    Menu_Popup_Record_Click();
+    if (m_Report)
+        m_Report->RecordingStopped(m_Recorder.FileName());
 }
 
 void SystemDialog::Winsock_SysDial_Close() {
@@ -233,6 +242,8 @@ void SystemDialog::StartRecording() {
     m_RecordingStartPath = path;
     if (m_Recorder.Open(path))
         m_Sysdial.m_IsRecording = kTrue;
+    else if (m_Report)
+        m_Report->RecordingNotStarted(path);
 }
 
 void SystemDialog::Menu_Popup_PrintContinous_Click() {
@@ -299,6 +310,11 @@ void SystemDialog::SetVisible(bool visible) {
 
 void SystemDialog::SetContinuousPrinter(PrinterSurface& printer) {
     m_Printer.SetPrinter(printer);
+}
+
+void SystemDialog::SetOutputReport(OutputReport& report) {
+    m_Report = &report;
+    m_Printer.SetOutputReport(report);
 }
 
 void SystemDialog::ShowArrival(const TerminalBuffer::Arrival& arrival) {

@@ -19,6 +19,7 @@ namespace pelorin {
 
 class CommandSender;
 class Dialogs;
+class OutputReport;
 class PopupMenu;
 class PrinterSurface;
 class SettingsStore;
@@ -81,6 +82,8 @@ public:
     void SetVisible(bool visible);
     // The continuous printer's target from the next start (by default the system's printer).
     void SetContinuousPrinter(PrinterSurface& printer);
+    // Told of print jobs that end and of recordings that cannot be written.
+    void SetOutputReport(OutputReport& report);
 
     // The terminal's text, as Text_Sysdial shows it (every line end CR LF), without a copy.
     std::string_view TerminalText() const { return m_Terminal.Text(); }
@@ -99,6 +102,7 @@ private:
     void CopyRows();
     void LeaveTerminal();
     void StartRecording();
+    void Record(std::string_view bytes);
 
     SysdialMembers& m_Sysdial;
     InputMembers& m_Keys;
@@ -113,6 +117,7 @@ private:
     TerminalBuffer m_Terminal;
     Recorder m_Recorder;
     ContinuousPrinter m_Printer;
+    OutputReport* m_Report = nullptr;
     std::vector<std::string> m_MacroTexts;
     QString m_RecordingStartPath;
     int32_t m_TimerCounter = 0;

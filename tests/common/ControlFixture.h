@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/PortFakes.h"
 #include "common/ScriptedDialogs.h"
 #include "common/TestSupport.h"
 #include "control/ControlLayout.h"
@@ -75,8 +76,8 @@ public:
         : m_SettingsFolder(settingsFolder.empty() ? m_Dir.path().toStdString() : settingsFolder),
           m_Settings(m_SettingsFolder), m_Printer(PrinterSurface::Output::Pdf) {
         m_Printer.SetPdfPath(m_Dir.filePath(QStringLiteral("printout.pdf")));
-        m_Control = std::make_unique<PelorinControl>(
-            ControlServices{.printer = &m_Printer, .settings = &m_Settings, .dialogs = &m_Dialogs});
+        m_Control = std::make_unique<PelorinControl>(ControlServices{
+            .printer = &m_Printer, .settings = &m_Settings, .dialogs = &m_Dialogs, .output = &m_Output});
     }
 
     ~ControlFixture() {
@@ -101,12 +102,14 @@ public:
     SettingsStore& settings() { return m_Settings; }
     const std::string& settingsFolder() const { return m_SettingsFolder; }
     ScriptedDialogs& dialogs() { return m_Dialogs; }
+    OutputLog& output() { return m_Output; }
 
 private:
     QTemporaryDir m_Dir;
     std::string m_SettingsFolder;
     SettingsStore m_Settings;
     ScriptedDialogs m_Dialogs;
+    OutputLog m_Output;
     PrinterSurface m_Printer;
     std::unique_ptr<PelorinControl> m_Control;
     bool m_Started = false;

@@ -59,4 +59,23 @@ public:
     std::function<void(uint8_t code)> onFrame;
 };
 
+// Keeps every report of output, one line each: "printed FILE", "print failed FILE", "not recorded FILE",
+// "recording stopped FILE"; a printer's name follows "printed on" and "print failed on".
+class OutputLog : public OutputReport {
+public:
+    void Printed(const QString& where, bool toFile) override {
+        Add(toFile ? "printed " : "printed on ", where);
+    }
+    void PrintFailed(const QString& where, bool toFile) override {
+        Add(toFile ? "print failed " : "print failed on ", where);
+    }
+    void RecordingNotStarted(const QString& file) override { Add("not recorded ", file); }
+    void RecordingStopped(const QString& file) override { Add("recording stopped ", file); }
+
+    std::vector<std::string> lines;
+
+private:
+    void Add(const char* what, const QString& where) { lines.push_back(what + where.toStdString()); }
+};
+
 } // namespace pelorin::test

@@ -103,3 +103,62 @@ TEST(PrintJobFont, AHundredDigitsFillTheWidthUnlessTheFontMeasuresNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// Points the documents folder at `home`/Documents for one test, and back.
+class HomeScope {
+public:
+    explicit HomeScope(const QString& home) : m_Home(qgetenv("HOME")), m_Config(qgetenv("XDG_CONFIG_HOME")) {
+        qputenv("HOME", home.toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
+    }
+    ~HomeScope() {
+        qputenv("HOME", m_Home);
+        qputenv("XDG_CONFIG_HOME", m_Config);
+    }
+
+private:
+    QByteArray m_Home, m_Config;
+};
+
+} // namespace
+
+// A job is told as written only when its whole document reached the file: not when the file cannot be
+// made, nor when the disk fills up under it.
+TEST(PrinterSurfaceJobs, AJobIsWrittenOnlyWhenItsWholeDocumentReachedItsFile) {
+    QTemporaryDir folder;
+    const struct {
+        QString path;
+        bool written;
+    } cases[] = {
+        {folder.filePath(QStringLiteral("job.pdf")), true},
+        {QStringLiteral("/dev/null/x/job.pdf"), false},
+        {QStringLiteral("/dev/full"), false},
+    };
+    for (const auto& [path, written] : cases) {
+        PrinterSurface printer(PrinterSurface::Output::Pdf);
+        printer.SetPdfPath(path);
+        printer.Print("Rad\r\n");
+        const std::optional<PrintJobEnd> end = printer.EndDoc();
+        ASSERT_TRUE(end.has_value()) << path.toStdString();
+        EXPECT_EQ(std::tuple(end->written, end->toFile, end->destination), std::tuple(written, true, path));
+        EXPECT_FALSE(printer.EndDoc().has_value()) << "told once";
+    }
+}
+
+// Without a path of its own a job makes a new file in the documents folder, named by the document and
+// the date and time.
+TEST(PrinterSurfaceJobs, ANewDocumentIsNamedByWhatItIsAndWhen) {
+    QTemporaryDir home;
+    const HomeScope scope(home.path());
+    PrinterSurface printer(PrinterSurface::Output::Pdf);
+    printer.SetDocumentName(QStringLiteral("Bild 007"));
+    printer.Print("Rad");
+    const std::optional<PrintJobEnd> end = printer.EndDoc();
+    ASSERT_TRUE(end && end->written);
+    const QRegularExpression name(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(home.filePath(QStringLiteral("Documents/Bild 007 "))) +
+        QStringLiteral(R"(\d{4}-\d\d-\d\d \d{6}\.pdf)")));
+    EXPECT_TRUE(name.match(end->destination).hasMatch()) << end->destination.toStdString();
+}

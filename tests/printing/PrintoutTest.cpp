@@ -216,5 +216,45 @@ TEST_F(PrintoutTest, TextPagesAreIndentedFifteenDigitsAndLoseNoLine) {
         << "none lost, the long one in pieces";
 }
 
+// Without a file of its own each printout is a new PDF in the documents folder, named by the view it
+// shows, and its file is told; one that cannot be written is told as failed.
+TEST_F(PrintoutTest, EachPrintoutIsNamedByWhatItShowsAndItsFileIsTold) {
+    QTemporaryDir home;
+    const QByteArray kept = qgetenv("HOME");
+    qputenv("HOME", home.path().toUtf8());
+    printer().SetPdfPath({});
+    ShowPicture(1, true);
+    const struct {
+        const char* menu;
+        int16_t view;
+        QString name;
+    } views[] = {
+        {nullptr, VS_PICTURE, QStringLiteral("Bild 001")},
+        {"TB_SHOW_FB", VS_FUNCTION_TEXT, QStringLiteral("Funktionsbeskrivning 001")},
+        {"TB_SHOW_LOG_PCT", VS_LOG_PCT, QStringLiteral("Loggbok 001")},
+        {"TB_SHOW_LOG_GLOBAL", VS_LOG_GLOBAL, QStringLiteral("Global loggbok")},
+        {"TB_SYSDIAL", VS_SYSDIAL, QStringLiteral("Terminal")},
+    };
+    for (const auto& [menu, view, name] : views) {
+        if (menu)
+            c().Toolbar_ButtonMenuClick(menu, view == VS_SYSDIAL ? "TB_HOME" : "TB_SHOW_TEXTS");
+        ASSERT_TRUE(waitFor([&] { return c().m_ViewState == view; })) << menu;
+        f.output().lines.clear();
+        c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
+        const QRegularExpression told(QRegularExpression::anchoredPattern(
+            QStringLiteral("printed ") +
+            QRegularExpression::escape(home.filePath(QStringLiteral("Documents/"))) + name +
+            QStringLiteral(R"( \d{4}-\d\d-\d\d \d{6}(-\d+)?\.pdf)")));
+        ASSERT_EQ(f.output().lines.size(), 1u) << name.toStdString();
+        EXPECT_TRUE(told.match(QString::fromStdString(f.output().lines[0])).hasMatch())
+            << f.output().lines[0];
+    }
+    printer().SetPdfPath(QStringLiteral("/dev/full"));
+    f.output().lines.clear();
+    c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
+    EXPECT_EQ(f.output().lines, std::vector<std::string>{"print failed /dev/full"});
+    qputenv("HOME", kept);
+}
+
 } // namespace
 } // namespace pelorin::test

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ports/Ports.h"
+
+#include <QWidget>
+
+class QStatusBar;
+
+namespace pelorin::host {
+
+// The window around the control: the control at the size it asks for, and below it a line that tells
+// the operator for a while where a document went, or which document or recording could not be
+// written. Each notice also goes to standard error as a line of its own.
+class HostWindow : public QWidget, public OutputReport {
+public:
+    explicit HostWindow(QWidget* parent = nullptr);
+
+    // The control, a child of this window, which from now on follows its size.
+    void Hold(QWidget& control);
+    // The notice shown now; empty once it has gone.
+    QString Notice() const;
+
+    void Printed(const QString& destination, bool toFile) override;
+    void PrintFailed(const QString& destination, bool toFile) override;
+    void RecordingNotStarted(const QString& file) override;
+    void RecordingStopped(const QString& file) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Tell(const QString& notice, const QString& logLine, int shownMs);
+    void FollowControl();
+    int NoticeHeight() const;
+
+    QWidget* m_Control = nullptr;
+    QStatusBar* m_Notices;
+};
+
+// SIGTERM, SIGINT and SIGHUP close `window` as its close button would, so that the program ends the
+// way it does for the operator: documents and recordings are ended whole, not cut off.
+void CloseOnTerminationSignals(QWidget& window);
+
+} // namespace pelorin::host
