@@ -1,8 +1,6 @@
 #include "control/PelorinControl.h"
 
 #include "control/SettingsPanel.h"
-#include "toolbar/ToolbarRow.h"
-#include "toolbar/ToolbarRules.h"
 #include "core/Access.h"
 #include "core/ClientProcs.h"
 #include "core/Payload.h"
@@ -16,6 +14,8 @@
 #include "setpoints/SetpointPanel.h"
 #include "sysdial/SystemDialog.h"
 #include "texts/TextView.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarRules.h"
 
 // The handlers that span subsystems: the view switch, the toolbar's two events, the dispatch of the
 // server's messages with the picture and value handlers, and the system timer.
@@ -211,6 +211,8 @@ void PelorinControl::UpdateIndicator() {
         return;
     const std::string percent = std::to_string(RoundTo<int64_t>(withValue * 100.0 / m_DynamicPointers)) + "%";
     if (withValue >= m_DynamicPointers && !m_Toolbar->IndicatorComplete()) {
+        // Green tells the operator that every value is on the picture.
+        m_View->DrawPending();
         m_Toolbar->ShowIndicator(percent, true);
         // The toolbar may enable what waits for complete values.
         UpdateToolBarView();

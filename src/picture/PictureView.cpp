@@ -1,14 +1,15 @@
 #include "picture/PictureView.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "picture/PictureModel.h"
+#include "platform/ImageSurface.h"
 #include "platform/InputCodes.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <cstdlib>
 
@@ -20,8 +21,8 @@ namespace pelorin {
 PictureView::PictureView(QWidget* parent, SelectionMembers& selection, PictureModel& model,
                          const PictureMembers& picture, const ScaleMembers& scale, ToolbarRow& toolbar,
                          ViewSwitch& view, CommandSender& sender)
-    : m_Selection(selection), m_Model(model), m_Picture(picture), m_Scale(scale), m_Toolbar(toolbar), m_View(view),
-      m_Sender(sender) {
+    : m_Selection(selection), m_Model(model), m_Picture(picture), m_Scale(scale), m_Toolbar(toolbar),
+      m_View(view), m_Sender(sender) {
     Picture_PCT = new PictureBox(parent);
     Picture_PCT->setFocusPolicy(Qt::ClickFocus);
     m_Geometry = std::make_unique<ControlBase>(Picture_PCT);
@@ -34,6 +35,7 @@ PictureView::PictureView(QWidget* parent, SelectionMembers& selection, PictureMo
     Picture_PCT->OnPaint = [this] { Picture_PCT_Paint(); };
     m_ValueDrawing = std::make_unique<ValueDrawing>(m_Picture.m_Elements, Picture_PCT->Surface(),
                                                     [this] { return Painter(); });
+    Picture_PCT->OnBeforeShow = [this] { m_ValueDrawing->BeforeShowing(); };
 }
 
 PictureView::~PictureView() = default;
@@ -48,13 +50,17 @@ ElementPainter PictureView::Painter() const {
 
 void PictureView::PaintElement(cElement& MyElement, int32_t PaintVisible, int16_t ClearBackground) {
     DrawPending();
+    const ImageSurface::Batch batch(Surface());
     Painter().PaintElement(Surface(), MyElement, PaintVisible, ClearBackground);
 }
 
 void PictureView::PaintAllElements(int16_t ClearBackground) {
     // Even a cleared picture needs them: a group remembers which child it showed last.
     DrawPending();
+    const ImageSurface::Batch batch(Surface());
     Painter().PaintAllElements(Surface(), m_Picture.m_Elements, ClearBackground);
+    if (ClearBackground != 0)
+        m_ValueDrawing->PictureDrawn();
 }
 
 void PictureView::Picture_PCT_MouseMove(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {

@@ -1,8 +1,8 @@
 // Values drawn at the display's pace against values drawn as they come: two controls take the same
 // frames and operator actions, and after every refresh their pictures agree pixel for pixel.
 
-#include "common/TestSupport.h"
 #include "common/ControlFixture.h"
+#include "common/TestSupport.h"
 
 #include "core/PictureWriter.h"
 #include "platform/PictureBox.h"
@@ -132,6 +132,27 @@ TEST_F(ValueDrawingTest, ValuesAreAppliedAtOnceAndDrawnAtTheRefresh) {
     EXPECT_EQ(paced->m_Elements[2]->m_Text, "12");
     EXPECT_EQ(paced->view().Picture_PCT->Surface().Image(), before);
     EXPECT_FALSE(Same());
+}
+
+// A new picture is shown with the values that came with it, and turns green only once they are all
+// on it: neither waits for the refresh.
+TEST_F(ValueDrawingTest, ANewPictureShowsWithItsValuesAndIsGreenOnlyWithAllOfThemOnIt) {
+    const auto sendValues = [this](int from, int to) {
+        for (int pointer = from; pointer < to; ++pointer)
+            Both([pointer](PelorinControl& c) { c.DispatchFrame(MSG_VALUE, ValuePayload(pointer, "2.5")); });
+    };
+    Both([](PelorinControl& c) { c.DispatchFrame(MSG_PICTURE, PictureMessage()); });
+    sendValues(0, (kValues + kGroups) / 2);
+    ASSERT_FALSE(Same()) << "the values wait for the picture's first showing";
+    paced->view().Picture_PCT->grab();
+    EXPECT_TRUE(Same()) << "shown with the picture";
+
+    Both([](PelorinControl& c) { c.DispatchFrame(MSG_PICTURE, PictureMessage()); });
+    sendValues(0, kValues + kGroups - 1);
+    EXPECT_NE(paced->toolbar().Text_Updated->Text(), "100%");
+    sendValues(kValues + kGroups - 1, kValues + kGroups);
+    EXPECT_EQ(paced->toolbar().Text_Updated->Text(), "100%");
+    EXPECT_TRUE(Same()) << "green with every value on the picture";
 }
 
 } // namespace
