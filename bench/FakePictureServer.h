@@ -12,6 +12,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -30,14 +31,17 @@ inline std::string PictureMessage(int32_t number, const PictureWriter& elements)
     return EncodePictureMessage(header, elements.data());
 }
 
-// A picture of `count` dynamic values with one decimal in a grid of 20 columns, and a link to
-// picture `linkTarget` below them (when not 0).
+// A picture of `count` dynamic values with one decimal in a grid of 20 columns (more when 52 rows do
+// not hold them), and a link to picture `linkTarget` below them (when not 0). Addresses are short, so
+// that 1,300 values fit the element data a picture may have.
 inline std::string ValuePicture(int32_t number, int count, int16_t linkTarget = 0) {
+    constexpr int kRows = 52;
+    const int columns = std::max(20, (count + kRows - 1) / kRows);
     PictureWriter writer;
     for (int i = 0; i < count; ++i) {
-        const auto x = static_cast<int16_t>(10 + (i % 20) * 31);
-        const auto y = static_cast<int16_t>(5 + (i / 20) * 9);
-        writer.dynValue(0, 1, 1, x, y, "V" + std::to_string(i));
+        const auto x = static_cast<int16_t>(10 + (i % columns) * (620 / columns));
+        const auto y = static_cast<int16_t>(5 + (i / columns) * 9);
+        writer.dynValue(0, 1, 1, x, y, std::to_string(i % 10));
     }
     if (linkTarget != 0)
         writer.pictureLink(1, 4, 300, 460, linkTarget);

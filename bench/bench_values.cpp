@@ -102,6 +102,8 @@ void ApplyByWalking(PelorinControl& c, const std::string& payload) {
 
 constexpr int kStreamedValues = 1000;
 
+using bench::Clock;
+
 void RunEventsUntil(const std::function<bool()>& condition) {
     while (!condition())
         QCoreApplication::processEvents();
@@ -167,6 +169,90 @@ void BM_ValueStream(benchmark::State& state, bool drawEveryValue) {
 // the fake server's writing is counted against it.
 BENCHMARK_CAPTURE(BM_ValueStream, drawn_at_display_pace, false)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ValueStream, every_value_drawn, true)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A control shown as on the operator's screen, logged in to a fake server that sends two pictures of
+// `values` values in turn, each with all its values in the same write: a picture switch.
+class PictureSwitch {
+public:
+    explicit PictureSwitch(int values)
+        : m_Settings(m_Folder.path().toStdString()), m_Values(values), m_Server({}),
+          control(ControlServices{.settings = &m_Settings}) {
+        for (int32_t picture : {1, 2})
+            m_Arrivals.push_back(EncodeFrame(MSG_PICTURE, bench::ValuePicture(picture, values)) +
+                                 bench::ValueFrames(values, values));
+        if (!m_Server.listen())
+            qFatal("the fake server cannot listen");
+        control.UserControl_Initialize();
+        PropertyBag bag;
+        bag.Set("ServerAddress", "127.0.0.1:" + std::to_string(m_Server.port()));
+        control.UserControl_ReadProperties(bag);
+        control.show();
+        control.session().Timer_System->SetEnabled(false);
+        control.session().Text_UserVisa->SetText("SWITCH");
+        control.session().Command_Login_Click();
+        RunEventsUntil(
+            [this] { return control.m_ViewState == VS_PICTURE && control.model().PictureExists(1); });
+    }
+
+    // Sends the other picture with its values; returns the time until the indicator turned green
+    // and until the last value was on the picture's surface.
+    std::pair<Clock::duration, Clock::duration> Switch() {
+        const int32_t next = control.m_PictureNumber == 1 ? 2 : 1;
+        const Clock::time_point start = Clock::now();
+        m_Server.send(m_Arrivals[static_cast<size_t>(next - 1)]);
+        Clock::time_point indicator{};
+        while (!AllValuesDrawn(next)) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            if (indicator == Clock::time_point{} && control.m_PictureNumber == next &&
+                control.toolbar().IndicatorComplete())
+                indicator = Clock::now();
+        }
+        const Clock::time_point drawn = Clock::now();
+        if (indicator == Clock::time_point{})
+            indicator = drawn;
+        return {indicator - start, drawn - start};
+    }
+
+private:
+    bool AllValuesDrawn(int32_t picture) {
+        return control.m_PictureNumber == picture && control.model().ElementsWithValue() == m_Values &&
+               !control.view().Drawing().HasPending();
+    }
+
+    QTemporaryDir m_Folder;
+    SettingsStore m_Settings;
+    int m_Values;
+    bench::FakePictureServer m_Server;
+    std::vector<std::string> m_Arrivals;
+
+public:
+    PelorinControl control;
+};
+
+// From MSG_PICTURE and its values in one arrival to the last value on the picture's surface, in
+// real time: the cost of a value in a picture switch is the slope over the number of values.
+void BM_PictureSwitchWithValues(benchmark::State& state) {
+    const auto values = static_cast<int>(state.range(0));
+    PictureSwitch rig(values);
+    Clock::duration indicator{};
+    for (auto _ : state) {
+        const auto [green, drawn] = rig.Switch();
+        indicator += green;
+        state.SetIterationTime(std::chrono::duration<double>(drawn).count());
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["indicator_ms"] =
+        std::chrono::duration<double, std::milli>(indicator).count() / iterations;
+    state.counters["values"] = values;
+}
+BENCHMARK(BM_PictureSwitchWithValues)
+    ->Arg(0)
+    ->Arg(100)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(1300)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The picture drawn at the display's pace is the picture drawing every value would have left.
 bool PacedPictureMatches() {

@@ -220,6 +220,8 @@ void PelorinControl::UpdateIndicator() {
         return;
     const std::string percent = std::to_string(RoundTo<int64_t>(withValue * 100.0 / m_DynamicPointers)) + "%";
     if (withValue >= m_DynamicPointers && !m_Toolbar->IndicatorComplete()) {
+        // Green tells the operator that every value is on the picture.
+        m_View->DrawPending();
         m_Toolbar->ShowIndicator(percent, true);
         // The toolbar may enable what waits for complete values.
         UpdateToolBarView();

@@ -4,6 +4,7 @@
 #include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "picture/PictureModel.h"
+#include "platform/ImageSurface.h"
 #include "platform/InputCodes.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
@@ -32,6 +33,7 @@ PictureView::PictureView(QWidget* parent, const PictureViewContext& context)
     Picture_PCT->OnPaint = [this] { Picture_PCT_Paint(); };
     m_ValueDrawing = std::make_unique<ValueDrawing>(m_Picture.m_Elements, Picture_PCT->Surface(),
                                                     [this] { return Painter(); });
+    Picture_PCT->OnBeforeShow = [this] { m_ValueDrawing->BeforeShowing(); };
 }
 
 PictureView::~PictureView() = default;
@@ -46,13 +48,17 @@ ElementPainter PictureView::Painter() const {
 
 void PictureView::PaintElement(cElement& MyElement, int32_t PaintVisible, int16_t ClearBackground) {
     DrawPending();
+    const ImageSurface::Batch batch(Surface());
     Painter().PaintElement(Surface(), MyElement, PaintVisible, ClearBackground);
 }
 
 void PictureView::PaintAllElements(int16_t ClearBackground) {
     // Even a cleared picture needs them: a group remembers which child it showed last.
     DrawPending();
+    const ImageSurface::Batch batch(Surface());
     Painter().PaintAllElements(Surface(), m_Picture.m_Elements, ClearBackground);
+    if (ClearBackground != 0)
+        m_ValueDrawing->PictureDrawn();
 }
 
 void PictureView::Picture_PCT_MouseMove(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {

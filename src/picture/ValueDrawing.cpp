@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace pelorin {
 
@@ -148,10 +149,16 @@ void ValueDrawing::DrawPending() {
     std::sort(pending.begin(), pending.end(),
               [](const Pending& a, const Pending& b) { return a.position < b.position; });
     const ElementPainter painter = m_Painter();
+    const ImageSurface::Batch batch(m_Surface);
     for (Pending& p : pending)
         if (p.position < m_Elements.size() && m_Elements[p.position].get() == p.element)
             Draw(painter, p, *m_Elements[p.position]);
     m_LastDrawing = std::chrono::steady_clock::now() - start;
+}
+
+void ValueDrawing::BeforeShowing() {
+    if (std::exchange(m_PictureUnshown, false))
+        DrawPending();
 }
 
 void ValueDrawing::DropPending() {

@@ -43,6 +43,11 @@ public:
     void DrawPending();
     // The picture is cleared or replaced: nothing pending is drawn.
     void DropPending();
+    // The whole picture was drawn afresh: the values that come before it is first shown are shown with
+    // it, not a refresh later.
+    void PictureDrawn() { m_PictureUnshown = true; }
+    // The picture is about to be shown.
+    void BeforeShowing();
     bool HasPending() const { return !m_Pending.empty(); }
 
     // Draws each value as it comes: the reference the paced drawing is held to.
@@ -67,6 +72,7 @@ private:
     std::unique_ptr<QTimer> m_Refresh;
     std::chrono::steady_clock::duration m_LastDrawing{};
     bool m_DrawEveryValue = false;
+    bool m_PictureUnshown = false;
     // Whether a value text's box depends only on where its digits are, not on which digits they
     // are, in the font measured.
     bool m_DigitsShareOneWidth = false;

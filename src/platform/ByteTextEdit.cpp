@@ -20,6 +20,8 @@ namespace {
 constexpr int margin = 4; // pixels between the frame and the text
 constexpr int tabColumns = 8;
 constexpr unsigned char softHyphen = 0xAD;
+// A display shows about 60 pictures a second: painting a log more often shows nothing more.
+constexpr int refreshMs = 16;
 
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
@@ -84,6 +86,7 @@ void ByteTextEdit::SetBytes(std::string bytes) {
 }
 
 void ByteTextEdit::TrimAndAppend(int32_t trimmed, std::string_view appended) {
+    holdPaintingUntilRefresh();
     trimFront(trimmed);
     m_Store.append(appended);
     viewText();
@@ -557,6 +560,10 @@ void ByteTextEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 void ByteTextEdit::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_Refresh.timerId()) {
+        endRefreshInterval();
+        return;
+    }
     if (event->timerId() != m_Blink.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;
@@ -641,6 +648,29 @@ void ByteTextEdit::restartCaretBlink() {
         m_Blink.start(period, this);
     else
         m_Blink.stop();
+}
+
+// Updates are held while appends come within one refresh interval; the scroll bars and the frame
+// are held with the text, so that the whole box shows one state.
+void ByteTextEdit::holdPaintingUntilRefresh() {
+    if (!m_Refresh.isActive()) {
+        m_Refresh.start(refreshMs, this);
+        return;
+    }
+    if (!m_PaintingHeld && updatesEnabled()) {
+        m_PaintingHeld = true;
+        setUpdatesEnabled(false);
+    }
+}
+
+// Letting updates through again repaints the box once; the next interval holds what comes in it.
+void ByteTextEdit::endRefreshInterval() {
+    if (!m_PaintingHeld) {
+        m_Refresh.stop();
+        return;
+    }
+    m_PaintingHeld = false;
+    setUpdatesEnabled(true);
 }
 
 void ByteTextEdit::paintEvent(QPaintEvent* event) {

@@ -30,7 +30,9 @@ public:
     void SetBytes(std::string bytes);
     // Drops the first `trimmed` bytes and appends `appended`, as a log that keeps its tail does; the
     // caret goes to the end. Costs no more than the bytes added, however long the text; bytes leaving
-    // the front take the undo history with them.
+    // the front take the undo history with them. The text, caret and scroll bars follow at once, but
+    // the box paints at the display's pace: the first append after a quiet refresh interval shows at
+    // once, those that follow within it show together when it ends.
     void TrimAndAppend(int32_t trimmed, std::string_view appended);
 
     int32_t SelectionStart() const { return std::min(m_Anchor, m_Caret); }
@@ -133,6 +135,8 @@ private:
     void updateScrollBars();
     void ensureCaretVisible();
     void restartCaretBlink();
+    void holdPaintingUntilRefresh();
+    void endRefreshInterval();
     void drawLine(QPainter& painter, const Line& line, int y) const;
     int textLeft() const;
 
@@ -153,6 +157,9 @@ private:
     bool m_ReadOnly = false;
     bool m_CaretShown = false;
     QBasicTimer m_Blink;
+    // Runs while appends are painted at the display's pace; painting is held while it runs.
+    QBasicTimer m_Refresh;
+    bool m_PaintingHeld = false;
     std::vector<Edit> m_Undo;
     std::vector<Edit> m_Redo;
 

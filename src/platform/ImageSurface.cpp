@@ -4,6 +4,7 @@
 #include "platform/Screen.h"
 
 #include <QPainter>
+#include <utility>
 
 namespace pelorin {
 
@@ -36,6 +37,8 @@ void ImageSurface::Cls() {
 void ImageSurface::Resize(QSize size) {
     if (AtLeastOnePixel(size) == m_Image.size())
         return;
+    // The batch's painter paints the image being replaced; the next figure opens one on the new image.
+    m_BatchPainter.reset();
     QImage resized = blankImage(size);
     {
         QPainter painter(&resized);
@@ -46,17 +49,48 @@ void ImageSurface::Resize(QSize size) {
 }
 
 void ImageSurface::drawOnTargets(const std::function<void(QPainter&)>& draw) {
-    {
-        QPainter painter(&m_Image);
-        SetUpPixelPainter(painter);
-        draw(painter);
+    if (m_Batches == 0) {
+        {
+            QPainter painter(&m_Image);
+            SetUpPixelPainter(painter);
+            draw(painter);
+        }
+        notifyChanged();
+        return;
     }
+    if (!m_BatchPainter) {
+        m_BatchPainter = std::make_unique<QPainter>(&m_Image);
+        SetUpPixelPainter(*m_BatchPainter);
+    }
+    // Each figure starts from the state a painter of its own would have.
+    m_BatchPainter->save();
+    draw(*m_BatchPainter);
+    m_BatchPainter->restore();
     notifyChanged();
 }
 
 void ImageSurface::notifyChanged() {
+    if (m_Batches > 0) {
+        m_ChangedInBatch = true;
+        return;
+    }
     if (OnChanged)
         OnChanged();
+}
+
+ImageSurface::Batch::Batch(ImageSurface& surface) : m_Surface(surface) {
+    ++m_Surface.m_Batches;
+}
+
+ImageSurface::Batch::~Batch() {
+    if (--m_Surface.m_Batches == 0)
+        m_Surface.endBatch();
+}
+
+void ImageSurface::endBatch() {
+    m_BatchPainter.reset();
+    if (std::exchange(m_ChangedInBatch, false))
+        notifyChanged();
 }
 
 } // namespace pelorin

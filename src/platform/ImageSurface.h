@@ -3,7 +3,9 @@
 #include "platform/PainterSurface.h"
 
 #include <QImage>
+#include <QPainter>
 #include <functional>
+#include <memory>
 
 namespace pelorin {
 
@@ -27,8 +29,22 @@ public:
 
     const QImage& Image() const { return m_Image; }
 
-    // Raised after every change of the image.
+    // Raised after every change of the image; within a batch, once at its end.
     std::function<void()> OnChanged;
+
+    // While a batch lives, every figure is drawn with one painter and the change is told once at its
+    // end: a picture's thousands of figures need not each set up a painter and ask for a repaint.
+    // Batches nest; the outermost ends the painting.
+    class Batch {
+    public:
+        explicit Batch(ImageSurface& surface);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        ImageSurface& m_Surface;
+    };
 
 protected:
     void drawOnTargets(const std::function<void(QPainter&)>& draw) override;
@@ -38,9 +54,13 @@ protected:
 private:
     QImage blankImage(QSize size) const;
     void notifyChanged();
+    void endBatch();
 
     double m_Dpi;
     QImage m_Image;
+    int m_Batches = 0;
+    bool m_ChangedInBatch = false;
+    std::unique_ptr<QPainter> m_BatchPainter;
 };
 
 } // namespace pelorin

@@ -18,6 +18,8 @@ namespace {
 
 // Far enough outside any page to be invisible, small enough for Qt's fixed-point rasteriser.
 constexpr double coordinateLimit = 1 << 22;
+// Widths kept per font: a picture's texts and values, without growing for ever.
+constexpr size_t keptLineWidths = 4096;
 
 // A coordinate on its device pixel: nearest, halves to even.
 int Pixel(double value) {
@@ -39,6 +41,10 @@ struct TextLine {
     QString text;
     bool ended;
 };
+
+bool HasLineEnd(const std::string& bytes) {
+    return bytes.find_first_of("\r\n") != std::string::npos;
+}
 
 std::vector<TextLine> TextLines(const std::string& bytes) {
     const std::vector<std::string_view> parts = SplitLines(bytes);
@@ -112,7 +118,8 @@ PainterSurface::PainterSurface(Colour foreColor, Colour backColor)
 
 void PainterSurface::SetFontName(const std::string& name) {
     m_FontName = name;
-    m_Font.setFamily(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    m_Font.setFamily(FromLatin1(name));
+    fontChanged();
 }
 
 void PainterSurface::SetFontSize(double points) {
@@ -120,34 +127,67 @@ void PainterSurface::SetFontSize(double points) {
         return;
     m_FontSize = points;
     m_Font.setPointSizeF(points);
+    fontChanged();
 }
 
 void PainterSurface::SetFontBold(bool bold) {
     m_Font.setBold(bold);
+    fontChanged();
 }
 
 void PainterSurface::SetFontItalic(bool italic) {
     m_Font.setItalic(italic);
+    fontChanged();
+}
+
+void PainterSurface::fontChanged() {
+    m_Metrics.reset();
+    m_LineWidths.clear();
+}
+
+const QFontMetricsF& PainterSurface::metrics() const {
+    if (!m_Metrics)
+        m_Metrics.emplace(m_Font, &metricsDevice());
+    return *m_Metrics;
+}
+
+double PainterSurface::lineWidth(const std::string& line) const {
+    if (const auto kept = m_LineWidths.find(line); kept != m_LineWidths.end())
+        return kept->second;
+    if (m_LineWidths.size() >= keptLineWidths)
+        m_LineWidths.clear();
+    const double width = metrics().horizontalAdvance(FromLatin1(line));
+    m_LineWidths.emplace(line, width);
+    return width;
 }
 
 double PainterSurface::TextWidth(const std::string& text) const {
-    const QFontMetricsF fm = metrics();
+    if (!HasLineEnd(text))
+        return lineWidth(text);
     double widest = 0;
     for (const TextLine& line : TextLines(text))
-        widest = std::max(widest, fm.horizontalAdvance(line.text));
+        widest = std::max(widest, metrics().horizontalAdvance(line.text));
     return widest;
 }
 
 double PainterSurface::TextHeight(const std::string& text) const {
-    return metrics().lineSpacing() * static_cast<double>(SplitLines(text).size());
+    const size_t lines = HasLineEnd(text) ? SplitLines(text).size() : 1;
+    return metrics().lineSpacing() * static_cast<double>(lines);
 }
 
 void PainterSurface::Print(const std::string& text) {
     const double lineHeight = metrics().lineSpacing();
+    if (!HasLineEnd(text)) {
+        if (!text.empty()) {
+            beforeTextLine(lineHeight);
+            printLine(FromLatin1(text), lineWidth(text));
+        }
+        return;
+    }
     for (const TextLine& line : TextLines(text)) {
         if (!line.text.isEmpty()) {
             beforeTextLine(lineHeight);
-            printLine(line.text);
+            printLine(line.text, metrics().horizontalAdvance(line.text));
         }
         if (line.ended) {
             m_CurrentX = 0;
@@ -156,16 +196,15 @@ void PainterSurface::Print(const std::string& text) {
     }
 }
 
-void PainterSurface::printLine(const QString& line) {
-    const QFontMetricsF fm = metrics();
+void PainterSurface::printLine(const QString& line, double width) {
     const QPoint topLeft = PixelPoint(m_CurrentX, m_CurrentY);
-    const QPointF baseline(topLeft.x(), topLeft.y() + fm.ascent());
+    const QPointF baseline(topLeft.x(), topLeft.y() + metrics().ascent());
     drawOnTargets([&](QPainter& painter) {
         painter.setFont(m_Font);
         painter.setPen(ToQColor(m_ForeColor));
         painter.drawText(baseline, line);
     });
-    m_CurrentX += fm.horizontalAdvance(line);
+    m_CurrentX += width;
 }
 
 void PainterSurface::Line(double x1, double y1, double x2, double y2, Colour c, LineKind kind) {

@@ -7,6 +7,9 @@
 #include <QImage>
 #include <QPen>
 #include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
 
 class QPainter;
 class QPaintDevice;
@@ -81,7 +84,8 @@ protected:
     // Called before each line of printed text is drawn; the printer starts a new page when it is full.
     virtual void beforeTextLine(double lineHeight) { (void)lineHeight; }
 
-    QFontMetricsF metrics() const { return QFontMetricsF(m_Font, &metricsDevice()); }
+    // Measured once per font: drawing asks for the same metrics and widths for every element.
+    const QFontMetricsF& metrics() const;
 
 private:
     void drawPlainLine(QPoint from, QPoint to, Colour c);
@@ -89,7 +93,9 @@ private:
     QPen figurePen(Colour c) const;
     QBrush fillBrush() const;
     void setDrawingMode(QPainter& painter) const;
-    void printLine(const QString& line);
+    void printLine(const QString& line, double width);
+    double lineWidth(const std::string& line) const;
+    void fontChanged();
 
     QFont m_Font;
     std::string m_FontName;
@@ -103,6 +109,8 @@ private:
     int m_DrawMode = DM_COPY_PEN;
     int m_FillStyle = FS_TRANSPARENT;
     Colour m_FillColor = 0;
+    mutable std::optional<QFontMetricsF> m_Metrics;
+    mutable std::unordered_map<std::string, double> m_LineWidths;
 };
 
 // Prepares a painter for aliased drawing on whole pixels.

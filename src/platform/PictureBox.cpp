@@ -38,11 +38,12 @@ void PictureBox::imageChanged() {
 void PictureBox::paintEvent(QPaintEvent*) {
     const bool exposed = !m_DrawingShownPending;
     m_DrawingShownPending = false;
-    if (exposed && OnPaint) {
-        m_InPaintHandler = true;
+    m_InPaintHandler = true;
+    if (OnBeforeShow)
+        OnBeforeShow();
+    if (exposed && OnPaint)
         OnPaint();
-        m_InPaintHandler = false;
-    }
+    m_InPaintHandler = false;
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     painter.drawImage(0, 0, m_Surface.Image());

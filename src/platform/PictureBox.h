@@ -40,6 +40,8 @@ public:
     // The handler may set the key to 0 to swallow it; picture boxes use every key they are given.
     std::function<void(int16_t& keyAscii)> OnKeyPress;
     std::function<void()> OnPaint;
+    // Raised whenever the widget is about to show its image: drawing held back can still join it.
+    std::function<void()> OnBeforeShow;
 
     QSize sizeHint() const override { return m_Surface.Image().size(); }
 

@@ -134,5 +134,26 @@ TEST_F(ValueDrawingTest, ValuesAreAppliedAtOnceAndDrawnAtTheRefresh) {
     EXPECT_FALSE(Same());
 }
 
+// A new picture is shown with the values that came with it, and turns green only once they are all
+// on it: neither waits for the refresh.
+TEST_F(ValueDrawingTest, ANewPictureShowsWithItsValuesAndIsGreenOnlyWithAllOfThemOnIt) {
+    const auto sendValues = [this](int from, int to) {
+        for (int pointer = from; pointer < to; ++pointer)
+            Both([pointer](PelorinControl& c) { c.DispatchFrame(MSG_VALUE, ValuePayload(pointer, "2.5")); });
+    };
+    Both([](PelorinControl& c) { c.DispatchFrame(MSG_PICTURE, PictureMessage()); });
+    sendValues(0, (kValues + kGroups) / 2);
+    ASSERT_FALSE(Same()) << "the values wait for the picture's first showing";
+    paced->view().Picture_PCT->grab();
+    EXPECT_TRUE(Same()) << "shown with the picture";
+
+    Both([](PelorinControl& c) { c.DispatchFrame(MSG_PICTURE, PictureMessage()); });
+    sendValues(0, kValues + kGroups - 1);
+    EXPECT_NE(paced->toolbar().Text_Updated->Text(), "100%");
+    sendValues(kValues + kGroups - 1, kValues + kGroups);
+    EXPECT_EQ(paced->toolbar().Text_Updated->Text(), "100%");
+    EXPECT_TRUE(Same()) << "green with every value on the picture";
+}
+
 } // namespace
 } // namespace pelorin::test

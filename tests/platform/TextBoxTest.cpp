@@ -1,3 +1,4 @@
+#include "common/TestSupport.h"
 #include "platform/Widgets.h"
 
 #include <QAbstractScrollArea>
@@ -13,6 +14,19 @@
 
 namespace pelorin {
 namespace {
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
 
 // Positions count bytes, never between a CR and its LF; the caret keeps its column from line to line.
 // Typed characters outside Latin-1 are mapped (minus, narrow spaces) or refused, a paste as a whole.
@@ -148,6 +162,36 @@ TEST(MultiLineTextBox, TrimmingTheFrontAndAppendingMatchesSettingTheTextWhole) {
                 << "key " << key << " in " << text.size() << " bytes";
         }
     }
+}
+
+// A log that grows faster than the display refreshes paints once per refresh: the first append at once,
+// those within the refresh interval together at its end. The text, the caret and the scroll bars follow
+// every append at once. Posted events (the repaint requests) are delivered after each append, timers
+// only at the end, so the interval lasts as long as the appends do.
+TEST(MultiLineTextBox, AppendsWithinOneRefreshArePaintedOnceAndCaretAndScrollFollowEachAtOnce) {
+    QWidget parent;
+    parent.resize(400, 200);
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    box.widget()->resize(400, 200);
+    parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    auto* area = static_cast<QAbstractScrollArea*>(box.widget());
+    QCoreApplication::sendPostedEvents();
+    const PaintCounter counter(area->viewport());
+
+    std::string text;
+    for (int i = 0; i < 100; ++i) {
+        const std::string line = "PG01.BV.GP" + std::to_string(i) + " = 55.0\r\n";
+        text += line;
+        box.TrimAndAppend(0, line);
+        QCoreApplication::sendPostedEvents();
+        ASSERT_EQ(box.SelStart(), static_cast<int32_t>(text.size())) << i;
+        ASSERT_EQ(area->verticalScrollBar()->value(), area->verticalScrollBar()->maximum()) << i;
+    }
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 80) << "every line counted";
+    EXPECT_EQ(counter.paints, 1) << "only the first append painted before the refresh";
+    EXPECT_TRUE(test::waitFor([&] { return counter.paints == 2; })) << "the others painted at the refresh";
+    EXPECT_EQ(box.Text(), text);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTest>
 #include <algorithm>
@@ -233,6 +234,27 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsAndPrintsInAJobOfItsOwnAndC
     const QString text = PdfLayoutText(printed);
     EXPECT_TRUE(text.contains(QStringLiteral("Utetemperatur:")) &&
                 text.contains(QStringLiteral("GP1 = 55")) && !text.contains(QStringLiteral("1234")));
+}
+
+// The box paints at the display's pace; what it holds does not wait for the paint: after every arrival
+// the caret is at the end, the last line in view and the recording whole.
+TEST_F(TerminalSessionTest, ArrivalsKeepTheCaretTheScrollAndTheRecordingExactWhilePaintingIsPaced) {
+    Open();
+    const QString file = files.filePath(QStringLiteral("rec.txt"));
+    f.dialogs().savePaths.push_back(file.toStdString());
+    terminal().Menu_Popup_Record_Click();
+    const QScrollBar* rows = static_cast<QAbstractScrollArea*>(Box())->verticalScrollBar();
+    std::string recorded;
+    for (int i = 0; i < 60; ++i) {
+        // Ends in a number of its own, which Arrive waits for.
+        const std::string line = "\r\nPG01.BV.GP1   = 55.0   OK " + std::to_string(10 + i);
+        recorded += line;
+        Arrive(line);
+        ASSERT_EQ(terminal().Text_Sysdial->SelStart(), static_cast<int32_t>(Shown().size())) << i;
+        ASSERT_EQ(rows->value(), rows->maximum()) << i;
+        ASSERT_EQ(FileBytes(file), recorded) << i;
+    }
+    EXPECT_GT(rows->maximum(), 20);
 }
 
 // A picture message leaves the terminal connected; the server closing it ends recording and printing.
