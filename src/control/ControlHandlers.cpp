@@ -1,10 +1,9 @@
 #include "control/PelorinControl.h"
 
 #include "control/SettingsPanel.h"
-#include "toolbar/ToolbarRow.h"
-#include "toolbar/ToolbarRules.h"
 #include "core/Access.h"
 #include "core/ClientProcs.h"
+#include "core/Latin1.h"
 #include "core/Payload.h"
 #include "core/Protocol.h"
 #include "link/Session.h"
@@ -16,6 +15,10 @@
 #include "setpoints/SetpointPanel.h"
 #include "sysdial/SystemDialog.h"
 #include "texts/TextView.h"
+#include "toolbar/ToolbarRow.h"
+#include "toolbar/ToolbarRules.h"
+
+#include <QTimer>
 
 // The handlers that span subsystems: the view switch, the toolbar's two events, the dispatch of the
 // server's messages with the picture and value handlers, and the system timer.
@@ -54,7 +57,8 @@ void PelorinControl::UpdateToolBarView() {
 }
 
 void PelorinControl::Toolbar_ButtonClick(const std::string& ButtonKey) {
-    m_Texts->BeforeToolbarAction(ButtonKey);
+    if (!m_Texts->BeforeToolbarAction(ButtonKey))
+        return;
     if (ButtonKey == "TB_HOME") {
         if (m_ViewState == VS_PICTURE && m_Model->PictureExists(1))
             TCPSend(CMD_GET_PICTURE, "1");
@@ -105,14 +109,15 @@ void PelorinControl::Toolbar_ButtonMenuClick(const std::string& MenuKey, const s
                                              const std::string& MenuTag) {
     // A printout, like anything else that reads the picture, comes after the values waiting to be drawn.
     m_View->DrawPending();
-    m_Texts->BeforeToolbarAction(MenuKey);
+    if (!m_Texts->BeforeToolbarAction(MenuKey))
+        return;
     if (m_ViewState == VS_SYSDIAL)
         m_SystemDialog->CloseTerminal();
     // Every entry but printing leads away from an open setpoint block (another block opens afresh).
     if (MenuKey != "TB_PRINT" && ParentKey != "TB_SPV")
         m_Setpoints->LeaveSetpoint();
     if (MenuKey == "TB_LOGOUT")
-        m_Session->LogOut();
+        LogOut();
     else if (MenuKey == "TB_SYSDIAL")
         m_SystemDialog->OpenSystemDialog();
     else if (MenuKey == "TB_PRINT")
@@ -123,6 +128,26 @@ void PelorinControl::Toolbar_ButtonMenuClick(const std::string& MenuKey, const s
         m_SettingsPanel->Open();
     if (ParentKey == "TB_SPV")
         m_Setpoints->OpenSetpoint(MenuTag);
+}
+
+// Every way a session ends comes here: nothing of it is left for the next login, and nothing the
+// operator typed goes without a word.
+void PelorinControl::LogOut() {
+    const bool valueLost = m_Session->EndedByLink() && m_Setpoints->HoldsTypedValue();
+    m_Texts->EndSession();
+    m_SystemDialog->EndSession();
+    m_View->EndSelection();
+    m_Setpoints->EndSession();
+    m_Model->ForgetPictureTable();
+    m_Session->LogOut();
+    if (valueLost)
+        TellLater(
+            Latin1FromUtf8("Det inskrivna värdet skrevs inte ner: sessionen med bildservern avslutades."));
+}
+
+// A modal box inside the receive step would let the next arrival in before this one is handled.
+void PelorinControl::TellLater(const std::string& message) {
+    QTimer::singleShot(0, this, [this, message] { m_Services.dialogs->Message(message, {}, false); });
 }
 
 void PelorinControl::DispatchFrame(uint8_t code, const std::string& payload) {
@@ -163,6 +188,7 @@ void PelorinControl::DispatchFrame(uint8_t code, const std::string& payload) {
 }
 
 void PelorinControl::OnNoPicture(const std::string& /*payload*/) {
+    m_Texts->BeforeReplaced();
     RemoveAllElements();
     m_View->Surface().Cls();
     m_ViewState = VS_PICTURE;
@@ -171,6 +197,7 @@ void PelorinControl::OnNoPicture(const std::string& /*payload*/) {
 }
 
 void PelorinControl::OnPicture(const std::string& payload) {
+    m_Texts->BeforeReplaced();
     ExtractAllElements(m_Model->ReadPictureHeader(payload));
     m_Toolbar->ShowIndicator(m_DynamicPointers == 0 ? "100%" : "0%", m_DynamicPointers == 0);
     m_Toolbar->Text_Address->SetText({});

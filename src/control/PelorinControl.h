@@ -109,6 +109,8 @@ private:
     void GetTypedPicture();
     void StepPicture(int direction);
     void UpdateIndicator();
+    void LogOut();
+    void TellLater(const std::string& message);
 
     std::unique_ptr<SettingsStore> m_OwnSettings;
     std::unique_ptr<Dialogs> m_OwnDialogs;

@@ -1,15 +1,17 @@
 #include "control/SettingsPanel.h"
 
-#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "picture/PictureView.h"
 #include "platform/Screen.h"
+#include "ports/Ports.h"
 
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <optional>
+#include <utility>
 
 namespace pelorin {
 
@@ -22,6 +24,8 @@ constexpr const char* kPictureSection = "Picture";
 const char* const kStoredKeys[] = {"FontName", "FontSize", "FontBold", "Resolution"};
 
 const char* const kResolutions[] = {"640 x 480", "800 x 600", "1024 x 768", "1280 x 1024"};
+// The first and the last of the resolutions.
+constexpr int32_t kSmallestWidth = 640, kSmallestHeight = 480, kLargestWidth = 1280, kLargestHeight = 1024;
 constexpr int kSmallestFontSize = 6;
 constexpr int kLargestFontSize = 15;
 
@@ -37,6 +41,29 @@ int32_t ToLong(const std::string& text) {
 
 int32_t ToBoolean(const std::string& text) {
     return ReadNumber(text) != 0 ? -1 : 0;
+}
+
+// A stored value is used only when it is one the settings panel could have chosen; anything else (an
+// empty or hand-edited setting, a picture that cannot be laid out or takes ages to) counts as absent.
+std::optional<double> NumberWithin(const std::string& text, double smallest, double largest) {
+    const std::optional<double> number = ReadLeadingNumber(text);
+    if (!number || *number < smallest || *number > largest)
+        return std::nullopt;
+    return number;
+}
+
+std::optional<double> StoredFontSize(const std::string& text) {
+    return NumberWithin(text, kSmallestFontSize, kLargestFontSize);
+}
+
+// Between the smallest and the largest of the panel's resolutions.
+std::optional<std::pair<int32_t, int32_t>> StoredResolution(const std::string& text) {
+    const std::optional<double> width = NumberWithin(GetField(text, 0, "x"), kSmallestWidth, kLargestWidth);
+    const std::optional<double> height =
+        NumberWithin(GetField(text, 1, "x"), kSmallestHeight, kLargestHeight);
+    if (!width || !height)
+        return std::nullopt;
+    return std::pair(RoundTo<int32_t>(*width), RoundTo<int32_t>(*height));
 }
 
 void SelectMatching(ComboBox& combo, const std::function<bool(const std::string&)>& matches) {
@@ -122,7 +149,8 @@ void SettingsPanel::ReadHostParameters(const PropertyBag& PropBag) {
     m_Settings.m_FontBold = ToBoolean(PropBag.ReadProperty("FontBold", "1"));
     m_Settings.m_Orientation = ToLong(PropBag.ReadProperty("Orientation", "2"));
     m_Settings.m_PrinterFontName = PropBag.ReadProperty("PrinterFontName", kCourierNew);
-    m_Settings.m_PrinterFontBold = static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
+    m_Settings.m_PrinterFontBold =
+        static_cast<int16_t>(ToBoolean(PropBag.ReadProperty("PrinterFontBold", "1")));
 
     // "Återställ till standard" returns to the host's values, not to the user's stored ones.
     KeepHostValuesAsDefaults();
@@ -142,24 +170,27 @@ void SettingsPanel::ApplyStoredSettings() {
     };
     if (const std::string fontName = stored("FontName"); !fontName.empty())
         m_Settings.m_FontName = fontName;
-    if (const std::string fontSize = stored("FontSize"); !fontSize.empty())
-        m_Settings.m_FontSize = ToSingle(ReadNumber(fontSize));
+    if (const std::optional<double> fontSize = StoredFontSize(stored("FontSize")))
+        m_Settings.m_FontSize = static_cast<float>(*fontSize);
     if (const std::string fontBold = stored("FontBold"); !fontBold.empty())
         m_Settings.m_FontBold = ToLong(fontBold);
-    if (const std::string resolution = stored("Resolution"); !resolution.empty()) {
-        m_Settings.m_Width = ToLong(GetField(resolution, 0, "x"));
-        m_Settings.m_Height = ToLong(GetField(resolution, 1, "x"));
+    if (const std::optional<std::pair<int32_t, int32_t>> resolution =
+            StoredResolution(stored("Resolution"))) {
+        m_Settings.m_Width = resolution->first;
+        m_Settings.m_Height = resolution->second;
     }
 }
 
 void SettingsPanel::Open() {
     // Selecting raises the panel's change events; they do nothing until the view is VS_SETTINGS.
-    SelectMatching(*Combo_FontName,
-                   [this](const std::string& entry) { return EqualIgnoringCase(entry, m_Settings.m_FontName); });
+    SelectMatching(*Combo_FontName, [this](const std::string& entry) {
+        return EqualIgnoringCase(entry, m_Settings.m_FontName);
+    });
     const std::string fontSize = SingleText(m_Settings.m_FontSize);
     SelectMatching(*Combo_FontSize, [&](const std::string& entry) { return entry == fontSize; });
     Check_FontBold->SetValue(m_Settings.m_FontBold != 0 ? 1 : 0);
-    const std::string resolution = std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height);
+    const std::string resolution =
+        std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height);
     SelectMatching(*Combo_Resolution, [&](const std::string& entry) { return entry == resolution; });
     m_Settings.m_TempFontSize = m_Settings.m_FontSize;
     m_Settings.m_TempFontName = m_Settings.m_FontName;
@@ -216,7 +247,7 @@ void SettingsPanel::Command_Ok_Settings_Click() {
     m_Store.SaveSetting(kClientApp, kPictureSection, "FontSize", SingleText(m_Settings.m_FontSize));
     m_Store.SaveSetting(kClientApp, kPictureSection, "FontBold", std::to_string(m_Settings.m_FontBold));
     m_Store.SaveSetting(kClientApp, kPictureSection, "Resolution",
-                           std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height));
+                        std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height));
     m_View.ShowView(VS_PICTURE);
     m_Picture.PaintAllElements(-1);
 }

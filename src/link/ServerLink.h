@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/FrameTrace.h"
 #include "ports/ControlMembers.h"
 #include "ports/Ports.h"
-#include "core/FrameTrace.h"
 
 #include <cstdint>
 #include <functional>
@@ -36,7 +36,7 @@ public:
     void Connect();
     // Ends the connection; a half-received frame goes with it.
     void Close();
-    bool Connected() const;
+    bool Connected() const override;
     // Runs `then` once every byte received so far has been handled (at once when none waits): the
     // peer's last frames come before the end of its connection.
     void AfterReceived(std::function<void()> then);

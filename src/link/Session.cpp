@@ -1,7 +1,5 @@
 #include "link/Session.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/Payload.h"
@@ -9,8 +7,11 @@
 #include "link/ServerLink.h"
 #include "platform/InputCodes.h"
 #include "platform/Winsock.h"
+#include "ports/Ports.h"
 #include "sysdial/SystemDialog.h"
+#include "toolbar/ToolbarRow.h"
 
+#include <QTime>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,6 +24,10 @@ constexpr int32_t kTimerIntervalMs = 500;
 // A server that takes the connection but never answers the login would otherwise leave the operator
 // without a login frame for good.
 constexpr std::chrono::seconds kLoginReplyTimeout{30};
+// The login frame grows by one line below its button while it tells why the last session ended.
+constexpr double kLoginFrameHeight = 2040;
+constexpr double kEndReasonLine = 330;
+const TwipsRect kEndReasonPlace{240, 1950, 3900, 240};
 
 int32_t ToLong(const std::string& text) {
     return RoundTo<int32_t>(ReadNumber(text));
@@ -51,7 +56,7 @@ Session::Session(QWidget* parent, SessionMembers& members, ServerLink& link, Sys
     Timer_System->SetEnabled(true);
     m_LoginTimeout->setSingleShot(true);
     m_LoginTimeout->setInterval(kLoginReplyTimeout);
-    m_LoginTimeout->callOnTimeout([this] { m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {}); });
+    m_LoginTimeout->callOnTimeout([this] { EndByLink("Bildservern svarade inte"); });
 }
 
 Session::~Session() = default;
@@ -59,7 +64,7 @@ Session::~Session() = default;
 void Session::CreateLoginFrame(QWidget* parent) {
     Frame_Login = m_Controls.Make<Frame>(parent, "&Logga in:");
     Frame_Login->SetWidth(4380);
-    Frame_Login->SetHeight(2040);
+    Frame_Login->SetHeight(kLoginFrameHeight);
     QWidget* frame = Frame_Login->widget();
     Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Användarvisum:")), {240, 450, 1500, 240});
     Text_UserVisa = m_Controls.Make<TextBox>(frame, TextBox::Kind::SingleLine);
@@ -69,6 +74,9 @@ void Session::CreateLoginFrame(QWidget* parent) {
     Place(*Text_PassWord, {1860, 900, 2280, 345});
     Command_Login = m_Controls.Make<CommandButton>(frame, "Ok");
     Place(*Command_Login, {3060, 1470, 1080, 375});
+    m_EndReason = m_Controls.Make<Label>(frame, std::string());
+    Place(*m_EndReason, kEndReasonPlace);
+    m_EndReason->SetVisible(false);
 }
 
 void Session::Text_UserVisa_KeyPress(int16_t& KeyAscii) {
@@ -87,6 +95,8 @@ void Session::Text_PassWord_KeyPress(int16_t& KeyAscii) {
 }
 
 void Session::Command_Login_Click() {
+    ShowEndReason({});
+    m_LinkOpened = false;
     Frame_Login->SetVisible(false);
     m_LoginTimeout->start();
     m_Link.Connect();
@@ -97,6 +107,7 @@ void Session::Frame_Login_DblClick() {
 }
 
 void Session::Winsock_Client_Connect() {
+    m_LinkOpened = true;
     const std::string loginText = Text_UserVisa->Text() + kVisaPasswordSeparator + Text_PassWord->Text();
     m_Link.TCPSend(CMD_LOGIN, ScrambleLogin(loginText));
     m_Session.m_UserVisa = Text_UserVisa->Text();
@@ -104,11 +115,12 @@ void Session::Winsock_Client_Connect() {
     Text_PassWord->SetText({});
 }
 
-// The server closed the connection, or the socket failed: the session ends quietly.
+// The server closed the connection, or the socket failed: the session ends without a message box.
 void Session::Winsock_Client_Close() {
     m_Link.AfterReceived([this] {
         m_Link.Close();
-        m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
+        EndByLink(m_LinkOpened ? Latin1FromUtf8("Förbindelsen med bildservern bröts")
+                               : std::string("Bildservern svarade inte"));
     });
 }
 
@@ -134,7 +146,26 @@ void Session::OnLoginReply(const std::string& payload) {
 }
 
 void Session::OnLogout(const std::string& /*payload*/) {
+    EndByLink("Bildservern avslutade sessionen");
+}
+
+void Session::EndByLink(const std::string& reason) {
+    ShowEndReason(reason + " " + ToLatin1(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
     m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
+}
+
+void Session::ShowEndReason(const std::string& text) {
+    m_EndReason->SetCaption(text);
+    m_EndReason->SetVisible(!text.empty());
+    Frame_Login->SetHeight(kLoginFrameHeight + (text.empty() ? 0 : kEndReasonLine));
+}
+
+bool Session::EndedByLink() const {
+    return !m_EndReason->Caption().empty();
+}
+
+std::string Session::EndReason() const {
+    return m_EndReason->Caption();
 }
 
 void Session::SetServerAddress(const std::string& address) {

@@ -1,7 +1,5 @@
 #include "picture/PictureView.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
@@ -9,6 +7,8 @@
 #include "platform/InputCodes.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <cstdlib>
 
@@ -20,8 +20,8 @@ namespace pelorin {
 PictureView::PictureView(QWidget* parent, SelectionMembers& selection, PictureModel& model,
                          const PictureMembers& picture, const ScaleMembers& scale, ToolbarRow& toolbar,
                          ViewSwitch& view, CommandSender& sender)
-    : m_Selection(selection), m_Model(model), m_Picture(picture), m_Scale(scale), m_Toolbar(toolbar), m_View(view),
-      m_Sender(sender) {
+    : m_Selection(selection), m_Model(model), m_Picture(picture), m_Scale(scale), m_Toolbar(toolbar),
+      m_View(view), m_Sender(sender) {
     Picture_PCT = new PictureBox(parent);
     Picture_PCT->setFocusPolicy(Qt::ClickFocus);
     m_Geometry = std::make_unique<ControlBase>(Picture_PCT);
@@ -108,7 +108,8 @@ void PictureView::Picture_PCT_DblClick() {
     m_Selection.m_SelectedElement = chosen;
     PaintElement(*chosen, 0, 0);
     m_Toolbar.Text_Address->SetText(chosen->m_Address);
-    m_Toolbar.Text_NewValue->SetText(RegionalNumber(chosen->m_Value));
+    m_SelectedValueText = RegionalNumber(chosen->m_Value);
+    m_Toolbar.Text_NewValue->SetText(m_SelectedValueText);
     m_View.UpdateToolBarView();
 }
 

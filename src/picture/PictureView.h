@@ -1,11 +1,12 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "picture/ElementPainter.h"
 #include "picture/ValueDrawing.h"
+#include "ports/ControlMembers.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QWidget;
 
@@ -59,6 +60,8 @@ public:
     void EndSelection();
     // The elements are gone: the selection and the drawing waiting for them refer to nothing.
     void ForgetElements();
+    // The value the selection put in the toolbar's value box, to tell the operator's typing from it.
+    const std::string& SelectedValueText() const { return m_SelectedValueText; }
 
 private:
     SelectionMembers& m_Selection;
@@ -70,6 +73,7 @@ private:
     CommandSender& m_Sender;
     std::unique_ptr<ControlBase> m_Geometry;
     std::unique_ptr<ValueDrawing> m_ValueDrawing;
+    std::string m_SelectedValueText;
 };
 
 } // namespace pelorin

@@ -1,15 +1,15 @@
 #include "setpoints/SetpointPanel.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarIcons.h"
-#include "toolbar/ToolbarRow.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "picture/PictureView.h"
 #include "platform/InputCodes.h"
+#include "ports/Ports.h"
 #include "setpoints/CurveEditor.h"
+#include "toolbar/ToolbarIcons.h"
+#include "toolbar/ToolbarRow.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -74,8 +74,8 @@ std::optional<std::string> TypedValue(TextBox& box) {
 SetpointPanel::SetpointPanel(QWidget* parent, SetpointMembers& members, const SelectionMembers& selection,
                              const PictureMembers& picture, ToolbarRow& toolbar, PictureView& view,
                              CurveEditor& curve, ViewSwitch& viewSwitch, CommandSender& sender)
-    : m_Setpoint(members), m_Selection(selection), m_Picture(picture), m_Toolbar(toolbar), m_PictureView(view),
-      m_Curve(curve), m_View(viewSwitch), m_Sender(sender) {
+    : m_Setpoint(members), m_Selection(selection), m_Picture(picture), m_Toolbar(toolbar),
+      m_PictureView(view), m_Curve(curve), m_View(viewSwitch), m_Sender(sender) {
     CreateFrame(parent);
 }
 
@@ -131,8 +131,7 @@ void SetpointPanel::OpenSetpoint(const std::string& MenuTag) {
         return;
     const cElement& block = *m_Setpoint.m_SPVElement;
     m_Sender.TCPSend(CMD_WATCH_SETPOINT, WatchList(block.m_Address));
-    for (TextBox* box : Text_SPV)
-        box->SetText({});
+    ShowNoValues();
     switch (block.m_SPVType) {
     case SPV_TABLE:
         ShowPanel(DescribedLabels(block));
@@ -170,9 +169,11 @@ void SetpointPanel::ShowSetpointValue(int16_t Index, const std::string& Value) {
     if (!m_Setpoint.m_SPVElement || Index < 0 || Index >= static_cast<int16_t>(Text_SPV.size()))
         return;
     const double kind = m_Setpoint.m_SPVElement->m_Value;
-    if (kind == SPV_TABLE || kind == SPV_STANDARD)
-        Text_SPV[static_cast<size_t>(Index)]->SetText(RegionalNumber(ReadNumber(Value)));
-    else if (kind == SPV_CURVE_DAY || kind == SPV_CURVE_NIGHT)
+    if (kind == SPV_TABLE || kind == SPV_STANDARD) {
+        const auto row = static_cast<size_t>(Index);
+        m_ShownValues[row] = RegionalNumber(ReadNumber(Value));
+        Text_SPV[row]->SetText(m_ShownValues[row]);
+    } else if (kind == SPV_CURVE_DAY || kind == SPV_CURVE_NIGHT)
         m_Curve.ShowParameter(Index, Value);
 }
 
@@ -222,6 +223,30 @@ void SetpointPanel::LeaveSetpoint() {
 
 void SetpointPanel::SetVisible(bool visible) {
     Frame_SPV->SetVisible(visible);
+}
+
+bool SetpointPanel::HoldsTypedValue() const {
+    if (m_Selection.m_SelectedElement && m_Toolbar.Text_NewValue->Text() != m_PictureView.SelectedValueText())
+        return true;
+    if (m_View.View() != VS_SPV)
+        return false;
+    for (size_t i = 0; i < Text_SPV.size(); ++i)
+        if (Text_SPV[i]->Text() != m_ShownValues[i])
+            return true;
+    return false;
+}
+
+void SetpointPanel::EndSession() {
+    LeaveSetpoint();
+    ShowNoValues();
+    m_Toolbar.Text_Address->SetText({});
+    m_Toolbar.Text_NewValue->SetText({});
+}
+
+void SetpointPanel::ShowNoValues() {
+    m_ShownValues = {};
+    for (TextBox* box : Text_SPV)
+        box->SetText({});
 }
 
 } // namespace pelorin

@@ -1,11 +1,11 @@
 #include "sysdial/SystemDialog.h"
 
-#include "ports/Ports.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/Payload.h"
 #include "core/Protocol.h"
 #include "platform/Winsock.h"
+#include "ports/Ports.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,8 +42,9 @@ int16_t ToInteger(int32_t v) {
 SystemDialog::SystemDialog(QWidget* parent, SysdialMembers& members, SelectionMembers& keys,
                            const SessionMembers& session, const SettingsMembers& settingsMembers,
                            CommandSender& sender, ViewSwitch& view, SettingsStore& settings, Dialogs& dialogs)
-    : m_Sysdial(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers), m_Sender(sender),
-      m_View(view), m_Settings(settings), m_Dialogs(dialogs), m_Socket(std::make_unique<Winsock>()) {
+    : m_Sysdial(members), m_Keys(keys), m_Session(session), m_SettingsMembers(settingsMembers),
+      m_Sender(sender), m_View(view), m_Settings(settings), m_Dialogs(dialogs),
+      m_Socket(std::make_unique<Winsock>()) {
     Winsock_SysDial = m_Socket.get();
     Winsock_SysDial->OnConnect = [this] { Winsock_SysDial_Connect(); };
     Winsock_SysDial->OnDataArrival = [this](int64_t bytesTotal) { Winsock_SysDial_DataArrival(bytesTotal); };
@@ -284,6 +285,20 @@ void SystemDialog::StopRecordingAndPrinting() {
         Menu_Popup_PrintContinous_Click();
     if (m_Sysdial.m_IsRecording)
         Menu_Popup_Record_Click();
+}
+
+void SystemDialog::EndSession() {
+    CloseTerminal();
+    StopRecordingAndPrinting();
+    m_Terminal = TerminalBuffer();
+    CopyRows();
+    ShowWholeText();
+    m_Sysdial.m_SysdialAllocated = 0;
+    m_Sysdial.m_SysdialMax = 0;
+    m_Sysdial.m_SysdialUsers.clear();
+    LoadMacros({});
+    Menu_Popup->SetMakroVisible(false);
+    Menu_Popup->SetDelimiterVisible(false);
 }
 
 void SystemDialog::SetVisible(bool visible) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "platform/ChildControls.h"
+#include "ports/ControlMembers.h"
 
 #include <cstdint>
 #include <string>
@@ -38,15 +38,26 @@ public:
     void Text_Any_KeyPress(int16_t& KeyAscii);
 
     // Called before every toolbar action: one that leaves a changed logbook the user may edit asks
-    // whether to save it first.
-    void BeforeToolbarAction(const std::string& key);
+    // whether to save it first. False when the action must not go on: the logbook is too large to save.
+    bool BeforeToolbarAction(const std::string& key);
+    // The server replaces the view (a picture, or no picture): an edit not yet sent is kept in a file.
+    void BeforeReplaced();
+    // The session ends: an edit not yet sent is kept in a file, and the text leaves the view.
+    void EndSession();
 
 private:
     void ShowLogbook(const std::string& text, int16_t view, int32_t editBit);
     bool IsChangedEditableLogbook() const;
-    void OfferToSave();
+    bool HoldsUnsentEdit() const;
+    // Returns whether the view may be left.
+    bool OfferToSave();
+    bool Save(int16_t view, int32_t picture, const std::string& text);
     void LeaveWithEscape();
     void InsertStamp();
+    // The logbook could not be saved on the server: its text goes to a file in the documents folder,
+    // and the operator is told where once the current event is handled.
+    void KeepInFile(int16_t view, int32_t picture, const std::string& text);
+    void TellLater(const std::string& message);
 
     TextMembers& m_Text;
     SelectionMembers& m_Keys;
@@ -60,6 +71,10 @@ private:
     ChildControls m_Controls;
     // Escape has asked already while it leaves through TB_GET_PCT.
     bool m_LeavingAsked = false;
+    // The save question is open: its answer decides what becomes of the edit.
+    bool m_Asking = false;
+    // The edit was saved or its saving declined; the next change is a new edit.
+    bool m_Settled = false;
 };
 
 } // namespace pelorin

@@ -49,6 +49,50 @@ protected:
     }
 };
 
+// A value typed and not written when the link ends the session is not dropped without a word.
+TEST_F(SetpointSession, AValueTypedButNotWrittenWhenTheLinkEndsIsToldOf) {
+    SetpointPanel& panel = c().setpoints();
+    const std::string told =
+        Latin1FromUtf8("Det inskrivna värdet skrevs inte ner: sessionen med bildservern avslutades.");
+    const struct {
+        const char* typed;
+        std::function<void()> type;
+        bool tell;
+    } cases[] = {
+        {"in the panel", [&] { panel.Text_SPV[1]->SetText("3"); }, true},
+        {"for the selected value",
+         [&] {
+             panel.Command_CancelSPV_Click();
+             cElement& flow = ElementWithAddress("LB01.BV.GF11");
+             c().view().Picture_PCT_MouseMove(0, 0,
+                                              static_cast<float>(flow.m_ScanBox_X1 + flow.m_ScanBox_X2) / 2,
+                                              static_cast<float>(flow.m_ScanBox_Y1 + flow.m_ScanBox_Y2) / 2);
+             c().view().Picture_PCT_DblClick();
+             c().toolbar().Text_NewValue->SetText("7");
+         },
+         true},
+        {"nothing", [] {}, false},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.typed);
+        if (c().m_AccessLevel == 0)
+            LogIn();
+        ShowPicture(2, true);
+        OpenBlock("LB01.REG");
+        ASSERT_TRUE(waitFor([&] { return panel.Text_SPV[3]->Text() == "28"; }));
+        t.type();
+        f.dialogs().asked.clear();
+        server().dropMidFrame();
+        c().TCPSend(CMD_GET_PICTURE, "2");
+        ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
+        LogIn();
+        const std::vector<ScriptedDialogs::Question> expected = {{ScriptedDialogs::Kind::Ok, told, ""}};
+        EXPECT_EQ(f.dialogs().asked, t.tell ? expected : std::vector<ScriptedDialogs::Question>{});
+        EXPECT_EQ(panel.Text_SPV[1]->Text() + c().toolbar().Text_NewValue->Text(), "")
+            << "gone with the session";
+    }
+}
+
 TEST_F(SetpointSession, AFourParameterBlockIsWrittenAndClosedAndTextWithoutANumberIsNeverSent) {
     LocaleScope swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
     SetpointPanel& panel = c().setpoints();
