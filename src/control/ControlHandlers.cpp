@@ -10,6 +10,7 @@
 #include "picture/PictureModel.h"
 #include "picture/PictureView.h"
 #include "platform/ImageSurface.h"
+#include "platform/MessageLater.h"
 #include "printing/Printout.h"
 #include "setpoints/CurveEditor.h"
 #include "setpoints/SetpointPanel.h"
@@ -17,8 +18,6 @@
 #include "texts/TextView.h"
 #include "toolbar/ToolbarRow.h"
 #include "toolbar/ToolbarRules.h"
-
-#include <QTimer>
 
 // The handlers that span subsystems: the view switch, the toolbar's two events, the dispatch of the
 // server's messages with the picture and value handlers, and the system timer.
@@ -141,13 +140,9 @@ void PelorinControl::LogOut() {
     m_Model->ForgetPictureTable();
     m_Session->LogOut();
     if (valueLost)
-        TellLater(
+        MessageLater(
+            *m_Services.dialogs, this,
             Latin1FromUtf8("Det inskrivna värdet skrevs inte ner: sessionen med bildservern avslutades."));
-}
-
-// A modal box inside the receive step would let the next arrival in before this one is handled.
-void PelorinControl::TellLater(const std::string& message) {
-    QTimer::singleShot(0, this, [this, message] { m_Services.dialogs->Message(message, {}, false); });
 }
 
 void PelorinControl::DispatchFrame(uint8_t code, const std::string& payload) {

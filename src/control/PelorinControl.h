@@ -110,7 +110,6 @@ private:
     void StepPicture(int direction);
     void UpdateIndicator();
     void LogOut();
-    void TellLater(const std::string& message);
 
     std::unique_ptr<SettingsStore> m_OwnSettings;
     std::unique_ptr<Dialogs> m_OwnDialogs;

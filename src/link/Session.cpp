@@ -6,6 +6,7 @@
 #include "core/Protocol.h"
 #include "link/ServerLink.h"
 #include "platform/InputCodes.h"
+#include "platform/Screen.h"
 #include "platform/Winsock.h"
 #include "ports/Ports.h"
 #include "sysdial/SystemDialog.h"
@@ -14,6 +15,7 @@
 #include <QTime>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 namespace pelorin {
 
@@ -24,10 +26,14 @@ constexpr int32_t kTimerIntervalMs = 500;
 // A server that takes the connection but never answers the login would otherwise leave the operator
 // without a login frame for good.
 constexpr std::chrono::seconds kLoginReplyTimeout{30};
-// The login frame grows by one line below its button while it tells why the last session ended.
+// The login frame grows by one line below its button, and as wide as that line needs, while it tells
+// why the last session ended.
+constexpr double kLoginFrameWidth = 4380;
 constexpr double kLoginFrameHeight = 2040;
 constexpr double kEndReasonLine = 330;
-const TwipsRect kEndReasonPlace{240, 1950, 3900, 240};
+constexpr double kEndReasonLeft = 240;
+constexpr double kEndReasonTop = 1950;
+constexpr double kEndReasonHeight = 240;
 
 int32_t ToLong(const std::string& text) {
     return RoundTo<int32_t>(ReadNumber(text));
@@ -63,7 +69,7 @@ Session::~Session() = default;
 
 void Session::CreateLoginFrame(QWidget* parent) {
     Frame_Login = m_Controls.Make<Frame>(parent, "&Logga in:");
-    Frame_Login->SetWidth(4380);
+    Frame_Login->SetWidth(kLoginFrameWidth);
     Frame_Login->SetHeight(kLoginFrameHeight);
     QWidget* frame = Frame_Login->widget();
     Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Användarvisum:")), {240, 450, 1500, 240});
@@ -75,7 +81,8 @@ void Session::CreateLoginFrame(QWidget* parent) {
     Command_Login = m_Controls.Make<CommandButton>(frame, "Ok");
     Place(*Command_Login, {3060, 1470, 1080, 375});
     m_EndReason = m_Controls.Make<Label>(frame, std::string());
-    Place(*m_EndReason, kEndReasonPlace);
+    Place(*m_EndReason,
+          {kEndReasonLeft, kEndReasonTop, kLoginFrameWidth - 2 * kEndReasonLeft, kEndReasonHeight});
     m_EndReason->SetVisible(false);
 }
 
@@ -154,9 +161,16 @@ void Session::EndByLink(const std::string& reason) {
     m_Actions.Toolbar_ButtonMenuClick("TB_LOGOUT", "TB_HOME", {});
 }
 
+// The frame keeps its centre as it grows and shrinks.
 void Session::ShowEndReason(const std::string& text) {
     m_EndReason->SetCaption(text);
     m_EndReason->SetVisible(!text.empty());
+    const double textWidth = m_EndReason->widget()->sizeHint().width() * Screen::TwipsPerPixelX();
+    const double width =
+        text.empty() ? kLoginFrameWidth : std::max(kLoginFrameWidth, textWidth + 2 * kEndReasonLeft);
+    Frame_Login->SetLeft(Frame_Login->Left() + (Frame_Login->Width() - width) / 2);
+    Frame_Login->SetWidth(width);
+    m_EndReason->SetWidth(width - 2 * kEndReasonLeft);
     Frame_Login->SetHeight(kLoginFrameHeight + (text.empty() ? 0 : kEndReasonLine));
 }
 

@@ -1,13 +1,13 @@
 #include "setpoints/CurveEditor.h"
 
-#include "ports/Ports.h"
-#include "toolbar/ToolbarIcons.h"
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "core/Protocol.h"
 #include "platform/Colour.h"
 #include "platform/PictureBox.h"
+#include "ports/Ports.h"
+#include "toolbar/ToolbarIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -186,6 +186,7 @@ void CurveEditor::Open(const cElement& block) {
     EndDrag();
     for (float CurveChart::*parameter : kParameters)
         m_Chart.*parameter = 0;
+    m_Changed = false;
     Frame_SPV_Curve->SetCaption(Latin1FromUtf8("&Börvärdeskurva ") + block.m_Address);
     m_View.ShowView(VS_SPV_CURVE);
     Text_Curve_SPV[0]->SetFocus();
@@ -200,14 +201,30 @@ void CurveEditor::ShowParameter(int16_t Index, const std::string& ValueText) {
     ShowCurveValues();
 }
 
+bool CurveEditor::HoldsTypedValue() const {
+    for (size_t i = kFirstWritable; i < kParameters.size(); ++i)
+        if (Text_Curve_SPV[i]->Text() != m_ShownTexts[i])
+            return true;
+    return m_Changed;
+}
+
+void CurveEditor::ForgetValues() {
+    m_ShownTexts = {};
+    for (TextBox* box : Text_Curve_SPV)
+        box->SetText({});
+    m_Changed = false;
+}
+
 void CurveEditor::EndDrag() {
     EndCurveDrag(m_Chart);
     Picture_SPV_Curve->SetMousePointer(PictureBox::mpDefault);
 }
 
 void CurveEditor::ShowCurveValues() {
-    for (size_t i = 0; i < kParameters.size(); ++i)
-        Text_Curve_SPV[i]->SetText(RegionalFixed(m_Chart.*kParameters[i], kDecimals[i]));
+    for (size_t i = 0; i < kParameters.size(); ++i) {
+        m_ShownTexts[i] = RegionalFixed(m_Chart.*kParameters[i], kDecimals[i]);
+        Text_Curve_SPV[i]->SetText(m_ShownTexts[i]);
+    }
 }
 
 void CurveEditor::Picture_SPV_Curve_Paint() {
@@ -228,6 +245,7 @@ void CurveEditor::Picture_SPV_Curve_MouseMove(int /*Button*/, int /*Shift*/, flo
         chart.Slope = dragged->Slope;
         chart.Bend = dragged->Bend;
     });
+    m_Changed = true;
     ShowCurveValues();
 }
 
@@ -245,6 +263,7 @@ void CurveEditor::Command_SPV_Curve_Update_Click() {
             chart.*kParameters[i] = ToParameter(ReadNumber(typed));
         }
     });
+    m_Changed = true;
     ShowCurveValues();
 }
 
@@ -255,6 +274,7 @@ void CurveEditor::Command_Send_Curve_SPV_Click() {
     for (size_t i = kFirstWritable; i < kParameters.size(); ++i)
         m_Sender.TCPSend(CMD_WRITE_VALUE, Long2String(m_Picture.m_DynamicPointers + static_cast<int32_t>(i)) +
                                               SingleText(m_Chart.*kParameters[i]));
+    m_Changed = false;
 }
 
 void CurveEditor::Command_Cancel_Curve_SPV_Click() {

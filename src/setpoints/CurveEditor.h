@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ports/ControlMembers.h"
 #include "core/CurveChart.h"
 #include "platform/ChildControls.h"
+#include "ports/ControlMembers.h"
 
 #include <array>
 #include <cstdint>
@@ -63,6 +63,10 @@ public:
     // The block closes or is left: a drag whose release was lost ends here.
     void EndDrag();
     void ShowCurveValues();
+    // A parameter the operator changed (typed or dragged) and did not send.
+    bool HoldsTypedValue() const;
+    // The session ends: the boxes show no parameters of it.
+    void ForgetValues();
 
     void Picture_SPV_Curve_Paint();
     void Picture_SPV_Curve_MouseDown(int Button, int Shift, float X, float Y);
@@ -90,6 +94,10 @@ private:
     ChildControls m_Controls;
     CurveChart m_Chart;
     CurveChart m_ChartAtMouseDown;
+    // What the boxes were last given, so that typing in them can be told apart.
+    std::array<std::string, 4> m_ShownTexts{};
+    // The curve was dragged or updated from the boxes since it was last sent.
+    bool m_Changed = false;
 };
 
 } // namespace pelorin

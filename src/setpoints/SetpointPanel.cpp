@@ -228,6 +228,8 @@ void SetpointPanel::SetVisible(bool visible) {
 bool SetpointPanel::HoldsTypedValue() const {
     if (m_Selection.m_SelectedElement && m_Toolbar.Text_NewValue->Text() != m_PictureView.SelectedValueText())
         return true;
+    if (m_View.View() == VS_SPV_CURVE)
+        return m_Curve.HoldsTypedValue();
     if (m_View.View() != VS_SPV)
         return false;
     for (size_t i = 0; i < Text_SPV.size(); ++i)
@@ -239,6 +241,7 @@ bool SetpointPanel::HoldsTypedValue() const {
 void SetpointPanel::EndSession() {
     LeaveSetpoint();
     ShowNoValues();
+    m_Curve.ForgetValues();
     m_Toolbar.Text_Address->SetText({});
     m_Toolbar.Text_NewValue->SetText({});
 }

@@ -6,6 +6,7 @@
 #include "core/Protocol.h"
 #include "core/RegionalTime.h"
 #include "platform/InputCodes.h"
+#include "platform/MessageLater.h"
 #include "ports/Ports.h"
 #include "toolbar/ToolbarRow.h"
 
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <iterator>
@@ -217,16 +217,12 @@ void TextView::KeepInFile(int16_t view, int32_t picture, const std::string& text
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HHmmss")),
                      text);
     const std::string where = ToLatin1(QDir::toNativeSeparators(path));
-    TellLater(path.isEmpty()
-                  ? Latin1FromUtf8("Loggboken sparades inte på bildservern, och texten kunde inte "
-                                   "sparas i dokumentmappen.")
-                  : Latin1FromUtf8("Loggboken sparades inte på bildservern. Texten finns i filen:") +
-                        "\r\n\r\n" + where);
-}
-
-// A modal box inside the receive step would let the next arrival in before this one is handled.
-void TextView::TellLater(const std::string& message) {
-    QTimer::singleShot(0, Text_Any->widget(), [this, message] { m_Dialogs.Message(message, {}, false); });
+    MessageLater(m_Dialogs, Text_Any->widget(),
+                 path.isEmpty()
+                     ? Latin1FromUtf8("Loggboken sparades inte på bildservern, och texten kunde inte "
+                                      "sparas i dokumentmappen.")
+                     : Latin1FromUtf8("Loggboken sparades inte på bildservern. Texten finns i filen:") +
+                           "\r\n\r\n" + where);
 }
 
 void TextView::LeaveWithEscape() {

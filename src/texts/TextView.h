@@ -57,7 +57,6 @@ private:
     // The logbook could not be saved on the server: its text goes to a file in the documents folder,
     // and the operator is told where once the current event is handled.
     void KeepInFile(int16_t view, int32_t picture, const std::string& text);
-    void TellLater(const std::string& message);
 
     TextMembers& m_Text;
     SelectionMembers& m_Keys;

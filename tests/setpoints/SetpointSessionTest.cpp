@@ -52,15 +52,23 @@ protected:
 // A value typed and not written when the link ends the session is not dropped without a word.
 TEST_F(SetpointSession, AValueTypedButNotWrittenWhenTheLinkEndsIsToldOf) {
     SetpointPanel& panel = c().setpoints();
+    CurveEditor& editor = c().curveEditor();
     const std::string told =
         Latin1FromUtf8("Det inskrivna värdet skrevs inte ner: sessionen med bildservern avslutades.");
+    const auto panelReady = [&] { return panel.Text_SPV[3]->Text() == "28"; };
+    const auto curveReady = [&] { return editor.Text_Curve_SPV[3]->Text() == "0.004"; };
     const struct {
         const char* typed;
+        int picture;
+        const char* block;
+        std::function<bool()> ready;
         std::function<void()> type;
         bool tell;
     } cases[] = {
-        {"in the panel", [&] { panel.Text_SPV[1]->SetText("3"); }, true},
-        {"for the selected value",
+        {"in the panel", 2, "LB01.REG", panelReady, [&] { panel.Text_SPV[1]->SetText("3"); }, true},
+        {"in the curve editor", 3, "VS01.DAG", curveReady, [&] { editor.Text_Curve_SPV[2]->SetText("2.5"); },
+         true},
+        {"for the selected value", 2, "LB01.REG", panelReady,
          [&] {
              panel.Command_CancelSPV_Click();
              cElement& flow = ElementWithAddress("LB01.BV.GF11");
@@ -71,19 +79,20 @@ TEST_F(SetpointSession, AValueTypedButNotWrittenWhenTheLinkEndsIsToldOf) {
              c().toolbar().Text_NewValue->SetText("7");
          },
          true},
-        {"nothing", [] {}, false},
+        {"nothing in the panel", 2, "LB01.REG", panelReady, [] {}, false},
+        {"nothing in the curve editor", 3, "VS01.DAG", curveReady, [] {}, false},
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.typed);
         if (c().m_AccessLevel == 0)
             LogIn();
-        ShowPicture(2, true);
-        OpenBlock("LB01.REG");
-        ASSERT_TRUE(waitFor([&] { return panel.Text_SPV[3]->Text() == "28"; }));
+        ShowPicture(t.picture, true);
+        OpenBlock(t.block);
+        ASSERT_TRUE(waitFor(t.ready));
         t.type();
         f.dialogs().asked.clear();
         server().dropMidFrame();
-        c().TCPSend(CMD_GET_PICTURE, "2");
+        c().TCPSend(CMD_GET_PICTURE, "1");
         ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
         LogIn();
         const std::vector<ScriptedDialogs::Question> expected = {{ScriptedDialogs::Kind::Ok, told, ""}};
