@@ -12,10 +12,11 @@
 
 namespace pelorin::bench {
 
-// Sends nothing anywhere.
+// Takes every request as a connected link would, and sends nothing anywhere.
 class NoSender : public CommandSender {
 public:
     void TCPSend(int16_t, const std::string&) override {}
+    bool Connected() const override { return true; }
 };
 
 // Keeps the view and shows nothing for it.

@@ -3,6 +3,7 @@
 #include "control/SettingsPanel.h"
 #include "core/Access.h"
 #include "core/ClientProcs.h"
+#include "core/Latin1.h"
 #include "core/Payload.h"
 #include "core/Protocol.h"
 #include "link/ServerLink.h"
@@ -10,6 +11,7 @@
 #include "picture/PictureModel.h"
 #include "picture/PictureView.h"
 #include "platform/ImageSurface.h"
+#include "platform/MessageLater.h"
 #include "printing/Printout.h"
 #include "setpoints/CurveEditor.h"
 #include "setpoints/SetpointPanel.h"
@@ -56,7 +58,8 @@ void PelorinControl::UpdateToolBarView() {
 }
 
 void PelorinControl::Toolbar_ButtonClick(const std::string& ButtonKey) {
-    m_Texts->BeforeToolbarAction(ButtonKey);
+    if (!m_Texts->BeforeToolbarAction(ButtonKey))
+        return;
     if (ButtonKey == tb::kHome) {
         if (m_ViewState == VS_PICTURE && m_Model->PictureExists(1))
             TCPSend(CMD_GET_PICTURE, "1");
@@ -107,14 +110,15 @@ void PelorinControl::Toolbar_ButtonMenuClick(const std::string& MenuKey, const s
                                              const std::string& MenuTag) {
     // A printout, like anything else that reads the picture, comes after the values waiting to be drawn.
     m_View->DrawPending();
-    m_Texts->BeforeToolbarAction(MenuKey);
+    if (!m_Texts->BeforeToolbarAction(MenuKey))
+        return;
     if (m_ViewState == VS_SYSDIAL)
         m_SystemDialog->CloseTerminal();
     // Every entry but printing leads away from an open setpoint block (another block opens afresh).
     if (MenuKey != tb::kPrint && ParentKey != tb::kSetpoints)
         m_Setpoints->LeaveSetpoint();
     if (MenuKey == tb::kLogout)
-        m_Session->LogOut();
+        LogOut();
     else if (MenuKey == tb::kSystemDialog)
         m_SystemDialog->OpenSystemDialog();
     else if (MenuKey == tb::kPrint)
@@ -125,6 +129,22 @@ void PelorinControl::Toolbar_ButtonMenuClick(const std::string& MenuKey, const s
         m_SettingsPanel->Open();
     if (ParentKey == tb::kSetpoints)
         m_Setpoints->OpenSetpoint(MenuTag);
+}
+
+// Every way a session ends comes here: nothing of it is left for the next login, and nothing the
+// operator typed goes without a word.
+void PelorinControl::LogOut() {
+    const bool valueLost = m_Session->EndedByLink() && m_Setpoints->HoldsTypedValue();
+    m_Texts->EndSession();
+    m_SystemDialog->EndSession();
+    m_View->EndSelection();
+    m_Setpoints->EndSession();
+    m_Model->ForgetPictureTable();
+    m_Session->LogOut();
+    if (valueLost)
+        MessageLater(
+            *m_Services.dialogs, this,
+            Latin1FromUtf8("Det inskrivna värdet skrevs inte ner: sessionen med bildservern avslutades."));
 }
 
 void PelorinControl::DispatchFrame(uint8_t code, const std::string& payload) {
@@ -165,6 +185,7 @@ void PelorinControl::DispatchFrame(uint8_t code, const std::string& payload) {
 }
 
 void PelorinControl::OnNoPicture(const std::string& /*payload*/) {
+    m_Texts->BeforeReplaced();
     RemoveAllElements();
     m_View->Surface().Cls();
     m_ViewState = VS_PICTURE;
@@ -173,6 +194,7 @@ void PelorinControl::OnNoPicture(const std::string& /*payload*/) {
 }
 
 void PelorinControl::OnPicture(const std::string& payload) {
+    m_Texts->BeforeReplaced();
     ExtractAllElements(m_Model->ReadPictureHeader(payload));
     m_Toolbar->ShowIndicator(m_DynamicPointers == 0 ? "100%" : "0%", m_DynamicPointers == 0);
     m_Toolbar->Text_Address->SetText({});

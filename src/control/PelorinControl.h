@@ -110,6 +110,7 @@ private:
     void GetTypedPicture();
     void StepPicture(int direction);
     void UpdateIndicator();
+    void LogOut();
 
     std::unique_ptr<SettingsStore> m_OwnSettings;
     std::unique_ptr<Dialogs> m_OwnDialogs;

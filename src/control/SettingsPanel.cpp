@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <optional>
+#include <utility>
 
 namespace pelorin {
 
@@ -21,6 +23,8 @@ constexpr const char* kPictureSection = "Picture";
 const char* const kStoredKeys[] = {"FontName", "FontSize", "FontBold", "Resolution"};
 
 const char* const kResolutions[] = {"640 x 480", "800 x 600", "1024 x 768", "1280 x 1024"};
+// The first and the last of the resolutions.
+constexpr int32_t kSmallestWidth = 640, kSmallestHeight = 480, kLargestWidth = 1280, kLargestHeight = 1024;
 constexpr int kSmallestFontSize = 6;
 constexpr int kLargestFontSize = 15;
 constexpr int32_t kNoEntry = -1;
@@ -37,6 +41,29 @@ int32_t ToLong(const std::string& text) {
 
 int32_t ToBoolean(const std::string& text) {
     return ReadNumber(text) != 0 ? -1 : 0;
+}
+
+// A stored value is used only when it is one the settings panel could have chosen; anything else (an
+// empty or hand-edited setting, a picture that cannot be laid out or takes ages to) counts as absent.
+std::optional<double> NumberWithin(const std::string& text, double smallest, double largest) {
+    const std::optional<double> number = ReadLeadingNumber(text);
+    if (!number || *number < smallest || *number > largest)
+        return std::nullopt;
+    return number;
+}
+
+std::optional<double> StoredFontSize(const std::string& text) {
+    return NumberWithin(text, kSmallestFontSize, kLargestFontSize);
+}
+
+// Between the smallest and the largest of the panel's resolutions.
+std::optional<std::pair<int32_t, int32_t>> StoredResolution(const std::string& text) {
+    const std::optional<double> width = NumberWithin(GetField(text, 0, "x"), kSmallestWidth, kLargestWidth);
+    const std::optional<double> height =
+        NumberWithin(GetField(text, 1, "x"), kSmallestHeight, kLargestHeight);
+    if (!width || !height)
+        return std::nullopt;
+    return std::pair(RoundTo<int32_t>(*width), RoundTo<int32_t>(*height));
 }
 
 // A value in effect that no entry shows leaves no entry selected, so that nothing claims to be it.
@@ -148,13 +175,14 @@ void SettingsPanel::ApplyStoredSettings() {
     };
     if (const std::string fontName = stored("FontName"); !fontName.empty())
         m_Settings.m_FontName = fontName;
-    if (const std::string fontSize = stored("FontSize"); !fontSize.empty())
-        m_Settings.m_FontSize = ToSingle(ReadNumber(fontSize));
+    if (const std::optional<double> fontSize = StoredFontSize(stored("FontSize")))
+        m_Settings.m_FontSize = static_cast<float>(*fontSize);
     if (const std::string fontBold = stored("FontBold"); !fontBold.empty())
         m_Settings.m_FontBold = ToLong(fontBold);
-    if (const std::string resolution = stored("Resolution"); !resolution.empty()) {
-        m_Settings.m_Width = ToLong(GetField(resolution, 0, "x"));
-        m_Settings.m_Height = ToLong(GetField(resolution, 1, "x"));
+    if (const std::optional<std::pair<int32_t, int32_t>> resolution =
+            StoredResolution(stored("Resolution"))) {
+        m_Settings.m_Width = resolution->first;
+        m_Settings.m_Height = resolution->second;
     }
 }
 

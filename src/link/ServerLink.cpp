@@ -46,6 +46,12 @@ void ServerLink::TCPSend(int16_t TCPCommand, const std::string& Buffer) {
     // Requests are fire-and-forget: one made while not connected is lost, and no one is told.
     if (Winsock_Client->State() != Winsock::sckConnected)
         return;
+    // The server ends a link that announces a longer frame: everything after it would be lost too.
+    if (Buffer.size() > kMaxPayloadLength) {
+        qCWarning(lcLink) << "not sent: a frame of" << Buffer.size() << "bytes is over the limit of"
+                          << kMaxPayloadLength;
+        return;
+    }
     const auto code = static_cast<uint8_t>(TCPCommand);
     if (OnFrame)
         OnFrame(FrameDirection::ToServer, code, Buffer);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/FrameTrace.h"
 #include "ports/ControlMembers.h"
 #include "ports/Ports.h"
-#include "core/FrameTrace.h"
 
 #include <cstdint>
 #include <functional>
@@ -36,7 +36,7 @@ public:
     void Connect();
     // Ends the connection; a half-received frame goes with it.
     void Close();
-    bool Connected() const;
+    bool Connected() const override;
     // Whether a picture has been asked for and has not come yet: the one shown has been left.
     bool PictureRequested() const { return m_PicturesRequested > 0; }
     // Runs `then` once every byte received so far has been handled (at once when none waits): the

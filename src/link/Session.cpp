@@ -6,14 +6,17 @@
 #include "core/Protocol.h"
 #include "link/ServerLink.h"
 #include "platform/InputCodes.h"
+#include "platform/Screen.h"
 #include "platform/Winsock.h"
 #include "ports/Ports.h"
 #include "sysdial/SystemDialog.h"
 #include "toolbar/ToolbarRow.h"
 #include "toolbar/ToolbarTable.h"
 
+#include <QTime>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 namespace pelorin {
 
@@ -23,6 +26,14 @@ constexpr int32_t kTimerIntervalMs = 500;
 // A server that takes the connection but never answers the login would otherwise leave the operator
 // without a login frame for good.
 constexpr std::chrono::seconds kLoginReplyTimeout{30};
+// The login frame grows by one line below its button, and as wide as that line needs, while it tells
+// why the last session ended.
+constexpr double kLoginFrameWidth = 4380;
+constexpr double kLoginFrameHeight = 2040;
+constexpr double kEndReasonLine = 330;
+constexpr double kEndReasonLeft = 240;
+constexpr double kEndReasonTop = 1950;
+constexpr double kEndReasonHeight = 240;
 
 int32_t ToLong(const std::string& text) {
     return RoundTo<int32_t>(ReadNumber(text));
@@ -50,15 +61,15 @@ Session::Session(QWidget* parent, const SessionContext& context)
     Timer_System->SetEnabled(true);
     m_LoginTimeout->setSingleShot(true);
     m_LoginTimeout->setInterval(kLoginReplyTimeout);
-    m_LoginTimeout->callOnTimeout([this] { EndAsIfLoggedOut(); });
+    m_LoginTimeout->callOnTimeout([this] { EndByLink("Bildservern svarade inte"); });
 }
 
 Session::~Session() = default;
 
 void Session::CreateLoginFrame(QWidget* parent) {
     Frame_Login = m_Controls.Make<Frame>(parent, "&Logga in:");
-    Frame_Login->SetWidth(4380);
-    Frame_Login->SetHeight(2040);
+    Frame_Login->SetWidth(kLoginFrameWidth);
+    Frame_Login->SetHeight(kLoginFrameHeight);
     QWidget* frame = Frame_Login->widget();
     Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Användarvisum:")), {240, 450, 1500, 240});
     Text_UserVisa = m_Controls.Make<TextBox>(frame, TextBox::Kind::SingleLine);
@@ -68,6 +79,10 @@ void Session::CreateLoginFrame(QWidget* parent) {
     Place(*Text_PassWord, {1860, 900, 2280, 345});
     Command_Login = m_Controls.Make<CommandButton>(frame, "Ok");
     Place(*Command_Login, {3060, 1470, 1080, 375});
+    m_EndReason = m_Controls.Make<Label>(frame, std::string());
+    Place(*m_EndReason,
+          {kEndReasonLeft, kEndReasonTop, kLoginFrameWidth - 2 * kEndReasonLeft, kEndReasonHeight});
+    m_EndReason->SetVisible(false);
 }
 
 void Session::Text_UserVisa_KeyPress(int16_t& KeyAscii) {
@@ -86,6 +101,8 @@ void Session::Text_PassWord_KeyPress(int16_t& KeyAscii) {
 }
 
 void Session::Command_Login_Click() {
+    ShowEndReason({});
+    m_LinkOpened = false;
     Frame_Login->SetVisible(false);
     m_LoginTimeout->start();
     m_Link.Connect();
@@ -96,6 +113,7 @@ void Session::Frame_Login_DblClick() {
 }
 
 void Session::Winsock_Client_Connect() {
+    m_LinkOpened = true;
     const std::string loginText = Text_UserVisa->Text() + kVisaPasswordSeparator + Text_PassWord->Text();
     m_Link.TCPSend(CMD_LOGIN, ScrambleLogin(loginText));
     m_Session.m_UserVisa = Text_UserVisa->Text();
@@ -103,11 +121,12 @@ void Session::Winsock_Client_Connect() {
     Text_PassWord->SetText({});
 }
 
-// The server closed the connection, or the socket failed: the session ends quietly.
+// The server closed the connection, or the socket failed: the session ends without a message box.
 void Session::Winsock_Client_Close() {
     m_Link.AfterReceived([this] {
         m_Link.Close();
-        EndAsIfLoggedOut();
+        EndByLink(m_LinkOpened ? Latin1FromUtf8("Förbindelsen med bildservern bröts")
+                               : std::string("Bildservern svarade inte"));
     });
 }
 
@@ -133,14 +152,39 @@ void Session::OnLoginReply(const std::string& payload) {
 }
 
 void Session::OnLogout(const std::string& /*payload*/) {
+    EndByLink("Bildservern avslutade sessionen");
+}
+
+void Session::EndByLink(const std::string& reason) {
+    ShowEndReason(reason + " " + ToLatin1(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
     EndAsIfLoggedOut();
 }
 
-// A refused login, the server's logout, a lost link and an unanswered login end the session through
-// the toolbar's logout entry, as if the operator chose it: so the terminal is closed and an open
-// setpoint block left on the way.
+// A refused login and every end by the link close the session through the toolbar's logout entry, as
+// if the operator chose it, so that the session ends everywhere the operator's own logout ends it.
 void Session::EndAsIfLoggedOut() {
     m_Actions.Toolbar_ButtonMenuClick(tb::kLogout, tb::kHome, {});
+}
+
+// The frame keeps its centre as it grows and shrinks.
+void Session::ShowEndReason(const std::string& text) {
+    m_EndReason->SetCaption(text);
+    m_EndReason->SetVisible(!text.empty());
+    const double textWidth = m_EndReason->widget()->sizeHint().width() * Screen::TwipsPerPixelX();
+    const double width =
+        text.empty() ? kLoginFrameWidth : std::max(kLoginFrameWidth, textWidth + 2 * kEndReasonLeft);
+    Frame_Login->SetLeft(Frame_Login->Left() + (Frame_Login->Width() - width) / 2);
+    Frame_Login->SetWidth(width);
+    m_EndReason->SetWidth(width - 2 * kEndReasonLeft);
+    Frame_Login->SetHeight(kLoginFrameHeight + (text.empty() ? 0 : kEndReasonLine));
+}
+
+bool Session::EndedByLink() const {
+    return !m_EndReason->Caption().empty();
+}
+
+std::string Session::EndReason() const {
+    return m_EndReason->Caption();
 }
 
 void Session::SetServerAddress(const std::string& address) {

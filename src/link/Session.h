@@ -60,10 +60,17 @@ public:
     void FocusUserVisa();
     // A login that has no reply this long after it was started is given up: the login frame returns.
     void SetLoginTimeout(std::chrono::milliseconds timeout);
+    // Whether the link, not the operator, ended the last session: the login frame says why until the
+    // next login.
+    bool EndedByLink() const;
+    std::string EndReason() const;
 
 private:
     void CreateLoginFrame(QWidget* parent);
     void EndAsIfLoggedOut();
+    // The link ended the session: `reason` and the time are shown, then the logout action runs.
+    void EndByLink(const std::string& reason);
+    void ShowEndReason(const std::string& text);
 
     SessionMembers& m_Session;
     ServerLink& m_Link;
@@ -74,6 +81,9 @@ private:
     ChildControls m_Controls;
     std::unique_ptr<SystemTimer> m_Timer;
     std::unique_ptr<QTimer> m_LoginTimeout;
+    Label* m_EndReason = nullptr;
+    // The link of this login was established: its failure is a broken link, not an unanswered login.
+    bool m_LinkOpened = false;
     // The host's ServerAddress text, shown by the login frame.
     std::string m_ServerAddress;
 };

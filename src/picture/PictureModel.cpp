@@ -53,8 +53,8 @@ std::string PictureModel::ReadPictureHeader(const std::string& payload) {
 void PictureModel::ExtractAllElements(const std::string& StringArray, double cellWidth, double cellHeight) {
     m_Parser.SetLinkCell(cellWidth, cellHeight);
     const std::string_view data(StringArray);
-    m_Picture.m_DynamicPointers =
-        m_Parser.ExtractAllElements(data.substr(0, std::max<int32_t>(m_Picture.m_VGFileLen, 0)), m_Picture.m_Elements);
+    m_Picture.m_DynamicPointers = m_Parser.ExtractAllElements(
+        data.substr(0, std::max<int32_t>(m_Picture.m_VGFileLen, 0)), m_Picture.m_Elements);
     BuildValueIndex();
 }
 
@@ -74,6 +74,11 @@ void PictureModel::OnPictureTable(const std::string& payload) {
         m_PictureExists[i] = i < payload.size() ? static_cast<uint8_t>(payload[i]) : 0;
     const int32_t length = String2Long(payload, kPictureTableSize);
     m_Picture.m_WriteParameters = PayloadBytes(payload, kPictureTableSize + 4, std::max(length, 0));
+}
+
+void PictureModel::ForgetPictureTable() {
+    m_PictureExists = {};
+    m_Picture.m_WriteParameters.clear();
 }
 
 bool PictureModel::PictureExists(int64_t number) const {

@@ -37,6 +37,8 @@ public:
     void RemoveAllElements();
 
     void OnPictureTable(const std::string& payload);
+    // The session ended: the next login's table is not mixed with this one's.
+    void ForgetPictureTable();
     bool PictureExists(int64_t number) const;
 
     // The positions in m_Elements of the elements carrying dynamic number `pointer`, in picture order;

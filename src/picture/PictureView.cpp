@@ -112,7 +112,8 @@ void PictureView::Picture_PCT_DblClick() {
     m_Selection.m_SelectedElement = chosen;
     PaintElement(*chosen, 0, 0);
     m_Toolbar.Text_Address->SetText(chosen->m_Address);
-    m_Toolbar.Text_NewValue->SetText(RegionalNumber(chosen->m_Value));
+    m_SelectedValueText = RegionalNumber(chosen->m_Value);
+    m_Toolbar.Text_NewValue->SetText(m_SelectedValueText);
     m_View.UpdateToolBarView();
 }
 

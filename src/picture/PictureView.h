@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class QWidget;
 
@@ -68,6 +69,8 @@ public:
     void EndSelection();
     // The elements are gone: the selection and the drawing waiting for them refer to nothing.
     void ForgetElements();
+    // The value the selection put in the toolbar's value box, to tell the operator's typing from it.
+    const std::string& SelectedValueText() const { return m_SelectedValueText; }
 
 private:
     SelectionMembers& m_Selection;
@@ -79,6 +82,7 @@ private:
     CommandSender& m_Sender;
     std::unique_ptr<ControlBase> m_Geometry;
     std::unique_ptr<ValueDrawing> m_ValueDrawing;
+    std::string m_SelectedValueText;
 };
 
 } // namespace pelorin

@@ -30,6 +30,8 @@ class CommandSender {
 public:
     virtual ~CommandSender() = default;
     virtual void TCPSend(int16_t TCPCommand, const std::string& Buffer) = 0;
+    // Whether a request sent now would go out; a caller that must not lose what it sends asks first.
+    virtual bool Connected() const = 0;
 };
 
 // The view state and the one function that decides every visibility and enabled flag from it.

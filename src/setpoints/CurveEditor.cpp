@@ -229,6 +229,23 @@ void CurveEditor::ShowParameter(int16_t Index, const std::string& ValueText) {
     ShowCurveValue(index);
 }
 
+bool CurveEditor::HoldsTypedValue() const {
+    for (size_t i = kFirstWritable; i < kParameters.size(); ++i)
+        if (Text_Curve_SPV[i]->Text() != m_ShownTexts[i])
+            return true;
+    return ChartUnwritten();
+}
+
+// What the chart holds counts as received, so that no mark claims an unwritten change.
+void CurveEditor::ForgetValues() {
+    m_ShownTexts = {};
+    for (TextBox* box : Text_Curve_SPV)
+        box->SetText({});
+    for (size_t i = 0; i < kParameters.size(); ++i)
+        m_Received[i] = m_Chart.*kParameters[i];
+    ShowUnwritten();
+}
+
 void CurveEditor::EndDrag() {
     EndCurveDrag(m_Chart);
     Picture_SPV_Curve->SetMousePointer(PictureBox::mpDefault);
@@ -240,7 +257,8 @@ void CurveEditor::ShowCurveValues() {
 }
 
 void CurveEditor::ShowCurveValue(size_t index) {
-    Text_Curve_SPV[index]->SetText(RegionalFixed(m_Chart.*kParameters[index], kDecimals[index]));
+    m_ShownTexts[index] = RegionalFixed(m_Chart.*kParameters[index], kDecimals[index]);
+    Text_Curve_SPV[index]->SetText(m_ShownTexts[index]);
 }
 
 bool CurveEditor::ChartUnwritten() const {

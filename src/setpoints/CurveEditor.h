@@ -74,6 +74,10 @@ public:
     // The chart holds parameters other than the last ones received: dragged or redrawn, not written.
     // "Skriv ner nya signalvärden" then carries a mark.
     bool ChartUnwritten() const;
+    // A parameter the operator changed (typed or dragged) and did not send.
+    bool HoldsTypedValue() const;
+    // The session ends: the boxes show no parameters of it.
+    void ForgetValues();
 
     void Picture_SPV_Curve_Paint();
     void Picture_SPV_Curve_MouseDown(int Button, int Shift, float X, float Y);
@@ -108,6 +112,8 @@ private:
     std::array<float, 4> m_Received{};
     QIcon m_SendIcon;
     QIcon m_SendIconUnwritten;
+    // What the boxes were last given, so that typing in them can be told apart.
+    std::array<std::string, 4> m_ShownTexts{};
 };
 
 } // namespace pelorin

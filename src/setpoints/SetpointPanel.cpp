@@ -132,8 +132,7 @@ void SetpointPanel::OpenSetpoint(const std::string& MenuTag) {
         return;
     const cElement& block = *m_Setpoint.m_SPVElement;
     m_Sender.TCPSend(CMD_WATCH_SETPOINT, WatchList(block.m_Address));
-    for (TextBox* box : Text_SPV)
-        box->SetText({});
+    ShowNoValues();
     switch (block.m_SPVType) {
     case SPV_TABLE:
         ShowPanel(DescribedLabels(block));
@@ -171,9 +170,11 @@ void SetpointPanel::ShowSetpointValue(int16_t Index, const std::string& Value) {
     if (!m_Setpoint.m_SPVElement || Index < 0 || Index >= static_cast<int16_t>(Text_SPV.size()))
         return;
     const double kind = m_Setpoint.m_SPVElement->m_Value;
-    if (kind == SPV_TABLE || kind == SPV_STANDARD)
-        Text_SPV[static_cast<size_t>(Index)]->SetText(RegionalNumber(ReadNumber(Value)));
-    else if (kind == SPV_CURVE_DAY || kind == SPV_CURVE_NIGHT)
+    if (kind == SPV_TABLE || kind == SPV_STANDARD) {
+        const auto row = static_cast<size_t>(Index);
+        m_ShownValues[row] = RegionalNumber(ReadNumber(Value));
+        Text_SPV[row]->SetText(m_ShownValues[row]);
+    } else if (kind == SPV_CURVE_DAY || kind == SPV_CURVE_NIGHT)
         m_Curve.ShowParameter(Index, Value);
 }
 
@@ -225,6 +226,33 @@ void SetpointPanel::LeaveSetpoint() {
 
 void SetpointPanel::SetVisible(bool visible) {
     Frame_SPV->SetVisible(visible);
+}
+
+bool SetpointPanel::HoldsTypedValue() const {
+    if (m_Selection.m_SelectedElement && m_Toolbar.Text_NewValue->Text() != m_PictureView.SelectedValueText())
+        return true;
+    if (m_View.View() == VS_SPV_CURVE)
+        return m_Curve.HoldsTypedValue();
+    if (m_View.View() != VS_SPV)
+        return false;
+    for (size_t i = 0; i < Text_SPV.size(); ++i)
+        if (Text_SPV[i]->Text() != m_ShownValues[i])
+            return true;
+    return false;
+}
+
+void SetpointPanel::EndSession() {
+    LeaveSetpoint();
+    ShowNoValues();
+    m_Curve.ForgetValues();
+    m_Toolbar.Text_Address->SetText({});
+    m_Toolbar.Text_NewValue->SetText({});
+}
+
+void SetpointPanel::ShowNoValues() {
+    m_ShownValues = {};
+    for (TextBox* box : Text_SPV)
+        box->SetText({});
 }
 
 } // namespace pelorin

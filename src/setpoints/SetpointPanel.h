@@ -58,11 +58,17 @@ public:
     // server stops sending its parameters.
     void LeaveSetpoint();
     void SetVisible(bool visible);
+    // A value the operator typed that was not written: in the open panel's boxes, or for the value
+    // selected in the picture.
+    bool HoldsTypedValue() const;
+    // The session ends: no block is open and no box holds a value of it.
+    void EndSession();
 
 private:
     void CreateFrame(QWidget* parent);
     cElement* FindBlock(const std::string& MenuTag) const;
     void ShowPanel(const std::array<std::string, 4>& labels);
+    void ShowNoValues();
 
     SetpointMembers& m_Setpoint;
     const SelectionMembers& m_Selection;
@@ -73,6 +79,8 @@ private:
     ViewSwitch& m_View;
     CommandSender& m_Sender;
     ChildControls m_Controls;
+    // What each parameter box showed last, so that typing in it can be told from the server's value.
+    std::array<std::string, 4> m_ShownValues{};
 };
 
 } // namespace pelorin

@@ -304,6 +304,20 @@ void SystemDialog::StopRecordingAndPrinting() {
         Menu_Popup_Record_Click();
 }
 
+void SystemDialog::EndSession() {
+    CloseTerminal();
+    StopRecordingAndPrinting();
+    m_Terminal = TerminalBuffer();
+    CopyRows();
+    ShowWholeText();
+    m_Sysdial.m_SysdialAllocated = 0;
+    m_Sysdial.m_SysdialMax = 0;
+    m_Sysdial.m_SysdialUsers.clear();
+    LoadMacros({});
+    Menu_Popup->SetMakroVisible(false);
+    Menu_Popup->SetDelimiterVisible(false);
+}
+
 void SystemDialog::SetVisible(bool visible) {
     Text_Sysdial->SetVisible(visible);
 }

@@ -79,6 +79,9 @@ public:
     void KeepChannel(int32_t elapsedMs);
     // A new picture ends recording and continuous printing.
     void StopRecordingAndPrinting();
+    // The session ends: the terminal connection closes, recording and continuous printing end, and
+    // nothing of the terminal or of the server's channel list is left for the next login.
+    void EndSession();
     void SetVisible(bool visible);
     // The continuous printer's target from the next start (by default the system's printer).
     void SetContinuousPrinter(PrinterSurface& printer);

@@ -48,15 +48,25 @@ public:
     void Text_Any_KeyPress(int16_t& KeyAscii);
 
     // Called before every toolbar action: one that leaves a changed logbook the user may edit asks
-    // whether to save it first.
-    void BeforeToolbarAction(const std::string& key);
+    // whether to save it first. False when the action must not go on: the logbook is too large to save.
+    bool BeforeToolbarAction(const std::string& key);
+    // The server replaces the view (a picture, or no picture): an edit not yet sent is kept in a file.
+    void BeforeReplaced();
+    // The session ends: an edit not yet sent is kept in a file, and the text leaves the view.
+    void EndSession();
 
 private:
     void ShowLogbook(const std::string& text, int16_t view, int32_t editBit);
     bool IsChangedEditableLogbook() const;
-    void OfferToSave();
+    bool HoldsUnsentEdit() const;
+    // Returns whether the view may be left.
+    bool OfferToSave();
+    bool Save(int16_t view, int32_t picture, const std::string& text);
     void LeaveWithEscape();
     void InsertStamp();
+    // The logbook could not be saved on the server: its text goes to a file in the documents folder,
+    // and the operator is told where once the current event is handled.
+    void KeepInFile(int16_t view, int32_t picture, const std::string& text);
 
     TextMembers& m_Text;
     InputMembers& m_Keys;
@@ -70,6 +80,10 @@ private:
     ChildControls m_Controls;
     // Escape has asked already while it leaves through tb::kGetPicture.
     bool m_LeavingAsked = false;
+    // The save question is open: its answer decides what becomes of the edit.
+    bool m_Asking = false;
+    // The edit was saved or its saving declined; the next change is a new edit.
+    bool m_Settled = false;
 };
 
 } // namespace pelorin

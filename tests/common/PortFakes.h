@@ -20,7 +20,9 @@ public:
     void TCPSend(int16_t TCPCommand, const std::string& Buffer) override {
         sent.emplace_back(TCPCommand, Buffer);
     }
+    bool Connected() const override { return connected; }
     Requests sent;
+    bool connected = true;
 };
 
 // Keeps the view and counts the toolbar updates, ShowView's included; `onUpdate` stands for the control's.

@@ -84,7 +84,7 @@ TEST_F(SettingsPanelTest, OperatorPreviewsUndoesKeepsAndForgetsPictureSettings) 
 }
 
 void OpenSettings(PelorinControl& c) {
-    c.Toolbar_ButtonMenuClick("TB_SETTINGS", "TB_HOME");
+    c.Toolbar_ButtonMenuClick(tb::kSettings, tb::kHome);
 }
 
 // The lists show what is in effect, or no entry where none matches; a list never shows its first entry
@@ -130,6 +130,29 @@ TEST(SettingsPanelOpening, DefaultsOfAControlWithoutHostParametersAreItsStartUpV
     Press(*panel.Command_Settings_Default);
     EXPECT_EQ(PictureArea(c), startUp);
     EXPECT_EQ(std::tuple(c.m_FontName, c.m_FontSize, c.m_FontBold), std::tuple("Courier New", 8.5f, -1));
+}
+
+// A stored value the panel could not have chosen counts as absent: the host's value stands.
+TEST(StoredSettings, OnlyValuesThePanelCouldChooseAreApplied) {
+    const struct {
+        std::string resolution, fontSize;
+        QSize area;
+        float fontSizeApplied;
+    } stored[] = {
+        {"0 x 0", "1", {1024, 768}, 9},         {"-800 x -600", "-8", {1024, 768}, 9},
+        {"bred x hog", "stor", {1024, 768}, 9}, {"30000 x 30000", "1e308", {1024, 768}, 9},
+        {"800 x 600", "100000", {800, 600}, 9}, {"1280", "5.9", {1024, 768}, 9},
+        {"640 x 480", "6", {640, 480}, 6},      {"1280 x 1024", "15", {1280, 1024}, 15},
+        {"800 x 600", "8.5", {800, 600}, 8.5f},
+    };
+    for (const auto& s : stored) {
+        ControlFixture f;
+        f.settings().SaveSetting("Pelorin_Client", "Picture", "Resolution", s.resolution);
+        f.settings().SaveSetting("Pelorin_Client", "Picture", "FontSize", s.fontSize);
+        PelorinControl& c = f.Start(Bag({{"PCTWidth", "1024"}, {"PCTHeight", "768"}, {"FontSize", "9"}}));
+        EXPECT_EQ(PictureArea(c), s.area) << s.resolution;
+        EXPECT_EQ(c.m_FontSize, s.fontSizeApplied) << s.fontSize;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The link under load: values for a picture the operator has left, and a server that hangs.
 
 #include "common/SessionSupport.h"
+#include "toolbar/ToolbarTable.h"
 
 namespace pelorin::test {
 namespace {
@@ -18,7 +19,7 @@ TEST_F(ServerLinkTest, ValuesForAPictureLeftAreKeptButNotDrawn) {
     ASSERT_TRUE(server().forceValue("PG01.MV.GP1", 42));
     server().stallConnections();
     c().toolbar().Text_PCT->SetText("2");
-    c().Toolbar_ButtonClick("TB_GET_PCT");
+    c().Toolbar_ButtonClick(tb::kGetPicture);
     ASSERT_TRUE(waitFor([this] { return ElementWithAddress("PG01.MV.GP1").m_Text == "42.0"; }));
     ASSERT_TRUE(waitFor([this] { return !c().view().Drawing().HasPending(); }));
     EXPECT_TRUE(c().view().Picture_PCT->Surface().Image() == shown);

@@ -99,6 +99,17 @@ TEST_F(SessionLogin, EnterLogsInTheKeepAliveClaimsTheChannelAndEitherSideLogsOut
               std::tuple(4321, 777));
 }
 
+// The server ends a link that announces a frame over the limit: such a frame is not sent, and the link
+// goes on.
+TEST_F(SessionLogin, AFrameOverTheLimitIsNotSentAndTheLinkStays) {
+    LogIn();
+    Sent();
+    c().TCPSend(CMD_SAVE_GLOBAL_LOG, std::string(kMaxPayloadLength + 1, 'x'));
+    c().TCPSend(CMD_SAVE_GLOBAL_LOG, "kort");
+    EXPECT_EQ(Sent(), (Commands{{CMD_SAVE_GLOBAL_LOG, "kort"}}));
+    EXPECT_EQ(c().m_ViewState, VS_PICTURE);
+}
+
 // A failed connection, or a server that never answers the login, brings the login frame back.
 TEST(SessionUnreachable, FailedOrUnansweredLoginsReturnToTheLoginFrame) {
     QTcpServer closed, silent;
@@ -117,6 +128,7 @@ TEST(SessionUnreachable, FailedOrUnansweredLoginsReturnToTheLoginFrame) {
         ExpectLoggedOut(c);
         EXPECT_EQ(c.session().Text_UserVisa->Text() + c.session().Text_PassWord->Text(),
                   port == silentPort ? "" : "DEMOdemo");
+        EXPECT_TRUE(c.session().EndReason().starts_with("Bildservern svarade inte ")) << port;
     }
 }
 
@@ -125,7 +137,8 @@ TEST_F(SessionLogin, ABrokenLinkLogsOutAndLeavesNoFragmentForTheNextLogin) {
     std::string burst;
     for (int i = 0; i < 20000; ++i)
         burst += EncodeFrame(MSG_VALUE, std::string{0, static_cast<char>(i % 4)} + std::to_string(i) + ".5");
-    burst += EncodeFrame(MSG_PICTURE_TABLE, std::string(kPictureTableSize, '\0') + Long2String(5) + ",END,");
+    // The last frame before the close: the outdoor temperature (dynamic number 2) at its end value.
+    burst += EncodeFrame(MSG_VALUE, ValuePayload(2, "-7.5"));
     const std::string half = EncodeFrame(MSG_FUNCTION_TEXT, "half").substr(0, 7);
     const std::function<void()> breaks[] = {
         // The stream is taken in slices, but the server's close waits for every frame sent before it.
@@ -154,8 +167,7 @@ TEST_F(SessionLogin, ABrokenLinkLogsOutAndLeavesNoFragmentForTheNextLogin) {
         ExpectLoggedOut(c());
         ASSERT_TRUE(waitFor([this] { return server().sessionCount() == 0; })) << "the client closed its end";
         if (i == 0) {
-            EXPECT_EQ(std::tuple(c().m_WriteParameters, ElementWithAddress("UTE.MV.GT41").m_Text),
-                      std::tuple(",END,", "19998.5"));
+            EXPECT_EQ(ElementWithAddress("UTE.MV.GT41").m_Text, "-7.5");
         }
     }
     LogIn();

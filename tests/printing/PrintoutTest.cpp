@@ -162,11 +162,11 @@ TEST_F(PrintoutTest, ASetpointTableIsPrintedWithItsValues) {
     }));
     const QString text = PdfLayoutText(Print(QStringLiteral("picture-2-values")));
     for (size_t i = 0; i < panel.Text_SPV.size(); ++i) {
-        const QRegularExpression line(QRegularExpression::escape(FromLatin1(panel.Label_SPV[i]->Caption())) +
-                                      QStringLiteral(" +") +
-                                      QRegularExpression::escape(FromLatin1(panel.Text_SPV[i]->Text())) +
-                                      QStringLiteral("\\b"));
-        EXPECT_TRUE(line.match(text).hasMatch()) << line.pattern().toStdString() << "\n" << text.toStdString();
+        const QRegularExpression line(
+            QRegularExpression::escape(FromLatin1(panel.Label_SPV[i]->Caption())) + QStringLiteral(" +") +
+            QRegularExpression::escape(FromLatin1(panel.Text_SPV[i]->Text())) + QStringLiteral("\\b"));
+        EXPECT_TRUE(line.match(text).hasMatch()) << line.pattern().toStdString() << "\n"
+                                                 << text.toStdString();
     }
 }
 
@@ -230,17 +230,17 @@ TEST_F(PrintoutTest, EachPrintoutIsNamedByWhatItShowsAndItsFileIsTold) {
         QString name;
     } views[] = {
         {nullptr, VS_PICTURE, QStringLiteral("Bild 001")},
-        {"TB_SHOW_FB", VS_FUNCTION_TEXT, QStringLiteral("Funktionsbeskrivning 001")},
-        {"TB_SHOW_LOG_PCT", VS_LOG_PCT, QStringLiteral("Loggbok 001")},
-        {"TB_SHOW_LOG_GLOBAL", VS_LOG_GLOBAL, QStringLiteral("Global loggbok")},
-        {"TB_SYSDIAL", VS_SYSDIAL, QStringLiteral("Terminal")},
+        {tb::kFunctionText, VS_FUNCTION_TEXT, QStringLiteral("Funktionsbeskrivning 001")},
+        {tb::kPictureLog, VS_LOG_PCT, QStringLiteral("Loggbok 001")},
+        {tb::kGlobalLog, VS_LOG_GLOBAL, QStringLiteral("Global loggbok")},
+        {tb::kSystemDialog, VS_SYSDIAL, QStringLiteral("Terminal")},
     };
     for (const auto& [menu, view, name] : views) {
         if (menu)
-            c().Toolbar_ButtonMenuClick(menu, view == VS_SYSDIAL ? "TB_HOME" : "TB_SHOW_TEXTS");
+            c().Toolbar_ButtonMenuClick(menu, view == VS_SYSDIAL ? tb::kHome : tb::kTexts);
         ASSERT_TRUE(waitFor([&] { return c().m_ViewState == view; })) << menu;
         f.output().lines.clear();
-        c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
+        c().Toolbar_ButtonMenuClick(tb::kPrint, tb::kHome);
         const QRegularExpression told(QRegularExpression::anchoredPattern(
             QStringLiteral("printed ") +
             QRegularExpression::escape(home.filePath(QStringLiteral("Documents/"))) + name +
@@ -251,7 +251,7 @@ TEST_F(PrintoutTest, EachPrintoutIsNamedByWhatItShowsAndItsFileIsTold) {
     }
     printer().SetPdfPath(QStringLiteral("/dev/full"));
     f.output().lines.clear();
-    c().Toolbar_ButtonMenuClick("TB_PRINT", "TB_HOME");
+    c().Toolbar_ButtonMenuClick(tb::kPrint, tb::kHome);
     EXPECT_EQ(f.output().lines, std::vector<std::string>{"print failed /dev/full"});
     qputenv("HOME", kept);
 }

@@ -51,6 +51,59 @@ protected:
     }
 };
 
+// A value typed and not written when the link ends the session is not dropped without a word.
+TEST_F(SetpointSession, AValueTypedButNotWrittenWhenTheLinkEndsIsToldOf) {
+    SetpointPanel& panel = c().setpoints();
+    CurveEditor& editor = c().curveEditor();
+    const std::string told =
+        Latin1FromUtf8("Det inskrivna värdet skrevs inte ner: sessionen med bildservern avslutades.");
+    const auto panelReady = [&] { return panel.Text_SPV[3]->Text() == "28"; };
+    const auto curveReady = [&] { return editor.Text_Curve_SPV[3]->Text() == "0.004"; };
+    const struct {
+        const char* typed;
+        int picture;
+        const char* block;
+        std::function<bool()> ready;
+        std::function<void()> type;
+        bool tell;
+    } cases[] = {
+        {"in the panel", 2, "LB01.REG", panelReady, [&] { panel.Text_SPV[1]->SetText("3"); }, true},
+        {"in the curve editor", 3, "VS01.DAG", curveReady, [&] { editor.Text_Curve_SPV[2]->SetText("2.5"); },
+         true},
+        {"for the selected value", 2, "LB01.REG", panelReady,
+         [&] {
+             panel.Command_CancelSPV_Click();
+             cElement& flow = ElementWithAddress("LB01.BV.GF11");
+             c().view().Picture_PCT_MouseMove(0, 0,
+                                              static_cast<float>(flow.m_ScanBox_X1 + flow.m_ScanBox_X2) / 2,
+                                              static_cast<float>(flow.m_ScanBox_Y1 + flow.m_ScanBox_Y2) / 2);
+             c().view().Picture_PCT_DblClick();
+             c().toolbar().Text_NewValue->SetText("7");
+         },
+         true},
+        {"nothing in the panel", 2, "LB01.REG", panelReady, [] {}, false},
+        {"nothing in the curve editor", 3, "VS01.DAG", curveReady, [] {}, false},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.typed);
+        if (c().m_AccessLevel == 0)
+            LogIn();
+        ShowPicture(t.picture, true);
+        OpenBlock(t.block);
+        ASSERT_TRUE(waitFor(t.ready));
+        t.type();
+        f.dialogs().asked.clear();
+        server().dropMidFrame();
+        c().TCPSend(CMD_GET_PICTURE, "1");
+        ASSERT_TRUE(waitFor([this] { return c().m_ViewState == VS_LOGIN; }));
+        LogIn();
+        const std::vector<ScriptedDialogs::Question> expected = {{ScriptedDialogs::Kind::Ok, told, ""}};
+        EXPECT_EQ(f.dialogs().asked, t.tell ? expected : std::vector<ScriptedDialogs::Question>{});
+        EXPECT_EQ(panel.Text_SPV[1]->Text() + c().toolbar().Text_NewValue->Text(), "")
+            << "gone with the session";
+    }
+}
+
 TEST_F(SetpointSession, AFourParameterBlockIsWrittenAndClosedAndTextWithoutANumberIsNeverSent) {
     LocaleScope swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
     SetpointPanel& panel = c().setpoints();

@@ -109,7 +109,7 @@ TEST_F(TextViewTest, TheGlobalLogbookIsRequestedAndSavedWithoutAPictureNumber) {
     LogIn();
     ShowPicture(1);
     Sent();
-    Open("TB_SHOW_LOG_GLOBAL", VS_LOG_GLOBAL);
+    Open(tb::kGlobalLog, VS_LOG_GLOBAL);
     ASSERT_TRUE(waitFor([this] { return box().Text() == "global\r\n"; }));
     EXPECT_EQ(Sent(), (Commands{{CMD_GET_PICTURE, "0"}, {12, ""}}));
     box().SetSelStart(static_cast<int32_t>(box().Text().size()));
