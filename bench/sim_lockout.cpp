@@ -1,17 +1,21 @@
 // Can hostile connections lock honest operators out of the simulator? Three attacks, each against
 // honest users arriving at a steady pace, whose success and latency are printed with no attack and
 // under it, with why the simulator closed connections:
-//  - drippers and half frames: connections that drip a frame a byte at a time and connections that
-//    send half of a large frame and fall silent (half of each kind logged in, the rest not), each
-//    reopened as soon as the simulator closes it; honest users log in;
+//  - drippers and half frames: connections from another local address (127.0.0.2) that drip a frame
+//    a byte at a time and connections that send half of a large frame and fall silent (half of each
+//    kind logged in, the rest not), each reopened as soon as the simulator closes it; honest users
+//    log in;
 //  - the terminal port: connections from another local address (127.0.0.2) that connect to the
 //    terminal port and never claim a channel, reopened as soon as they are closed; honest users log
 //    in, claim a channel and wait for their terminal's prompt;
 //  - fast logins at the connection limit (--limit): connections from 127.0.0.2 that log in at once,
-//    and close and reconnect as soon as the reply comes; honest users log in.
+//    and close and reconnect as soon as the reply comes; honest users log in. One address may hold
+//    only its share of the limit (--max-per-address; the simulator's default, half, without it), so
+//    the attackers cannot take the slots of 127.0.0.1.
 //
 //   sim_lockout [--drippers 300] [--half-frames 300] [--duration 40] [--port N]
-//               [--terminal-cyclers 500] [--fast-logins 200] [--limit 50] [--attack-seconds 15]
+//               [--terminal-cyclers 500] [--fast-logins 200] [--limit 50] [--max-per-address N]
+//               [--attack-seconds 15]
 //
 // Without --port the simulator runs in this process on a thread of its own; both ends of every
 // connection are then open here, so the open-file limit must allow twice the connections. With
@@ -374,6 +378,9 @@ int main(int argc, char** argv) {
          QStringLiteral("n"), QStringLiteral("200")},
         {QStringLiteral("limit"), QStringLiteral("The connection limit for the fast logins."),
          QStringLiteral("n"), QStringLiteral("50")},
+        {QStringLiteral("max-per-address"),
+         QStringLiteral("Connections one address may hold under the fast logins (default: half the limit)."),
+         QStringLiteral("n")},
         {QStringLiteral("attack-seconds"), QStringLiteral("Seconds of the terminal and fast-login attacks."),
          QStringLiteral("s"), QStringLiteral("15")},
     });
@@ -400,10 +407,10 @@ int main(int argc, char** argv) {
         const auto halfFrameSize = static_cast<uint32_t>(number("half-frame-size"));
         for (int i = 0; i < number("drippers"); ++i)
             attackers.push_back(std::make_unique<Attacker>(Attacker::Kind::Dripper, i % 2 == 0, port,
-                                                           number("drip-interval"), halfFrameSize));
+                                                           number("drip-interval"), halfFrameSize, other));
         for (int i = 0; i < number("half-frames"); ++i)
             attackers.push_back(std::make_unique<Attacker>(Attacker::Kind::HalfFrame, i % 2 == 0, port,
-                                                           number("drip-interval"), halfFrameSize));
+                                                           number("drip-interval"), halfFrameSize, other));
         RunAttack("drippers, half frames", prober, attackers, number("duration"));
     }
     if (!simulator)
@@ -422,6 +429,8 @@ int main(int argc, char** argv) {
 
     sim::ServerOptions limited;
     limited.maxConnections = number("limit");
+    if (parser.isSet(QStringLiteral("max-per-address")))
+        limited.maxConnectionsPerAddress = number("max-per-address");
     simulator = std::make_unique<SimulatorThread>(limited);
     if (!simulator->started())
         return 1;

@@ -78,6 +78,10 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
          QStringLiteral("n")},
         {QStringLiteral("max-connections"),
          QStringLiteral("Picture link connections served at once (default 1000)."), QStringLiteral("n")},
+        {QStringLiteral("max-per-address"),
+         QStringLiteral("Picture link connections one address may hold at once; more from it are refused "
+                        "(default: half of --max-connections, rounded up)."),
+         QStringLiteral("n")},
         {QStringLiteral("stall-after-login"),
          QStringLiteral("Failure injection: each picture link connection stops reading and sending this "
                         "long after its login, as a hung server does, and stays open."),
@@ -108,7 +112,7 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
 
     ServerOptions& options = out.options;
     double port = 2001, terminalPort = 2002, interval = options.updateIntervalMs, seed = options.seed,
-           channels = options.channels, maxConnections = options.maxConnections,
+           channels = options.channels, maxConnections = options.maxConnections, maxPerAddress = 0,
            stallAfterLogin = options.stallAfterLoginMs, floodRate = options.floodValuesPerSecond,
            terminalBurst = static_cast<double>(options.terminalBurstBytes);
     if (!ReadNumberOption(parser, {QStringLiteral("port"), 0, 65535}, port, message) ||
@@ -118,6 +122,7 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
         !ReadNumberOption(parser, {QStringLiteral("speed"), 0, 86400}, options.speed, message) ||
         !ReadNumberOption(parser, {QStringLiteral("channels"), 0, 100}, channels, message) ||
         !ReadNumberOption(parser, {QStringLiteral("max-connections"), 1, 100000}, maxConnections, message) ||
+        !ReadNumberOption(parser, {QStringLiteral("max-per-address"), 1, 100000}, maxPerAddress, message) ||
         !ReadNumberOption(parser, {QStringLiteral("stall-after-login"), 0, 86400000}, stallAfterLogin,
                           message) ||
         !ReadNumberOption(parser, {QStringLiteral("flood-values"), 0, 10000000}, floodRate, message) ||
@@ -129,6 +134,8 @@ CommandLineResult ParseCommandLine(const QStringList& arguments, CommandLine& ou
     options.seed = static_cast<unsigned>(seed);
     options.channels = static_cast<int>(channels);
     options.maxConnections = static_cast<int>(maxConnections);
+    if (parser.isSet(QStringLiteral("max-per-address")))
+        options.maxConnectionsPerAddress = static_cast<int>(maxPerAddress);
     options.stallAfterLoginMs = static_cast<int>(stallAfterLogin);
     options.floodValuesPerSecond = static_cast<int>(floodRate);
     options.terminalBurstBytes = static_cast<int64_t>(terminalBurst);

@@ -22,6 +22,10 @@ constexpr int kMaxPendingTerminals = 64;
 constexpr qint64 kTerminalReadBuffer = 64 * 1024;
 constexpr int kFloodIntervalMs = 10;
 
+bool SameAddress(const QHostAddress& a, const QHostAddress& b) {
+    return a.isEqual(b, QHostAddress::TolerantConversion);
+}
+
 } // namespace
 
 Server::Server(const ServerOptions& options, QObject* parent)
@@ -95,11 +99,10 @@ quint16 Server::terminalPort() const {
 
 void Server::acceptFramed() {
     while (QTcpSocket* socket = m_Framed->nextPendingConnection()) {
-        if (static_cast<int>(m_Sessions.size()) >= m_Context.options.maxConnections && !makeRoom()) {
-            qCWarning(lcSim).noquote()
-                << QStringLiteral("connection from %1 refused: all %2 connections in use")
-                       .arg(socket->peerAddress().toString())
-                       .arg(m_Context.options.maxConnections);
+        const QString refusal = refusalOf(socket->peerAddress());
+        if (!refusal.isEmpty()) {
+            qCWarning(lcSim).noquote() << QStringLiteral("connection from %1 refused: %2")
+                                              .arg(socket->peerAddress().toString(), refusal);
             socket->abort();
             socket->deleteLater();
             continue;
@@ -113,6 +116,29 @@ void Server::acceptFramed() {
         qCDebug(lcLink).noquote()
             << QStringLiteral("#%1 connected from %2").arg(id).arg(socket->peerAddress().toString());
     }
+}
+
+// An address at its share makes room only among its own connections, so that it never takes one more.
+QString Server::refusalOf(const QHostAddress& address) {
+    const int perAddress = maxConnectionsPerAddress();
+    if (connectionsFrom(address) >= perAddress && !makeRoom(address))
+        return QStringLiteral("it holds all %1 connections one address may").arg(perAddress);
+    const int all = m_Context.options.maxConnections;
+    if (static_cast<int>(m_Sessions.size()) >= all && !makeRoom())
+        return QStringLiteral("all %1 connections in use").arg(all);
+    return {};
+}
+
+int Server::connectionsFrom(const QHostAddress& address) const {
+    return static_cast<int>(
+        std::count_if(m_Sessions.begin(), m_Sessions.end(), [&address](const auto& entry) {
+            return SameAddress(entry.second->peerAddress(), address);
+        }));
+}
+
+int Server::maxConnectionsPerAddress() const {
+    const ServerOptions& options = m_Context.options;
+    return options.maxConnectionsPerAddress.value_or((options.maxConnections + 1) / 2);
 }
 
 // A client claims its channel and connects its terminal at once, so the terminal may come first:
@@ -143,9 +169,8 @@ void Server::acceptTerminal() {
 // One address cycling connections must not fill the waiting room for everyone else.
 bool Server::mayWaitForClaim(const QHostAddress& address) const {
     const auto fromAddress = std::count_if(
-        m_PendingTerminals.begin(), m_PendingTerminals.end(), [&address](const PendingTerminal& p) {
-            return p.socket->peerAddress().isEqual(address, QHostAddress::TolerantConversion);
-        });
+        m_PendingTerminals.begin(), m_PendingTerminals.end(),
+        [&address](const PendingTerminal& p) { return SameAddress(p.socket->peerAddress(), address); });
     return fromAddress < m_Context.options.maxPendingTerminalsPerAddress;
 }
 
@@ -177,8 +202,7 @@ void Server::attachTerminals() {
 Session* Server::terminalOwner(const QTcpSocket& socket) const {
     for (uint64_t id : m_Context.channels.awaitingTerminal()) {
         Session* session = findSession(id);
-        if (session && session->user() &&
-            session->peerAddress().isEqual(socket.peerAddress(), QHostAddress::TolerantConversion))
+        if (session && session->user() && SameAddress(session->peerAddress(), socket.peerAddress()))
             return session;
     }
     return nullptr;
@@ -203,14 +227,16 @@ void Server::refuseLateTerminals(int64_t nowMs) {
 }
 
 // Never a connection that is logging in: under a flood of new connections nobody could log in.
-bool Server::makeRoom() {
+bool Server::makeRoom(const QHostAddress& from) {
     const int64_t now = m_Context.nowMs();
-    const auto waiting = std::find_if(m_Sessions.begin(), m_Sessions.end(),
-                                      [now](const auto& entry) { return entry.second->idle(now); });
+    const auto waiting = std::find_if(m_Sessions.begin(), m_Sessions.end(), [now, &from](const auto& entry) {
+        const Session& session = *entry.second;
+        return session.idle(now) && (from.isNull() || SameAddress(session.peerAddress(), from));
+    });
     if (waiting == m_Sessions.end())
         return false;
-    qCInfo(lcSim).noquote() << QStringLiteral("%1 closed to make room: all connections in use, it has "
-                                              "not logged in and sends nothing")
+    qCInfo(lcSim).noquote() << QStringLiteral("%1 closed to make room for a new connection: it has not "
+                                              "logged in and sends nothing")
                                    .arg(waiting->second->describe());
     waiting->second->close();
     return true;

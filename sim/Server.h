@@ -86,8 +86,14 @@ private:
     void refuseLateTerminals(int64_t nowMs);
     void tick();
     void enforceDeadlines();
-    // Closes the oldest idle connection (Session::idle); false when none is.
-    bool makeRoom();
+    // Why a new picture link connection from `address` is refused; empty when it may stay, after
+    // room has been made for it if need be.
+    QString refusalOf(const QHostAddress& address);
+    int connectionsFrom(const QHostAddress& address) const;
+    int maxConnectionsPerAddress() const;
+    // Closes the oldest idle connection (Session::idle), only among those from `from` unless it is
+    // null; false when none is.
+    bool makeRoom(const QHostAddress& from = {});
     void publishValues();
     void floodValues();
     // Whether `address` may open one more terminal connection that waits for its claim.

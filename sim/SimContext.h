@@ -39,6 +39,10 @@ struct ServerOptions {
     // Picture link connections. When all are taken, a new one displaces the oldest idle one (see
     // idleAfterMs); when none is idle it is refused.
     int maxConnections = 1000;
+    // Picture link connections one address may hold at once, so that it cannot take them all even
+    // with connections that log in; a newcomer beyond it displaces an idle one of that address or
+    // is refused. Unset: half of maxConnections, rounded up.
+    std::optional<int> maxConnectionsPerAddress;
     // A connection that has not logged in and has sent nothing this long after connecting is idle.
     // A younger one, or one that has begun a frame, is logging in and is never displaced.
     int idleAfterMs = 1000;

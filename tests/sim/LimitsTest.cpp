@@ -72,6 +72,7 @@ TEST_F(LimitsTest, ConnectionsAndTheirUnfinishedInputAreCappedForAllTogether) {
     startServer([](sim::ServerOptions& o) {
         o.maxBufferedInput = 64 * 1024;
         o.maxConnections = 4;
+        o.maxConnectionsPerAddress = 4;
     });
     auto a = loggedInClient();
     auto b = loggedInClient();
@@ -109,6 +110,26 @@ TEST_F(LimitsTest, ConnectionsAndTheirUnfinishedInputAreCappedForAllTogether) {
     EXPECT_TRUE(loggingIn.next(MSG_LOGIN_REPLY).has_value());
     EXPECT_EQ(m_Server->loggedInCount(), 4);
     EXPECT_TRUE(a->sync() && c->sync());
+}
+
+// Connections that log in are never displaced, so one address could otherwise take every slot: beyond
+// half of them it is refused at once, and the other half stays for everyone else.
+TEST_F(LimitsTest, OneAddressMayHoldOnlyHalfTheConnections) {
+    startServer([](sim::ServerOptions& o) { o.maxConnections = 4; });
+    const QHostAddress other(QStringLiteral("127.0.0.2"));
+    std::vector<std::unique_ptr<SimTestClient>> fromOther;
+    for (int i = 0; i < 2; ++i) {
+        fromOther.push_back(std::make_unique<SimTestClient>());
+        ASSERT_TRUE(fromOther.back()->connectTo(m_Server->framedPort(), true, other));
+        ASSERT_GE(fromOther.back()->login("DEMO", "demo"), 1);
+    }
+    SimTestClient refused;
+    refused.connectTo(m_Server->framedPort(), false, other);
+    EXPECT_TRUE(refused.waitForClose());
+
+    auto first = loggedInClient();
+    auto second = loggedInClient();
+    EXPECT_EQ(m_Server->loggedInCount(), 4);
 }
 
 // A stalled server keeps the connection open but neither reads nor sends until it resumes; a flood
