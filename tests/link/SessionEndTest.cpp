@@ -84,7 +84,7 @@ TEST_F(SessionEnd, EveryEndLeavesNothingOfTheSessionForTheNextOperator) {
         c().toolbar().Text_NewValue->SetText("42");
         OpenTerminal();
         const QString recording = files.filePath(QStringLiteral("rec.txt"));
-        f.dialogs().savePaths.push_back(recording.toStdString());
+        f.dialogs().savePaths.push_back(recording);
         terminal().Menu_Popup_Record_Click();
         PrinterSurface paper(PrinterSurface::Output::Pdf);
         paper.SetPdfPath(files.filePath(QStringLiteral("continuous.pdf")));
