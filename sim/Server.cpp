@@ -421,4 +421,11 @@ void Server::sendFrameToAll(uint8_t code, const std::string& payload) {
         session->send(code, payload);
 }
 
+void Server::closeAllConnections() {
+    for (Session* session : sessions())
+        session->close();
+    for (TerminalSession* terminal : terminals())
+        terminal->close();
+}
+
 } // namespace pelorin::sim

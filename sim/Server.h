@@ -76,6 +76,7 @@ public:
     void sendBurstToTerminals(int64_t bytes);
     void sendFrameToAll(uint8_t code, const std::string& payload);
     void broadcastSysdialInfo();
+    void closeAllConnections();
 
 private:
     void acceptFramed();

@@ -241,7 +241,7 @@ TEST_F(TerminalSessionTest, TheTerminalAnswersRecordsAndPrintsInAJobOfItsOwnAndC
 TEST_F(TerminalSessionTest, ArrivalsKeepTheCaretTheScrollAndTheRecordingExactWhilePaintingIsPaced) {
     Open();
     const QString file = files.filePath(QStringLiteral("rec.txt"));
-    f.dialogs().savePaths.push_back(file.toStdString());
+    f.dialogs().savePaths.push_back(file);
     terminal().Menu_Popup_Record_Click();
     const QScrollBar* rows = static_cast<QAbstractScrollArea*>(Box())->verticalScrollBar();
     std::string recorded;
@@ -350,59 +350,59 @@ TEST_F(TerminalSessionTest, BothLinksWatchForADeadPeerAndABurstComesInBoundedSte
     EXPECT_LE(mostWaiting, Winsock::kReadAhead);
     EXPECT_LE(static_cast<int64_t>(Shown().size()), c().m_MaxSysdialHistory);
     Enter(QStringLiteral("STATUS"));
-    // A recording file that cannot be opened leaves recording off, and one that cannot be written stops it:
-    // both are told, never shown as recording.
-    TEST_F(TerminalSessionTest, ARecordingThatCannotBeWrittenStopsAndIsTold) {
-        Open();
-        const struct {
-            std::string path;
-            std::string told;
-        } cases[] = {
-            {"/dev/null/x/rec.txt", "not recorded /dev/null/x/rec.txt"},
-            {"/dev/full", "recording stopped /dev/full"},
-        };
-        for (const auto& [path, told] : cases) {
-            f.dialogs().savePaths.push_back(QString::fromStdString(path));
-            terminal().Menu_Popup_Record_Click();
-            server().sendToTerminals("status " + path + "\r\n");
-            ASSERT_TRUE(Shows("status " + path));
-            EXPECT_EQ(std::tuple(c().m_IsRecording, terminal().Menu_Popup->RecordChecked()),
-                      std::tuple(0, false))
-                << path;
-            EXPECT_EQ(f.output().lines, std::vector<std::string>{told});
-            f.output().lines.clear();
-        }
-    }
+}
 
-    // Whether the toggle or Escape ends it, the continuous log is one PDF holding everything received, and
-    // its file is told. (The server closing the terminal ends it as Escape does.)
-    TEST_F(TerminalSessionTest, TheContinuousLogIsCompleteAndToldWhenTheTerminalEnds) {
-        Open();
-        const struct {
-            const char* way;
-            std::function<void()> end;
-        } ways[] = {
-            {"toggle", [this] { terminal().Menu_Popup_PrintContinous_Click(); }},
-            {"Escape", [this] { QTest::keyClick(Box(), Qt::Key_Escape); }},
-        };
-        for (const auto& [way, end] : ways) {
-            PrinterSurface paper(PrinterSurface::Output::Pdf);
-            const QString pdf = files.filePath(QString::fromLatin1(way) + QStringLiteral(".pdf"));
-            paper.SetPdfPath(pdf);
-            terminal().SetContinuousPrinter(paper);
-            terminal().Menu_Popup_PrintContinous_Click();
-            server().sendToTerminals(std::string(3000, 'x') + "\r\nSLUT " + way + "\r\n");
-            ASSERT_TRUE(Shows(std::string("SLUT ") + way));
-            end();
-            EXPECT_EQ(c().m_IsPrintingContinous, 0) << way;
-            const QString printed = PdfLayoutText(pdf);
-            EXPECT_EQ(std::tuple(printed.count(u'x'), printed.count(QStringLiteral("SLUT"))),
-                      std::tuple(3000, 1))
-                << way;
-            EXPECT_EQ(f.output().lines, std::vector<std::string>{"printed " + pdf.toStdString()}) << way;
-            f.output().lines.clear();
-        }
+// A recording file that cannot be opened leaves recording off, and one that cannot be written stops it:
+// both are told, never shown as recording.
+TEST_F(TerminalSessionTest, ARecordingThatCannotBeWrittenStopsAndIsTold) {
+    Open();
+    const struct {
+        std::string path;
+        std::string told;
+    } cases[] = {
+        {"/dev/null/x/rec.txt", "not recorded /dev/null/x/rec.txt"},
+        {"/dev/full", "recording stopped /dev/full"},
+    };
+    for (const auto& [path, told] : cases) {
+        f.dialogs().savePaths.push_back(QString::fromStdString(path));
+        terminal().Menu_Popup_Record_Click();
+        server().sendToTerminals("status " + path + "\r\n");
+        ASSERT_TRUE(Shows("status " + path));
+        EXPECT_EQ(std::tuple(c().m_IsRecording, terminal().Menu_Popup->RecordChecked()), std::tuple(0, false))
+            << path;
+        EXPECT_EQ(f.output().lines, std::vector<std::string>{told});
+        f.output().lines.clear();
     }
+}
+
+// Whether the toggle or Escape ends it, the continuous log is one PDF holding everything received, and
+// its file is told. (The server closing the terminal ends it as Escape does.)
+TEST_F(TerminalSessionTest, TheContinuousLogIsCompleteAndToldWhenTheTerminalEnds) {
+    Open();
+    const struct {
+        const char* way;
+        std::function<void()> end;
+    } ways[] = {
+        {"toggle", [this] { terminal().Menu_Popup_PrintContinous_Click(); }},
+        {"Escape", [this] { QTest::keyClick(Box(), Qt::Key_Escape); }},
+    };
+    for (const auto& [way, end] : ways) {
+        PrinterSurface paper(PrinterSurface::Output::Pdf);
+        const QString pdf = files.filePath(QString::fromLatin1(way) + QStringLiteral(".pdf"));
+        paper.SetPdfPath(pdf);
+        terminal().SetContinuousPrinter(paper);
+        terminal().Menu_Popup_PrintContinous_Click();
+        server().sendToTerminals(std::string(3000, 'x') + "\r\nSLUT " + way + "\r\n");
+        ASSERT_TRUE(Shows(std::string("SLUT ") + way));
+        end();
+        EXPECT_EQ(c().m_IsPrintingContinous, 0) << way;
+        const QString printed = PdfLayoutText(pdf);
+        EXPECT_EQ(std::tuple(printed.count(u'x'), printed.count(QStringLiteral("SLUT"))), std::tuple(3000, 1))
+            << way;
+        EXPECT_EQ(f.output().lines, std::vector<std::string>{"printed " + pdf.toStdString()}) << way;
+        f.output().lines.clear();
+    }
+}
 
 } // namespace
 } // namespace pelorin::test
