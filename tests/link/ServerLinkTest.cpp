@@ -97,9 +97,9 @@ TEST_F(ServerLinkAlone, FramesSplitAtAnyByteAreHandledOnceWhenComplete) {
         SCOPED_TRACE(cut);
         Arrive(stream.substr(0, cut));
         const auto complete = std::upper_bound(ends.begin(), ends.end(), cut) - ends.begin();
-        EXPECT_EQ(actions.frames, Frames(kFrames.begin(), kFrames.begin() + complete));
+        ASSERT_EQ(actions.frames, Frames(kFrames.begin(), kFrames.begin() + complete));
         Arrive(stream.substr(cut));
-        EXPECT_EQ(actions.frames, kFrames);
+        ASSERT_EQ(actions.frames, kFrames);
         actions.frames.clear();
     }
 }
