@@ -21,8 +21,8 @@ void BM_CurveDragStep(benchmark::State& state) {
     QWidget window;
     SetpointMembers setpoint;
     PictureMembers picture;
-    StayingView view;
-    NoSender sender;
+    ViewSwitchFake view;
+    RecordingSender sender;
     CurveEditor editor(
         &window,
         {.setpoint = setpoint, .picture = picture, .view = view, .sender = sender, .closeSetpoint = [] {}});

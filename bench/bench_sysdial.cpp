@@ -98,8 +98,8 @@ private:
     InputMembers m_Keys;
     SessionMembers m_Session;
     SettingsMembers m_SettingsMembers;
-    NoSender m_Sender;
-    StayingView m_View;
+    RecordingSender m_Sender;
+    ViewSwitchFake m_View;
     SettingsStore m_Settings{m_Folder.filePath(QStringLiteral("settings")).toStdString()};
     RecordTo m_Dialogs;
     SystemDialog m_Dialog;

@@ -63,7 +63,7 @@ constexpr Colour kPaletteRed = 0x0000E0;
 constexpr Colour kPaletteGreen = 0x00A000;
 constexpr Colour kPaletteBlue = 0xE00000;
 constexpr Colour kPictureGrey = 0xC0C0C0;
-constexpr Colour kIndicatorGreen = 0xFF00;
+constexpr Colour kIndicatorGreen = kGreen;
 
 // Commands as the simulator received them: code and payload.
 using Commands = std::vector<std::pair<int, std::string>>;
@@ -78,6 +78,14 @@ public:
 // A started control pointed at the simulator on a loopback port, with the test plant and the demo users,
 // its model frozen and its clock and the control's system timer moved only by the test.
 class SessionTest : public ::testing::Test {
+    // Declared first: the control goes before the simulator it talks to.
+    QTemporaryDir m_PlantDir;
+    QTemporaryDir m_DataDir;
+    std::unique_ptr<sim::Server> m_Server;
+    int m_SyncCount = 0;
+    // What ElementWithAddress returns when the element is missing.
+    cElement m_NoElement;
+
 protected:
     void SetUp() override {
         sim::ServerOptions options;
@@ -183,8 +191,7 @@ protected:
             if (e->m_Address == address)
                 return *e;
         ADD_FAILURE() << "no element " << address;
-        static cElement none;
-        return none;
+        return m_NoElement;
     }
 
     // The pixel at a point of the picture's own coordinates, once the values received are drawn.
@@ -194,18 +201,9 @@ protected:
                                                                            static_cast<int>(y * c().m_YMul)));
     }
 
-private:
-    QTemporaryDir m_PlantDir;
-    QTemporaryDir m_DataDir;
-    std::unique_ptr<sim::Server> m_Server;
-
-protected:
     ControlFixture f;
     // The simulator's demo plant (setpoint blocks of every kind) instead of the small test plant.
     bool m_DemoPlant = false;
-
-private:
-    int m_SyncCount = 0;
 };
 
 } // namespace pelorin::test

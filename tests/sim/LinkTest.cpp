@@ -38,20 +38,31 @@ TEST_F(LinkTest, LoginReplyCarriesLevelPortHistoryAndNameAndARefusalNothingElse)
     }
 }
 
-TEST_F(LinkTest, OnlyChangesAreSentWritesComeBackBadCommandsChangeNothingAndPictureZeroStopsValues) {
-    auto client = loggedInClient();
-    m_Server->setFrozen(true);
-    ASSERT_TRUE(client->getPicture(4));
-    ASSERT_TRUE(client->sync());
-    client->takeAll();
+// A logged-in client shown picture 4 of the frozen model, with nothing left to read.
+class ShownPictureTest : public SimFixture {
+protected:
+    void SetUp() override {
+        SimFixture::SetUp();
+        client = loggedInClient();
+        m_Server->setFrozen(true);
+        ASSERT_TRUE(client->getPicture(4));
+        ASSERT_TRUE(client->sync());
+        client->takeAll();
+    }
+
+    std::unique_ptr<SimTestClient> client;
+};
+
+TEST_F(ShownPictureTest, OnlyChangedValuesAreSent) {
     m_Server->advanceClock(600000);
     EXPECT_TRUE(m_Server->forceValue("PG01.MV.GP1", 61.25));
     ASSERT_TRUE(client->sync());
     EXPECT_EQ(client->takeAll(),
-              (std::vector<Frame>{{MSG_VALUE, Short2String(numberOf(4, "PG01.MV.GP1")) + "61.25"}}))
-        << "the one changed value and nothing else";
+              (std::vector<Frame>{{MSG_VALUE, Short2String(numberOf(4, "PG01.MV.GP1")) + "61.25"}}));
+}
 
-    // A written value comes back as the plant holds it, taken or not.
+// A written value comes back as the plant holds it, taken or not.
+TEST_F(ShownPictureTest, AWrittenValueComesBackAsThePlantHoldsIt) {
     const struct {
         const char* address;
         const char* text;
@@ -76,8 +87,10 @@ TEST_F(LinkTest, OnlyChangesAreSentWritesComeBackBadCommandsChangeNothingAndPict
         EXPECT_EQ(std::pair(record->accepted, record->text), std::pair(w.accepted, std::string(w.text)));
         EXPECT_EQ(after, w.accepted ? std::min(sim::ParseValueText(w.text).value(), 150.0) : before);
     }
+}
 
-    // Commands the simulator cannot use are ignored or answered empty, and the connection goes on.
+// Commands the simulator cannot use are ignored or answered empty, and the connection goes on.
+TEST_F(ShownPictureTest, UnusableCommandsAreIgnoredOrAnsweredEmpty) {
     const std::vector<Frame> none;
     const struct {
         uint8_t code;
@@ -109,6 +122,10 @@ TEST_F(LinkTest, OnlyChangesAreSentWritesComeBackBadCommandsChangeNothingAndPict
         SCOPED_TRACE(::testing::Message() << int{c.code} << " '" << c.payload << "'");
         EXPECT_EQ(client->answersTo(c.code, c.payload), c.answers);
     }
+}
+
+// A login without the separator is refused, and a later one on the same connection is taken.
+TEST_F(ShownPictureTest, MalformedLoginsAreRefused) {
     const Frame refusal{MSG_LOGIN_REPLY,
                         Long2String(0) + Long2String(m_Server->terminalPort()) + Long2String(20000)};
     for (const std::string& login : {std::string(), std::string(300, '\xFF')}) {
@@ -116,8 +133,9 @@ TEST_F(LinkTest, OnlyChangesAreSentWritesComeBackBadCommandsChangeNothingAndPict
         EXPECT_EQ(client->next(MSG_LOGIN_REPLY), refusal);
     }
     EXPECT_EQ(client->login("DEMO", "demo"), 31);
-    ASSERT_TRUE(client->getPicture(4));
-    ASSERT_TRUE(client->sync());
+}
+
+TEST_F(ShownPictureTest, PictureZeroStopsTheValues) {
     EXPECT_TRUE(client->answersTo(CMD_GET_PICTURE, "0").empty());
     m_Server->forceValue("PG01.MV.GP1", 62);
     m_Server->setFrozen(false);

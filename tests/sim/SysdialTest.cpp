@@ -35,18 +35,32 @@ TEST_F(SysdialTest, AClaimNeedsAFreeChannelAndLastsUntilLogoutOr30sWithoutKeepAl
     EXPECT_EQ(m_Server->channelsInUse(), 0);
 }
 
-TEST_F(SysdialTest, TerminalWaitsASecondForItsClaimRefusesAWrongCodeWordAndReleasesItsChannelAtTheEnd) {
-    auto client = loggedInClient();
-    SimTestClient early(false), unclaimed(false);
-    ASSERT_TRUE(early.connectTo(m_Server->terminalPort()));
-    early.sendRaw("\x10");
-    ASSERT_TRUE(waitFor([&] { return m_Server->pendingTerminalCount() == 1; }));
-    m_Server->advanceClock(1000);
-    client->send(CMD_SYSDIAL_CHANNEL);
-    const QByteArray banner = early.waitForText(kPrompt);
-    EXPECT_TRUE(banner.contains("systemdialog")) << "the wake-up sent early counts";
-    EXPECT_TRUE(banner.contains(QByteArray::fromStdString(kDemoName)));
+// A logged-in client whose terminal connected, and sent its wake-up, a second before the claim came.
+class ClaimedTerminalTest : public SimFixture {
+protected:
+    void SetUp() override {
+        SimFixture::SetUp();
+        client = loggedInClient();
+        ASSERT_TRUE(terminal.connectTo(m_Server->terminalPort()));
+        terminal.sendRaw("\x10");
+        ASSERT_TRUE(waitFor([this] { return m_Server->pendingTerminalCount() == 1; }));
+        m_Server->advanceClock(1000);
+        client->send(CMD_SYSDIAL_CHANNEL);
+        banner = terminal.waitForText(kPrompt);
+    }
 
+    std::unique_ptr<SimTestClient> client;
+    SimTestClient terminal{false};
+    QByteArray banner;
+};
+
+TEST_F(ClaimedTerminalTest, TheWakeUpSentBeforeTheClaimCounts) {
+    EXPECT_TRUE(banner.contains("systemdialog"));
+    EXPECT_TRUE(banner.contains(QByteArray::fromStdString(kDemoName)));
+}
+
+TEST_F(ClaimedTerminalTest, ATerminalWithoutAClaimIsClosedAfterASecond) {
+    SimTestClient unclaimed(false);
     ASSERT_TRUE(unclaimed.connectTo(m_Server->terminalPort()));
     ASSERT_TRUE(waitFor([&] { return m_Server->pendingTerminalCount() == 1; }));
     m_Server->advanceClock(1000);
@@ -54,17 +68,22 @@ TEST_F(SysdialTest, TerminalWaitsASecondForItsClaimRefusesAWrongCodeWordAndRelea
     m_Server->advanceClock(1);
     EXPECT_TRUE(unclaimed.waitForClose());
     EXPECT_EQ(m_Server->terminalCount(), 1);
+}
 
-    early.sendRaw("skriv pg01.bv.gp1 55\r");
-    EXPECT_TRUE(early.waitForText("KODORD: \r\n").startsWith("skriv pg01.bv.gp1 55\r\n"));
-    early.sendRaw("9999\r");
-    const QByteArray refused = early.waitForText(kPrompt);
+TEST_F(ClaimedTerminalTest, AWrongCodeWordIsRefusedUnechoedAndWritesNothing) {
+    terminal.sendRaw("skriv pg01.bv.gp1 55\r");
+    EXPECT_TRUE(terminal.waitForText("KODORD: \r\n").startsWith("skriv pg01.bv.gp1 55\r\n"));
+    terminal.sendRaw("9999\r");
+    const QByteArray refused = terminal.waitForText(kPrompt);
     EXPECT_TRUE(refused.contains("Fel kodord."));
     EXPECT_FALSE(refused.contains("9999"));
     EXPECT_EQ(*m_Server->modelValue("PG01.BV.GP1"), 45);
-    early.sendRaw("slut\r");
-    EXPECT_TRUE(early.waitForClose());
-    EXPECT_TRUE(waitFor([&] { return m_Server->channelsInUse() == 0; }));
+}
+
+TEST_F(ClaimedTerminalTest, SlutClosesTheTerminalAndReleasesItsChannel) {
+    terminal.sendRaw("slut\r");
+    EXPECT_TRUE(terminal.waitForClose());
+    EXPECT_TRUE(waitFor([this] { return m_Server->channelsInUse() == 0; }));
 }
 
 // Connections cycling from one address cannot fill the terminal port's waiting room: beyond a few
