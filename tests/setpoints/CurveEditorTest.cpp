@@ -41,7 +41,9 @@ protected:
     PictureMembers picture;
     ViewSwitchFake view;
     RecordingSender sender;
-    CurveEditor editor{&parent, setpoint, picture, view, sender, [] {}};
+    CurveEditor editor{
+        &parent,
+        {.setpoint = setpoint, .picture = picture, .view = view, .sender = sender, .closeSetpoint = [] {}}};
     cElement block;
 };
 
