@@ -238,7 +238,7 @@ TEST_F(PrintoutTest, EachPrintoutIsNamedByWhatItShowsAndItsFileIsTold) {
     for (const auto& [menu, view, name] : views) {
         if (menu)
             c().Toolbar_ButtonMenuClick(menu, view == VS_SYSDIAL ? tb::kHome : tb::kTexts);
-        ASSERT_TRUE(waitFor([&] { return c().m_ViewState == view; })) << menu;
+        ASSERT_TRUE(waitFor([&, shown = view] { return c().m_ViewState == shown; })) << menu;
         f.output().lines.clear();
         c().Toolbar_ButtonMenuClick(tb::kPrint, tb::kHome);
         const QRegularExpression told(QRegularExpression::anchoredPattern(
