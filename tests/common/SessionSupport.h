@@ -63,7 +63,6 @@ constexpr Colour kPaletteRed = 0x0000E0;
 constexpr Colour kPaletteGreen = 0x00A000;
 constexpr Colour kPaletteBlue = 0xE00000;
 constexpr Colour kPictureGrey = 0xC0C0C0;
-constexpr Colour kIndicatorGreen = kGreen;
 
 // Commands as the simulator received them: code and payload.
 using Commands = std::vector<std::pair<int, std::string>>;

@@ -204,7 +204,7 @@ TEST_F(SessionLogin, TheIndicatorCountsDistinctValuesRoundsHalfToEvenAndTurnsGre
             Inject(MSG_VALUE, ValuePayload(i, "1"));
         EXPECT_EQ(toolbar.Text_Updated->Text(), step.shown) << step.first;
         EXPECT_EQ(toolbar.Frame_UserName->Visible(), step.complete) << step.first;
-        EXPECT_EQ(toolbar.Text_Updated->BackColor(), step.first < 399 ? kIndicatorRed : kIndicatorGreen);
+        EXPECT_EQ(toolbar.Text_Updated->BackColor(), step.first < 399 ? kIndicatorRed : kGreen);
     }
     Inject(MSG_VALUE, std::string(1, '\0'));
     EXPECT_EQ(c().m_Elements[0]->m_Text, "0") << "a value cut short is 0 for number 0";
@@ -232,7 +232,7 @@ TEST_F(SessionLogin, SetpointKindsAddTheirMenuEntriesOnceAndNoPictureEmptiesAll)
     EXPECT_EQ(PictureAt(100, 100), kPictureGrey);
     Inject(MSG_PICTURE, PictureMessage(PictureWriter().text(0, 7, 10, 10, "Tom")));
     EXPECT_EQ(c().toolbar().Text_Updated->Text(), "100%");
-    EXPECT_EQ(c().toolbar().Text_Updated->BackColor(), kIndicatorGreen);
+    EXPECT_EQ(c().toolbar().Text_Updated->BackColor(), kGreen);
 }
 
 } // namespace
