@@ -5,10 +5,12 @@
 // bytes it is handed. Requests are reported with the moment they were read. It runs in the thread
 // it lives in, so a flood can be fed from a thread of its own while the client runs in the main one.
 
+#include "control/PelorinControl.h"
 #include "core/ClientProcs.h"
 #include "core/FrameCutter.h"
 #include "core/PictureWriter.h"
 #include "core/Protocol.h"
+#include "platform/Widgets.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -126,5 +128,12 @@ private:
     QTcpSocket* m_Client = nullptr;
     std::string m_Input;
 };
+
+// Points an initialised control at a fake server listening on this machine.
+inline void ConnectToFakeServer(PelorinControl& control, quint16 port) {
+    PropertyBag bag;
+    bag.Set("ServerAddress", "127.0.0.1:" + std::to_string(port));
+    control.UserControl_ReadProperties(bag);
+}
 
 } // namespace pelorin::bench

@@ -118,9 +118,7 @@ public:
         if (!m_Server.listen())
             qFatal("the fake server cannot listen");
         control.UserControl_Initialize();
-        PropertyBag bag;
-        bag.Set("ServerAddress", "127.0.0.1:" + std::to_string(m_Server.port()));
-        control.UserControl_ReadProperties(bag);
+        bench::ConnectToFakeServer(control, m_Server.port());
         control.session().Timer_System->SetEnabled(false);
         control.view().Drawing().SetDrawEveryValue(drawEveryValue);
         control.session().Text_UserVisa->SetText("FLOOD");
@@ -183,9 +181,7 @@ public:
         if (!m_Server.listen())
             qFatal("the fake server cannot listen");
         control.UserControl_Initialize();
-        PropertyBag bag;
-        bag.Set("ServerAddress", "127.0.0.1:" + std::to_string(m_Server.port()));
-        control.UserControl_ReadProperties(bag);
+        bench::ConnectToFakeServer(control, m_Server.port());
         control.show();
         control.session().Timer_System->SetEnabled(false);
         control.session().Text_UserVisa->SetText("SWITCH");

@@ -278,9 +278,7 @@ int main(int argc, char** argv) {
         qFatal("value_flood: the fake server cannot listen");
 
     // Log in and show picture 1: the flood starts with it.
-    PropertyBag bag;
-    bag.Set("ServerAddress", "127.0.0.1:" + std::to_string(port));
-    control.UserControl_ReadProperties(bag);
+    bench::ConnectToFakeServer(control, port);
     control.show();
     control.session().Timer_System->SetEnabled(false);
     control.session().Text_UserVisa->SetText("FLOOD");
