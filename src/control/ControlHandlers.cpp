@@ -12,6 +12,7 @@
 #include "picture/PictureView.h"
 #include "platform/ImageSurface.h"
 #include "platform/MessageLater.h"
+#include "ports/PlantWatch.h"
 #include "printing/Printout.h"
 #include "setpoints/CurveEditor.h"
 #include "setpoints/SetpointPanel.h"
@@ -141,6 +142,8 @@ void PelorinControl::LogOut() {
     m_Setpoints->EndSession();
     m_Model->ForgetPictureTable();
     m_Session->LogOut();
+    if (m_Services.watch)
+        m_Services.watch->LoggedOut();
     if (valueLost)
         MessageLater(
             *m_Services.dialogs, this,
@@ -160,6 +163,8 @@ void PelorinControl::DispatchFrame(uint8_t code, const std::string& payload) {
         break;
     case MSG_LOGIN_REPLY:
         m_Session->OnLoginReply(payload);
+        if (m_AccessLevel > 0 && m_Services.watch)
+            m_Services.watch->LoggedIn(m_UserVisa, m_Session->ServerAddress());
         break;
     case MSG_LOGOUT:
         m_Session->OnLogout(payload);
@@ -204,6 +209,8 @@ void PelorinControl::OnPicture(const std::string& payload) {
     m_SystemDialog->StopRecordingAndPrinting();
     m_View->PaintAllElements(-1);
     UpdateToolBarView();
+    if (m_Services.watch)
+        m_Services.watch->PictureShown(m_PictureNumber);
 }
 
 void PelorinControl::OnValue(const std::string& payload) {
@@ -211,6 +218,8 @@ void PelorinControl::OnValue(const std::string& payload) {
     const std::string valueText = PayloadBytes(payload, 2);
     if (pointer > kLargestPointer)
         return;
+    if (m_Services.watch)
+        TellValue(pointer, valueText);
     if (pointer >= m_DynamicPointers) {
         const int32_t parameter = pointer - m_DynamicPointers;
         if (parameter < kSetpointParameters)
@@ -233,6 +242,25 @@ void PelorinControl::OnValue(const std::string& payload) {
     if (drawn)
         m_View->ValuesChanged();
     UpdateIndicator();
+}
+
+void PelorinControl::TellValue(int32_t pointer, const std::string& valueText) {
+    const std::string address = WatchedAddress(pointer);
+    if (!address.empty())
+        m_Services.watch->ValueArrived(pointer, address, valueText);
+}
+
+// The name a watch knows a pointer by: its element's address, or a parameter of the open setpoint
+// block; empty for a pointer that names neither.
+std::string PelorinControl::WatchedAddress(int32_t pointer) {
+    if (pointer < m_DynamicPointers) {
+        const std::vector<size_t>& positions = m_Model->PositionsOfPointer(pointer);
+        return positions.empty() ? std::string() : m_Elements[positions.front()]->m_Address;
+    }
+    const int32_t parameter = pointer - m_DynamicPointers;
+    if (!m_SPVElement || parameter >= kSetpointParameters)
+        return {};
+    return m_SPVElement->m_Address + ".PAR" + std::to_string(parameter + 1);
 }
 
 // The share of the picture's dynamic elements that hold a value; complete turns the indicator green.

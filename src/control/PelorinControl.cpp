@@ -3,12 +3,15 @@
 #include "control/ControlLayout.h"
 #include "control/SettingsPanel.h"
 #include "core/ClientProcs.h"
+#include "core/Payload.h"
+#include "core/Protocol.h"
 #include "link/ServerLink.h"
 #include "link/Session.h"
 #include "picture/PictureModel.h"
 #include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
+#include "ports/PlantWatch.h"
 #include "printing/Printout.h"
 #include "setpoints/CurveEditor.h"
 #include "setpoints/SetpointPanel.h"
@@ -52,6 +55,8 @@ PelorinControl::~PelorinControl() {
 void PelorinControl::CreateComponents() {
     ViewSwitch& viewSwitch = *this;
     ControlActions& actions = *this;
+    // Requests go out through the control, so that a watch learns of every write whoever sends it.
+    CommandSender& sender = *this;
     m_Toolbar = std::make_unique<ToolbarRow>(this, actions);
     m_Model = std::make_unique<PictureModel>(*this);
     m_Link = std::make_unique<ServerLink>(*this, actions);
@@ -61,13 +66,13 @@ void PelorinControl::CreateComponents() {
                                                                     .scale = *this,
                                                                     .toolbar = *m_Toolbar,
                                                                     .view = viewSwitch,
-                                                                    .sender = *m_Link});
+                                                                    .sender = sender});
     m_Texts = std::make_unique<TextView>(this, TextViewContext{.text = *this,
                                                                .keys = *this,
                                                                .session = *this,
                                                                .picture = *this,
                                                                .view = viewSwitch,
-                                                               .sender = *m_Link,
+                                                               .sender = sender,
                                                                .toolbar = *m_Toolbar,
                                                                .actions = actions,
                                                                .dialogs = *m_Services.dialogs});
@@ -76,7 +81,7 @@ void PelorinControl::CreateComponents() {
                                                                  .keys = *this,
                                                                  .session = *this,
                                                                  .settingsMembers = *this,
-                                                                 .sender = *m_Link,
+                                                                 .sender = sender,
                                                                  .view = viewSwitch,
                                                                  .settings = *m_Services.settings,
                                                                  .dialogs = *m_Services.dialogs});
@@ -84,7 +89,7 @@ void PelorinControl::CreateComponents() {
         this, CurveEditorContext{.setpoint = *this,
                                  .picture = *this,
                                  .view = viewSwitch,
-                                 .sender = *m_Link,
+                                 .sender = sender,
                                  .closeSetpoint = [this] { m_Setpoints->Command_CancelSPV_Click(); }});
     m_Setpoints = std::make_unique<SetpointPanel>(this, SetpointPanelContext{.setpoint = *this,
                                                                              .selection = *this,
@@ -93,7 +98,7 @@ void PelorinControl::CreateComponents() {
                                                                              .pictureView = *m_View,
                                                                              .curve = *m_CurveEditor,
                                                                              .view = viewSwitch,
-                                                                             .sender = *m_Link});
+                                                                             .sender = sender});
     m_SettingsPanel =
         std::make_unique<SettingsPanel>(this, SettingsPanelContext{.settings = *this,
                                                                    .store = *m_Services.settings,
@@ -214,7 +219,15 @@ int32_t PelorinControl::String2Short(const std::string& DataBlock, int32_t Locat
 }
 
 void PelorinControl::TCPSend(int16_t TCPCommand, const std::string& Buffer) {
+    if (TCPCommand == CMD_WRITE_VALUE && m_Services.watch && m_Link->Connected()) {
+        const int32_t pointer = pelorin::String2Long(Buffer, 0);
+        m_Services.watch->WriteSent(pointer, WatchedAddress(pointer), PayloadBytes(Buffer, 4));
+    }
     m_Link->TCPSend(TCPCommand, Buffer);
+}
+
+bool PelorinControl::Connected() const {
+    return m_Link->Connected();
 }
 
 void PelorinControl::UpdateSize() {

@@ -45,7 +45,8 @@ class PelorinControl : public QWidget,
                        public SysdialMembers,
                        public PrintMembers,
                        private ViewSwitch,
-                       private ControlActions {
+                       private ControlActions,
+                       private CommandSender {
     Q_OBJECT
 public:
     explicit PelorinControl(ControlServices services = {}, QWidget* parent = nullptr);
@@ -66,7 +67,7 @@ public:
     void RemoveAllElements() override;
     int32_t String2Long(const std::string& DataBlock, int32_t Location) const;
     int32_t String2Short(const std::string& DataBlock, int32_t Location) const;
-    void TCPSend(int16_t TCPCommand, const std::string& Buffer);
+    void TCPSend(int16_t TCPCommand, const std::string& Buffer) override;
     void UpdateSize();
     void PaintElement(PaintSurface& PaintObject, cElement& MyElement, int32_t PaintVisible,
                       int16_t ClearBackground);
@@ -105,12 +106,15 @@ protected:
 private:
     int16_t View() const override { return m_ViewState; }
     void ShowView(int16_t view) override;
+    bool Connected() const override;
     void CreateComponents();
     void StackChildren();
     void GetTypedPicture();
     void StepPicture(int direction);
     void UpdateIndicator();
     void LogOut();
+    void TellValue(int32_t pointer, const std::string& valueText);
+    std::string WatchedAddress(int32_t pointer);
 
     std::unique_ptr<SettingsStore> m_OwnSettings;
     std::unique_ptr<Dialogs> m_OwnDialogs;

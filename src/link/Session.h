@@ -54,6 +54,7 @@ public:
 
     // The host's "ServerAddress" (host ":" port): both connections' host and the server's port.
     void SetServerAddress(const std::string& address);
+    const std::string& ServerAddress() const { return m_ServerAddress; }
     // The TB_LOGOUT action: tells the server, returns to the login frame and closes the link.
     void LogOut();
     void ShowLoginFrame(bool visible);

@@ -8,6 +8,7 @@
 namespace pelorin {
 
 class Dialogs;
+class PlantWatch;
 class PrinterSurface;
 class SettingsStore;
 
@@ -58,12 +59,13 @@ public:
 
 // The platform services the control uses. Any left null is made by the control (the per-user settings
 // store, Qt's dialogs; the real printer when first printed on); tests and hosts hand in their own.
-// Without an output report nobody is told.
+// Without an output report or a watch nobody is told.
 struct ControlServices {
     PrinterSurface* printer = nullptr;
     SettingsStore* settings = nullptr;
     Dialogs* dialogs = nullptr;
     OutputReport* output = nullptr;
+    PlantWatch* watch = nullptr;
 };
 
 } // namespace pelorin

@@ -77,7 +77,7 @@ public:
           m_Settings(m_SettingsFolder), m_Printer(PrinterSurface::Output::Pdf) {
         m_Printer.SetPdfPath(m_Dir.filePath(QStringLiteral("printout.pdf")));
         m_Control = std::make_unique<PelorinControl>(ControlServices{
-            .printer = &m_Printer, .settings = &m_Settings, .dialogs = &m_Dialogs, .output = &m_Output});
+            .printer = &m_Printer, .settings = &m_Settings, .dialogs = &m_Dialogs, .output = &m_Output, .watch = &m_Watch});
     }
 
     ~ControlFixture() {
@@ -103,6 +103,7 @@ public:
     const std::string& settingsFolder() const { return m_SettingsFolder; }
     ScriptedDialogs& dialogs() { return m_Dialogs; }
     OutputLog& output() { return m_Output; }
+    WatchLog& watch() { return m_Watch; }
 
 private:
     QTemporaryDir m_Dir;
@@ -110,6 +111,7 @@ private:
     SettingsStore m_Settings;
     ScriptedDialogs m_Dialogs;
     OutputLog m_Output;
+    WatchLog m_Watch;
     PrinterSurface m_Printer;
     std::unique_ptr<PelorinControl> m_Control;
     bool m_Started = false;

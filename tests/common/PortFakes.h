@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ports/ControlMembers.h"
+#include "ports/PlantWatch.h"
 #include "ports/Ports.h"
 
 #include <cstdint>
@@ -78,6 +79,34 @@ public:
 
 private:
     void Add(const char* what, const QString& where) { lines.push_back(what + where.toStdString()); }
+};
+
+// What a watch heard, one line per call: "in DEMO 127.0.0.1:2001", "out", "picture 2",
+// "value LB01.REG.PAR1 21", "write LB01.REG.PAR1 22.5".
+class WatchLog : public PlantWatch {
+public:
+    void LoggedIn(const std::string& visa, const std::string& server) override {
+        lines.push_back("in " + visa + " " + server);
+    }
+    void LoggedOut() override { lines.push_back("out"); }
+    void PictureShown(int32_t picture) override { lines.push_back("picture " + std::to_string(picture)); }
+    void ValueArrived(int32_t /*pointer*/, const std::string& address, const std::string& text) override {
+        lines.push_back("value " + address + " " + text);
+    }
+    void WriteSent(int32_t /*pointer*/, const std::string& address, const std::string& text) override {
+        lines.push_back("write " + address + " " + text);
+    }
+
+    // The lines that start with `prefix`, in order.
+    std::vector<std::string> Starting(const std::string& prefix) const {
+        std::vector<std::string> found;
+        for (const std::string& line : lines)
+            if (line.rfind(prefix, 0) == 0)
+                found.push_back(line);
+        return found;
+    }
+
+    std::vector<std::string> lines;
 };
 
 } // namespace pelorin::test

@@ -375,5 +375,35 @@ TEST_F(SetpointSession, AfterAnyEditingTheCurveChartShowsTheAxesAndTheCurveOnce)
     EXPECT_GT(dragsStarted, 50);
 }
 
+// Additions beyond the control's screens hear the session, its values and every write, each by name.
+TEST_F(SetpointSession, TheWatchHearsTheSessionTheValuesAndEveryWriteByName) {
+    LocaleScope swedish(QLocale(QLocale::Swedish, QLocale::Sweden));
+    const WatchLog& watch = f.watch();
+    EXPECT_EQ(watch.Starting("in "),
+              (std::vector<std::string>{"in DEMO 127.0.0.1:" + std::to_string(server().framedPort())}));
+    ShowPicture(2, true);
+    EXPECT_EQ(watch.Starting("picture ").back(), "picture 2");
+    cElement& flow = ElementWithAddress("LB01.BV.GF11");
+    EXPECT_FALSE(watch.Starting("value LB01.BV.GF11 ").empty());
+
+    OpenBlock("LB01.REG");
+    ASSERT_TRUE(waitFor([&] { return !watch.Starting("value LB01.REG.PAR4 ").empty(); }));
+    c().setpoints().Text_SPV[0]->SetText("22,5");
+    QTest::mouseClick(c().setpoints().Command_SendSPV[0]->widget(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !watch.Starting("value LB01.REG.PAR1 22.5").empty(); }));
+    c().setpoints().Command_CancelSPV_Click();
+
+    c().view().Picture_PCT_MouseMove(0, 0, static_cast<float>(flow.m_ScanBox_X1 + flow.m_ScanBox_X2) / 2,
+                                     static_cast<float>(flow.m_ScanBox_Y1 + flow.m_ScanBox_Y2) / 2);
+    c().view().Picture_PCT_DblClick();
+    c().toolbar().Text_NewValue->SetText("1,5");
+    c().Toolbar_ButtonClick(tb::kSendSetpoint);
+    EXPECT_EQ(watch.Starting("write "),
+              (std::vector<std::string>{"write LB01.REG.PAR1 22.5", "write LB01.BV.GF11 1.5"}));
+
+    c().Toolbar_ButtonMenuClick(tb::kLogout, tb::kHome, {});
+    EXPECT_EQ(watch.lines.back(), "out");
+}
+
 } // namespace
 } // namespace pelorin::test
