@@ -16,7 +16,7 @@ namespace {
 // Host and stored values are not trusted: a picture side stays within what today's largest screens show.
 constexpr int32_t kLargestPictureSide = 8192;
 // The picture font stays within what can be rendered; the automatic size is measured at 100 points.
-constexpr double kLargestFontSize = 1000;
+constexpr double kLargestRenderedFontSize = 1000;
 constexpr double kMeasuringFontSize = 100;
 
 int32_t PictureSide(int32_t pixels) {
@@ -62,7 +62,7 @@ void ControlLayout::ApplyPictureFont(int32_t width) {
     picture.SetFontBold(m_Settings.m_FontBold != 0);
     picture.SetFontItalic(false);
     if (m_Settings.m_FontSize > 0) {
-        picture.SetFontSize(std::min<double>(m_Settings.m_FontSize, kLargestFontSize));
+        picture.SetFontSize(std::min<double>(m_Settings.m_FontSize, kLargestRenderedFontSize));
         return;
     }
     // Automatic size: the digit cell that fits 8 columns by 12 rows of the 640-unit picture.
@@ -70,7 +70,7 @@ void ControlLayout::ApplyPictureFont(int32_t width) {
     const double w = picture.TextWidth("8");
     const double h = picture.TextHeight("8");
     const double cell = h / 12 < w / 8 ? h / 12 : w / 8;
-    picture.SetFontSize(std::min(cell * kPictureWidth / width, kLargestFontSize));
+    picture.SetFontSize(std::min(cell * kPictureWidth / width, kLargestRenderedFontSize));
 }
 
 // Each panel is centred in the control; one larger than the control sticks to the top-left corner.

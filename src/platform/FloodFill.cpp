@@ -8,7 +8,7 @@ namespace pelorin {
 
 namespace {
 
-struct Run {
+struct FillRun {
     int y, left, right; // inclusive
 };
 
@@ -18,15 +18,15 @@ public:
         : m_Image(image), m_Border(border & RGB_MASK), m_Width(image.width()),
           m_Visited(static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()), 0) {}
 
-    std::vector<Run> Scan(QPoint start) {
-        std::vector<Run> runs;
+    std::vector<FillRun> Scan(QPoint start) {
+        std::vector<FillRun> runs;
         std::vector<QPoint> seeds{start};
         while (!seeds.empty()) {
             const QPoint seed = seeds.back();
             seeds.pop_back();
             if (!open(seed.x(), seed.y()))
                 continue;
-            const Run run = widen(seed);
+            const FillRun run = widen(seed);
             markVisited(run);
             runs.push_back(run);
             seedRow(run, run.y - 1, seeds);
@@ -45,8 +45,8 @@ private:
         return static_cast<size_t>(y) * static_cast<size_t>(m_Width) + size_t(x);
     }
 
-    Run widen(QPoint seed) const {
-        Run run{seed.y(), seed.x(), seed.x()};
+    FillRun widen(QPoint seed) const {
+        FillRun run{seed.y(), seed.x(), seed.x()};
         while (run.left > 0 && open(run.left - 1, run.y))
             --run.left;
         while (run.right < m_Width - 1 && open(run.right + 1, run.y))
@@ -54,13 +54,13 @@ private:
         return run;
     }
 
-    void markVisited(const Run& run) {
+    void markVisited(const FillRun& run) {
         std::fill(m_Visited.begin() + std::ptrdiff_t(index(run.left, run.y)),
                   m_Visited.begin() + std::ptrdiff_t(index(run.right, run.y)) + 1, uint8_t{1});
     }
 
     // One seed per stretch of open pixels in `y` touching the run, so every neighbour region is reached.
-    void seedRow(const Run& run, int y, std::vector<QPoint>& seeds) const {
+    void seedRow(const FillRun& run, int y, std::vector<QPoint>& seeds) const {
         if (y < 0 || y >= m_Image.height())
             return;
         bool inStretch = false;
@@ -79,12 +79,12 @@ private:
 };
 
 // Stacks runs with the same extent on consecutive rows into one rectangle.
-std::vector<QRect> MergeRuns(std::vector<Run> runs) {
-    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) {
+std::vector<QRect> MergeRuns(std::vector<FillRun> runs) {
+    std::sort(runs.begin(), runs.end(), [](const FillRun& a, const FillRun& b) {
         return std::tie(a.left, a.right, a.y) < std::tie(b.left, b.right, b.y);
     });
     std::vector<QRect> rects;
-    for (const Run& run : runs) {
+    for (const FillRun& run : runs) {
         QRect* last = rects.empty() ? nullptr : &rects.back();
         if (last && last->left() == run.left && last->right() == run.right && last->bottom() + 1 == run.y)
             last->setBottom(run.y);
