@@ -8,6 +8,8 @@
 #include "host/LinkWatch.h"
 #include "host/PictureRender.h"
 #include "host/Tour.h"
+#include "host/WatchFanOut.h"
+#include "journal/WriteJournal.h"
 #include "platform/PrinterSurface.h"
 #include "platform/Translations.h"
 #include "platform/Widgets.h"
@@ -217,7 +219,13 @@ int main(int argc, char** argv) {
     // Without a printer every job is a PDF file the operator has to be able to find: the window tells.
     pelorin::host::HostWindow window;
     window.setWindowTitle(QStringLiteral("Pelorin"));
-    pelorin::PelorinControl control({.settings = settings.get(), .output = &window}, &window);
+    // Every write the operator causes goes to the journal, and its fate to the window's notice line.
+    pelorin::journal::WriteJournal journal({.folder = pelorin::journal::DefaultJournalFolder()}, &window);
+    window.ShowJournalFrom(journal.Folder());
+    pelorin::host::WatchFanOut watches;
+    watches.Add(journal);
+    pelorin::PelorinControl control({.settings = settings.get(), .output = &window, .watch = &watches},
+                                    &window);
     pelorin::host::WatchLinks(control, captureWriter);
 
     control.UserControl_Initialize();
