@@ -27,7 +27,9 @@ QString Seconds(qint64 ms, int decimals) {
 QString OutcomeText(const WriteReport& report) {
     switch (report.outcome) {
     case Outcome::Confirmed:
-        return QStringLiteral("bekräftat efter %1 s").arg(Seconds(report.afterMs, 2));
+        // Hundredths, and thousandths where a quick answer would otherwise read "0,00 s".
+        return QStringLiteral("bekräftat efter %1 s")
+            .arg(Seconds(report.afterMs, report.afterMs < 10 ? 3 : 2));
     case Outcome::Different:
         return QStringLiteral("avvikande: %1").arg(SwedishNumber(report.answer));
     case Outcome::NoAnswer:

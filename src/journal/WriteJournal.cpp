@@ -20,9 +20,16 @@ constexpr int32_t kPointers = 65536;
 // Lines kept while the journal cannot be written; the oldest go first beyond it.
 constexpr size_t kMostWaitingLines = 10000;
 
+// Local time with its offset, "+00:00" at UTC too, so that a line reads the same in any time zone
+// and across a change of summer time.
 QString TimeText(const QDateTime& time) {
-    // With the offset, so that a line reads the same in any time zone and across a change of summer time.
-    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
+    const int offset = time.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return time.toOffsetFromUtc(offset).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
+           (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString ReasonText(Unanswered reason) {

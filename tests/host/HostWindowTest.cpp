@@ -62,6 +62,12 @@ TEST(HostWindow, WriteFeedbackAndJournalTroubleShowOnTheNoticeLine) {
                        .afterMs = 120});
     EXPECT_EQ(window.Notice(), QStringLiteral("LB01.GT11: 22,5 skickat, bekräftat efter 0,12 s"));
     EXPECT_FALSE(window.JournalTroubleShown());
+    window.WriteNoted({.address = QStringLiteral("LB01.GT11"),
+                       .sent = QStringLiteral("22.5"),
+                       .outcome = journal::Outcome::Confirmed,
+                       .answer = QStringLiteral("22.5"),
+                       .afterMs = 3});
+    EXPECT_EQ(window.Notice(), QStringLiteral("LB01.GT11: 22,5 skickat, bekräftat efter 0,003 s"));
     window.JournalFailed(QStringLiteral("/j/2026-12.jsonl"), QStringLiteral("Permission denied"));
     EXPECT_EQ(window.Notice(),
               QStringLiteral("Skrivloggen kan inte skrivas: /j/2026-12.jsonl (Permission denied)"));

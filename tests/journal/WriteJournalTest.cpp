@@ -49,6 +49,23 @@ TEST_F(WriteJournalTest, TheWriteLineHoldsSessionPictureAddressValueBeforeAndTex
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("2026-12.jsonl"))));
 }
 
+// A line's time is local with milliseconds and its offset, written out at UTC too.
+TEST_F(WriteJournalTest, TimesAreLocalWithMillisecondsAndTheirUtcOffset) {
+    const struct {
+        int offset;
+        QString time;
+    } cases[] = {
+        {3600, QStringLiteral("2026-12-07T05:18:00.007+01:00")},
+        {0, QStringLiteral("2026-12-07T05:18:00.007+00:00")},
+        {-(5 * 3600 + 30 * 60), QStringLiteral("2026-12-07T05:18:00.007-05:30")},
+    };
+    for (const auto& [offset, time] : cases) {
+        now = QDateTime(QDate(2026, 12, 7), QTime(5, 18, 0, 7), QTimeZone(offset));
+        journal.WriteSent(4, "LB01.GT11", "22.5");
+        EXPECT_EQ(Lines().back().value(QStringLiteral("time")), time);
+    }
+}
+
 // The next value of the written pointer decides, compared as a number; no value within the timeout is
 // no answer. Each outcome is a second line with the write's id, and the operator's feedback.
 TEST_F(WriteJournalTest, TheNextValueOrItsAbsenceIsTheOutcome) {
