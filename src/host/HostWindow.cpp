@@ -9,6 +9,7 @@
 #include <QResizeEvent>
 #include <QSocketNotifier>
 #include <QStatusBar>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
@@ -72,9 +73,12 @@ bool HostWindow::JournalTroubleShown() const {
     return !m_JournalTrouble->isHidden();
 }
 
-// The last write's fate stays on the line until another notice takes its place.
+// The last write's fate stays on the line until another notice takes its place. An open journal
+// window reads the journal again once the line is written, in the event loop's next turn.
 void HostWindow::WriteNoted(const journal::WriteReport& report) {
     m_Notices->showMessage(journal::FeedbackText(report));
+    if (m_JournalWindow && m_JournalWindow->isVisible())
+        QTimer::singleShot(0, m_JournalWindow, &journal::JournalWindow::Reload);
 }
 
 // Writes still go out; the operator has to know that they are not on record.

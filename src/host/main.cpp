@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCursor>
 #include <QFile>
 #include <QImage>
 #include <QLoggingCategory>
@@ -235,6 +236,11 @@ int main(int argc, char** argv) {
         control.UserControl_InitProperties();
     // The window takes the size the control asked for; showing it delivers UserControl_Show.
     window.Hold(control);
+    // The offscreen platform's pointer rests near the screen's corner, on the toolbar's first button,
+    // which it raises: below the menu bar it stays on that button, so that the tour's shots of the
+    // control stay as they were.
+    if (parser.isSet(tour) && QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QCursor::setPos(control.mapToGlobal(window.mapFromGlobal(QCursor::pos())));
     window.show();
     pelorin::host::CloseOnTerminationSignals(window);
     // However the program ends, a continuous printout and a recording are ended whole.

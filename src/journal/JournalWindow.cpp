@@ -81,6 +81,7 @@ JournalWindow::JournalWindow(QString folder, QWidget* parent)
     m_Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_Table->verticalHeader()->hide();
+    m_Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_Table->horizontalHeader()->setStretchLastSection(true);
 
     auto* layout = new QVBoxLayout(this);
@@ -131,7 +132,6 @@ void JournalWindow::FillTable() {
         for (int column = 0; column < cells.size(); ++column)
             m_Table->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
-    m_Table->resizeColumnsToContents();
     QString summary =
         QStringLiteral("%1 av %2 skrivningar").arg(m_Shown.size()).arg(m_Contents.entries.size());
     if (m_Contents.damagedLines > 0)

@@ -98,6 +98,18 @@ TEST(HostWindow, TheViewMenuOpensTheJournal) {
     EXPECT_EQ(journalWindow->windowTitle(), QStringLiteral("Skrivlogg"));
 }
 
+// An open journal window shows a write as soon as its line is written.
+TEST(HostWindow, AnOpenJournalWindowShowsANewWrite) {
+    QTemporaryDir journalFolder;
+    host::HostWindow window;
+    journal::WriteJournal writes({.folder = journalFolder.path()}, &window);
+    window.ShowJournalFrom(journalFolder.path());
+    const journal::JournalWindow& journalWindow = window.OpenJournal();
+    writes.WriteSent(4, "LB01.GT11", "22.5");
+    ASSERT_TRUE(waitFor([&journalWindow] { return journalWindow.Shown().size() == 1; }));
+    EXPECT_EQ(journalWindow.Shown()[0].address, QStringLiteral("LB01.GT11"));
+}
+
 // SIGTERM closes the window as its close button would, so that the program ends its documents whole.
 TEST(HostWindow, SigtermClosesTheWindow) {
     host::HostWindow window;
