@@ -83,6 +83,7 @@ void HostWindow::WriteNoted(const journal::WriteReport& report) {
 
 // Writes still go out; the operator has to know that they are not on record.
 void HostWindow::JournalFailed(const QString& file, const QString& error) {
+    m_JournalTrouble->setToolTip(QStringLiteral("%1: %2").arg(file, error));
     m_JournalTrouble->show();
     Tell(QStringLiteral("Skrivloggen kan inte skrivas: %1 (%2)").arg(file, error),
          QStringLiteral("cannot write the journal %1: %2").arg(file, error), kFailureShownMs);

@@ -20,18 +20,6 @@ constexpr int32_t kPointers = 65536;
 // Lines kept while the journal cannot be written; the oldest go first beyond it.
 constexpr size_t kMostWaitingLines = 10000;
 
-// Local time with its offset, "+00:00" at UTC too, so that a line reads the same in any time zone
-// and across a change of summer time.
-QString TimeText(const QDateTime& time) {
-    const int offset = time.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return time.toOffsetFromUtc(offset).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
-           (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
-           QStringLiteral("%1:%2")
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
 QString ReasonText(Unanswered reason) {
     switch (reason) {
     case Unanswered::PictureChanged:
@@ -111,7 +99,7 @@ void WriteJournal::WriteSent(int32_t pointer, const std::string& address, const 
                        m_Options.clock()};
     Append(write.time, QJsonObject{{QStringLiteral("id"), write.id},
                                    {QStringLiteral("type"), QStringLiteral("write")},
-                                   {QStringLiteral("time"), TimeText(write.time)},
+                                   {QStringLiteral("time"), JournalTime(write.time)},
                                    {QStringLiteral("visa"), m_Visa},
                                    {QStringLiteral("server"), m_Server},
                                    {QStringLiteral("picture"), m_Picture},
@@ -186,7 +174,7 @@ void WriteJournal::Settle(const PendingWrite& write, const WriteReport& report, 
     const QDateTime now = m_Options.clock();
     QJsonObject line{{QStringLiteral("id"), write.id},
                      {QStringLiteral("type"), QStringLiteral("outcome")},
-                     {QStringLiteral("time"), TimeText(now)}};
+                     {QStringLiteral("time"), JournalTime(now)}};
     for (auto field = outcome.begin(); field != outcome.end(); ++field)
         line.insert(field.key(), field.value());
     Append(now, line);

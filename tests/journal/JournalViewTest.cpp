@@ -27,7 +27,7 @@ const char* const kDecember =
     "rubbish\n"
     R"({"id":"b","type":"outcome","time":"2026-11-30T08:00:10.000+01:00","outcome":"inget svar","reason":"tidsgräns"})"
     "\n"
-    R"({"id":"c","type":"write","time":"2026-12-07T05:18:00.123+01:00","visa":"DEMO","server":"s:1","picture":1,"address":"LB01.GT11,B","before":"22.50","sent":"23"})"
+    R"({"id":"c","type":"write","time":"2026-12-07T05:18:00.123+00:00","visa":"DEMO","server":"s:1","picture":1,"address":"LB01.GT11,B","before":"22.50","sent":"23"})"
     "\n";
 
 class JournalView : public ::testing::Test {
@@ -105,7 +105,8 @@ TEST_F(JournalView, RowsShowTheWriteAndItsOutcomeAndDamagedLinesAreSkipped) {
     }));
 }
 
-// The export holds what the filter shows, with ISO times, numbers as written and quoted commas.
+// The export holds what the filter shows, with ISO times and their offsets, numbers as written and quoted
+// commas.
 TEST_F(JournalView, ExportsTheShownWritesAsCsv) {
     window.findChild<QLineEdit*>(QStringLiteral("visa"))->setText(QStringLiteral("DEMO"));
     const QString file = dir.filePath(QStringLiteral("skrivlogg.csv"));
@@ -115,7 +116,7 @@ TEST_F(JournalView, ExportsTheShownWritesAsCsv) {
     EXPECT_EQ(QString::fromUtf8(csv.readAll()),
               QStringLiteral(
                   "Tid,Visa,Server,Bild,Adress,Före,Skickat,Utfall,Svar,Efter (s),Orsak\r\n"
-                  "2026-12-07T05:18:00.123+01:00,DEMO,s:1,1,\"LB01.GT11,B\",22.50,23,,,,\r\n"
+                  "2026-12-07T05:18:00.123+00:00,DEMO,s:1,1,\"LB01.GT11,B\",22.50,23,,,,\r\n"
                   "2026-11-30T23:59:59.500+01:00,DEMO,s:1,1,LB01.GT11,21.0,22.5,bekräftat,22.50,0.600,\r\n"));
 }
 
