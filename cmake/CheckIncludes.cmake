@@ -17,9 +17,11 @@ set(_allowed_texts core platform ports toolbar texts)
 set(_allowed_link core platform ports toolbar sysdial link)
 set(_allowed_setpoints core platform ports toolbar picture setpoints)
 set(_allowed_printing core platform ports picture setpoints sysdial texts printing)
+# The write journal hears the control through the watch port only.
+set(_allowed_journal core ports journal)
 set(_allowed_control core platform ports toolbar sysdial picture texts link setpoints printing control)
 # The host reaches the simulator's picture descriptions by their folder ("sim/...").
-set(_allowed_host core platform ports toolbar sysdial picture texts link setpoints printing control host sim)
+set(_allowed_host core platform ports toolbar sysdial picture texts link setpoints printing control journal host sim)
 
 set(_violations 0)
 file(GLOB_RECURSE _files RELATIVE ${ROOT} ${ROOT}/*.h ${ROOT}/*.cpp)

@@ -1,9 +1,15 @@
 #include "host/HostWindow.h"
 
+#include "journal/JournalRecords.h"
+#include "journal/JournalWindow.h"
+
 #include <QEvent>
+#include <QLabel>
+#include <QMenuBar>
 #include <QResizeEvent>
 #include <QSocketNotifier>
 #include <QStatusBar>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
@@ -27,14 +33,66 @@ void SignalArrived(int) {
 
 } // namespace
 
-HostWindow::HostWindow(QWidget* parent) : QWidget(parent), m_Notices(new QStatusBar(this)) {
+HostWindow::HostWindow(QWidget* parent)
+    : QWidget(parent), m_MenuBar(new QMenuBar(this)), m_ViewMenu(m_MenuBar->addMenu(QStringLiteral("Visa"))),
+      m_Notices(new QStatusBar(this)),
+      m_JournalTrouble(new QLabel(QStringLiteral("Skrivloggen skrivs inte"))) {
     m_Notices->setSizeGripEnabled(false);
+    m_JournalTrouble->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold"));
+    m_Notices->addPermanentWidget(m_JournalTrouble);
+    m_JournalTrouble->hide();
 }
 
 void HostWindow::Hold(QWidget& control) {
     m_Control = &control;
     control.installEventFilter(this);
+    control.move(0, MenuHeight());
     FollowControl();
+}
+
+void HostWindow::ShowJournalFrom(const QString& folder) {
+    m_JournalFolder = folder;
+    AddJournalEntries(*m_ViewMenu);
+}
+
+void HostWindow::AddJournalEntries(QMenu& menu) {
+    menu.addAction(QStringLiteral("Skrivlogg"), this, [this] { OpenJournal(); });
+}
+
+journal::JournalWindow& HostWindow::OpenJournal() {
+    if (!m_JournalWindow)
+        m_JournalWindow = new journal::JournalWindow(m_JournalFolder, this);
+    m_JournalWindow->show();
+    m_JournalWindow->Reload();
+    m_JournalWindow->raise();
+    m_JournalWindow->activateWindow();
+    return *m_JournalWindow;
+}
+
+bool HostWindow::JournalTroubleShown() const {
+    return !m_JournalTrouble->isHidden();
+}
+
+// The last write's fate stays on the line until another notice takes its place. An open journal
+// window reads the journal again once the line is written, in the event loop's next turn.
+void HostWindow::WriteNoted(const journal::WriteReport& report) {
+    m_Notices->showMessage(journal::FeedbackText(report));
+    if (m_JournalWindow && m_JournalWindow->isVisible())
+        QTimer::singleShot(0, m_JournalWindow, &journal::JournalWindow::Reload);
+}
+
+// Writes still go out; the operator has to know that they are not on record.
+void HostWindow::JournalFailed(const QString& file, const QString& error) {
+    m_JournalTrouble->setToolTip(QStringLiteral("%1: %2").arg(file, error));
+    m_JournalTrouble->show();
+    Tell(QStringLiteral("Skrivloggen kan inte skrivas: %1 (%2)").arg(file, error),
+         QStringLiteral("cannot write the journal %1: %2").arg(file, error), kFailureShownMs);
+}
+
+void HostWindow::JournalRecovered() {
+    m_JournalTrouble->hide();
+    Tell(QStringLiteral("Skrivloggen skrivs igen"), QStringLiteral("the journal is written again"),
+         kDoneShownMs);
 }
 
 QString HostWindow::Notice() const {
@@ -80,21 +138,26 @@ bool HostWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// The control sets its own size; the window fits it and the notice line below it.
+// The control sets its own size; the window fits it, the menu bar above and the notice line below it.
 void HostWindow::FollowControl() {
-    resize(m_Control->width(), m_Control->height() + NoticeHeight());
+    resize(m_Control->width(), MenuHeight() + m_Control->height() + NoticeHeight());
 }
 
 // Only a size the operator gives the window passes on to the control.
 void HostWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    m_MenuBar->setGeometry(0, 0, width(), MenuHeight());
     m_Notices->setGeometry(0, height() - NoticeHeight(), width(), NoticeHeight());
     if (m_Control && event->spontaneous())
-        m_Control->resize(width(), height() - NoticeHeight());
+        m_Control->resize(width(), height() - MenuHeight() - NoticeHeight());
 }
 
 int HostWindow::NoticeHeight() const {
     return m_Notices->sizeHint().height();
+}
+
+int HostWindow::MenuHeight() const {
+    return m_MenuBar->sizeHint().height();
 }
 
 void CloseOnTerminationSignals(QWidget& window) {

@@ -8,6 +8,8 @@
 #include "host/LinkWatch.h"
 #include "host/PictureRender.h"
 #include "host/Tour.h"
+#include "host/WatchFanOut.h"
+#include "journal/WriteJournal.h"
 #include "platform/PrinterSurface.h"
 #include "platform/Translations.h"
 #include "platform/Widgets.h"
@@ -15,6 +17,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCursor>
 #include <QFile>
 #include <QImage>
 #include <QLoggingCategory>
@@ -217,7 +220,13 @@ int main(int argc, char** argv) {
     // Without a printer every job is a PDF file the operator has to be able to find: the window tells.
     pelorin::host::HostWindow window;
     window.setWindowTitle(QStringLiteral("Pelorin"));
-    pelorin::PelorinControl control({.settings = settings.get(), .output = &window}, &window);
+    // Every write the operator causes goes to the journal, and its fate to the window's notice line.
+    pelorin::journal::WriteJournal journal({.folder = pelorin::journal::DefaultJournalFolder()}, &window);
+    window.ShowJournalFrom(journal.Folder());
+    pelorin::host::WatchFanOut watches;
+    watches.Add(journal);
+    pelorin::PelorinControl control({.settings = settings.get(), .output = &window, .watch = &watches},
+                                    &window);
     pelorin::host::WatchLinks(control, captureWriter);
 
     control.UserControl_Initialize();
@@ -227,6 +236,11 @@ int main(int argc, char** argv) {
         control.UserControl_InitProperties();
     // The window takes the size the control asked for; showing it delivers UserControl_Show.
     window.Hold(control);
+    // The offscreen platform's pointer rests near the screen's corner, on the toolbar's first button,
+    // which it raises: below the menu bar it stays on that button, so that the tour's shots of the
+    // control stay as they were.
+    if (parser.isSet(tour) && QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QCursor::setPos(control.mapToGlobal(window.mapFromGlobal(QCursor::pos())));
     window.show();
     pelorin::host::CloseOnTerminationSignals(window);
     // However the program ends, a continuous printout and a recording are ended whole.

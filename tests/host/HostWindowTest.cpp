@@ -1,8 +1,11 @@
 #include "host/HostWindow.h"
 
 #include "common/TestSupport.h"
+#include "journal/JournalWindow.h"
 
 #include <QLabel>
+#include <QMenuBar>
+#include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -44,6 +47,67 @@ TEST(HostWindow, TheWindowFollowsTheControlWithTheNoticeLineBelow) {
     EXPECT_EQ(window.width(), 500);
     EXPECT_GT(window.height(), 400);
     EXPECT_EQ(control->size(), QSize(500, 400));
+    EXPECT_EQ(control->y(), window.findChild<QMenuBar*>()->height());
+}
+
+// The last write's fate stays on the notice line; a journal that cannot be written is flagged there
+// until it can be written again.
+TEST(HostWindow, WriteFeedbackAndJournalTroubleShowOnTheNoticeLine) {
+    host::HostWindow window;
+    window.show();
+    window.WriteNoted({.address = QStringLiteral("LB01.GT11"),
+                       .sent = QStringLiteral("22.5"),
+                       .outcome = journal::Outcome::Confirmed,
+                       .answer = QStringLiteral("22.5"),
+                       .afterMs = 120});
+    EXPECT_EQ(window.Notice(), QStringLiteral("LB01.GT11: 22,5 skickat, bekräftat efter 0,12 s"));
+    EXPECT_FALSE(window.JournalTroubleShown());
+    window.WriteNoted({.address = QStringLiteral("LB01.GT11"),
+                       .sent = QStringLiteral("22.5"),
+                       .outcome = journal::Outcome::Confirmed,
+                       .answer = QStringLiteral("22.5"),
+                       .afterMs = 3});
+    EXPECT_EQ(window.Notice(), QStringLiteral("LB01.GT11: 22,5 skickat, bekräftat efter 0,003 s"));
+    window.JournalFailed(QStringLiteral("/j/2026-12.jsonl"), QStringLiteral("Permission denied"));
+    EXPECT_EQ(window.Notice(),
+              QStringLiteral("Skrivloggen kan inte skrivas: /j/2026-12.jsonl (Permission denied)"));
+    window.WriteNoted({.address = QStringLiteral("LB01.GT11"), .sent = QStringLiteral("23")});
+    EXPECT_TRUE(window.JournalTroubleShown());
+    window.JournalRecovered();
+    EXPECT_FALSE(window.JournalTroubleShown());
+}
+
+// "Visa → Skrivlogg" opens the journal's window on the journal's folder.
+TEST(HostWindow, TheViewMenuOpensTheJournal) {
+    QTemporaryDir journalFolder;
+    host::HostWindow window;
+    window.ShowJournalFrom(journalFolder.path());
+    window.show();
+    const QList<QAction*> menus = window.findChild<QMenuBar*>()->actions();
+    ASSERT_EQ(menus.size(), 1);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("Visa"));
+    QAction* entry = nullptr;
+    for (QAction* action : menus[0]->menu()->actions())
+        if (action->text() == QStringLiteral("Skrivlogg"))
+            entry = action;
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    const auto* journalWindow = window.findChild<journal::JournalWindow*>();
+    ASSERT_NE(journalWindow, nullptr);
+    EXPECT_TRUE(journalWindow->isVisible());
+    EXPECT_EQ(journalWindow->windowTitle(), QStringLiteral("Skrivlogg"));
+}
+
+// An open journal window shows a write as soon as its line is written.
+TEST(HostWindow, AnOpenJournalWindowShowsANewWrite) {
+    QTemporaryDir journalFolder;
+    host::HostWindow window;
+    journal::WriteJournal writes({.folder = journalFolder.path()}, &window);
+    window.ShowJournalFrom(journalFolder.path());
+    const journal::JournalWindow& journalWindow = window.OpenJournal();
+    writes.WriteSent(4, "LB01.GT11", "22.5");
+    ASSERT_TRUE(waitFor([&journalWindow] { return journalWindow.Shown().size() == 1; }));
+    EXPECT_EQ(journalWindow.Shown()[0].address, QStringLiteral("LB01.GT11"));
 }
 
 // SIGTERM closes the window as its close button would, so that the program ends its documents whole.

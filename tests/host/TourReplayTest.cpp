@@ -15,6 +15,10 @@ namespace {
 // this process); its exit code, -1 when it did not end in time.
 int RunTour(const std::string& address, const QString& folder, const QStringList& more = {}) {
     QProcess tour;
+    // The tour's write goes to a journal of its own, not the user's.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder + QStringLiteral("-data"));
+    tour.setProcessEnvironment(environment);
     tour.start(QStringLiteral(PELORIN_EXECUTABLE),
                QStringList{QStringLiteral("--param"),
                            QStringLiteral("ServerAddress=%1").arg(QString::fromStdString(address)),
