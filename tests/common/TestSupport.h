@@ -9,8 +9,10 @@
 
 namespace pelorin::test {
 
-// Runs the event loop until `condition` holds or `timeoutMs` passes; returns whether it held.
-inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
+// Runs the event loop until `condition` holds or `timeoutMs` passes; returns whether it held. The
+// default is generous: a condition that holds returns at once, and a loaded machine running the
+// sanitizer build must not turn a slow step into a failure.
+inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
     QDeadlineTimer deadline(timeoutMs);
     while (!condition()) {
         if (deadline.hasExpired())

@@ -58,7 +58,7 @@ public:
         return reply ? String2Long(reply->payload, 0) : -1;
     }
     // Waits for a frame of `code` and removes it from what arrived.
-    std::optional<Frame> next(uint8_t code, int timeoutMs = 5000) {
+    std::optional<Frame> next(uint8_t code, int timeoutMs = 20000) {
         std::vector<Frame>::iterator it;
         const auto found = [&] {
             it = std::find_if(m_Frames.begin(), m_Frames.end(),
