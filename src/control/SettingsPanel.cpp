@@ -94,16 +94,21 @@ void SettingsPanel::CreateFrame(QWidget* parent) {
     Frame_Settings->SetHeight(1812);
     Frame_Settings->SetFontSize(8);
     QWidget* frame = Frame_Settings->widget();
-    Place(*m_Controls.Make<Label>(frame, "Typsnitt:"), {60, 360, 912, 192});
+    Label* fontLabel = m_Controls.Make<Label>(frame, "Typsnitt:");
+    Place(*fontLabel, {60, 360, 912, 192});
     Combo_FontName = m_Controls.Make<ComboBox>(frame);
     Place(*Combo_FontName, {1140, 288, 2052, 288});
+    fontLabel->Names(*Combo_FontName);
     Combo_FontSize = m_Controls.Make<ComboBox>(frame);
     Place(*Combo_FontSize, {3300, 288, 1332, 288});
+    Combo_FontSize->SetAccessibleName("Teckenstorlek");
     Check_FontBold = m_Controls.Make<CheckBox>(frame, "Fetstil");
     Place(*Check_FontBold, {4740, 324, 972, 192});
-    Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Upplösning:")), {60, 864, 972, 192});
+    Label* resolutionLabel = m_Controls.Make<Label>(frame, Latin1FromUtf8("Upplösning:"));
+    Place(*resolutionLabel, {60, 864, 972, 192});
     Combo_Resolution = m_Controls.Make<ComboBox>(frame);
     Place(*Combo_Resolution, {1140, 792, 2052, 288});
+    resolutionLabel->Names(*Combo_Resolution);
     Command_Settings_Default =
         m_Controls.Make<CommandButton>(frame, Latin1FromUtf8("Återställ till standard"));
     Place(*Command_Settings_Default, {1260, 1296, 1752, 315});

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <utility>
 
 namespace pelorin {
@@ -14,6 +16,7 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent), m_Surface(QSize(1, 1)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_Surface.OnChanged = [this] { imageChanged(); };
+    InstallPictureAccess();
 }
 
 void PictureBox::SetPixelSize(QSize size) {
@@ -47,6 +50,65 @@ void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     painter.drawImage(0, 0, m_Surface.Image());
+    PaintFocusRing(painter);
+}
+
+// Over the image, not in it: printouts and captures of the picture never show the ring.
+void PictureBox::PaintFocusRing(QPainter& painter) {
+    if (m_FocusItem < 0 || !hasFocus() || !Items)
+        return;
+    const std::vector<PictureItem> items = Items();
+    if (static_cast<size_t>(m_FocusItem) >= items.size())
+        return;
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = items[static_cast<size_t>(m_FocusItem)].rect.adjusted(-2, -2, 2, 2);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void PictureBox::ActivateItem(int index) {
+    if (!Items || !OnActivateItem || index < 0)
+        return;
+    const std::vector<PictureItem> items = Items();
+    if (static_cast<size_t>(index) < items.size())
+        OnActivateItem(items[static_cast<size_t>(index)]);
+}
+
+void PictureBox::ClearFocusItem() {
+    m_FocusItem = -1;
+    update();
+}
+
+void PictureBox::MoveFocusItem(int index) {
+    m_FocusItem = index;
+    update();
+    TellPictureFocus(*this, index);
+}
+
+// Tab walks the items and leaves the box after the last (Shift+Tab before the first).
+bool PictureBox::focusNextPrevChild(bool next) {
+    const int count = Items ? static_cast<int>(Items().size()) : 0;
+    const int target = m_FocusItem < 0 ? (next ? 0 : count - 1) : m_FocusItem + (next ? 1 : -1);
+    if (target >= 0 && target < count) {
+        MoveFocusItem(target);
+        return true;
+    }
+    ClearFocusItem();
+    return QWidget::focusNextPrevChild(next);
+}
+
+void PictureBox::focusInEvent(QFocusEvent* event) {
+    const int count = Items ? static_cast<int>(Items().size()) : 0;
+    if (event->reason() == Qt::TabFocusReason && count > 0)
+        MoveFocusItem(0);
+    else if (event->reason() == Qt::BacktabFocusReason && count > 0)
+        MoveFocusItem(count - 1);
+    QWidget::focusInEvent(event);
+}
+
+void PictureBox::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void PictureBox::resizeEvent(QResizeEvent*) {
@@ -62,6 +124,8 @@ void PictureBox::raiseMouse(const std::function<void(int, int, float, float)>& h
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
+    if (m_FocusItem >= 0)
+        ClearFocusItem();
     raiseMouse(OnMouseDown, ButtonState(event->button()), *event);
 }
 
@@ -88,6 +152,12 @@ void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PictureBox::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && m_FocusItem >= 0 && OnActivateItem) {
+        ActivateItem(m_FocusItem);
+        event->accept();
+        return;
+    }
     const int code = KeyAscii(*event);
     if (code == 0) {
         QWidget::keyPressEvent(event);
