@@ -65,8 +65,10 @@ void PictureView::PaintAllElements(int16_t ClearBackground) {
     DrawPending();
     const ImageSurface::Batch batch(Surface());
     Painter().PaintAllElements(Surface(), m_Picture.m_Elements, ClearBackground);
-    if (ClearBackground != 0)
+    if (ClearBackground != 0) {
         m_ValueDrawing->PictureDrawn();
+        Picture_PCT->ItemsShown();
+    }
 }
 
 void PictureView::Picture_PCT_MouseMove(int16_t /*Button*/, int16_t /*Shift*/, float X, float Y) {
@@ -179,30 +181,33 @@ std::vector<PictureItem> PictureView::AccessibleItems() const {
     for (size_t i = 0; i < elements.size(); ++i) {
         const cElement& e = *elements[i];
         const QRect rect = HitBox(e);
-        if (rect.isEmpty())
-            continue;
         if (e.m_ElementType == ET_PICTURELINK) {
             items.push_back(
                 {.kind = PictureItem::Kind::Link,
                  .id = i,
                  .name = QStringLiteral("Bildlänk till bild %1").arg(e.m_NewPicture, 3, 10, QLatin1Char('0')),
                  .value = {},
+                 .number = 0,
                  .rect = rect});
         } else if (e.m_ElementType == ET_DYNVALUE) {
             QString value = QString::fromLatin1(e.m_Text).trimmed();
             const double right = (e.m_ScanBox_X2 - m_Scale.m_XAdd) / m_Scale.m_XMul;
-            if (const cElement* unit = UnitBeside(elements, e, right))
+            if (const cElement* unit = rect.isEmpty() ? nullptr : UnitBeside(elements, e, right))
                 value += QLatin1Char(' ') + QString::fromLatin1(unit->m_Text).trimmed();
             items.push_back({.kind = PictureItem::Kind::Value,
                              .id = i,
-                             .name = QString::fromLatin1(e.m_Address),
+                             .name = QString::fromLatin1(e.m_Address) + QLatin1Char(' ') + value,
                              .value = value,
+                             .number = e.m_Value,
                              .rect = rect});
         }
     }
-    // Reading order: rows top to bottom, each left to right.
-    std::stable_sort(items.begin(), items.end(), [](const PictureItem& a, const PictureItem& b) {
-        return std::pair(a.rect.top(), a.rect.left()) < std::pair(b.rect.top(), b.rect.left());
+    // Reading order: rows top to bottom, each left to right, by where the picture places them, so that
+    // an item keeps its place while values come and go.
+    std::stable_sort(items.begin(), items.end(), [&elements](const PictureItem& a, const PictureItem& b) {
+        const cElement& ea = *elements[a.id];
+        const cElement& eb = *elements[b.id];
+        return std::pair(ea.m_Y1, ea.m_X1) < std::pair(eb.m_Y1, eb.m_X1);
     });
     return items;
 }
@@ -237,7 +242,7 @@ void PictureView::EndSelection() {
 
 void PictureView::ForgetElements() {
     m_ValueDrawing->DropPending();
-    Picture_PCT->ClearFocusItem();
+    Picture_PCT->ItemsGoing();
     m_Selection.m_SelectedElement = nullptr;
 }
 

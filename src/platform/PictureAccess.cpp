@@ -14,7 +14,9 @@ class PictureAccessible;
 
 // One item of a picture box. It is told by its place among the box's items, so that it stays valid
 // while the values change; a picture with fewer items leaves it invalid.
-class PictureItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class PictureItemAccessible : public QAccessibleInterface,
+                              public QAccessibleActionInterface,
+                              public QAccessibleValueInterface {
 public:
     PictureItemAccessible(PictureBox* box, int index) : m_Box(box), m_Index(index) {}
 
@@ -69,9 +71,22 @@ public:
     }
 
     void* interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                    : nullptr;
+        if (type == QAccessible::ActionInterface)
+            return static_cast<QAccessibleActionInterface*>(this);
+        if (type == QAccessible::ValueInterface && role() == QAccessible::StaticText)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return nullptr;
     }
+
+    // The number behind a value, for tools that read values rather than texts; not writable here.
+    QVariant currentValue() const override {
+        const std::optional<PictureItem> item = Current();
+        return item ? QVariant(item->number) : QVariant();
+    }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return {}; }
+    QVariant minimumValue() const override { return {}; }
+    QVariant minimumStepSize() const override { return {}; }
 
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
@@ -180,7 +195,21 @@ void TellPictureValuesChanged(PictureBox& box, const std::vector<size_t>& ids) {
         if (found == indexById.end())
             continue;
         if (QAccessibleInterface* item = ItemInterface(box, found->second)) {
-            QAccessibleValueChangeEvent event(item, items[static_cast<size_t>(found->second)].value);
+            // The name shows the value too: readers that keep names hear of the change.
+            QAccessibleEvent nameChanged(item, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&nameChanged);
+            QAccessibleValueChangeEvent valueChanged(item, items[static_cast<size_t>(found->second)].number);
+            QAccessible::updateAccessibility(&valueChanged);
+        }
+    }
+}
+
+void TellPictureItems(PictureBox& box, QAccessible::Event type, int first, int end) {
+    if (!QAccessible::isActive())
+        return;
+    for (int i = first; i < end; ++i) {
+        if (QAccessibleInterface* item = ItemInterface(box, i)) {
+            QAccessibleEvent event(item, type);
             QAccessible::updateAccessibility(&event);
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QRect>
 #include <QString>
 #include <cstddef>
@@ -13,8 +14,10 @@ struct PictureItem {
     Kind kind = Kind::Value;
     // Who provides the items tells them apart by this, e.g. the element's position in the picture.
     size_t id = 0;
+    // A value's name says its address and the value as shown, so that a screen reader reads both.
     QString name;
     QString value;
+    double number = 0;
     // Where it is drawn, in the box's pixels; empty while it is not drawn.
     QRect rect;
 };
@@ -26,6 +29,10 @@ void InstallPictureAccess();
 
 // Tells screen readers that the items with these ids show new values (nothing while none listens).
 void TellPictureValuesChanged(PictureBox& box, const std::vector<size_t>& ids);
+
+// Tells screen readers that the items from `first` up to `end` came (ObjectCreated) or are going
+// (ObjectDestroyed), so that what they keep of the picture follows it.
+void TellPictureItems(PictureBox& box, QAccessible::Event event, int first, int end);
 
 // Tells screen readers which item the keyboard is on.
 void TellPictureFocus(PictureBox& box, int item);

@@ -79,6 +79,18 @@ void PictureBox::ClearFocusItem() {
     update();
 }
 
+void PictureBox::ItemsGoing() {
+    ClearFocusItem();
+    TellPictureItems(*this, QAccessible::ObjectDestroyed, 0, m_ItemsTold);
+    m_ItemsTold = 0;
+}
+
+void PictureBox::ItemsShown() {
+    const int count = Items ? static_cast<int>(Items().size()) : 0;
+    TellPictureItems(*this, QAccessible::ObjectCreated, m_ItemsTold, count);
+    m_ItemsTold = count;
+}
+
 void PictureBox::MoveFocusItem(int index) {
     m_FocusItem = index;
     update();

@@ -56,6 +56,10 @@ public:
     // The item under the focus ring, -1 for none. The ring shows only once the keyboard moved it.
     int FocusItem() const { return m_FocusItem; }
     void ClearFocusItem();
+    // The items are about to be replaced by another picture's.
+    void ItemsGoing();
+    // The picture is drawn: its items are there.
+    void ItemsShown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -81,6 +85,8 @@ private:
     bool m_InPaintHandler = false;
     bool m_ReleaseEndsDoubleClick = false;
     int m_FocusItem = -1;
+    // How many items screen readers were told of.
+    int m_ItemsTold = 0;
 };
 
 } // namespace pelorin
