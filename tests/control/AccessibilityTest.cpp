@@ -1,9 +1,12 @@
-// What a screen reader finds in the control: every control the operator can work has a name.
+// What a screen reader and a keyboard user find in the control: every control the operator can work has
+// a name, and the picture's links can be followed from the keyboard.
 
 #include "common/SessionSupport.h"
 
 #include <QAccessible>
 #include <QMenu>
+#include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace pelorin::test {
@@ -56,6 +59,26 @@ TEST_F(AccessibleNames, EveryInteractiveObjectOfTheControlHasAName) {
     ShowPicture(1, true);
     walkAll();
     EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QLatin1Char('\n')).toStdString();
+}
+
+using KeyboardInPicture = SessionTest;
+
+TEST_F(KeyboardInPicture, TabToALinkThenEnterShowsTheLinkedPicture) {
+    LogIn();
+    ShowPicture(1, true);
+    PictureBox& picture = *c().view().Picture_PCT;
+    picture.setFocus();
+    const std::vector<PictureItem> items = picture.Items();
+    const auto link = std::find_if(items.begin(), items.end(), [](const PictureItem& item) {
+        return item.kind == PictureItem::Kind::Link;
+    });
+    ASSERT_NE(link, items.end());
+    for (auto item = items.begin(); item <= link; ++item)
+        QTest::keyClick(&picture, Qt::Key_Tab);
+    ASSERT_EQ(picture.FocusItem(), link - items.begin());
+    QTest::keyClick(&picture, Qt::Key_Return);
+    const int32_t target = c().m_Elements.at(link->id)->m_NewPicture;
+    EXPECT_TRUE(waitFor([this, target] { return c().m_PictureNumber == target; })) << target;
 }
 
 } // namespace
