@@ -124,9 +124,11 @@ def main():
     picture = wait_for(lambda: find_named(app, "Processbild"))
     if picture is None:
         sys.exit("a11y-check: no picture")
-    if wait_for(lambda: picture.childCount > 0, 10) is None:
-        type_into(app, "Bildnummer", "1")
-        press(find(app, pyatspi.ROLE_PUSH_BUTTON, "Hämta bild"))
+    # The picture is asked for as the operator would: number 1, "Hämta bild" once the login made it usable.
+    get_picture = find(app, pyatspi.ROLE_PUSH_BUTTON, "Hämta bild")
+    wait_for(lambda: get_picture.getState().contains(pyatspi.STATE_ENABLED))
+    type_into(app, "Bildnummer", "1")
+    press(get_picture)
     if wait_for(lambda: picture.childCount > 0) is None:
         for accessible, depth in walk(app):
             print("  " * depth + describe(accessible))
