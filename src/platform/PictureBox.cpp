@@ -10,7 +10,8 @@
 
 namespace pelorin {
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent), m_Surface(QSize(1, 1)) {
+// Drawn at the screen's device pixel ratio, so that a high-resolution screen shows it sharp.
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent), m_Surface(QSize(1, 1), 0, devicePixelRatioF()) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);

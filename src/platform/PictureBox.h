@@ -45,7 +45,7 @@ public:
     // Raised whenever the widget is about to show its image: drawing held back can still join it.
     std::function<void()> OnBeforeShow;
 
-    QSize sizeHint() const override { return m_Surface.Image().size(); }
+    QSize sizeHint() const override { return m_Surface.UnitSize(); }
 
     // The values and links the box shows, in reading order: what a screen reader lists, and what Tab
     // and Shift+Tab move a focus ring over while the box has the keyboard.
