@@ -4,7 +4,10 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QPointer>
 #include <map>
+#include <optional>
+#include <utility>
 
 namespace pelorin {
 
