@@ -150,6 +150,8 @@ void PelorinControl::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     QWidget* toolbar = m_Toolbar->Toolbar->widget();
     toolbar->resize(event->size().width(), toolbar->height());
+    if (m_SettingsPanel)
+        m_SettingsPanel->ControlResized(event->size());
 }
 
 void PelorinControl::showEvent(QShowEvent* event) {

@@ -3,10 +3,13 @@
 #include "core/ClientProcs.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
+#include "core/PictureFormat.h"
 #include "picture/PictureView.h"
+#include "platform/PictureBox.h"
 #include "platform/Screen.h"
 #include "ports/Ports.h"
 
+#include <QSize>
 #include <algorithm>
 #include <functional>
 #include <limits>
@@ -23,6 +26,10 @@ constexpr const char* kPictureSection = "Picture";
 const char* const kStoredKeys[] = {"FontName", "FontSize", "FontBold", "Resolution"};
 
 const char* const kResolutions[] = {"640 x 480", "800 x 600", "1024 x 768", "1280 x 1024"};
+// After the fixed resolutions; stored as the resolution's text.
+const std::string kFitToWindow = Latin1FromUtf8("Anpassa till fönstret");
+// The smallest picture the window can shrink it to.
+constexpr int32_t kSmallestFittedWidth = 160;
 // The first and the last of the resolutions.
 constexpr int32_t kSmallestWidth = 640, kSmallestHeight = 480, kLargestWidth = 1280, kLargestHeight = 1024;
 constexpr int kSmallestFontSize = 6;
@@ -94,16 +101,21 @@ void SettingsPanel::CreateFrame(QWidget* parent) {
     Frame_Settings->SetHeight(1812);
     Frame_Settings->SetFontSize(8);
     QWidget* frame = Frame_Settings->widget();
-    Place(*m_Controls.Make<Label>(frame, "Typsnitt:"), {60, 360, 912, 192});
+    Label* fontLabel = m_Controls.Make<Label>(frame, "Typsnitt:");
+    Place(*fontLabel, {60, 360, 912, 192});
     Combo_FontName = m_Controls.Make<ComboBox>(frame);
     Place(*Combo_FontName, {1140, 288, 2052, 288});
+    fontLabel->Names(*Combo_FontName);
     Combo_FontSize = m_Controls.Make<ComboBox>(frame);
     Place(*Combo_FontSize, {3300, 288, 1332, 288});
+    Combo_FontSize->SetAccessibleName("Teckenstorlek");
     Check_FontBold = m_Controls.Make<CheckBox>(frame, "Fetstil");
     Place(*Check_FontBold, {4740, 324, 972, 192});
-    Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Upplösning:")), {60, 864, 972, 192});
+    Label* resolutionLabel = m_Controls.Make<Label>(frame, Latin1FromUtf8("Upplösning:"));
+    Place(*resolutionLabel, {60, 864, 972, 192});
     Combo_Resolution = m_Controls.Make<ComboBox>(frame);
     Place(*Combo_Resolution, {1140, 792, 2052, 288});
+    resolutionLabel->Names(*Combo_Resolution);
     Command_Settings_Default =
         m_Controls.Make<CommandButton>(frame, Latin1FromUtf8("Återställ till standard"));
     Place(*Command_Settings_Default, {1260, 1296, 1752, 315});
@@ -141,6 +153,7 @@ void SettingsPanel::FillFixedLists() {
         Combo_FontSize->AddItem(std::to_string(size));
     for (const char* resolution : kResolutions)
         Combo_Resolution->AddItem(resolution);
+    Combo_Resolution->AddItem(kFitToWindow);
     // A list makes its first entry current as it is filled; the panel's opening selects what is in effect.
     for (ComboBox* combo : {Combo_FontName, Combo_FontSize, Combo_Resolution})
         combo->SetListIndex(kNoEntry);
@@ -179,8 +192,9 @@ void SettingsPanel::ApplyStoredSettings() {
         m_Settings.m_FontSize = static_cast<float>(*fontSize);
     if (const std::string fontBold = stored("FontBold"); !fontBold.empty())
         m_Settings.m_FontBold = ToLong(fontBold);
-    if (const std::optional<std::pair<int32_t, int32_t>> resolution =
-            StoredResolution(stored("Resolution"))) {
+    const std::string resolutionText = stored("Resolution");
+    m_FitToWindow = resolutionText == kFitToWindow;
+    if (const std::optional<std::pair<int32_t, int32_t>> resolution = StoredResolution(resolutionText)) {
         m_Settings.m_Width = resolution->first;
         m_Settings.m_Height = resolution->second;
     }
@@ -196,7 +210,10 @@ void SettingsPanel::Open() {
     Check_FontBold->SetValue(m_Settings.m_FontBold != 0 ? 1 : 0);
     const std::string resolution =
         std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height);
-    SelectMatching(*Combo_Resolution, [&](const std::string& entry) { return entry == resolution; });
+    SelectMatching(*Combo_Resolution, [&](const std::string& entry) {
+        return m_FitToWindow ? entry == kFitToWindow : entry == resolution;
+    });
+    m_TempFitToWindow = m_FitToWindow;
     m_Settings.m_TempFontSize = m_Settings.m_FontSize;
     m_Settings.m_TempFontName = m_Settings.m_FontName;
     m_Settings.m_TempFontBold = m_Settings.m_FontBold;
@@ -219,6 +236,11 @@ void SettingsPanel::Combo_Resolution_Click() {
     if (m_View.View() != VS_SETTINGS)
         return;
     const std::string resolution = Combo_Resolution->Text();
+    m_FitToWindow = resolution == kFitToWindow;
+    if (m_FitToWindow) {
+        FitPictureTo(m_Picture.Picture_PCT->parentWidget()->size());
+        return;
+    }
     m_Settings.m_Width = ToLong(GetField(resolution, 0, "x"));
     m_Settings.m_Height = ToLong(GetField(resolution, 1, "x"));
     UpdateSizeTwice();
@@ -252,7 +274,9 @@ void SettingsPanel::Command_Ok_Settings_Click() {
     m_Store.SaveSetting(kClientApp, kPictureSection, "FontSize", SingleText(m_Settings.m_FontSize));
     m_Store.SaveSetting(kClientApp, kPictureSection, "FontBold", std::to_string(m_Settings.m_FontBold));
     m_Store.SaveSetting(kClientApp, kPictureSection, "Resolution",
-                        std::to_string(m_Settings.m_Width) + " x " + std::to_string(m_Settings.m_Height));
+                        m_FitToWindow ? kFitToWindow
+                                      : std::to_string(m_Settings.m_Width) + " x " +
+                                            std::to_string(m_Settings.m_Height));
     m_View.ShowView(VS_PICTURE);
     m_Picture.PaintAllElements(-1);
 }
@@ -264,6 +288,7 @@ void SettingsPanel::Command_Cancel_Settings_Click() {
     m_Settings.m_FontBold = m_Settings.m_TempFontBold;
     m_Settings.m_Height = m_Settings.m_TempHeight;
     m_Settings.m_Width = m_Settings.m_TempWidth;
+    m_FitToWindow = m_TempFitToWindow;
     UpdateSizeTwice();
     m_View.ShowView(VS_PICTURE);
 }
@@ -279,10 +304,33 @@ void SettingsPanel::Command_Settings_Default_Click() {
         m_Settings.m_Height = m_Settings.m_DefaultHeight;
         m_Settings.m_Width = m_Settings.m_DefaultWidth;
     }
+    m_FitToWindow = false;
     for (const char* key : kStoredKeys)
         m_Store.DeleteSetting(kClientApp, kPictureSection, key);
     UpdateSizeTwice();
     m_View.ShowView(VS_PICTURE);
+}
+
+void SettingsPanel::ControlResized(QSize controlSize) {
+    if (m_FitToWindow && !m_Fitting)
+        FitPictureTo(controlSize);
+}
+
+// The largest picture of the picture's own proportions that fits below the toolbar. Laying it out sizes
+// the control around it, which comes back here with the size just chosen.
+void SettingsPanel::FitPictureTo(QSize controlSize) {
+    const double areaWidth = controlSize.width();
+    const double areaHeight = controlSize.height() - m_Picture.Picture_PCT->y();
+    const double scale = std::min(areaWidth / kPictureWidth, areaHeight / kPictureHeight);
+    const int32_t width = std::max(kSmallestFittedWidth, RoundTo<int32_t>(kPictureWidth * scale));
+    const int32_t height = RoundTo<int32_t>(width * kPictureHeight / kPictureWidth);
+    if (width == m_Settings.m_Width && height == m_Settings.m_Height)
+        return;
+    m_Settings.m_Width = width;
+    m_Settings.m_Height = height;
+    m_Fitting = true;
+    UpdateSizeTwice();
+    m_Fitting = false;
 }
 
 } // namespace pelorin

@@ -6,6 +6,7 @@
 #include <functional>
 
 class QWidget;
+class QSize;
 
 namespace pelorin {
 
@@ -60,7 +61,12 @@ public:
     void Command_Cancel_Settings_Click();
     void Command_Settings_Default_Click();
 
+    // The control got a new size: with "Anpassa till fönstret" chosen, the picture follows it.
+    void ControlResized(QSize controlSize);
+    bool FitsToWindow() const { return m_FitToWindow; }
+
 private:
+    void FitPictureTo(QSize controlSize);
     void CreateFrame(QWidget* parent);
     void ConnectEvents();
     void KeepHostValuesAsDefaults();
@@ -72,6 +78,10 @@ private:
     PictureView& m_Picture;
     std::function<void()> m_UpdateSize;
     ChildControls m_Controls;
+    // The picture follows the control's size instead of a fixed resolution; kept like the resolution.
+    bool m_FitToWindow = false;
+    bool m_TempFitToWindow = false;
+    bool m_Fitting = false;
 };
 
 } // namespace pelorin

@@ -71,12 +71,16 @@ void Session::CreateLoginFrame(QWidget* parent) {
     Frame_Login->SetWidth(kLoginFrameWidth);
     Frame_Login->SetHeight(kLoginFrameHeight);
     QWidget* frame = Frame_Login->widget();
-    Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Användarvisum:")), {240, 450, 1500, 240});
+    Label* visaLabel = m_Controls.Make<Label>(frame, Latin1FromUtf8("Användarvisum:"));
+    Place(*visaLabel, {240, 450, 1500, 240});
     Text_UserVisa = m_Controls.Make<TextBox>(frame, TextBox::Kind::SingleLine);
     Place(*Text_UserVisa, {1860, 390, 2280, 345});
-    Place(*m_Controls.Make<Label>(frame, Latin1FromUtf8("Lösenord:")), {240, 960, 1500, 240});
+    visaLabel->Names(*Text_UserVisa);
+    Label* passwordLabel = m_Controls.Make<Label>(frame, Latin1FromUtf8("Lösenord:"));
+    Place(*passwordLabel, {240, 960, 1500, 240});
     Text_PassWord = m_Controls.Make<TextBox>(frame, TextBox::Kind::Password);
     Place(*Text_PassWord, {1860, 900, 2280, 345});
+    passwordLabel->Names(*Text_PassWord);
     Command_Login = m_Controls.Make<CommandButton>(frame, "Ok");
     Place(*Command_Login, {3060, 1470, 1080, 375});
     m_EndReason = m_Controls.Make<Label>(frame, std::string());

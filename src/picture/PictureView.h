@@ -2,11 +2,13 @@
 
 #include "picture/ElementPainter.h"
 #include "picture/ValueDrawing.h"
+#include "platform/PictureAccess.h"
 #include "ports/ControlMembers.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -72,7 +74,14 @@ public:
     // The value the selection put in the toolbar's value box, to tell the operator's typing from it.
     const std::string& SelectedValueText() const { return m_SelectedValueText; }
 
+    // The picture's values and links in reading order, as a screen reader and the keyboard see them.
+    std::vector<PictureItem> AccessibleItems() const;
+
 private:
+    void Select(cElement& chosen);
+    void FollowLink(const cElement& link);
+    void ActivateItem(const PictureItem& item);
+
     SelectionMembers& m_Selection;
     const PictureModel& m_Model;
     const PictureMembers& m_Picture;

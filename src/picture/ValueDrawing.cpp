@@ -148,12 +148,21 @@ void ValueDrawing::DrawPending() {
         m_PendingIndex[p.position] = -1;
     std::sort(pending.begin(), pending.end(),
               [](const Pending& a, const Pending& b) { return a.position < b.position; });
-    const ElementPainter painter = m_Painter();
-    const ImageSurface::Batch batch(m_Surface);
-    for (Pending& p : pending)
-        if (p.position < m_Elements.size() && m_Elements[p.position].get() == p.element)
+    std::vector<size_t> drawn;
+    {
+        const ElementPainter painter = m_Painter();
+        const ImageSurface::Batch batch(m_Surface);
+        for (Pending& p : pending) {
+            if (p.position >= m_Elements.size() || m_Elements[p.position].get() != p.element)
+                continue;
             Draw(painter, p, *m_Elements[p.position]);
+            if (OnDrawn)
+                drawn.push_back(p.position);
+        }
+    }
     m_LastDrawing = std::chrono::steady_clock::now() - start;
+    if (OnDrawn && !drawn.empty())
+        OnDrawn(drawn);
 }
 
 void ValueDrawing::BeforeShowing() {

@@ -53,6 +53,10 @@ public:
     // Draws each value as it comes: the reference the paced drawing is held to.
     void SetDrawEveryValue(bool everyValue) { m_DrawEveryValue = everyValue; }
 
+    // After each drawing: the positions of the values it drew, so that listeners hear of a flood once
+    // per refresh, not once per value.
+    std::function<void(const std::vector<size_t>& positions)> OnDrawn;
+
 private:
     struct Pending;
 

@@ -1,5 +1,6 @@
 #include "platform/ByteTextEdit.h"
 
+#include "platform/ByteTextAccess.h"
 #include "platform/WidgetsInternal.h"
 
 #include <QApplication>
@@ -59,6 +60,7 @@ struct Run {
 } // namespace
 
 ByteTextEdit::ByteTextEdit(QWidget* parent) : QAbstractScrollArea(parent) {
+    InstallByteTextAccess();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
     viewport()->setCursor(Qt::IBeamCursor);

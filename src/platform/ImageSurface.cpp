@@ -4,6 +4,8 @@
 #include "platform/Screen.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace pelorin {
@@ -16,12 +18,14 @@ QSize AtLeastOnePixel(QSize size) {
 
 } // namespace
 
-ImageSurface::ImageSurface(QSize size, double dpi)
+ImageSurface::ImageSurface(QSize size, double dpi, double ratio)
     : PainterSurface(SystemColourValue(18), SystemColourValue(15)),
-      m_Dpi(dpi > 0 ? dpi : Screen::LogicalDpiY()), m_Image(blankImage(size)) {}
+      m_Dpi(dpi > 0 ? dpi : Screen::LogicalDpiY()),
+      m_Ratio(std::max(1, static_cast<int>(std::lround(ratio)))), m_Image(blankImage(size)) {}
 
 QImage ImageSurface::blankImage(QSize size) const {
-    QImage image(AtLeastOnePixel(size), QImage::Format_RGB32);
+    QImage image(AtLeastOnePixel(size) * m_Ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(m_Ratio);
     SetImageDpi(image, m_Dpi);
     image.fill(ToQColor(BackColor()));
     return image;
@@ -35,7 +39,7 @@ void ImageSurface::Cls() {
 }
 
 void ImageSurface::Resize(QSize size) {
-    if (AtLeastOnePixel(size) == m_Image.size())
+    if (AtLeastOnePixel(size) == UnitSize())
         return;
     // The batch's painter paints the image being replaced; the next figure opens one on the new image.
     m_BatchPainter.reset();

@@ -14,11 +14,15 @@ namespace pelorin {
 class ImageSurface : public PainterSurface {
 public:
     // `dpi` is the resolution fonts are rendered at; by default the screen's logical resolution.
-    explicit ImageSurface(QSize size, double dpi = 0);
+    // `ratio` device pixels make one unit each way (a high-resolution screen's device pixel ratio,
+    // rounded to whole pixels): drawing stays in units and comes out sharp on that screen.
+    explicit ImageSurface(QSize size, double dpi = 0, double ratio = 1);
 
     bool IsPrinter() const override { return false; }
-    double ScaleWidth() const override { return m_Image.width(); }
-    double ScaleHeight() const override { return m_Image.height(); }
+    double ScaleWidth() const override { return m_Image.width() / m_Ratio; }
+    double ScaleHeight() const override { return m_Image.height() / m_Ratio; }
+    // The size in units.
+    QSize UnitSize() const { return m_Image.size() / m_Ratio; }
 
     // Fills the image with BackColor and puts the print position at the top-left corner.
     void Cls() override;
@@ -27,6 +31,7 @@ public:
     // pixel become one pixel, so that the surface always has a resolution for measuring text.
     void Resize(QSize size);
 
+    // In device pixels, with the ratio as its device pixel ratio.
     const QImage& Image() const { return m_Image; }
 
     // Raised after every change of the image; within a batch, once at its end.
@@ -57,6 +62,7 @@ private:
     void endBatch();
 
     double m_Dpi;
+    int m_Ratio;
     QImage m_Image;
     int m_Batches = 0;
     bool m_ChangedInBatch = false;

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -94,6 +95,28 @@ QPainterPath ArcPath(const QRectF& bounds, double start, double end) {
     if (start < 0 && end < 0)
         path.closeSubpath();
     return path;
+}
+
+} // namespace
+
+namespace {
+
+// On a device of more than one pixel per unit, a one-unit pen is centred on the unit's middle, so that
+// it covers the unit's own device pixels as a one-pixel pen covers its pixel.
+void AlignStrokes(QPainter& painter) {
+    if (painter.device()->devicePixelRatio() > 1)
+        painter.translate(0.5, 0.5);
+}
+
+// How many device pixels a unit of `raster` spans each way (1 on screens of ratio 1 and paper).
+int RasterRatio(const QImage& raster) {
+    return std::max(1, static_cast<int>(std::lround(raster.devicePixelRatio())));
+}
+
+// The device pixels of unit `p`.
+QRect DevicePixels(const QImage& raster, QPoint p) {
+    const int ratio = RasterRatio(raster);
+    return QRect(p * ratio, QSize(ratio, ratio));
 }
 
 } // namespace
@@ -226,6 +249,7 @@ void PainterSurface::Line(double x1, double y1, double x2, double y2, Colour c, 
         }
         painter.setPen(figurePen(c));
         painter.setBrush(fillBrush());
+        AlignStrokes(painter);
         if (box.width() == 1 || box.height() == 1)
             painter.drawLine(box.topLeft(), box.bottomRight());
         else
@@ -239,15 +263,25 @@ void PainterSurface::drawPlainLine(QPoint from, QPoint to, Colour c) {
     if (thin && from == to)
         return;
     QImage& pixels = raster();
-    const bool restoreEnd = thin && pixels.valid(to);
-    const QRgb endPixel = restoreEnd ? pixels.pixel(to) : 0;
+    const QRect end = DevicePixels(pixels, to) & pixels.rect();
+    const bool restoreEnd = thin && !end.isEmpty();
+    QVarLengthArray<QRgb, 16> endPixels;
+    if (restoreEnd)
+        for (int y = end.top(); y <= end.bottom(); ++y)
+            for (int x = end.left(); x <= end.right(); ++x)
+                endPixels.append(pixels.pixel(x, y));
     drawOnTargets([&](QPainter& painter) {
         setDrawingMode(painter);
         painter.setPen(figurePen(c));
+        AlignStrokes(painter);
         painter.drawLine(from, to);
     });
-    if (restoreEnd)
-        pixels.setPixel(to, endPixel);
+    if (!restoreEnd)
+        return;
+    qsizetype next = 0;
+    for (int y = end.top(); y <= end.bottom(); ++y)
+        for (int x = end.left(); x <= end.right(); ++x)
+            pixels.setPixel(x, y, endPixels[next++]);
 }
 
 void PainterSurface::Circle(double x, double y, double radius, Colour c, std::optional<double> start,
@@ -265,6 +299,7 @@ void PainterSurface::Circle(double x, double y, double radius, Colour c, std::op
         painter.setPen(figurePen(c));
         if (!start && !end) {
             painter.setBrush(fillBrush());
+            AlignStrokes(painter);
             painter.drawEllipse(bounds);
             return;
         }
@@ -282,18 +317,21 @@ void PainterSurface::Circle(double x, double y, double radius, Colour c, std::op
 void PainterSurface::FloodFill(int x, int y, Colour border) {
     if (m_FillStyle != FS_SOLID)
         return;
-    const std::vector<QRect> region = FloodRegion(raster(), QPoint(x, y), ColourToRgb(border));
+    // The region is found and filled in device pixels, where the borders are drawn.
+    const int ratio = RasterRatio(raster());
+    const std::vector<QRect> region = FloodRegion(raster(), QPoint(x, y) * ratio, ColourToRgb(border));
     if (region.empty())
         return;
     const QColor fill = ToQColor(m_FillColor);
     drawOnTargets([&](QPainter& painter) {
+        painter.scale(1.0 / ratio, 1.0 / ratio);
         for (const QRect& rect : region)
             painter.fillRect(rect, fill);
     });
 }
 
 void PainterSurface::SetPixel(int x, int y, Colour c) {
-    if (!raster().valid(x, y))
+    if (!raster().valid(DevicePixels(raster(), QPoint(x, y)).topLeft()))
         return;
     drawOnTargets([&](QPainter& painter) { painter.fillRect(QRect(x, y, 1, 1), ToQColor(c)); });
 }

@@ -5,15 +5,18 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 #include <utility>
 
 namespace pelorin {
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent), m_Surface(QSize(1, 1)) {
+// Drawn at the screen's device pixel ratio, so that a high-resolution screen shows it sharp.
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent), m_Surface(QSize(1, 1), 0, devicePixelRatioF()) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_Surface.OnChanged = [this] { imageChanged(); };
+    InstallPictureAccess();
 }
 
 void PictureBox::SetPixelSize(QSize size) {
@@ -47,6 +50,79 @@ void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     painter.drawImage(0, 0, m_Surface.Image());
+    PaintFocusRing(painter);
+}
+
+// Over the image, not in it: printouts and captures of the picture never show the ring.
+void PictureBox::PaintFocusRing(QPainter& painter) {
+    if (m_FocusItem < 0 || !hasFocus() || !Items)
+        return;
+    const std::vector<PictureItem> items = Items();
+    if (static_cast<size_t>(m_FocusItem) >= items.size())
+        return;
+    // Two pixels in the highlight colour over a dark edge: visible on any picture background.
+    const QRect ring = items[static_cast<size_t>(m_FocusItem)].rect.adjusted(-3, -3, 3, 3);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(ring.adjusted(-1, -1, 1, 1));
+    painter.setPen(QPen(palette().highlight().color(), 2));
+    painter.drawRect(ring);
+}
+
+void PictureBox::ActivateItem(int index) {
+    if (!Items || !OnActivateItem || index < 0)
+        return;
+    const std::vector<PictureItem> items = Items();
+    if (static_cast<size_t>(index) < items.size())
+        OnActivateItem(items[static_cast<size_t>(index)]);
+}
+
+void PictureBox::ClearFocusItem() {
+    m_FocusItem = -1;
+    update();
+}
+
+void PictureBox::ItemsGoing() {
+    ClearFocusItem();
+    TellPictureItems(*this, QAccessible::ObjectDestroyed, 0, m_ItemsTold);
+    m_ItemsTold = 0;
+}
+
+void PictureBox::ItemsShown() {
+    const int count = Items ? static_cast<int>(Items().size()) : 0;
+    TellPictureItems(*this, QAccessible::ObjectCreated, m_ItemsTold, count);
+    m_ItemsTold = count;
+}
+
+void PictureBox::MoveFocusItem(int index) {
+    m_FocusItem = index;
+    update();
+    TellPictureFocus(*this, index);
+}
+
+// Tab walks the items and leaves the box after the last (Shift+Tab before the first).
+bool PictureBox::focusNextPrevChild(bool next) {
+    const int count = Items ? static_cast<int>(Items().size()) : 0;
+    const int target = m_FocusItem < 0 ? (next ? 0 : count - 1) : m_FocusItem + (next ? 1 : -1);
+    if (target >= 0 && target < count) {
+        MoveFocusItem(target);
+        return true;
+    }
+    ClearFocusItem();
+    return QWidget::focusNextPrevChild(next);
+}
+
+void PictureBox::focusInEvent(QFocusEvent* event) {
+    const int count = Items ? static_cast<int>(Items().size()) : 0;
+    if (event->reason() == Qt::TabFocusReason && count > 0)
+        MoveFocusItem(0);
+    else if (event->reason() == Qt::BacktabFocusReason && count > 0)
+        MoveFocusItem(count - 1);
+    QWidget::focusInEvent(event);
+}
+
+void PictureBox::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void PictureBox::resizeEvent(QResizeEvent*) {
@@ -62,6 +138,8 @@ void PictureBox::raiseMouse(const std::function<void(int, int, float, float)>& h
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
+    if (m_FocusItem >= 0)
+        ClearFocusItem();
     raiseMouse(OnMouseDown, ButtonState(event->button()), *event);
 }
 
@@ -88,6 +166,12 @@ void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PictureBox::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && m_FocusItem >= 0 && OnActivateItem) {
+        ActivateItem(m_FocusItem);
+        event->accept();
+        return;
+    }
     const int code = KeyAscii(*event);
     if (code == 0) {
         QWidget::keyPressEvent(event);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/ImageSurface.h"
+#include "platform/PictureAccess.h"
 
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace pelorin {
 
@@ -43,7 +45,21 @@ public:
     // Raised whenever the widget is about to show its image: drawing held back can still join it.
     std::function<void()> OnBeforeShow;
 
-    QSize sizeHint() const override { return m_Surface.Image().size(); }
+    QSize sizeHint() const override { return m_Surface.UnitSize(); }
+
+    // The values and links the box shows, in reading order: what a screen reader lists, and what Tab
+    // and Shift+Tab move a focus ring over while the box has the keyboard.
+    std::function<std::vector<PictureItem>()> Items;
+    // Enter on the item under the focus ring, or a screen reader's press on an item.
+    std::function<void(const PictureItem& item)> OnActivateItem;
+    void ActivateItem(int index);
+    // The item under the focus ring, -1 for none. The ring shows only once the keyboard moved it.
+    int FocusItem() const { return m_FocusItem; }
+    void ClearFocusItem();
+    // The items are about to be replaced by another picture's.
+    void ItemsGoing();
+    // The picture is drawn: its items are there.
+    void ItemsShown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,9 +69,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void imageChanged();
+    void MoveFocusItem(int index);
+    void PaintFocusRing(QPainter& painter);
     static void raiseMouse(const std::function<void(int, int, float, float)>& handler, int button,
                            const QMouseEvent& event);
 
@@ -63,6 +84,9 @@ private:
     bool m_DrawingShownPending = false;
     bool m_InPaintHandler = false;
     bool m_ReleaseEndsDoubleClick = false;
+    int m_FocusItem = -1;
+    // How many items screen readers were told of.
+    int m_ItemsTold = 0;
 };
 
 } // namespace pelorin

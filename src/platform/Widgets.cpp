@@ -6,6 +6,7 @@
 #include "platform/Screen.h"
 #include "platform/WidgetsInternal.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -188,6 +189,13 @@ bool ControlBase::SetFocus() {
 
 void ControlBase::SetToolTip(const std::string& text) {
     m_Widget->setToolTip(ToQ(text));
+    // A button showing only its picture is named by its tooltip.
+    if (auto* button = qobject_cast<QAbstractButton*>(m_Widget); button && button->text().isEmpty())
+        button->setAccessibleName(ToQ(text));
+}
+
+void ControlBase::SetAccessibleName(const std::string& name) {
+    m_Widget->setAccessibleName(ToQ(name));
 }
 
 void ControlBase::SetFontSize(double points) {
@@ -406,6 +414,23 @@ std::string Label::Caption() const {
 void Label::SetCaption(const std::string& caption) {
     static_cast<QLabel*>(m_Widget)->setText(ToQ(caption));
     m_Widget->adjustSize();
+    NameLabelled();
+}
+
+void Label::Names(ControlBase& control) {
+    m_Labelled = &control;
+    NameLabelled();
+}
+
+// "Lösenord:" names the box "Lösenord": the colon and a mnemonic's "&" are not read out.
+void Label::NameLabelled() {
+    if (!m_Labelled)
+        return;
+    QString name = static_cast<QLabel*>(m_Widget)->text();
+    name.remove(QLatin1Char('&'));
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    m_Labelled->widget()->setAccessibleName(name.trimmed());
 }
 
 // ---------------------------------------------------------------- ComboBox, CheckBox, CommandButton

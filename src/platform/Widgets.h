@@ -51,6 +51,8 @@ public:
     // False when the widget cannot take the focus now (hidden, disabled).
     bool SetFocus();
     void SetToolTip(const std::string& text);
+    // What a screen reader calls the control (byte text), where no caption or tooltip names it.
+    void SetAccessibleName(const std::string& name);
     void SetFontSize(double points);
     // Family, size (ignored unless positive) and weight; a missing family falls back as Qt chooses
     // ("Courier New" resolves to a metric-compatible fixed-pitch font).
@@ -128,6 +130,12 @@ public:
     Label(QWidget* parent, const std::string& caption);
     std::string Caption() const;
     void SetCaption(const std::string& caption);
+    // The label names `control` for a screen reader, now and whenever its caption changes.
+    void Names(ControlBase& control);
+
+private:
+    void NameLabelled();
+    ControlBase* m_Labelled = nullptr;
 };
 
 class ComboBox : public ControlBase {

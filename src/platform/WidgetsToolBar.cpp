@@ -125,6 +125,8 @@ ToolButton* ToolBar::AddButton(const std::string& key, const std::string& toolTi
     auto* qt = new QToolButton(m_Widget);
     qt->setAutoRaise(true);
     qt->setToolTip(ToQ(toolTip));
+    // The button shows only its icon: the tooltip is what a screen reader reads.
+    qt->setAccessibleName(ToQ(toolTip));
     qt->setIconSize(QSize(kIconPixels, kIconPixels));
     int width = kButtonPixels;
     if (hasMenu) {

@@ -146,6 +146,7 @@ void CurveEditor::CreateFrame(QWidget* parent) {
     // The panel lies over the picture, which must not show through it.
     frame->setAutoFillBackground(true);
     Picture_SPV_Curve = new PictureBox(frame);
+    Picture_SPV_Curve->setAccessibleName(QStringLiteral("Börvärdeskurva"));
     Place(*m_Controls.Make<ControlBase>(Picture_SPV_Curve), {120, 300, 5400, 4200});
     // The frame is hidden, so the box would get its size only when first shown: the chart is laid
     // out before that.
@@ -157,6 +158,7 @@ void CurveEditor::CreateFrame(QWidget* parent) {
         Place(*Label_SPV[i], {5640, top, 2040, 192});
         Text_Curve_SPV[i] = m_Controls.Make<TextBox>(frame, TextBox::Kind::SingleLine);
         Place(*Text_Curve_SPV[i], {5640, top + 240, 1500, 288});
+        Label_SPV[i]->Names(*Text_Curve_SPV[i]);
     }
     Text_Curve_SPV[0]->SetLocked(true);
 

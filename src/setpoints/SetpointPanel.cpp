@@ -96,6 +96,7 @@ void SetpointPanel::CreateFrame(QWidget* parent) {
         Text_SPV[row] = m_Controls.Make<TextBox>(frame, TextBox::Kind::SingleLine);
         Text_SPV[row]->SetToolTip(Latin1FromUtf8("Signalvärde för vald adress"));
         Place(*Text_SPV[row], {2940, top + 21, 1500, 288});
+        Label_SPV[row]->Names(*Text_SPV[row]);
         Text_SPV[row]->OnKeyPress = [this, i](int16_t& keyAscii) { Text_SPV_KeyPress(i, keyAscii); };
         Command_SendSPV[row] = m_Controls.Make<CommandButton>(frame, std::string());
         Command_SendSPV[row]->SetIcon(ToolbarIcon(tb::kSendSetpoint));

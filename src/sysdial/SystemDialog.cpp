@@ -51,6 +51,7 @@ SystemDialog::SystemDialog(QWidget* parent, const SystemDialogContext& context)
 
     Text_Sysdial = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
     Text_Sysdial->SetFont(kFixedPitchFont, kTerminalFontSize, false);
+    Text_Sysdial->SetAccessibleName("Terminal");
     // Where the machine lacks the terminal's font its columns still line up.
     QFont font = Text_Sysdial->widget()->font();
     font.setStyleHint(QFont::TypeWriter);

@@ -61,6 +61,7 @@ TextView::TextView(QWidget* parent, const TextViewContext& context)
       m_Dialogs(context.dialogs) {
     Text_Any = m_Controls.Make<TextBox>(parent, TextBox::Kind::MultiLine);
     Text_Any->SetFont(kFixedPitchFont, 0, false);
+    Text_Any->SetAccessibleName("Text");
     Text_Any->OnChange = [this] { Text_Any_Change(); };
     Text_Any->OnKeyDown = [this](int16_t& keyCode, int16_t shift) { Text_Any_KeyDown(keyCode, shift); };
     Text_Any->OnKeyPress = [this](int16_t& keyAscii) { Text_Any_KeyPress(keyAscii); };

@@ -64,15 +64,19 @@ void ToolbarRow::CreateBoxes(QWidget* parent) {
     Text_PCT = m_Controls.Make<TextBox>(parent, TextBox::Kind::SingleLine);
     Text_PCT->SetWidth(kTextPctWidth);
     Text_PCT->SetText("1");
+    Text_PCT->SetAccessibleName("Bildnummer");
     Text_Address = m_Controls.Make<TextBox>(parent, TextBox::Kind::SingleLine);
     Text_Address->SetWidth(kTextAddressWidth);
     Text_Address->SetToolTip("Vald adress");
+    Text_Address->SetAccessibleName("Adress");
     Text_NewValue = m_Controls.Make<TextBox>(parent, TextBox::Kind::SingleLine);
     Text_NewValue->SetWidth(kTextNewValueWidth);
     Text_NewValue->SetToolTip(Latin1FromUtf8("Signalvärde för vald adress"));
+    Text_NewValue->SetAccessibleName(Latin1FromUtf8("Nytt värde"));
     Text_Updated = m_Controls.Make<TextBox>(parent, TextBox::Kind::SingleLine);
     Text_Updated->SetWidth(kTextUpdatedWidth);
     Text_Updated->SetToolTip("Uppdaterad dynamik");
+    Text_Updated->SetAccessibleName("Uppdaterat");
     Text_Updated->SetText("0%");
     Text_Updated->SetLocked(true);
     // The indicator's design width holds "100%" only without the edit border.
@@ -80,6 +84,7 @@ void ToolbarRow::CreateBoxes(QWidget* parent) {
     Frame_UserName = m_Controls.Make<Frame>(parent, std::string());
     Frame_UserName->widget()->setStyleSheet(
         QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
+    Frame_UserName->SetAccessibleName(Latin1FromUtf8("Inloggad användare"));
     Label_UserName = m_Controls.Make<Label>(Frame_UserName->widget(), std::string());
 }
 

@@ -132,6 +132,41 @@ TEST(SettingsPanelOpening, DefaultsOfAControlWithoutHostParametersAreItsStartUpV
     EXPECT_EQ(std::tuple(c.m_FontName, c.m_FontSize, c.m_FontBold), std::tuple("Courier New", 8.5f, -1));
 }
 
+// "Anpassa till fönstret": the picture takes the largest size of its own proportions that the control
+// has room for below the toolbar, and the control is laid out around it.
+TEST(FitToWindow, ThePictureFollowsTheControlsSizeInItsOwnProportions) {
+    ControlFixture f;
+    PelorinControl& c = f.Start(Bag({{"PCTWidth", "800"}, {"PCTHeight", "600"}}));
+    OpenSettings(c);
+    Choose(*c.settingsPanel().Combo_Resolution, "Anpassa till f\xF6nstret");
+    const int top = c.view().Picture_PCT->y();
+    const std::pair<QSize, QSize> cases[] = {
+        {QSize(1280, top + 474), QSize(640, 474)}, // the height limits
+        {QSize(960, top + 2000), QSize(960, 711)}, // the width limits
+    };
+    for (const auto& [control, picture] : cases) {
+        c.resize(control);
+        EXPECT_EQ(PictureArea(c), picture) << control.width();
+        EXPECT_EQ(c.size(), QSize(picture.width(), top + picture.height())) << "laid out around the picture";
+    }
+}
+
+TEST(FitToWindow, IsStoredAsTheResolutionAndFollowedAtTheNextStartUp) {
+    ControlFixture f;
+    PelorinControl& c = f.Start(Bag({{"PCTWidth", "800"}, {"PCTHeight", "600"}}));
+    OpenSettings(c);
+    Choose(*c.settingsPanel().Combo_Resolution, "Anpassa till f\xF6nstret");
+    Press(*c.settingsPanel().Command_Ok_Settings);
+    EXPECT_EQ(f.settings().GetSetting("Pelorin_Client", "Picture", "Resolution"), "Anpassa till f\xF6nstret");
+
+    ControlFixture next(f.settingsFolder());
+    PelorinControl& second = next.Start(Bag({{"PCTWidth", "800"}, {"PCTHeight", "600"}}));
+    second.resize(QSize(640, second.view().Picture_PCT->y() + 474));
+    EXPECT_EQ(PictureArea(second), QSize(640, 474));
+    OpenSettings(second);
+    EXPECT_EQ(second.settingsPanel().Combo_Resolution->Text(), "Anpassa till f\xF6nstret");
+}
+
 // A stored value the panel could not have chosen counts as absent: the host's value stands.
 TEST(StoredSettings, OnlyValuesThePanelCouldChooseAreApplied) {
     const struct {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <numbers>
 #include <optional>
+#include <set>
 #include <vector>
 
 using namespace pelorin;
@@ -205,3 +206,43 @@ TEST(SurfaceText, MeasuresAndPrintsLinesFromTheCurrentPoint) {
 }
 
 } // namespace
+
+// At a device pixel ratio of 2 (a high-resolution screen) every unit is two by two device pixels: a
+// one-unit line is two pixels wide, in its own colour only, flood fill and single pixels fill whole units.
+TEST(ImageSurfaceAtRatioTwo, DrawsEachUnitAsTwoByTwoSharpDevicePixels) {
+    ImageSurface surface(QSize(40, 30), 96, 2);
+    surface.SetBackColor(white);
+    surface.Cls();
+    surface.Line(2, 5, 30, 5, black);
+    surface.Line(2, 10, 30, 25, red);
+    surface.Line(5, 12, 15, 20, green, LineKind::Box);
+    surface.SetFillStyle(FS_SOLID);
+    surface.SetFillColor(yellow);
+    surface.FloodFill(10, 16, green);
+    surface.SetPixel(35, 2, red);
+    ASSERT_EQ(surface.Image().size(), QSize(80, 60));
+    EXPECT_EQ(std::pair(surface.ScaleWidth(), surface.ScaleHeight()), std::pair(40.0, 30.0));
+
+    for (int x = 0; x < 80; ++x) {
+        const bool inLine = x >= 4 && x < 60; // the last unit is left out
+        for (int y : {9, 10, 11, 12})
+            EXPECT_EQ(At(surface, x, y), inLine && (y == 10 || y == 11) ? black : white) << x << "," << y;
+    }
+    // Along the slanted line (which crosses the box) only the colours drawn: nothing blended in between.
+    const std::set<Colour> palette = {white, black, red, green, yellow};
+    int inked = 0;
+    for (int step = 0; step <= 200; ++step) {
+        const int x = 5 + (60 - 5) * step / 200, y = 21 + (50 - 21) * step / 200;
+        const Colour c = At(surface, x, y);
+        EXPECT_TRUE(palette.contains(c)) << x << "," << y;
+        inked += c == red ? 1 : 0;
+    }
+    EXPECT_GT(inked, 100);
+    EXPECT_EQ(std::tuple(At(surface, 10, 30), At(surface, 11, 30), At(surface, 12, 30), At(surface, 31, 41)),
+              std::tuple(green, green, yellow, green));
+    for (int y = 26; y < 40; ++y)
+        for (int x = 12; x < 30; ++x)
+            ASSERT_EQ(At(surface, x, y), yellow) << x << "," << y;
+    EXPECT_EQ(std::tuple(At(surface, 70, 4), At(surface, 71, 5), At(surface, 72, 4)),
+              std::tuple(red, red, white));
+}

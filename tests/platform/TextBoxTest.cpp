@@ -2,6 +2,7 @@
 #include "platform/Widgets.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -192,6 +193,28 @@ TEST(MultiLineTextBox, AppendsWithinOneRefreshArePaintedOnceAndCaretAndScrollFol
     EXPECT_EQ(counter.paints, 1) << "only the first append painted before the refresh";
     EXPECT_TRUE(test::waitFor([&] { return counter.paints == 2; })) << "the others painted at the refresh";
     EXPECT_EQ(box.Text(), text);
+}
+
+// A screen reader reads a multi-line box's text (Latin-1 bytes as characters), its caret and selection.
+TEST(MultiLineTextBoxAccess, ExposesTextCaretAndSelection) {
+    QWidget parent;
+    TextBox box(&parent, TextBox::Kind::MultiLine);
+    box.SetAccessibleName("Terminal");
+    box.SetText("KODORD:\r\nR\xE4kna");
+    box.SetSelStart(9);
+    box.SetSelLength(3);
+    QAccessibleInterface* edit = QAccessible::queryAccessibleInterface(box.widget());
+    ASSERT_NE(edit, nullptr);
+    QAccessibleTextInterface* text = edit->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(edit->text(QAccessible::Name), QStringLiteral("Terminal"));
+    EXPECT_EQ(edit->text(QAccessible::Value), QStringLiteral("KODORD:\r\nRäkna"));
+    EXPECT_EQ(text->characterCount(), 14);
+    EXPECT_EQ(text->text(9, 12), QStringLiteral("Räk"));
+    int start = 0, end = 0;
+    text->selection(0, &start, &end);
+    EXPECT_EQ(std::tuple(text->selectionCount(), start, end, text->cursorPosition()),
+              std::tuple(1, 9, 12, 12));
 }
 
 } // namespace
