@@ -18,8 +18,10 @@ set(_allowed_link core platform ports toolbar sysdial link)
 set(_allowed_setpoints core platform ports toolbar picture setpoints)
 set(_allowed_printing core platform ports picture setpoints sysdial texts printing)
 set(_allowed_control core platform ports toolbar sysdial picture texts link setpoints printing control)
+# Trends print through the printing job's report of how a job ended.
+set(_allowed_trend core platform ports sysdial trend)
 # The host reaches the simulator's picture descriptions by their folder ("sim/...").
-set(_allowed_host core platform ports toolbar sysdial picture texts link setpoints printing control host sim)
+set(_allowed_host core platform ports toolbar sysdial picture texts link setpoints printing control trend host sim)
 
 set(_violations 0)
 file(GLOB_RECURSE _files RELATIVE ${ROOT} ${ROOT}/*.h ${ROOT}/*.cpp)

@@ -1,6 +1,7 @@
 #include "host/HostWindow.h"
 
 #include <QEvent>
+#include <QMenuBar>
 #include <QResizeEvent>
 #include <QSocketNotifier>
 #include <QStatusBar>
@@ -27,12 +28,15 @@ void SignalArrived(int) {
 
 } // namespace
 
-HostWindow::HostWindow(QWidget* parent) : QWidget(parent), m_Notices(new QStatusBar(this)) {
+HostWindow::HostWindow(QWidget* parent)
+    : QWidget(parent), m_MenuBar(new QMenuBar(this)), m_ViewMenu(m_MenuBar->addMenu(QStringLiteral("Visa"))),
+      m_Notices(new QStatusBar(this)) {
     m_Notices->setSizeGripEnabled(false);
 }
 
 void HostWindow::Hold(QWidget& control) {
     m_Control = &control;
+    control.move(0, MenuHeight());
     control.installEventFilter(this);
     FollowControl();
 }
@@ -80,21 +84,26 @@ bool HostWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// The control sets its own size; the window fits it and the notice line below it.
+// The control sets its own size; the window fits it, the menu bar above and the notice line below it.
 void HostWindow::FollowControl() {
-    resize(m_Control->width(), m_Control->height() + NoticeHeight());
+    resize(m_Control->width(), MenuHeight() + m_Control->height() + NoticeHeight());
 }
 
 // Only a size the operator gives the window passes on to the control.
 void HostWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    m_MenuBar->setGeometry(0, 0, width(), MenuHeight());
     m_Notices->setGeometry(0, height() - NoticeHeight(), width(), NoticeHeight());
     if (m_Control && event->spontaneous())
-        m_Control->resize(width(), height() - NoticeHeight());
+        m_Control->resize(width(), height() - MenuHeight() - NoticeHeight());
 }
 
 int HostWindow::NoticeHeight() const {
     return m_Notices->sizeHint().height();
+}
+
+int HostWindow::MenuHeight() const {
+    return m_MenuBar->sizeHint().height();
 }
 
 void CloseOnTerminationSignals(QWidget& window) {

@@ -4,12 +4,14 @@
 
 #include <QWidget>
 
+class QMenu;
+class QMenuBar;
 class QStatusBar;
 
 namespace pelorin::host {
 
-// The window around the control: the control at the size it asks for, and below it a line that tells
-// the operator for a while where a document went, or which document or recording could not be
+// The window around the control: a menu bar above it, the control at the size it asks for, and below it a
+// line that tells the operator for a while where a document went, or which document or recording could not be
 // written. Each notice also goes to standard error as a line of its own.
 class HostWindow : public QWidget, public OutputReport {
 public:
@@ -19,6 +21,8 @@ public:
     void Hold(QWidget& control);
     // The notice shown now; empty once it has gone.
     QString Notice() const;
+    // The menu "Visa" of the menu bar.
+    QMenu& ViewMenu() { return *m_ViewMenu; }
 
     void Printed(const QString& destination, bool toFile) override;
     void PrintFailed(const QString& destination, bool toFile) override;
@@ -33,8 +37,11 @@ private:
     void Tell(const QString& notice, const QString& logLine, int shownMs);
     void FollowControl();
     int NoticeHeight() const;
+    int MenuHeight() const;
 
     QWidget* m_Control = nullptr;
+    QMenuBar* m_MenuBar;
+    QMenu* m_ViewMenu;
     QStatusBar* m_Notices;
 };
 

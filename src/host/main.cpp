@@ -8,10 +8,14 @@
 #include "host/LinkWatch.h"
 #include "host/PictureRender.h"
 #include "host/Tour.h"
+#include "host/TrendEntries.h"
+#include "host/WatchFanOut.h"
+#include "platform/PrintJob.h"
 #include "platform/PrinterSurface.h"
 #include "platform/Translations.h"
 #include "platform/Widgets.h"
 #include "sysdial/SystemDialog.h"
+#include "trend/HistoryRecorder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -186,8 +190,13 @@ int main(int argc, char** argv) {
         QStringLiteral("values"),
         QStringLiteral("Values for the render: lines \"dynamic-number=value\", or a capture."),
         QStringLiteral("FILE"));
+    const QCommandLineOption historyPoints(
+        QStringLiteral("history-points"),
+        QStringLiteral("How many values the trends keep, of all addresses together; the oldest go first "
+                       "(default 2000000, about 16 bytes each)."),
+        QStringLiteral("N"), QString::number(pelorin::ValueHistory::kDefaultCap));
     parser.addOptions({param, page, settingsDir, screenshot, screenshotAfter, tour, trace, capture, render,
-                       out, size, values});
+                       out, size, values, historyPoints});
     parser.process(app);
     if (parser.isSet(trace))
         QLoggingCategory::setFilterRules(QStringLiteral("pelorin.link.debug=true"));
@@ -211,14 +220,31 @@ int main(int argc, char** argv) {
         }
     }
 
+    bool historyPointsOk = false;
+    const qulonglong historyCap = parser.value(historyPoints).toULongLong(&historyPointsOk);
+    if (!historyPointsOk) {
+        std::fprintf(stderr, "pelorin: --history-points takes a whole number of values, 0 for none\n");
+        return 2;
+    }
+    pelorin::ValueHistory history(historyCap);
+    pelorin::HistoryRecorder recorder(history);
+    pelorin::host::WatchFanOut watchers;
+    watchers.Add(recorder);
+
     std::unique_ptr<pelorin::SettingsStore> settings;
     if (parser.isSet(settingsDir))
         settings = std::make_unique<pelorin::SettingsStore>(ToLatin1(parser.value(settingsDir)));
     // Without a printer every job is a PDF file the operator has to be able to find: the window tells.
     pelorin::host::HostWindow window;
     window.setWindowTitle(QStringLiteral("Pelorin"));
-    pelorin::PelorinControl control({.settings = settings.get(), .output = &window}, &window);
+    pelorin::PelorinControl control({.settings = settings.get(), .output = &window, .watch = &watchers},
+                                    &window);
     pelorin::host::WatchLinks(control, captureWriter);
+    pelorin::QtDialogs trendDialogs(&window);
+    pelorin::JobPrinter trendPrinter;
+    pelorin::host::TrendEntries trends(
+        control, history, {.dialogs = &trendDialogs, .printer = &trendPrinter, .report = &window}, window);
+    trends.AddTrendEntries(window.ViewMenu());
 
     control.UserControl_Initialize();
     if (parameters > 0 || parser.isSet(page))
@@ -236,7 +262,7 @@ int main(int argc, char** argv) {
     });
 
     if (parser.isSet(tour))
-        pelorin::host::StartTour(control, parser.value(tour));
+        pelorin::host::StartTour(control, parser.value(tour), trends);
 
     int exitCode = 0;
     if (parser.isSet(screenshot)) {
