@@ -117,7 +117,7 @@ void PaintGrid(QPainter& painter, const QRect& plot) {
 void PaintSeries(QPainter& painter, const TrendLayout& layout, const TrendScene& scene, size_t index) {
     const QRect& plot = layout.plot;
     const TrendSeries& series = scene.history->Series(scene.addresses[index]);
-    const std::vector<ColumnExtremes> columns = ExtremesPerColumn(series, scene.from, scene.to, plot.width());
+    const std::vector<ColumnExtremes>& columns = layout.columns[index];
     const TrendScale& scale = layout.scales[index];
     painter.setPen(QPen(TrendColour(index), layout.penWidth));
     int lastColumn = -1;
@@ -178,9 +178,11 @@ TrendLayout LayOutTrend(const QRect& area, const TrendScene& scene) {
         QRect(inner.left(), inner.bottom() - lineHeight * 3 / 2, inner.width(), lineHeight * 3 / 2);
     layout.plot = QRect(QPoint(inner.left(), layout.legend.bottom() + margin / 2),
                         QPoint(inner.right(), layout.timeAxis.top() - margin / 2));
-    for (const std::string& address : scene.addresses)
-        layout.scales.push_back(ScaleOf(
-            ExtremesPerColumn(scene.history->Series(address), scene.from, scene.to, layout.plot.width())));
+    for (const std::string& address : scene.addresses) {
+        layout.columns.push_back(
+            ExtremesPerColumn(scene.history->Series(address), scene.from, scene.to, layout.plot.width()));
+        layout.scales.push_back(ScaleOf(layout.columns.back()));
+    }
     return layout;
 }
 

@@ -38,6 +38,8 @@ struct TrendLayout {
     int fontPixels = 12;
     int penWidth = 1;
     std::vector<TrendScale> scales;
+    // Per series, its lowest and highest value in each column of the plot.
+    std::vector<std::vector<ColumnExtremes>> columns;
 };
 
 QColor TrendColour(size_t index);
