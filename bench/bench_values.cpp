@@ -23,6 +23,7 @@
 #include "platform/Widgets.h"
 #include "toolbar/ToolbarRow.h"
 #include "toolbar/ToolbarTable.h"
+#include "trend/HistoryRecorder.h"
 
 #include <QApplication>
 #include <QImage>
@@ -112,9 +113,9 @@ void RunEventsUntil(const std::function<bool()>& condition) {
 // A control logged in to a fake server on loopback and showing its 1,000-value picture.
 class StreamedPicture {
 public:
-    explicit StreamedPicture(bool drawEveryValue)
+    explicit StreamedPicture(bool drawEveryValue, PlantWatch* watch = nullptr)
         : m_Settings(m_Folder.path().toStdString()), m_Server({{1, bench::ValuePicture(1, kStreamedValues)}}),
-          control(ControlServices{.settings = &m_Settings}) {
+          control(ControlServices{.settings = &m_Settings, .watch = watch}) {
         if (!m_Server.listen())
             qFatal("the fake server cannot listen");
         control.UserControl_Initialize();
@@ -167,6 +168,22 @@ void BM_ValueStream(benchmark::State& state, bool drawEveryValue) {
 // the fake server's writing is counted against it.
 BENCHMARK_CAPTURE(BM_ValueStream, drawn_at_display_pace, false)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ValueStream, every_value_drawn, true)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The same stream drawn at the display's pace with every value kept for the trends, under the default
+// cap, which the stream reaches, so that the oldest values are dropped as they would be in a long
+// session.
+void BM_ValueStreamRecorded(benchmark::State& state) {
+    ValueHistory history;
+    HistoryRecorder recorder(history);
+    StreamedPicture shown(false, &recorder);
+    const auto frames = static_cast<int>(state.range(0));
+    const std::string stream = bench::ValueFrames(kStreamedValues, frames);
+    for (auto _ : state)
+        shown.Stream(stream);
+    state.SetItemsProcessed(state.iterations() * frames);
+    state.counters["points_kept"] = static_cast<double>(history.Points());
+}
+BENCHMARK(BM_ValueStreamRecorded)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // A control shown as on the operator's screen, logged in to a fake server that sends two pictures of
 // `values` values in turn, each with all its values in the same write: a picture switch.

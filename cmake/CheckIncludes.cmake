@@ -20,8 +20,10 @@ set(_allowed_printing core platform ports picture setpoints sysdial texts printi
 # The write journal hears the control through the watch port only.
 set(_allowed_journal core ports journal)
 set(_allowed_control core platform ports toolbar sysdial picture texts link setpoints printing control)
+# Trends print through the printing job's report of how a job ended.
+set(_allowed_trend core platform ports sysdial trend)
 # The host reaches the simulator's picture descriptions by their folder ("sim/...").
-set(_allowed_host core platform ports toolbar sysdial picture texts link setpoints printing control journal host sim)
+set(_allowed_host core platform ports toolbar sysdial picture texts link setpoints printing control journal trend host sim)
 
 set(_violations 0)
 file(GLOB_RECURSE _files RELATIVE ${ROOT} ${ROOT}/*.h ${ROOT}/*.cpp)

@@ -28,6 +28,8 @@ public:
     void Hold(QWidget& control);
     // The notice shown now; empty once it has gone.
     QString Notice() const;
+    // The menu "Visa" of the menu bar.
+    QMenu& ViewMenu() { return *m_ViewMenu; }
 
     void Printed(const QString& destination, bool toFile) override;
     void PrintFailed(const QString& destination, bool toFile) override;

@@ -1,6 +1,5 @@
 #include "host/PictureRender.h"
 
-#include "sim/Plant.h"
 #include "control/PelorinControl.h"
 #include "core/Capture.h"
 #include "core/ClientProcs.h"
@@ -12,6 +11,7 @@
 #include "platform/PictureBox.h"
 #include "platform/PrinterSurface.h"
 #include "platform/Screen.h"
+#include "sim/Plant.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,6 +3,7 @@
 #include "control/PelorinControl.h"
 #include "core/Access.h"
 #include "core/NumberText.h"
+#include "host/TrendEntries.h"
 #include "link/Session.h"
 #include "picture/PictureModel.h"
 #include "picture/PictureView.h"
@@ -13,8 +14,10 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTimer>
@@ -31,6 +34,7 @@ namespace {
 constexpr int kPollMs = 100;
 constexpr int kStepTimeoutMs = 20000;
 constexpr double kValueStep = 1.5;
+constexpr QSize kTrendSize(900, 520);
 
 QPoint CentreOf(const cElement& e) {
     return {(e.m_ScanBox_X1 + e.m_ScanBox_X2) / 2, (e.m_ScanBox_Y1 + e.m_ScanBox_Y2) / 2};
@@ -60,14 +64,15 @@ void DoubleClick(QWidget* widget, QPoint pos) {
 
 class Tour : public QObject {
 public:
-    Tour(PelorinControl& control, const QString& folder)
-        : QObject(&control), m_Control(control), m_Folder(folder) {
+    Tour(PelorinControl& control, const QString& folder, TrendEntries& trends)
+        : QObject(&control), m_Control(control), m_Folder(folder), m_Trends(trends) {
         m_Poll.setInterval(kPollMs);
         connect(&m_Poll, &QTimer::timeout, this, &Tour::poll);
     }
 
     void start() {
         QDir().mkpath(m_Folder);
+        KeepPointerOnControl();
         WaitUntil(
             "the login frame is shown", [this] { return m_Control.session().Frame_Login->Visible(); },
             [this] { LogIn(); });
@@ -89,6 +94,14 @@ private:
                     FindWritableValue();
                 });
             });
+    }
+
+    // Headless, the pointer starts near the window's top-left corner, over the control's first toolbar
+    // button. It keeps that place on the control whatever the host window puts above it, so that the
+    // button looks as it always did in the screenshots.
+    void KeepPointerOnControl() {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QCursor::setPos(QCursor::pos() + m_Control.mapTo(m_Control.window(), QPoint(0, 0)));
     }
 
     void WaitForPicture(int32_t number, const std::function<void()>& then) {
@@ -150,6 +163,7 @@ private:
         m_Control.toolbar().Text_NewValue->SetText(RegionalFixed(written, std::max(value.m_Decimals, 1)));
         Shot("typed", "new value typed in the operator's number format");
         m_Control.Toolbar_ButtonClick(tb::kSendSetpoint);
+        m_Written = value.m_Address;
         cElement* target = &value;
         WaitUntil(
             "the written value coming back",
@@ -176,20 +190,37 @@ private:
         Click(m_Control.view().Picture_PCT, CentreOf(*link));
         WaitForPicture(target, [this, target] {
             Shot("link-" + std::to_string(target), "followed a picture link");
-            std::printf("tour: done\n");
-            std::fflush(stdout);
-            QCoreApplication::exit(0);
+            ShowTrend();
         });
     }
 
+    // The values of the written address were kept when its picture went.
+    void ShowTrend() {
+        TrendWindow& trend = m_Trends.ShowTrend(m_Written);
+        trend.resize(kTrendSize);
+        trend.ShowRange(TrendChart::Range::All);
+        WaitUntil(
+            "the trend of " + m_Written, [&trend] { return trend.isVisible(); },
+            [this, &trend] {
+                Shot(trend, "trend", "the trend of " + m_Written + " with the value written");
+                std::printf("tour: done\n");
+                std::fflush(stdout);
+                QCoreApplication::exit(0);
+            });
+    }
+
     void Shot(const std::string& name, const std::string& what) {
+        m_Control.view().DrawPending();
+        Shot(m_Control, name, what);
+    }
+
+    void Shot(QWidget& widget, const std::string& name, const std::string& what) {
         const QString file = QStringLiteral("%1/%2-%3.png")
                                  .arg(m_Folder)
                                  .arg(++m_Shots, 2, 10, QLatin1Char('0'))
                                  .arg(QString::fromStdString(name));
-        m_Control.view().DrawPending();
         // Inside the host window the control is no window of its own: its grab has an alpha channel.
-        const bool saved = m_Control.grab().toImage().convertToFormat(QImage::Format_RGB32).save(file, "PNG");
+        const bool saved = widget.grab().toImage().convertToFormat(QImage::Format_RGB32).save(file, "PNG");
         std::printf("tour: %s %s\n", qPrintable(file), saved ? what.c_str() : "could not be written");
         std::fflush(stdout);
     }
@@ -227,14 +258,16 @@ private:
     std::string m_What;
     std::function<bool()> m_Condition;
     std::function<void()> m_Then;
+    TrendEntries& m_Trends;
+    std::string m_Written;
     std::set<int32_t> m_Visited;
     int m_Shots = 0;
 };
 
 } // namespace
 
-void StartTour(PelorinControl& control, const QString& folder) {
-    (new Tour(control, folder))->start();
+void StartTour(PelorinControl& control, const QString& folder, TrendEntries& trends) {
+    (new Tour(control, folder, trends))->start();
 }
 
 } // namespace pelorin::host

@@ -8,16 +8,18 @@
 #include "host/LinkWatch.h"
 #include "host/PictureRender.h"
 #include "host/Tour.h"
+#include "host/TrendEntries.h"
 #include "host/WatchFanOut.h"
 #include "journal/WriteJournal.h"
+#include "platform/PrintJob.h"
 #include "platform/PrinterSurface.h"
 #include "platform/Translations.h"
 #include "platform/Widgets.h"
 #include "sysdial/SystemDialog.h"
+#include "trend/HistoryRecorder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QCursor>
 #include <QFile>
 #include <QImage>
 #include <QLoggingCategory>
@@ -189,8 +191,13 @@ int main(int argc, char** argv) {
         QStringLiteral("values"),
         QStringLiteral("Values for the render: lines \"dynamic-number=value\", or a capture."),
         QStringLiteral("FILE"));
+    const QCommandLineOption historyPoints(
+        QStringLiteral("history-points"),
+        QStringLiteral("How many values the trends keep, of all addresses together; the oldest go first "
+                       "(default 2000000, about 16 bytes each)."),
+        QStringLiteral("N"), QString::number(pelorin::ValueHistory::kDefaultCap));
     parser.addOptions({param, page, settingsDir, screenshot, screenshotAfter, tour, trace, capture, render,
-                       out, size, values});
+                       out, size, values, historyPoints});
     parser.process(app);
     if (parser.isSet(trace))
         QLoggingCategory::setFilterRules(QStringLiteral("pelorin.link.debug=true"));
@@ -214,6 +221,17 @@ int main(int argc, char** argv) {
         }
     }
 
+    bool historyPointsOk = false;
+    const qulonglong historyCap = parser.value(historyPoints).toULongLong(&historyPointsOk);
+    if (!historyPointsOk) {
+        std::fprintf(stderr, "pelorin: --history-points takes a whole number of values, 0 for none\n");
+        return 2;
+    }
+    pelorin::ValueHistory history(historyCap);
+    pelorin::HistoryRecorder recorder(history);
+    pelorin::host::WatchFanOut watchers;
+    watchers.Add(recorder);
+
     std::unique_ptr<pelorin::SettingsStore> settings;
     if (parser.isSet(settingsDir))
         settings = std::make_unique<pelorin::SettingsStore>(ToLatin1(parser.value(settingsDir)));
@@ -223,11 +241,15 @@ int main(int argc, char** argv) {
     // Every write the operator causes goes to the journal, and its fate to the window's notice line.
     pelorin::journal::WriteJournal journal({.folder = pelorin::journal::DefaultJournalFolder()}, &window);
     window.ShowJournalFrom(journal.Folder());
-    pelorin::host::WatchFanOut watches;
-    watches.Add(journal);
-    pelorin::PelorinControl control({.settings = settings.get(), .output = &window, .watch = &watches},
+    watchers.Add(journal);
+    pelorin::PelorinControl control({.settings = settings.get(), .output = &window, .watch = &watchers},
                                     &window);
     pelorin::host::WatchLinks(control, captureWriter);
+    pelorin::QtDialogs trendDialogs(&window);
+    pelorin::JobPrinter trendPrinter;
+    pelorin::host::TrendEntries trends(
+        control, history, {.dialogs = &trendDialogs, .printer = &trendPrinter, .report = &window}, window);
+    trends.AddTrendEntries(window.ViewMenu());
 
     control.UserControl_Initialize();
     if (parameters > 0 || parser.isSet(page))
@@ -236,11 +258,6 @@ int main(int argc, char** argv) {
         control.UserControl_InitProperties();
     // The window takes the size the control asked for; showing it delivers UserControl_Show.
     window.Hold(control);
-    // The offscreen platform's pointer rests near the screen's corner, on the toolbar's first button,
-    // which it raises: below the menu bar it stays on that button, so that the tour's shots of the
-    // control stay as they were.
-    if (parser.isSet(tour) && QGuiApplication::platformName() == QLatin1String("offscreen"))
-        QCursor::setPos(control.mapToGlobal(window.mapFromGlobal(QCursor::pos())));
     window.show();
     pelorin::host::CloseOnTerminationSignals(window);
     // However the program ends, a continuous printout and a recording are ended whole.
@@ -250,7 +267,7 @@ int main(int argc, char** argv) {
     });
 
     if (parser.isSet(tour))
-        pelorin::host::StartTour(control, parser.value(tour));
+        pelorin::host::StartTour(control, parser.value(tour), trends);
 
     int exitCode = 0;
     if (parser.isSet(screenshot)) {

@@ -69,6 +69,8 @@ public:
     void SetPixel(int x, int y, Colour c) override;
 
     const QFont& Font() const { return m_Font; }
+    // Drawing of the caller's own on every target, with a painter set up as for the figures above.
+    void DrawWith(const std::function<void(QPainter&)>& draw) { drawOnTargets(draw); }
 
 protected:
     PainterSurface(Colour foreColor, Colour backColor);

@@ -69,15 +69,19 @@ inline bool ShowPicture(PelorinControl& c, int number, bool withValues = false) 
 
 // A control with its settings store and a PDF printer in a temporary folder, its questions answered by
 // ScriptedDialogs; made at once, so that a test can store settings before starting it. Another
-// control's `settingsFolder` makes a second start-up on the same computer.
+// control's `settingsFolder` makes a second start-up on the same computer. A `watch` given is told in
+// place of the fixture's log.
 class ControlFixture {
 public:
-    explicit ControlFixture(const std::string& settingsFolder = {})
+    explicit ControlFixture(const std::string& settingsFolder = {}, PlantWatch* watch = nullptr)
         : m_SettingsFolder(settingsFolder.empty() ? m_Dir.path().toStdString() : settingsFolder),
           m_Settings(m_SettingsFolder), m_Printer(PrinterSurface::Output::Pdf) {
         m_Printer.SetPdfPath(m_Dir.filePath(QStringLiteral("printout.pdf")));
-        m_Control = std::make_unique<PelorinControl>(ControlServices{
-            .printer = &m_Printer, .settings = &m_Settings, .dialogs = &m_Dialogs, .output = &m_Output, .watch = &m_Watch});
+        m_Control = std::make_unique<PelorinControl>(ControlServices{.printer = &m_Printer,
+                                                                     .settings = &m_Settings,
+                                                                     .dialogs = &m_Dialogs,
+                                                                     .output = &m_Output,
+                                                                     .watch = watch ? watch : &m_Watch});
     }
 
     ~ControlFixture() {
