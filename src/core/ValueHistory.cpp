@@ -109,9 +109,4 @@ const TrendPoint* PointAt(const TrendSeries& series, int64_t ms) {
     return after == series.begin() ? nullptr : &*std::prev(after);
 }
 
-const TrendPoint* PointFrom(const TrendSeries& series, int64_t ms) {
-    const Point from = FirstAtOrAfter(series.begin(), series.end(), ms);
-    return from == series.end() ? nullptr : &*from;
-}
-
 } // namespace pelorin

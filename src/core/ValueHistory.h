@@ -63,8 +63,7 @@ struct ColumnExtremes {
 std::vector<ColumnExtremes> ExtremesPerColumn(const TrendSeries& series, int64_t from, int64_t to,
                                               int columns);
 
-// The last point at or before `ms`, and the first at or after it; null when there is none.
+// The last point at or before `ms`; null when there is none.
 const TrendPoint* PointAt(const TrendSeries& series, int64_t ms);
-const TrendPoint* PointFrom(const TrendSeries& series, int64_t ms);
 
 } // namespace pelorin

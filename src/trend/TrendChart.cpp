@@ -56,13 +56,13 @@ void TrendChart::SetRange(Range range) {
 
 // "Allt" begins with the oldest point kept, and shows a second at least.
 TrendScene TrendChart::Scene() const {
-    TrendScene scene{.history = &m_History, .addresses = m_Addresses, .cursor = m_Cursor};
+    TrendScene scene{.history = &m_History, .addresses = m_Addresses, .cursor = m_Cursor, .now = m_Clock()};
     if (!m_Following) {
         scene.from = m_From;
         scene.to = m_To;
         return scene;
     }
-    scene.to = m_Clock();
+    scene.to = scene.now;
     scene.from =
         m_Range == Range::All ? m_History.FirstTime(m_Addresses, scene.to) : scene.to - SpanOf(m_Range);
     scene.from = std::min(scene.from, scene.to - kShortestSpan);

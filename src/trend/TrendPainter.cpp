@@ -112,33 +112,38 @@ void PaintGrid(QPainter& painter, const QRect& plot) {
     }
 }
 
-// Columns with values get their stroke; between two of them with no values in between, a line from
-// the last value of the one to the first value of the other, clipped to the empty columns.
+// A value arrives when it changes and holds until the next one. So a column with values is stroked
+// from its highest to its lowest value and the value held into it (the step to its values), and the
+// columns without values carry the value held, level: from before the plot's first value, and after
+// its last one up to the present.
 void PaintSeries(QPainter& painter, const TrendLayout& layout, const TrendScene& scene, size_t index) {
     const QRect& plot = layout.plot;
     const TrendSeries& series = scene.history->Series(scene.addresses[index]);
     const std::vector<ColumnExtremes>& columns = layout.columns[index];
     const TrendScale& scale = layout.scales[index];
     painter.setPen(QPen(TrendColour(index), layout.penWidth));
+    const auto heldInto = [&](int column) { return PointAt(series, TimeAtColumn(plot, scene, column) - 1); };
+    const auto hold = [&](int first, int last) {
+        const TrendPoint* held = heldInto(first);
+        if (!held || last < first)
+            return;
+        const int y = RowOf(plot, scale, held->value);
+        painter.drawLine(plot.left() + first, y, plot.left() + last, y);
+    };
     int lastColumn = -1;
     for (int c = 0; c < plot.width(); ++c) {
         const ColumnExtremes& column = columns[static_cast<size_t>(c)];
         if (!column.any)
             continue;
-        const int x = plot.left() + c;
-        if (lastColumn >= 0 && c - lastColumn > 1) {
-            const TrendPoint* before = PointAt(series, TimeAtColumn(plot, scene, lastColumn + 1) - 1);
-            const TrendPoint* after = PointFrom(series, TimeAtColumn(plot, scene, c));
-            painter.save();
-            painter.setClipRect(
-                QRect(plot.left() + lastColumn + 1, plot.top(), c - lastColumn - 1, plot.height()));
-            painter.drawLine(plot.left() + lastColumn, RowOf(plot, scale, before->value), x,
-                             RowOf(plot, scale, after->value));
-            painter.restore();
-        }
-        painter.drawLine(x, RowOf(plot, scale, column.max), x, RowOf(plot, scale, column.min));
+        hold(lastColumn + 1, c - 1);
+        const TrendPoint* held = heldInto(c);
+        const double high = held ? std::max(column.max, held->value) : column.max;
+        const double low = held ? std::min(column.min, held->value) : column.min;
+        painter.drawLine(plot.left() + c, RowOf(plot, scale, high), plot.left() + c, RowOf(plot, scale, low));
         lastColumn = c;
     }
+    const int present = ColumnOf(plot, scene, std::min(scene.now, scene.to)) - plot.left();
+    hold(lastColumn + 1, std::min(present, plot.width() - 1));
 }
 
 void PaintCursor(QPainter& painter, const TrendLayout& layout, const TrendScene& scene) {

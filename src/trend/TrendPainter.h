@@ -21,6 +21,8 @@ struct TrendScene {
     int64_t from = 0;
     int64_t to = 0;
     std::optional<int64_t> cursor;
+    // The present: the last value of each series holds until then (0: it ends at its last point).
+    int64_t now = 0;
 };
 
 // The values a series' own scale spans, bottom to top of the plot.

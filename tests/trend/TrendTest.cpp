@@ -30,7 +30,8 @@ std::optional<std::pair<int, int>> RowsOfColour(const QImage& image, const QRect
 }
 
 // On a real image, every column with values is drawn from the row of its highest value to the row of
-// its lowest, not a pixel beyond: dense values, and sparse ones whose gaps are bridged.
+// its lowest, the value held into it from before counted in (the step to its values), not a pixel
+// beyond: dense values, and sparse ones with gaps between.
 TEST(TrendPainter, EachColumnIsDrawnFromItsHighestToItsLowestValue) {
     for (int64_t every : {7, 20, 450}) {
         ValueHistory history;
@@ -50,13 +51,17 @@ TEST(TrendPainter, EachColumnIsDrawnFromItsHighestToItsLowestValue) {
             ExtremesPerColumn(history.Series("A"), scene.from, scene.to, layout.plot.width());
         int checked = 0;
         for (int c = 0; c < layout.plot.width(); ++c) {
-            if (!columns[static_cast<size_t>(c)].any)
+            const ColumnExtremes& column = columns[static_cast<size_t>(c)];
+            if (!column.any)
                 continue;
+            const TrendPoint* held = PointAt(history.Series("A"), TimeAtColumn(layout.plot, scene, c) - 1);
+            const double high = held ? std::max(column.max, held->value) : column.max;
+            const double low = held ? std::min(column.min, held->value) : column.min;
             const auto rows = RowsOfColour(image, layout.plot, layout.plot.left() + c, TrendColour(0));
             ASSERT_TRUE(rows) << "every " << every << " column " << c;
-            EXPECT_EQ(rows->first, RowOf(layout.plot, layout.scales[0], columns[static_cast<size_t>(c)].max))
+            EXPECT_EQ(rows->first, RowOf(layout.plot, layout.scales[0], high))
                 << "every " << every << " column " << c;
-            EXPECT_EQ(rows->second, RowOf(layout.plot, layout.scales[0], columns[static_cast<size_t>(c)].min))
+            EXPECT_EQ(rows->second, RowOf(layout.plot, layout.scales[0], low))
                 << "every " << every << " column " << c;
             ++checked;
         }
@@ -64,7 +69,31 @@ TEST(TrendPainter, EachColumnIsDrawnFromItsHighestToItsLowestValue) {
     }
 }
 
-// The values arrive stamped with the clock; a new login and a logout begin afresh.
+// Values come when they change: between two, and up to the present, the value held is drawn level;
+// nothing is drawn before the first value or after the present.
+TEST(TrendPainter, AValueHoldsLevelUntilTheNextAndUntilThePresent) {
+    ValueHistory history;
+    history.Record("A", 20000, 1.0);
+    history.Record("A", 60000, 3.0);
+    const TrendScene scene{
+        .history = &history, .addresses = {"A"}, .from = 0, .to = 100000, .cursor = {}, .now = 80000};
+    QImage image(640, 360, QImage::Format_RGB32);
+    QPainter painter(&image);
+    PaintTrend(painter, image.rect(), scene);
+    painter.end();
+    const TrendLayout layout = LayOutTrend(image.rect(), scene);
+    const int low = RowOf(layout.plot, layout.scales[0], 1.0);
+    const int high = RowOf(layout.plot, layout.scales[0], 3.0);
+    const auto rowsAt = [&](int64_t ms) {
+        return RowsOfColour(image, layout.plot, ColumnOf(layout.plot, scene, ms), TrendColour(0));
+    };
+    EXPECT_EQ(rowsAt(10000), std::nullopt) << "before the first value";
+    EXPECT_EQ(rowsAt(40000), (std::pair{low, low})) << "the first value held";
+    EXPECT_EQ(rowsAt(60000), (std::pair{high, low})) << "the step";
+    EXPECT_EQ(rowsAt(70000), (std::pair{high, high})) << "the last value held";
+    EXPECT_EQ(rowsAt(90000), std::nullopt) << "after the present";
+}
+
 TEST(HistoryRecorder, StampsValuesWithTheClockAndEachSessionBeginsEmpty) {
     ValueHistory history;
     int64_t now = 5000;
