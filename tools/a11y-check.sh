@@ -12,19 +12,7 @@ cd "$(dirname "$0")/.."
 build="${PELORIN_BUILD_DIR:-build}"
 
 packages=(xvfb xdotool dbus at-spi2-core python3-pyatspi)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    if ! { $sudo apt-get update -qq &&
-           DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"; }; then
-        echo "a11y-check: missing packages: ${missing[*]}" >&2
-        exit 2
-    fi
-fi
+tools/install-missing.sh "${packages[@]}" || { echo "a11y-check: missing packages: ${packages[*]}" >&2; exit 2; }
 for program in "$build/src/pelorin" "$build/sim/pelorin-sim"; do
     [ -x "$program" ] || { echo "a11y-check: $program is missing; build first (tools/setup.sh)" >&2; exit 2; }
 done

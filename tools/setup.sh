@@ -11,16 +11,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-dev lld ccache pkg-config
           qt6-base-dev qt6-base-dev-tools libgl-dev
           libgtest-dev libbenchmark-dev
           fonts-liberation fontconfig poppler-utils qt6-translations-l10n)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+tools/install-missing.sh "${packages[@]}"
 
 if [ "${1:-}" = "--sanitize" ]; then
     shift

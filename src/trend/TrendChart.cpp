@@ -10,10 +10,9 @@ namespace pelorin {
 
 namespace {
 
-constexpr int64_t kMinute = 60'000;
 // One notch of the wheel shows this share of the times.
 constexpr double kZoomPerNotch = 0.8;
-constexpr int64_t kShortestSpan = 1000;
+constexpr int64_t kShortestSpan = kSecond;
 
 int64_t SpanOf(TrendChart::Range range) {
     switch (range) {

@@ -14,10 +14,6 @@ namespace pelorin {
 
 namespace {
 
-constexpr int64_t kSecond = 1000;
-constexpr int64_t kMinute = 60 * kSecond;
-constexpr int64_t kHour = 60 * kMinute;
-constexpr int64_t kDay = 24 * kHour;
 // Steps of the time axis, of which the first that leaves room for a label is taken.
 constexpr std::array<int64_t, 20> kTimeSteps = {
     kSecond,     2 * kSecond, 5 * kSecond,  10 * kSecond, 15 * kSecond, 30 * kSecond, kMinute,

@@ -12,6 +12,12 @@ class QPainter;
 
 namespace pelorin {
 
+// Trend times are milliseconds since the epoch.
+constexpr int64_t kSecond = 1000;
+constexpr int64_t kMinute = 60 * kSecond;
+constexpr int64_t kHour = 60 * kMinute;
+constexpr int64_t kDay = 24 * kHour;
+
 // What a trend shows: the values of up to eight addresses between two times, and where the cursor
 // stands, if anywhere.
 struct TrendScene {

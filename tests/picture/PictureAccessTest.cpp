@@ -1,26 +1,22 @@
 // The picture as a screen reader and the keyboard see it: its values and links as named children with
 // their places, value changes told once per drawing, and Tab and Enter doing what the mouse does.
 
-#include "common/PortFakes.h"
+#include "PictureViewParts.h"
 #include "core/ClientProcs.h"
 #include "core/PictureWriter.h"
 #include "core/Protocol.h"
-#include "picture/PictureModel.h"
-#include "picture/PictureView.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
-#include "toolbar/ToolbarRow.h"
 
 #include <QAccessible>
 #include <QTest>
-#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace pelorin::test {
 namespace {
 
 // A value with its unit written beside it at (100, 100) and a link to picture 2 below it.
-class PictureAccess : public ::testing::Test {
+class PictureAccess : public ::testing::Test, protected PictureViewParts {
 protected:
     void SetUp() override {
         view.Picture_PCT->SetPixelSize(QSize(640, 480));
@@ -38,28 +34,9 @@ protected:
         view.PaintAllElements(-1);
     }
 
-    cElement& element(size_t index) { return *picture.m_Elements.at(index); }
     QAccessibleInterface* pictureInterface() {
         return QAccessible::queryAccessibleInterface(view.Picture_PCT);
     }
-
-    QWidget parent;
-    RecordingActions actions;
-    ToolbarRow toolbar{&parent, actions};
-    PictureMembers picture;
-    PictureModel model{picture};
-    SelectionMembers selection;
-    ScaleMembers scale;
-    ViewSwitchFake viewSwitch;
-    RecordingSender sender;
-    PictureView view{&parent,
-                     {.selection = selection,
-                      .model = model,
-                      .picture = picture,
-                      .scale = scale,
-                      .toolbar = toolbar,
-                      .view = viewSwitch,
-                      .sender = sender}};
 };
 
 QRect ScreenHitBox(QWidget& box, const cElement& e) {

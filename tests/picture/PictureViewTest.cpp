@@ -1,41 +1,23 @@
 // The picture view alone, on fakes of its ports: links followed, values and groups selected for
 // writing, and the selection blinking and ended.
 
-#include "picture/PictureView.h"
-#include "common/PortFakes.h"
+#include "PictureViewParts.h"
 #include "core/ClientProcs.h"
 #include "core/PictureWriter.h"
 #include "core/Protocol.h"
-#include "picture/PictureModel.h"
 #include "platform/PictureBox.h"
 #include "platform/Widgets.h"
-#include "toolbar/ToolbarRow.h"
 
-#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace pelorin::test {
 namespace {
 
 // A value, two groups 200 units apart on one row, and links to pictures that exist (3) and do not.
-TEST(PictureView, LinksAreFollowedOnlyToExistingPicturesAndADoubleClickSelectsAValueOrTheNearestGroup) {
-    QWidget parent;
-    RecordingActions actions;
-    ToolbarRow toolbar{&parent, actions};
-    PictureMembers picture;
-    PictureModel model{picture};
-    SelectionMembers selection;
-    ScaleMembers scale;
-    ViewSwitchFake viewSwitch;
-    RecordingSender sender;
-    PictureView view{&parent,
-                     {.selection = selection,
-                      .model = model,
-                      .picture = picture,
-                      .scale = scale,
-                      .toolbar = toolbar,
-                      .view = viewSwitch,
-                      .sender = sender}};
+class PictureViewAlone : public ::testing::Test, protected PictureViewParts {};
+
+TEST_F(PictureViewAlone,
+       LinksAreFollowedOnlyToExistingPicturesAndADoubleClickSelectsAValueOrTheNearestGroup) {
     view.Picture_PCT->SetPixelSize(QSize(640, 480));
     std::string table(kPictureTableSize, '\0');
     table[3] = 1;
@@ -47,10 +29,9 @@ TEST(PictureView, LinksAreFollowedOnlyToExistingPicturesAndADoubleClickSelectsAV
     for (int16_t target : {2, 0, -1, 1000, 3})
         w.pictureLink(1, 4, 400, y += 30, target);
     model.ExtractAllElements(model.ReadPictureHeader(EncodePictureMessage({}, w.data())), 8, 14);
-    const auto element = [&picture](size_t index) -> cElement& { return *picture.m_Elements.at(index); };
     model.ApplyValue(element(0), "45.5");
     view.PaintAllElements(-1);
-    const auto pointAt = [&view](int32_t x, int32_t y) {
+    const auto pointAt = [this](int32_t x, int32_t y) {
         view.Picture_PCT_MouseMove(0, 0, static_cast<float>(x), static_cast<float>(y));
     };
 
