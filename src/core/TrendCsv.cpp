@@ -1,29 +1,16 @@
 #include "core/TrendCsv.h"
 
+#include "core/ExportText.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 
 #include <QDateTime>
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 
 namespace pelorin {
 
 namespace {
-
-// A field with a separator, a quote or a line break is quoted, its quotes doubled.
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + '"';
-}
 
 struct Cursor {
     TrendSeries::const_iterator next;
@@ -52,29 +39,18 @@ int64_t NextTime(const std::vector<Cursor>& cursors) {
 
 } // namespace
 
-// The offset is always written out, also "+00:00" where Qt would write "Z".
-std::string IsoTime(int64_t ms) {
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(ms);
-    const int offsetMinutes = local.offsetFromUtc() / 60;
-    const QString offset = QStringLiteral("%1%2:%3")
-                               .arg(QChar(offsetMinutes < 0 ? u'-' : u'+'))
-                               .arg(std::abs(offsetMinutes) / 60, 2, 10, QLatin1Char('0'))
-                               .arg(std::abs(offsetMinutes) % 60, 2, 10, QLatin1Char('0'));
-    return (local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + offset).toStdString();
-}
-
 // A merge of the series by time: each row takes, per address, the next point when it has the row's
 // time. Two values of one address at the same millisecond give two rows.
 std::string TrendCsv(const ValueHistory& history, const std::vector<std::string>& addresses, int64_t from,
                      int64_t to) {
     std::string csv = "Tid";
     for (const std::string& address : addresses)
-        csv += ',' + CsvField(FromLatin1(address).toStdString());
+        csv += ',' + CsvField(FromLatin1(address)).toStdString();
     csv += "\r\n";
     std::vector<Cursor> cursors = CursorsFrom(history, addresses, from, to);
     for (int64_t time = NextTime(cursors); time != std::numeric_limits<int64_t>::max();
          time = NextTime(cursors)) {
-        csv += IsoTime(time);
+        csv += IsoTimeWithOffset(QDateTime::fromMSecsSinceEpoch(time)).toStdString();
         for (Cursor& cursor : cursors) {
             csv += ',';
             if (cursor.next != cursor.end && cursor.next->ms == time)

@@ -14,7 +14,4 @@ namespace pelorin {
 std::string TrendCsv(const ValueHistory& history, const std::vector<std::string>& addresses, int64_t from,
                      int64_t to);
 
-// A time as the CSV writes it: "2026-03-01T14:05:09.250+01:00".
-std::string IsoTime(int64_t ms);
-
 } // namespace pelorin

@@ -1,5 +1,7 @@
 #include "journal/JournalRecords.h"
 
+#include "core/ExportText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -92,28 +94,7 @@ void ReadLine(const QByteArray& bytes, Parsed& parsed) {
     }
 }
 
-QString CsvField(const QString& text) {
-    static const QString special = QStringLiteral(",\"\r\n");
-    const bool quoted = std::any_of(text.begin(), text.end(), [](QChar c) { return special.contains(c); });
-    if (!quoted)
-        return text;
-    QString escaped = text;
-    return QLatin1Char('"') + escaped.replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
 } // namespace
-
-// Written with its offset, "+00:00" at UTC too, so that a line reads the same in any time zone and
-// across a change of summer time.
-QString JournalTime(const QDateTime& time) {
-    const int offset = time.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return time.toOffsetFromUtc(offset).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
-           (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) +
-           QStringLiteral("%1:%2")
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
 
 std::optional<double> WireNumber(const QString& text) {
     QString plain = text.trimmed();
@@ -182,7 +163,7 @@ QString JournalCsv(const std::vector<JournalEntry>& entries) {
     for (const JournalEntry& entry : entries) {
         const QString after =
             entry.afterMs ? QString::number(static_cast<double>(*entry.afterMs) / 1000.0, 'f', 3) : QString();
-        const QStringList fields{JournalTime(entry.time),
+        const QStringList fields{IsoTimeWithOffset(entry.time),
                                  entry.visa,
                                  entry.server,
                                  QString::number(entry.picture),

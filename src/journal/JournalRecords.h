@@ -10,10 +10,6 @@
 
 namespace pelorin::journal {
 
-// A time as the journal writes it: ISO 8601 with milliseconds and the UTC offset of `time`,
-// "2026-12-07T05:18:00.123+01:00", "+00:00" at UTC.
-QString JournalTime(const QDateTime& time);
-
 // A number as a server or the client writes it ("22.5", "22.50", "-3"; a "," is taken for "."):
 // nothing for a text that is not one.
 std::optional<double> WireNumber(const QString& text);

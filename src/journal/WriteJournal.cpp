@@ -1,5 +1,6 @@
 #include "journal/WriteJournal.h"
 
+#include "core/ExportText.h"
 #include "core/Latin1.h"
 #include "journal/JournalRecords.h"
 
@@ -99,7 +100,7 @@ void WriteJournal::WriteSent(int32_t pointer, const std::string& address, const 
                        m_Options.clock()};
     Append(write.time, QJsonObject{{QStringLiteral("id"), write.id},
                                    {QStringLiteral("type"), QStringLiteral("write")},
-                                   {QStringLiteral("time"), JournalTime(write.time)},
+                                   {QStringLiteral("time"), IsoTimeWithOffset(write.time)},
                                    {QStringLiteral("visa"), m_Visa},
                                    {QStringLiteral("server"), m_Server},
                                    {QStringLiteral("picture"), m_Picture},
@@ -174,7 +175,7 @@ void WriteJournal::Settle(const PendingWrite& write, const WriteReport& report, 
     const QDateTime now = m_Options.clock();
     QJsonObject line{{QStringLiteral("id"), write.id},
                      {QStringLiteral("type"), QStringLiteral("outcome")},
-                     {QStringLiteral("time"), JournalTime(now)}};
+                     {QStringLiteral("time"), IsoTimeWithOffset(now)}};
     for (auto field = outcome.begin(); field != outcome.end(); ++field)
         line.insert(field.key(), field.value());
     Append(now, line);
